@@ -1,0 +1,30 @@
+// Turns an image file into the working raster. JPEG (libjpeg-turbo), Windows
+// bitmap (our own reader), GIF (giflib, first frame), PNG (libpng) and TIFF
+// (libtiff, first page) are recognised by their leading bytes, not by name.
+// Every decoder checks the claimed size against what the file could hold
+// before it allocates, and no decoder lets an error escape: a file that
+// cannot be opened, read or fully decoded is a failure.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "engine/image/raster.h"
+
+namespace strovik {
+
+/// Largest image the loaders accept, in pixels (about 2.5 times an A3 page
+/// scanned at 600 dpi).
+inline constexpr std::int64_t kMaxImagePixels = 180'000'000;
+
+/// Decodes a whole file held in memory. `error` receives a one-line reason on
+/// failure.
+std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes,
+                                  std::string* error = nullptr);
+
+/// Reads the file whole and decodes it.
+std::optional<Raster> loadImageFile(const std::string& path, std::string* error = nullptr);
+
+}  // namespace strovik

@@ -1,0 +1,104 @@
+// The sheet definition as the engine holds it: zero marks, oval marks, image
+// areas, multi-answer questions and a few thresholds, in sheet pixels.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace strovik {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+/// Q questions by C choice slots; an undefined slot holds (-1, -1).
+class MarkTable {
+public:
+    /// Bounds of what the engine holds; MARK entries beyond them are ignored,
+    /// which keeps the table's memory bounded whatever a file claims.
+    static constexpr int kMaxQuestions = 10000;
+    static constexpr int kMaxChoices = 256;
+    static constexpr std::size_t kMaxSlots = 1'000'000;
+
+    MarkTable() = default;
+    MarkTable(int questions, int choices);
+
+    int questions() const { return questions_; }
+    int choices() const { return choices_; }
+    bool empty() const { return questions_ == 0; }
+
+    Point slot(int question, int choice) const {
+        return slots_[std::size_t(question) * std::size_t(choices_) + std::size_t(choice)];
+    }
+    void setSlot(int question, int choice, Point p) {
+        slots_[std::size_t(question) * std::size_t(choices_) + std::size_t(choice)] = p;
+    }
+    static bool defined(Point p) { return !(p.x == -1 && p.y == -1); }
+
+    /// Number of leading defined slots of a question (its choices).
+    int choiceCount(int question) const;
+
+private:
+    int questions_ = 0;
+    int choices_ = 0;
+    std::vector<Point> slots_;
+};
+
+/// Corners top-left, top-right, bottom-right, bottom-left.
+struct ImageArea {
+    std::array<Point, 4> corners{};
+};
+
+struct SheetDefinition {
+    static constexpr int kMaxImageAreas = 1000;
+
+    // [ZEROMARK]
+    int zeroMarkRadius = 14;
+    std::array<Point, 3> zeroMarks{{{272, 3257}, {2334, 3245}, {-1, -1}}};
+    int zeroMarkColorMin = 150;
+    double zeroMarkRate = 0.5;
+
+    // [MARK] scalars; the oval sizes are kept halved (integer halving)
+    int ovalHalfWidth = 18;
+    int ovalHalfHeight = 33;
+    int ovalColorMin = 100;
+    int ovalColorMax = 200;
+    double noMarkMin = 2.0;
+    int noMarkMinDots = 10;
+    double multiMarkedMultiply = 2.0;
+
+    MarkTable marks;
+    std::vector<ImageArea> imageAreas;
+
+    // [MULTI]
+    bool multiRead = false;            ///< false until a definition was read
+    std::string multiQuestionsText;    ///< QUESTIONS as read (UTF-8)
+    std::vector<int> multiQuestions;   ///< in list order
+
+    // [SYSTEM]
+    int editorDpiX = -1;
+    int editorDpiY = -1;
+    std::string debugPath;  ///< UTF-8; empty = no diagnostic image
+};
+
+/// Reads a definition file into `def` as the engine does on every new
+/// definition file name: scalars fall back to their defaults, the mark table,
+/// image areas and multi-answer list are replaced. A file without a [MARK]
+/// section (or a missing file) leaves no questions and keeps the previous
+/// [SYSTEM] values.
+void readSheetDefinition(const std::string& path, SheetDefinition& def);
+
+/// Writes the engine's current zero-mark and oval keys back into the file, in
+/// one atomic rewrite that leaves the file as thirteen single-key writes
+/// would. Returns false when the file could not be written.
+bool writeBackSheetDefinition(const std::string& path, const SheetDefinition& def);
+
+/// ZEROMARK_RATE as written back: shortest form with at most 7 significant
+/// digits, trailing zeros removed but the decimal point kept ("0.5", "1.").
+std::string formatZeroMarkRate(double rate);
+
+}  // namespace strovik

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests and the programs need.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    clang libclang-rt-dev            # libFuzzer and the sanitizers' runtime for clang builds
+    libjpeg62-turbo-dev libjpeg-turbo-progs
+    libgif-dev libpng-dev libtiff-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    time                             # /usr/bin/time for the benchmark's memory figure
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: all packages present"
+    exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
+    $SUDO apt-get update
+    $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
