@@ -31,6 +31,10 @@ AreaBox areaBox(const ImageArea& area);
 /// bottom; positions outside the raster are white.
 CropImage copyBox(const Raster& topDown, const AreaBox& box, int dx, int dy);
 
+/// Straightening angle of an area in radians: the slope of its top edge
+/// (corner 1 to corner 2, atan2) plus the sheet angle; 0 when not finite.
+double straightenAngle(const ImageArea& area, double sheetAngle);
+
 /// Rotates a crop about its centre by `phi` radians with the 10-bit
 /// fixed-point bilinear rule; sources outside stay white.
 CropImage straighten(const CropImage& crop, double phi);
