@@ -1,0 +1,152 @@
+#include "engine/recognition/mark_decision.h"
+
+#include <cstdio>
+
+namespace strovik {
+namespace {
+
+constexpr double kAllOthersClean = 999.0;
+
+/// One measurement per choice at every ladder step.
+struct ChoiceCounts {
+    std::vector<std::vector<int>> dark;  ///< [step][choice]
+    std::vector<int> totals;             ///< [step] sample total of the last choice
+};
+
+ChoiceCounts measureChoices(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
+                            const OvalShape& shape, const ThresholdLadder& ladder, int question,
+                            int n, bool markSamples) {
+    ChoiceCounts c;
+    c.dark.assign(ladder.size(), std::vector<int>(std::size_t(n), 0));
+    c.totals.assign(ladder.size(), 0);
+    for (int choice = 0; choice < n; ++choice) {
+        const Point centre = alignment.map(def.marks.slot(question, choice));
+        const OvalMeasurement m = measureOval(raster, centre, shape, ladder, markSamples);
+        for (std::size_t i = 0; i < ladder.size(); ++i) {
+            c.dark[i][std::size_t(choice)] = m.dark[i];
+            c.totals[i] = m.total;
+        }
+    }
+    return c;
+}
+
+std::vector<int> firstMultiPosition(const SheetDefinition& def) {
+    std::vector<int> position(std::size_t(def.marks.questions()), -1);
+    for (std::size_t k = 0; k < def.multiQuestions.size(); ++k) {
+        const int q = def.multiQuestions[k];
+        if (q >= 0 && q < def.marks.questions() && position[std::size_t(q)] < 0) {
+            position[std::size_t(q)] = int(k);
+        }
+    }
+    return position;
+}
+
+std::string decideMulti(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
+                        const OvalShape& shape, const ThresholdLadder& ladder, int question, int n,
+                        bool markSamples) {
+    int threshold = 0;
+    if (n == 1) {
+        threshold = int((long long)def.ovalColorMin + def.ovalColorMax) / 2;
+    } else {
+        const ChoiceCounts c =
+            measureChoices(raster, def, alignment, shape, ladder, question, n, markSamples);
+        threshold = multiAnswerThreshold(c.dark, ladder);
+    }
+    const ThresholdLadder chosen = ThresholdLadder::of({threshold});
+    const ChoiceCounts c =
+        measureChoices(raster, def, alignment, shape, chosen, question, n, markSamples);
+    return dotString(c.dark[0]);
+}
+
+}  // namespace
+
+SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
+                            const std::vector<int>& totals, int noMarkMinDots,
+                            double multiMarkedMultiply) {
+    SingleDecision d;
+    for (std::size_t step = 0; step < dark.size(); ++step) {
+        const std::vector<int>& counts = dark[step];
+        const std::size_t n = counts.size();
+        if (n < 2) break;
+        std::size_t g = 0;
+        int max = 0;
+        long long sum = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            sum += counts[i];
+            if (counts[i] > max) {
+                max = counts[i];
+                g = i;
+            }
+        }
+        const long long mean = (sum - counts[g]) / (long long)(n - 1);
+        const long long limit = (long long)(double(noMarkMinDots) * 0.01 * totals[step]);
+        double ratio = 0.0;
+        // Without a single dark sample nothing is marked, whatever the limit.
+        if (max > 0 && max >= limit) ratio = mean == 0 ? kAllOthersClean : double(max) / double(mean);
+        int marked = 0;
+        if (ratio > 0) {
+            for (int count : counts) {
+                if (double(count) > double(mean) * multiMarkedMultiply) ++marked;
+            }
+        }
+        if (ratio > d.reliability) d = SingleDecision{int(g), ratio, marked};
+    }
+    return d;
+}
+
+int multiAnswerThreshold(const std::vector<std::vector<int>>& dark, const ThresholdLadder& ladder) {
+    int threshold = 0;
+    int bestSpread = 0;
+    for (std::size_t step = 0; step < dark.size(); ++step) {
+        int largest = 0;
+        int smallest = 9999;
+        for (int count : dark[step]) {
+            if (count > largest) largest = count;
+            if (count < smallest) smallest = count;
+        }
+        const int spread = largest - smallest;
+        if (spread > bestSpread) {
+            bestSpread = spread;
+            threshold = ladder[step];
+        }
+    }
+    return threshold;
+}
+
+std::string dotString(const std::vector<int>& counts) {
+    std::string text;
+    char buffer[16];
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, i == 0 ? "%d" : ",%d", counts[i]);
+        if (text.size() + std::char_traits<char>::length(buffer) > kMaxDotStringChars) break;
+        text += buffer;
+    }
+    return text;
+}
+
+void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
+                        int step, bool markSamples, QuestionResults& results) {
+    const OvalShape shape(def.ovalHalfWidth, def.ovalHalfHeight, step);
+    const ThresholdLadder ladder(def.ovalColorMin, def.ovalColorMax);
+    const std::vector<int> multiPosition = firstMultiPosition(def);
+    for (int q = 0; q < def.marks.questions(); ++q) {
+        const int n = def.marks.choiceCount(q);
+        SingleDecision d;
+        const int k = multiPosition[std::size_t(q)];
+        if (k >= 0) {
+            results.dots[std::size_t(k)] =
+                decideMulti(raster, def, alignment, shape, ladder, q, n, markSamples);
+        } else if (def.marks.choices() > 1 && n > 1) {
+            const ChoiceCounts c =
+                measureChoices(raster, def, alignment, shape, ladder, q, n, markSamples);
+            d = decideSingle(c.dark, c.totals, def.noMarkMinDots, def.multiMarkedMultiply);
+        }
+        const auto qi = std::size_t(q);
+        results.reliability[qi] = d.reliability;
+        results.marked[qi] = d.marked;
+        // A question without choices has nothing to answer.
+        results.answers[qi] = (n > 0 && d.reliability > def.noMarkMin) ? d.best + 1 : -1;
+    }
+}
+
+}  // namespace strovik

@@ -21,7 +21,7 @@ public:
     /// Bounds of what the engine holds; MARK entries beyond them are ignored,
     /// which keeps the table's memory bounded whatever a file claims.
     static constexpr int kMaxQuestions = 10000;
-    static constexpr int kMaxChoices = 256;
+    static constexpr int kMaxChoices = 100;
     static constexpr std::size_t kMaxSlots = 1'000'000;
 
     MarkTable() = default;

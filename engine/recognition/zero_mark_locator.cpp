@@ -1,0 +1,81 @@
+#include "engine/recognition/zero_mark_locator.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace strovik {
+namespace {
+
+struct Attempt {
+    bool turned;
+    bool wide;
+};
+constexpr Attempt kAttempts[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+
+ZeroMarkSearch searchParams(const SheetDefinition& def, SamplingMode mode, bool wide) {
+    ZeroMarkSearch p = searchWindow(wide, mode.highDensity);
+    p.radius = def.zeroMarkRadius;
+    p.colorMin = def.zeroMarkColorMin;
+    p.step = mode.step;
+    return p;
+}
+
+}  // namespace
+
+void applyZeroMarkExchange(SheetDefinition& def) {
+    Point* z = def.zeroMarks.data();
+    const double far3 = 0.5 * std::fabs(double(z[2].x) - z[0].x);
+    if (far3 > std::fabs(double(z[1].x) - z[0].x)) std::swap(z[1], z[2]);
+}
+
+LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, SamplingMode mode,
+                              bool markSamples, const std::function<void()>& afterFirstAttempt) {
+    const int required = requiredZeroMarkCount(def.zeroMarkRadius, def.zeroMarkRate, mode.step == 2);
+    LocateOutcome outcome;
+    // With marking on, later attempts must start from the image as loaded,
+    // without the marks of earlier ones, so a copy is kept; otherwise turning
+    // the image back restores it exactly.
+    Raster original;
+    if (markSamples) original = raster.clone();
+    bool turned = false;
+    for (std::size_t a = 0; a < std::size(kAttempts); ++a) {
+        const Attempt& attempt = kAttempts[a];
+        if (a > 0 && markSamples) {
+            raster = original.clone();
+            turned = false;
+        }
+        if (attempt.turned != turned) {
+            rotate180(raster);
+            turned = attempt.turned;
+        }
+        const ZeroMarkSearch params = searchParams(def, mode, attempt.wide);
+        bool all = true;
+        for (int i = 0; i < 3; ++i) {
+            const SearchHit hit = searchZeroMark(raster, def.zeroMarks[std::size_t(i)], params,
+                                                 markSamples);
+            outcome.marks[std::size_t(i)] = hit.centre;
+            if (hit.count < required) all = false;
+        }
+        if (a == 0 && afterFirstAttempt) afterFirstAttempt();
+        outcome.rotated = turned;
+        if (all) {
+            outcome.found = true;
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+int measureSkew(Raster& raster, const SheetDefinition& def, Point predicted, SamplingMode mode,
+                bool markSamples, Point& foundMark3) {
+    const SearchHit hit = searchZeroMark(raster, predicted, searchParams(def, mode, false),
+                                         markSamples);
+    foundMark3 = hit.centre;
+    if (hit.count <= 0) return -1;
+    const double dx = double(hit.centre.x) - predicted.x;
+    const double dy = double(hit.centre.y) - predicted.y;
+    return int(std::sqrt(dx * dx + dy * dy));
+}
+
+}  // namespace strovik

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "engine/recognition/engine_session.h"
+#include "engine/recognition/tests/test_sheet.h"
+
+namespace strovik {
+namespace {
+
+using testing::freshFolder;
+using testing::readText;
+using testing::TestSheet;
+using testing::writeText;
+
+// Three questions of four choices on a 600 x 900 sheet; question 2 takes
+// several marks. Ovals are 18 x 30 pixels (half sizes 9 and 15).
+const char* const kDefinition =
+    "[ZEROMARK]\r\nZEROMARK_RADIUS=14\r\nZEROMARK1_X=60\r\nZEROMARK1_Y=740\r\n"
+    "ZEROMARK2_X=540\r\nZEROMARK2_Y=740\r\nZEROMARK3_X=60\r\nZEROMARK3_Y=60\r\n"
+    "ZEROMARK_COLOR_MIN=150\r\nZEROMARK_RATE=0.500000\r\n\r\n\r\n"
+    "[MARK]\r\nOVALMARK_WIDTH=19\r\nOVALMARK_HEIGHT=30\r\nOVALMARK_COLOR_MIN=100\r\n"
+    "OVALMARK_COLOR_MAX=200\r\n"
+    "MARK0=0,0,200,200\r\nMARK1=0,1,250,200\r\nMARK2=0,2,300,200\r\nMARK3=0,3,350,200\r\n"
+    "MARK4=1,0,200,300\r\nMARK5=1,1,250,300\r\nMARK6=1,2,300,300\r\nMARK7=1,3,350,300\r\n"
+    "MARK8=2,0,200,400\r\nMARK9=2,1,250,400\r\nMARK10=2,2,300,400\r\nMARK11=2,3,350,400\r\n"
+    "\r\n\r\n[IMAGEAREA]\r\nIMAGEAREA0=100,500,300,500,300,600,100,600\r\n\r\n\r\n"
+    "[MULTI]\r\nQUESTIONS=2\r\n\r\n\r\n[SYSTEM]\r\nDPI_X=-1\r\nDPI_Y=-1\r\nDEBUG=\r\n";
+
+constexpr int kOvalSamples = 419;  // samples of a 9 x 15 half-size oval at step 1
+
+TestSheet drawSheet(int dx = 0, int dy = 0) {
+    TestSheet s(600, 900);
+    for (auto [x, y] : {std::pair{60, 740}, {540, 740}, {60, 60}}) s.disc(x + dx, y + dy, 14);
+    s.oval(300 + dx, 200 + dy, 9, 15);  // question 0: choice 3
+    s.oval(200 + dx, 400 + dy, 9, 15);  // question 2: choices 1 and 4
+    s.oval(350 + dx, 400 + dy, 9, 15);
+    return s;
+}
+
+class EngineSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = freshFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ini_ = (dir_ / "sheet.ini").string();
+        writeText(ini_, kDefinition);
+    }
+    std::string image(const TestSheet& sheet, const std::string& name = "s.bmp") {
+        const auto path = dir_ / name;
+        sheet.saveBmp(path);
+        return path.string();
+    }
+    OptionOutputs option(const char* action, int value = -1, const std::string& text = "") {
+        OptionOutputs out;
+        out.retValue = 4242;
+        out.retValueStr = "untouched";
+        out.ret = 77;
+        session_.putOptions(action, value, text, out);
+        return out;
+    }
+    int read(const std::string& imagePath) {
+        session_.putIniFilename(ini_);
+        session_.putImageFilename(imagePath);
+        return session_.run();
+    }
+    std::pair<std::string, std::string> result() {
+        std::pair<std::string, std::string> r;
+        session_.getResult(r.first, r.second);
+        return r;
+    }
+
+    std::filesystem::path dir_;
+    std::string ini_;
+    EngineCore core_;
+    EngineSession session_{core_};
+};
+
+TEST_F(EngineSessionTest, ReadsAStraightSheet) {
+    ASSERT_EQ(read(image(drawSheet())), kRunOk);
+    EXPECT_EQ(result(), (std::pair<std::string, std::string>{"3,-1,-1", "999.0,0.0,0.0"}));
+    EXPECT_EQ(option("get_marked_counts").retValueStr, "1,0,0");
+    const OptionOutputs multi = option("get_multi_questions");
+    EXPECT_EQ(multi.retValue, 1);
+    EXPECT_EQ(multi.retValueStr, "2");
+    const std::string n = std::to_string(kOvalSamples);
+    EXPECT_EQ(option("get_multi_dots_per_question", 0).retValueStr, n + ",0,0," + n);
+    EXPECT_EQ(option("get_multi_dots_per_question", 1).retValueStr, "");
+    EXPECT_EQ(option("chk_rotate").retValue, 0);
+    EXPECT_EQ(option("get_skew_size").retValue, 0);
+    EXPECT_EQ(option("get_diffzero_x").retValue, 0);
+    EXPECT_EQ(option("get_diffzero_y").retValue, 0);
+}
+
+TEST_F(EngineSessionTest, ShiftedSheetGivesItsOffset) {
+    ASSERT_EQ(read(image(drawSheet(12, -7))), kRunOk);
+    EXPECT_EQ(result().first, "3,-1,-1");
+    EXPECT_EQ(option("get_diffzero_x").retValue, 12);
+    EXPECT_EQ(option("get_diffzero_y").retValue, -7);
+    EXPECT_DOUBLE_EQ(core_.alignment().angle, 0.0);
+}
+
+TEST_F(EngineSessionTest, UpsideDownSheetIsTurned) {
+    TestSheet sheet = drawSheet();
+    sheet.turn();
+    ASSERT_EQ(read(image(sheet)), kRunOk);
+    EXPECT_EQ(result().first, "3,-1,-1");
+    EXPECT_EQ(option("chk_rotate").retValue, 1);
+}
+
+TEST_F(EngineSessionTest, LargeVerticalShiftNeedsTheWideWindow) {
+    ASSERT_EQ(read(image(drawSheet(0, 100))), kRunOk);
+    EXPECT_EQ(option("chk_rotate").retValue, 0);
+    EXPECT_EQ(option("get_diffzero_y").retValue, 100);
+    EXPECT_EQ(result().first, "3,-1,-1");
+}
+
+TEST_F(EngineSessionTest, FailuresKeepThePreviousResults) {
+    EXPECT_EQ(result(), (std::pair<std::string, std::string>{"", ""}));  // nothing read yet
+    ASSERT_EQ(read(image(drawSheet(5, 5))), kRunOk);
+    const std::string definitionAfterRun = readText(ini_);
+
+    session_.putImageFilename((dir_ / "missing.bmp").string());
+    EXPECT_EQ(session_.run(), kRunImageNotLoaded);
+    EXPECT_EQ(result().first, "3,-1,-1");
+
+    session_.putImageFilename(image(TestSheet(600, 900), "blank.bmp"));
+    EXPECT_EQ(session_.run(), kRunZeroMarksNotFound);
+    EXPECT_EQ(result().first, "3,-1,-1");
+    EXPECT_EQ(option("get_diffzero_x").retValue, 5);
+    EXPECT_EQ(option("chk_rotate").retValue, 1);  // the last attempt looked at the turned image
+    EXPECT_EQ(readText(ini_), definitionAfterRun);  // no write-back after a failure
+
+    writeText(dir_ / "text.bmp", "not an image");
+    session_.putImageFilename((dir_ / "text.bmp").string());
+    EXPECT_EQ(session_.run(), kRunImageNotLoaded);
+    EXPECT_EQ(option("chk_rotate").retValue, 1);  // a load failure leaves the flag alone
+}
+
+TEST_F(EngineSessionTest, WritesTheDefinitionBackAfterSuccess) {
+    ASSERT_EQ(read(image(drawSheet())), kRunOk);
+    const std::string text = readText(ini_);
+    EXPECT_NE(text.find("ZEROMARK_RATE=0.5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("OVALMARK_WIDTH=18\r\n"), std::string::npos);  // 19 comes back even
+    EXPECT_NE(text.find("MARK11=2,3,350,400\r\n"), std::string::npos);
+}
+
+TEST_F(EngineSessionTest, NotificationOnSuccessOnly) {
+    std::vector<std::vector<std::int32_t>> calls;
+    session_.setNotifySink([&](std::int32_t w, std::uint32_t m, std::int32_t q, std::int32_t c) {
+        calls.push_back({w, std::int32_t(m), q, c});
+    });
+    session_.putNotify(1234, 0);  // message 0: nothing is sent
+    ASSERT_EQ(read(image(drawSheet())), kRunOk);
+    EXPECT_TRUE(calls.empty());
+
+    session_.putNotify(1234, 0x8001);
+    ASSERT_EQ(read(image(drawSheet())), kRunOk);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], (std::vector<std::int32_t>{1234, 0x8001, 3, 4}));
+
+    EXPECT_EQ(read(image(TestSheet(600, 900), "blank.bmp")), kRunZeroMarksNotFound);
+    EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(EngineSessionTest, OptionActions) {
+    // Before any definition: the multi-answer query writes nothing.
+    OptionOutputs out = option("get_multi_questions");
+    EXPECT_EQ(out.retValue, 4242);
+    EXPECT_EQ(out.retValueStr, "untouched");
+
+    option("set_nomarkmin_dots", 55);
+    session_.putIniFilename(ini_);
+    EXPECT_EQ(option("get_nomarkmin_dots").retValue, 10);  // the file's (default) value wins
+
+    option("set_nomarkmin_1000", 2500);
+    EXPECT_EQ(option("get_nomarkmin_1000").retValue, 2500);
+    option("set_markcolormin", 90);
+    EXPECT_EQ(option("get_markcolormin").retValue, 90);
+
+    out = option("no_such_action", 1, "x");
+    EXPECT_EQ(out.retValue, 4242);
+    EXPECT_EQ(out.retValueStr, "untouched");
+    EXPECT_EQ(out.ret, 77);
+
+    out = option("get_skew_size");
+    EXPECT_EQ(out.ret, 77);  // only the documented actions write ret
+    EXPECT_EQ(out.retValueStr, "untouched");
+
+    const std::string bmp = image(drawSheet());
+    out = option("get_dpi_x", -1, bmp);
+    EXPECT_EQ(out.retValue, -1);
+    EXPECT_EQ(out.ret, 0);
+    EXPECT_EQ(option("get_editor_dpi_x").retValue, -1);
+    EXPECT_EQ(option("get_editor_dpi_x").ret, 0);
+    EXPECT_EQ(option("get_imagearea_count").retValue, 1);
+
+    writeText(dir_ / "nomulti.ini", "[MARK]\r\nMARK0=0,0,1,1\r\n");
+    session_.putIniFilename((dir_ / "nomulti.ini").string());
+    out = option("get_multi_questions");
+    EXPECT_EQ(out.retValue, 0);
+    EXPECT_EQ(out.retValueStr, "");
+}
+
+TEST_F(EngineSessionTest, ExchangeRuleMakesMarksOneAndTwoTheBaseline) {
+    std::string text = kDefinition;
+    // Mark 2 above mark 1, mark 3 far to the right: they change places.
+    auto swapText = [&](const std::string& from, const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+    };
+    swapText("ZEROMARK2_X=540\r\nZEROMARK2_Y=740\r\n", "ZEROMARK2_X=60\r\nZEROMARK2_Y=60\r\n");
+    swapText("ZEROMARK3_X=60\r\nZEROMARK3_Y=60\r\n", "ZEROMARK3_X=540\r\nZEROMARK3_Y=740\r\n");
+    writeText(ini_, text);
+    ASSERT_EQ(read(image(drawSheet())), kRunOk);
+    EXPECT_EQ(option("get_center3_x").retValue, 60);
+    EXPECT_EQ(option("get_center3_y").retValue, 60);
+    const std::string written = readText(ini_);
+    EXPECT_NE(written.find("ZEROMARK2_X=540\r\n"), std::string::npos);
+    EXPECT_NE(written.find("ZEROMARK3_Y=60\r\n"), std::string::npos);
+}
+
+TEST_F(EngineSessionTest, CropsAndDiagnosticImage) {
+    session_.putIniFilename(ini_);
+    OptionOutputs out;
+    session_.putOptions("set_imagearea_jpeg_file", -1, (dir_ / "crop").string(), out);
+    session_.putOptions("set_debug_filename", -1, (dir_ / "debug.jpg").string(), out);
+    session_.putImageFilename(image(drawSheet()));
+    ASSERT_EQ(session_.run(), kRunOk);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "crop_000.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "debug.jpg"));
+    EXPECT_EQ(result().first, "3,-1,-1");  // marking the samples changes no count
+
+    // A failed run still leaves the first diagnostic image.
+    std::filesystem::remove(dir_ / "debug.jpg");
+    session_.putImageFilename(image(TestSheet(600, 900), "blank.bmp"));
+    EXPECT_EQ(session_.run(), kRunZeroMarksNotFound);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "debug.jpg"));
+}
+
+}  // namespace
+}  // namespace strovik

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/recognition/mark_decision.h"
+#include "engine/recognition/oval_measure.h"
+#include "engine/recognition/tests/test_sheet.h"
+
+namespace strovik {
+namespace {
+
+using testing::TestSheet;
+
+// The same counts at every one of five ladder steps.
+SingleDecision decideConstant(std::vector<int> counts, int total = 1870) {
+    return decideSingle(std::vector<std::vector<int>>(5, counts), std::vector<int>(5, total), 10,
+                        2.0);
+}
+
+TEST(MarkDecision, OneClearlyFilledChoice) {
+    const SingleDecision d = decideConstant({10, 1500, 12, 8});
+    EXPECT_EQ(d.best, 1);
+    EXPECT_DOUBLE_EQ(d.reliability, 150.0);
+    EXPECT_EQ(d.marked, 1);
+}
+
+TEST(MarkDecision, CleanOthersGive999) {
+    const SingleDecision d = decideConstant({0, 0, 400, 0});
+    EXPECT_EQ(d.best, 2);
+    EXPECT_DOUBLE_EQ(d.reliability, 999.0);
+    EXPECT_EQ(d.marked, 1);
+}
+
+TEST(MarkDecision, TwoFilledChoices) {
+    const SingleDecision d = decideConstant({1500, 1400, 10, 10});
+    EXPECT_EQ(d.best, 0);
+    EXPECT_NEAR(d.reliability, 1500.0 / 473.0, 1e-12);
+    EXPECT_EQ(d.marked, 2);
+}
+
+TEST(MarkDecision, BlankAndFaintQuestions) {
+    const SingleDecision blank = decideConstant({100, 90, 80, 70});  // below 187 samples
+    EXPECT_DOUBLE_EQ(blank.reliability, 0.0);
+    EXPECT_EQ(blank.marked, 0);
+    const SingleDecision faint = decideConstant({300, 150, 160, 140});
+    EXPECT_DOUBLE_EQ(faint.reliability, 2.0);
+    EXPECT_EQ(faint.marked, 0);
+    // No dark sample at all (or no sample at all) is never a mark.
+    EXPECT_DOUBLE_EQ(decideConstant({0, 0, 0}, 0).reliability, 0.0);
+}
+
+TEST(MarkDecision, OnlyAStrictlyBetterStepReplacesTheDecision) {
+    const std::vector<std::vector<int>> dark = {{0, 500, 10}, {600, 0, 6}, {0, 1000, 10}};
+    const SingleDecision d = decideSingle(dark, {1000, 1000, 1000}, 10, 2.0);
+    EXPECT_EQ(d.best, 0);  // 600 / 3 = 200 beats 500 / 5; 1000 / 5 only ties it
+    EXPECT_DOUBLE_EQ(d.reliability, 200.0);
+}
+
+TEST(MarkDecision, MultiAnswerThresholdAndDotString) {
+    const ThresholdLadder ladder(100, 200);
+    const std::vector<std::vector<int>> dark = {
+        {1, 5, 3}, {10, 340, 15}, {12, 350, 22}, {0, 300, 0}, {5, 5, 5}};
+    EXPECT_EQ(multiAnswerThreshold(dark, ladder), 140);  // spreads 4, 330, 338, 300, 0
+    EXPECT_EQ(dotString({12, 340, 15, 8}), "12,340,15,8");
+    EXPECT_EQ(multiAnswerThreshold({{7, 7}, {3, 3}}, ThresholdLadder(100, 140)), 0);
+    const std::string longText = dotString(std::vector<int>(300, 1234));
+    EXPECT_LE(longText.size(), kMaxDotStringChars);
+    EXPECT_EQ(longText.back(), '4');  // cut after a whole number
+}
+
+TEST(ThresholdLadder, StepsAndDeduplication) {
+    const ThresholdLadder standard(100, 200);
+    ASSERT_EQ(standard.size(), 5u);
+    EXPECT_EQ(standard[4], 180);
+    EXPECT_EQ(ThresholdLadder(100, 101).size(), 1u);
+    EXPECT_TRUE(ThresholdLadder(200, 100).empty());
+    // A very wide range keeps one "nothing dark" and one "all dark" step.
+    const ThresholdLadder wide(-2000000000, 2000000000);
+    EXPECT_LE(wide.size(), ThresholdLadder::kMaxSteps);
+    EXPECT_EQ(wide[0], 0);
+    EXPECT_EQ(wide[wide.size() - 1], 256);
+    // Buckets: dark at step i exactly when the value is below threshold i.
+    for (int v = 0; v < 256; ++v)
+        for (std::size_t i = 0; i < standard.size(); ++i)
+            EXPECT_EQ(standard.bucket(std::uint8_t(v)) <= i, v < standard[i]);
+}
+
+TEST(OvalMeasure, EqualsAPlainCountAtEveryThreshold) {
+    std::mt19937 rng(99);
+    TestSheet sheet(160, 160);
+    for (int y = 0; y < 160; ++y)
+        for (int x = 0; x < 160; ++x) sheet.set(x, y, std::uint8_t(rng() % 256));
+    Raster r = sheet.raster();
+    const ThresholdLadder ladder(100, 200);
+    for (int trial = 0; trial < 60; ++trial) {
+        const int a = int(rng() % 30), b = int(rng() % 40), s = 1 + int(rng() % 2);
+        const Point c{int(rng() % 220) - 30, int(rng() % 220) - 30};
+        const OvalMeasurement m = measureOval(r, c, OvalShape(a, b, s), ladder, false);
+        int total = 0;
+        std::vector<int> dark(ladder.size(), 0);
+        for (int v = -b; v < b; v += s)
+            for (int u = -a; u < a; u += s) {
+                const double du = double(u) / a, dv = double(v) / b;
+                if (!(du * du + dv * dv <= 1.0) || !r.contains(c.x + u, c.y + v)) continue;
+                ++total;
+                for (std::size_t i = 0; i < ladder.size(); ++i)
+                    dark[i] += r.isDark(c.x + u, c.y + v, ladder[i]);
+            }
+        ASSERT_EQ(m.total, total) << "a=" << a << " b=" << b << " s=" << s;
+        for (std::size_t i = 0; i < ladder.size(); ++i) ASSERT_EQ(m.dark[i], dark[i]);
+    }
+}
+
+}  // namespace
+}  // namespace strovik

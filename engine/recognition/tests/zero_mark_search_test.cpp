@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/recognition/tests/test_sheet.h"
+#include "engine/recognition/zero_mark_search.h"
+
+namespace strovik {
+namespace {
+
+using testing::TestSheet;
+
+TEST(ZeroMarkSearch, RequiredCounts) {
+    EXPECT_EQ(requiredZeroMarkCount(14, 0.5, false), 307);
+    EXPECT_EQ(requiredZeroMarkCount(14, 0.5, true), 76);
+    EXPECT_EQ(requiredZeroMarkCount(0, 0.5, false), 0);
+}
+
+TEST(ZeroMarkSearch, WindowSizes) {
+    EXPECT_EQ(searchWindow(false, false).windowHeight, 125);
+    EXPECT_EQ(searchWindow(true, false).windowHeight, 250);
+    EXPECT_EQ(searchWindow(false, true).windowWidth, 200);
+    EXPECT_EQ(searchWindow(true, true).windowHeight, 500);
+}
+
+TEST(ZeroMarkSearch, FindsADiscAndPrefersTheUpperLeftOnTies) {
+    TestSheet sheet(400, 400);
+    sheet.disc(210, 190, 10);
+    Raster r = sheet.raster();
+    ZeroMarkSearch p;
+    p.radius = 10;
+    const SearchHit hit = searchZeroMarkDirect(r, {200, 200}, p, false);
+    EXPECT_EQ(hit.centre, (Point{210, 190}));
+    EXPECT_EQ(hit.count, 315);  // offsets -10..9 each way with u*u + v*v <= 100
+    EXPECT_EQ(searchZeroMarkFast(r, {200, 200}, p), hit);
+
+    // A square block: many centres count the same; the first in scan order wins.
+    TestSheet block(200, 200);
+    for (int y = 50; y < 150; ++y)
+        for (int x = 50; x < 150; ++x) block.set(x, y, 0);
+    Raster b = block.raster();
+    p.radius = 5;
+    const SearchHit tie = searchZeroMarkDirect(b, {100, 100}, p, false);
+    EXPECT_EQ(tie.centre, (Point{55, 55}));
+    EXPECT_EQ(searchZeroMarkFast(b, {100, 100}, p), tie);
+}
+
+TEST(ZeroMarkSearch, NothingDarkGivesOriginWithZeroCount) {
+    TestSheet sheet(300, 300);
+    Raster r = sheet.raster();
+    const ZeroMarkSearch p;
+    EXPECT_EQ(searchZeroMarkDirect(r, {150, 150}, p, false), (SearchHit{{0, 0}, 0}));
+    EXPECT_EQ(searchZeroMarkFast(r, {150, 150}, p), (SearchHit{{0, 0}, 0}));
+}
+
+TEST(ZeroMarkSearch, MarkingSetsTheRedByteOfSampledPixelsOnly) {
+    TestSheet sheet(300, 300);
+    Raster r = sheet.raster();
+    ZeroMarkSearch p;
+    p.radius = 3;
+    searchZeroMarkDirect(r, {150, 150}, p, true);
+    const std::size_t inside = r.offsetOf(150, 150);
+    EXPECT_EQ(r.data()[inside + 2], 14);
+    EXPECT_EQ(r.data()[inside], 255);  // blue untouched
+    EXPECT_EQ(r.data()[r.offsetOf(10, 10) + 2], 255);
+}
+
+// The fast search must give exactly the direct search's winner and count.
+TEST(ZeroMarkSearch, FastSearchEqualsDirectSearchOnRandomImages) {
+    std::mt19937 rng(12345);
+    for (int trial = 0; trial < 150; ++trial) {
+        const int w = 60 + int(rng() % 200);
+        const int h = 60 + int(rng() % 200);
+        TestSheet sheet(w, h);
+        const int blobs = int(rng() % 6);
+        for (int i = 0; i < blobs; ++i)
+            sheet.disc(int(rng() % w), int(rng() % h), 2 + int(rng() % 20), std::uint8_t(rng() % 256));
+        const int specks = int(rng() % 2000);
+        for (int i = 0; i < specks; ++i)
+            sheet.set(int(rng() % w), int(rng() % h), std::uint8_t(rng() % 256));
+        Raster r = sheet.raster();
+        ZeroMarkSearch p = searchWindow(rng() % 2, rng() % 4 == 0);
+        p.radius = int(rng() % 25);
+        p.step = 1 + int(rng() % 2);
+        p.colorMin = 1 + int(rng() % 255);
+        // Centres inside, near the edges and outside the image.
+        const Point centre{int(rng() % (w + 200)) - 100, int(rng() % (h + 200)) - 100};
+        const SearchHit direct = searchZeroMarkDirect(r, centre, p, false);
+        const SearchHit fast = searchZeroMarkFast(r, centre, p);
+        ASSERT_EQ(fast, direct) << "trial " << trial << " radius " << p.radius << " step " << p.step;
+    }
+}
+
+TEST(ZeroMarkSearch, HugeRadiusOrFarCentreStaysBounded) {
+    TestSheet sheet(100, 100);
+    sheet.disc(50, 50, 30);
+    Raster r = sheet.raster();
+    ZeroMarkSearch p;
+    p.radius = 1000000;
+    const SearchHit hit = searchZeroMarkFast(r, {50, 50}, p);
+    EXPECT_GT(hit.count, 0);
+    p.radius = 14;
+    EXPECT_EQ(searchZeroMarkFast(r, {2147483000, -2147483000}, p).count, 0);
+}
+
+}  // namespace
+}  // namespace strovik

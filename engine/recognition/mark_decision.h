@@ -1,0 +1,46 @@
+// Deciding every question from its ovals' dark-sample counts: the answer, its
+// reliability (how clearly the darkest choice stands out) and the number of
+// choices that look marked; multi-answer questions get a dot string instead.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/image/raster.h"
+#include "engine/recognition/alignment.h"
+#include "engine/recognition/engine_core.h"
+#include "engine/recognition/oval_measure.h"
+#include "engine/recognition/sheet_definition.h"
+
+namespace strovik {
+
+/// Dot strings hold at most this many characters.
+inline constexpr std::size_t kMaxDotStringChars = 599;
+
+struct SingleDecision {
+    int best = 0;             ///< 0-based choice
+    double reliability = 0.0;
+    int marked = 0;
+};
+
+/// Decides a single-answer question from its counts at every ladder step
+/// (`dark[step][choice]`) and the sample total of each step's last choice.
+SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
+                            const std::vector<int>& totals, int noMarkMinDots,
+                            double multiMarkedMultiply);
+
+/// The threshold for a multi-answer question: the ladder step with the widest
+/// spread between its largest and smallest count (first one on ties, 0 when
+/// no step spreads them).
+int multiAnswerThreshold(const std::vector<std::vector<int>>& dark, const ThresholdLadder& ladder);
+
+/// Counts joined with "," ("%d"), cut after the last whole number that fits
+/// in kMaxDotStringChars.
+std::string dotString(const std::vector<int>& counts);
+
+/// Measures and decides every question of the definition on the aligned
+/// raster, filling `results` (which must be sized already).
+void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
+                        int step, bool markSamples, QuestionResults& results);
+
+}  // namespace strovik

@@ -1,0 +1,40 @@
+// Finding the three zero marks on a loaded sheet: up to four attempts, turning
+// the image by 180 degrees and widening the search windows as needed.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "engine/image/raster.h"
+#include "engine/recognition/sheet_definition.h"
+#include "engine/recognition/zero_mark_search.h"
+
+namespace strovik {
+
+struct SamplingMode {
+    int step = 1;              ///< 2 for images of 250 dpi and more in both directions
+    bool highDensity = false;  ///< 450 dpi and more: windows doubled
+};
+
+/// Exchanges zero marks 2 and 3 when mark 3 lies much farther from mark 1
+/// horizontally, so that marks 1 and 2 always form the horizontal baseline.
+void applyZeroMarkExchange(SheetDefinition& def);
+
+struct LocateOutcome {
+    bool found = false;
+    bool rotated = false;           ///< the last attempt worked on the turned image
+    std::array<Point, 3> marks{};   ///< winners of the last attempt
+};
+
+/// Runs the attempts on `raster` (which is left in the state of the
+/// successful attempt). `afterFirstAttempt` runs right after the first
+/// attempt's searches, before its outcome is judged.
+LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, SamplingMode mode,
+                              bool markSamples, const std::function<void()>& afterFirstAttempt);
+
+/// Looks for zero mark 3 near its mapped position after alignment: the
+/// distance in pixels (truncated), or -1 when nothing dark is there.
+int measureSkew(Raster& raster, const SheetDefinition& def, Point predicted, SamplingMode mode,
+                bool markSamples, Point& foundMark3);
+
+}  // namespace strovik

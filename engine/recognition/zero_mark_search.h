@@ -1,0 +1,49 @@
+// Search for one zero mark (a filled disc) around its expected centre: every
+// candidate centre in a window is scored by the number of dark pixels in a
+// disc around it, and the best-scoring candidate wins.
+#pragma once
+
+#include "engine/image/raster.h"
+#include "engine/recognition/sheet_definition.h"
+
+namespace strovik {
+
+struct ZeroMarkSearch {
+    int radius = 14;
+    int colorMin = 150;     ///< a pixel is dark when its blue byte is below this
+    int step = 1;           ///< sampling step: 1 fine, 2 coarse
+    int windowWidth = 100;
+    int windowHeight = 125;
+};
+
+struct SearchHit {
+    Point centre{0, 0};
+    int count = 0;
+    friend bool operator==(const SearchHit&, const SearchHit&) = default;
+};
+
+/// Window sizes: 100 x 125 (normal) or 100 x 250 (wide), both doubled for
+/// high-density images.
+ZeroMarkSearch searchWindow(bool wide, bool highDensity);
+
+/// Dark samples needed for a found mark: trunc(r * r * rate * 3.14) with fine
+/// sampling, trunc(r * r * rate * 0.785) with coarse sampling.
+int requiredZeroMarkCount(int radius, double rate, bool coarse);
+
+/// The direct search: for every candidate (rows outer, columns inner, both
+/// ascending, stepping by `step`) count the dark disc samples; the first
+/// candidate with the highest count wins; no dark sample at all gives (0, 0)
+/// with count 0. With `markSamples`, every sampled position inside the image
+/// gets its red byte set to 14 (for the diagnostic image).
+SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearch& params,
+                               bool markSamples);
+
+/// The same result as the direct search, computed with per-row running sums
+/// of the dark samples, so each candidate costs one subtraction per disc row.
+SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkSearch& params);
+
+/// The fast search, or the direct one when samples must be marked.
+SearchHit searchZeroMark(Raster& raster, Point centre, const ZeroMarkSearch& params,
+                         bool markSamples);
+
+}  // namespace strovik
