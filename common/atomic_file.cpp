@@ -1,0 +1,196 @@
+// Whole-file reads and crash-safe whole-file replacement (temporary file,
+// fsync, rename).
+#include "common/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr mode_t kNewFileMode = 0644;  // further narrowed by the process umask
+constexpr int kTempNameAttempts = 100;
+constexpr int kTempSuffixLength = 6;
+
+/// Closes a descriptor when it goes out of scope.
+class FdGuard {
+public:
+    explicit FdGuard(int fd) : fd_(fd) {}
+    ~FdGuard() { close(); }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+
+    int get() const { return fd_; }
+    /// Closes now and reports whether the close succeeded.
+    bool close() {
+        if (fd_ < 0) return true;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::string describe(const std::string& what, const std::filesystem::path& path, int err) {
+    return what + " '" + path.string() + "': " + std::strerror(err);
+}
+
+void setError(std::string* error, const std::string& message) {
+    if (error != nullptr) *error = message;
+}
+
+/// A write through a symbolic link replaces the file the link points to and
+/// keeps the link.
+std::filesystem::path resolveTarget(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) return path;
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : target;
+}
+
+std::uint32_t makeSeed() {
+    try {
+        return std::random_device()();
+    } catch (...) {
+        // No entropy source: the clock and the process id still vary enough
+        // for a name that is retried on collision anyway.
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        return static_cast<std::uint32_t>(ticks) ^ static_cast<std::uint32_t>(::getpid());
+    }
+}
+
+std::string randomSuffix(std::mt19937& rng) {
+    static constexpr char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof(kAlphabet) - 2);
+    std::string suffix;
+    for (int i = 0; i < kTempSuffixLength; ++i) suffix += kAlphabet[pick(rng)];
+    return suffix;
+}
+
+/// Creates a new, uniquely named hidden file next to `target`. The file is
+/// created with the default mode so the umask applies as for any new file.
+int createTempFile(const std::filesystem::path& target, std::filesystem::path& tempPath) {
+    std::mt19937 rng(makeSeed());
+    const std::filesystem::path dir = target.parent_path();
+    const std::string prefix = "." + target.filename().string() + ".tmp.";
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        tempPath = dir / (prefix + randomSuffix(rng));
+        const int fd =
+            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+/// Makes the rename itself durable; failure here does not undo the write.
+void syncFolder(const std::filesystem::path& dir) {
+    const std::filesystem::path name = dir.empty() ? std::filesystem::path(".") : dir;
+    FdGuard fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+/// Writes, flushes and gives the temporary file its final mode. Returns an
+/// empty string on success, else the reason.
+std::string fillTempFile(int fd, const std::filesystem::path& tempPath, std::string_view bytes,
+                         const std::filesystem::path& target) {
+    if (!writeAll(fd, bytes)) {
+        const int err = errno;
+        return describe("cannot write", tempPath, err);
+    }
+    struct stat original {};
+    if (::stat(target.c_str(), &original) == 0 && ::fchmod(fd, original.st_mode & 07777) != 0) {
+        const int err = errno;
+        return describe("cannot set permissions of", tempPath, err);
+    }
+    if (::fsync(fd) != 0) {
+        const int err = errno;
+        return describe("cannot flush", tempPath, err);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
+    if (info.st_size > 0 && static_cast<std::size_t>(info.st_size) > maxBytes) return std::nullopt;
+
+    std::string data;
+    if (info.st_size > 0) data.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[kReadChunk];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        if (data.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    return data;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::string* error) {
+    if (path.empty() || !path.has_filename()) {
+        setError(error, "cannot write '" + path.string() + "': not a file name");
+        return false;
+    }
+    const std::filesystem::path target = resolveTarget(path);
+    std::filesystem::path tempPath;
+    FdGuard fd(createTempFile(target, tempPath));
+    if (fd.get() < 0) {
+        const int err = errno;
+        const std::filesystem::path dir = target.parent_path();
+        setError(error,
+                 describe("cannot create a temporary file in", dir.empty() ? "." : dir, err));
+        return false;
+    }
+
+    std::string failure = fillTempFile(fd.get(), tempPath, bytes, target);
+    if (failure.empty() && !fd.close()) {
+        const int err = errno;
+        failure = describe("cannot close", tempPath, err);
+    }
+    if (failure.empty() && ::rename(tempPath.c_str(), target.c_str()) != 0) {
+        const int err = errno;
+        failure = describe("cannot replace", target, err);
+    }
+    if (!failure.empty()) {
+        ::unlink(tempPath.c_str());
+        setError(error, failure);
+        return false;
+    }
+    syncFolder(target.parent_path());
+    return true;
+}
+
+}  // namespace velmora
