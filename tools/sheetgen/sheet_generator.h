@@ -46,12 +46,19 @@ struct Layout {
     std::vector<AreaRect> areas;
 };
 
+/// Lays out the sheet. When the questions do not fit in `columns` blocks,
+/// more blocks are used as long as they fit side by side; check the result
+/// with layoutFits().
 Layout makeLayout(const LayoutParams& params);
+
+/// True when every oval, zero mark and image area lies at least `marginPx`
+/// inside the image, so a scan shifted by up to that much keeps them all.
+bool layoutFits(const Layout& layout, int marginPx);
 
 enum class Mark : std::uint8_t {
     Blank,   ///< untouched oval
     Filled,  ///< firmly filled with pencil
-    Faint,   ///< lightly shaded, grey
+    Faint,   ///< lightly shaded, grey; lighter than the reader's darkness thresholds
 };
 
 /// [question][choice]
@@ -82,6 +89,9 @@ Image renderSheet(const Layout& layout, const Answers& answers, const Distortion
                   std::uint32_t seed);
 
 enum class Format { Jpeg, Bmp, Gif, Png, Tiff };
+
+/// File name extension without the dot: "jpg", "bmp", "gif", "png", "tif".
+const char* formatExtension(Format format);
 
 /// Saves with the resolution recorded (JFIF density for JPEG, pHYs, TIFF
 /// tags, BMP pixels per metre). GIF is written as 8-bit grey palette. Returns

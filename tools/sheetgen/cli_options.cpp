@@ -1,0 +1,237 @@
+#include "tools/sheetgen/cli_options.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace sheetgen {
+namespace {
+
+constexpr int kMaxCount = 100000;
+constexpr int kMinDpi = 50;
+constexpr int kMaxDpi = 1200;
+constexpr int kMaxQuestions = 10000;
+constexpr int kMaxChoices = 99;
+constexpr int kMaxAreas = 100;
+constexpr double kMaxAngleDeg = 45.0;
+
+std::optional<long long> toInteger(const std::string& text) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<double> toReal(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == separator) {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+bool intIn(const std::string& text, long long lo, long long hi, int& out) {
+    const auto v = toInteger(text);
+    if (!v || *v < lo || *v > hi) return false;
+    out = static_cast<int>(*v);
+    return true;
+}
+
+bool realIn(const std::string& text, double lo, double hi, double& out) {
+    const auto v = toReal(text);
+    if (!v || *v < lo || *v > hi) return false;
+    out = *v;
+    return true;
+}
+
+bool parseFormat(const std::string& text, Format& out) {
+    static const std::map<std::string, Format> kNames = {
+        {"jpeg", Format::Jpeg}, {"jpg", Format::Jpeg},  {"bmp", Format::Bmp}, {"gif", Format::Gif},
+        {"png", Format::Png},   {"tiff", Format::Tiff}, {"tif", Format::Tiff}};
+    const auto it = kNames.find(text);
+    if (it == kNames.end()) return false;
+    out = it->second;
+    return true;
+}
+
+bool parseMulti(const std::string& text, std::vector<int>& out) {
+    out.clear();
+    for (const std::string& part : split(text, ',')) {
+        int q = 0;
+        if (!intIn(part, 0, kMaxQuestions - 1, q)) return false;
+        out.push_back(q);
+    }
+    return true;
+}
+
+bool parseShift(const std::string& text, std::optional<Pt>& out) {
+    const auto parts = split(text, ',');
+    Pt p;
+    if (parts.size() != 2 || !intIn(parts[0], -10000, 10000, p.x) ||
+        !intIn(parts[1], -10000, 10000, p.y)) {
+        return false;
+    }
+    out = p;
+    return true;
+}
+
+// N=X,Y,DEG or N=X,Y,DEG,flip
+bool parseOverride(const std::string& text, std::vector<SheetOverride>& out) {
+    const auto eq = text.find('=');
+    if (eq == std::string::npos) return false;
+    SheetOverride o;
+    const auto parts = split(text.substr(eq + 1), ',');
+    if (!intIn(text.substr(0, eq), 1, kMaxCount, o.sheet) || parts.size() < 3 || parts.size() > 4 ||
+        !intIn(parts[0], -10000, 10000, o.shiftX) || !intIn(parts[1], -10000, 10000, o.shiftY) ||
+        !realIn(parts[2], -kMaxAngleDeg, kMaxAngleDeg, o.angleDeg)) {
+        return false;
+    }
+    if (parts.size() == 4) {
+        if (parts[3] != "flip") return false;
+        o.upsideDown = true;
+    }
+    out.push_back(o);
+    return true;
+}
+
+using Setter = std::function<bool(CliOptions&, const std::string&)>;
+
+const std::map<std::string, Setter>& setters() {
+    static const std::map<std::string, Setter> kSetters = {
+        {"--out",
+         [](CliOptions& o, const std::string& v) {
+             o.outDir = v;
+             return !v.empty();
+         }},
+        {"--count",
+         [](CliOptions& o, const std::string& v) { return intIn(v, 1, kMaxCount, o.count); }},
+        {"--dpi", [](CliOptions& o,
+                     const std::string& v) { return intIn(v, kMinDpi, kMaxDpi, o.layout.dpi); }},
+        {"--questions",
+         [](CliOptions& o, const std::string& v) {
+             return intIn(v, 1, kMaxQuestions, o.layout.questions);
+         }},
+        {"--choices",
+         [](CliOptions& o, const std::string& v) {
+             return intIn(v, 1, kMaxChoices, o.layout.choices);
+         }},
+        {"--columns",
+         [](CliOptions& o, const std::string& v) { return intIn(v, 1, 50, o.layout.columns); }},
+        {"--areas",
+         [](CliOptions& o, const std::string& v) {
+             return intIn(v, 0, kMaxAreas, o.layout.imageAreas);
+         }},
+        {"--multi", [](CliOptions& o,
+                       const std::string& v) { return parseMulti(v, o.layout.multiQuestions); }},
+        {"--format", [](CliOptions& o, const std::string& v) { return parseFormat(v, o.format); }},
+        {"--quality",
+         [](CliOptions& o, const std::string& v) { return intIn(v, 1, 100, o.quality); }},
+        {"--seed",
+         [](CliOptions& o, const std::string& v) {
+             int s = 0;
+             if (!intIn(v, 0, 2147483647, s)) return false;
+             o.seed = static_cast<std::uint32_t>(s);
+             return true;
+         }},
+        {"--shift", [](CliOptions& o, const std::string& v) { return parseShift(v, o.shift); }},
+        {"--angle",
+         [](CliOptions& o, const std::string& v) {
+             double a = 0;
+             if (!realIn(v, -kMaxAngleDeg, kMaxAngleDeg, a)) return false;
+             o.angleDeg = a;
+             return true;
+         }},
+        {"--upside-down-every",
+         [](CliOptions& o, const std::string& v) {
+             return intIn(v, 0, kMaxCount, o.upsideDownEvery);
+         }},
+        {"--jitter-every",
+         [](CliOptions& o, const std::string& v) { return intIn(v, 0, kMaxCount, o.jitterEvery); }},
+        {"--noise",
+         [](CliOptions& o, const std::string& v) { return realIn(v, 0.0, 100.0, o.noise); }},
+        {"--blur",
+         [](CliOptions& o, const std::string& v) { return realIn(v, 0.0, 50.0, o.blur); }},
+        {"--prefix",
+         [](CliOptions& o, const std::string& v) {
+             o.prefix = v;
+             return v.find('/') == std::string::npos;
+         }},
+        {"--distort",
+         [](CliOptions& o, const std::string& v) { return parseOverride(v, o.overrides); }},
+    };
+    return kSetters;
+}
+
+}  // namespace
+
+CliParse parseCli(const std::vector<std::string>& args) {
+    CliParse result;
+    CliOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            result.help = true;
+            return result;
+        }
+        const auto it = setters().find(name);
+        if (it == setters().end()) {
+            result.error = "unknown option " + name;
+            return result;
+        }
+        if (i + 1 >= args.size()) {
+            result.error = name + " needs a value";
+            return result;
+        }
+        const std::string& value = args[++i];
+        if (!it->second(options, value)) {
+            result.error = "bad value for " + name + ": " + value;
+            return result;
+        }
+    }
+    if (options.outDir.empty()) {
+        result.error = "--out DIR is required";
+        return result;
+    }
+    result.options = options;
+    return result;
+}
+
+const char* cliUsage() {
+    return "usage: velmora-sheetgen --out DIR [options]\n"
+           "Writes DIR/sheet.ini (the definition), DIR/images/<prefix>NNN.<ext> (the sheets)\n"
+           "and DIR/truth/<prefix>NNN.json (what each sheet should read as).\n"
+           "  --count N               sheets to write (10)\n"
+           "  --dpi D                 resolution (300)\n"
+           "  --questions Q           questions (20)\n"
+           "  --choices C             choices per question (5)\n"
+           "  --columns K             question blocks side by side (2, more if needed)\n"
+           "  --areas A               writing fields above the questions (0)\n"
+           "  --multi 3,7             0-based questions that accept several marks\n"
+           "  --format F              jpeg, bmp, gif, png or tiff (jpeg)\n"
+           "  --quality Q             JPEG quality 1..100 (75)\n"
+           "  --seed S                seed of all random choices (1)\n"
+           "  --shift X,Y             move every sheet by X,Y pixels\n"
+           "  --angle DEG             turn every sheet by DEG degrees\n"
+           "  --upside-down-every N   turn every Nth sheet by 180 degrees (0 = none)\n"
+           "  --jitter-every N        small random shift and turn on every Nth sheet,\n"
+           "                          unless --shift/--angle are given (3; 0 = none)\n"
+           "  --distort N=X,Y,DEG[,flip]  exact distortion of sheet N (repeatable)\n"
+           "  --noise SIGMA           grey noise standard deviation (2)\n"
+           "  --blur R                blur radius in pixels (0)\n"
+           "  --prefix NAME           file name prefix (sheet)\n";
+}
+
+}  // namespace sheetgen
