@@ -1,0 +1,106 @@
+// Engine benchmark: reading a generated A4 sheet compared with libjpeg-turbo's
+// djpeg decoding the same file, the speed-up of parallel batch reading, and
+// the peak memory of reading one sheet. Prints each figure beside its target.
+//
+//   engine_bench [REPETITIONS]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "engine/recognition/engine_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ReadCase {
+    const char* name;
+    bench::SheetSpec spec;
+    double target;
+};
+
+const char* verdict(bool ok) { return ok ? "ok" : "MISSED"; }
+
+double engineReadSeconds(const std::string& definition, const std::string& image, int reps) {
+    strovik::EngineCore core;
+    strovik::EngineSession session(core);
+    session.putIniFilename(definition);
+    strovik::OptionOutputs out;
+    session.putOptions("set_nomarkmin_1000", 0, "", out);
+    session.putImageFilename(image);
+    if (session.run() != strovik::kRunOk) std::printf("  (warning: the sheet did not read)\n");
+    return bench::medianSeconds(reps, [&] { session.run(); });
+}
+
+void compareWithDjpeg(const fs::path& work, const ReadCase& c, int reps) {
+    const fs::path folder = work / ("case-" + std::to_string(c.spec.dpi) +
+                                    (c.spec.upsideDown ? "-turned" : ""));
+    fs::create_directories(folder);
+    const std::string definition = bench::writeDefinition(folder, c.spec);
+    const std::string image = bench::writeSheet(folder / "sheet.jpg", c.spec);
+    const double ours = engineReadSeconds(definition, image, reps);
+    const double djpeg =
+        bench::medianChildSeconds(reps, {"/usr/bin/djpeg", "-outfile", "/dev/null", image});
+    const double ratio = ours / djpeg;
+    std::printf("%-34s read %7.1f ms  djpeg %7.1f ms  ratio %5.2f  (target <= %.2f) %s\n", c.name,
+                ours * 1e3, djpeg * 1e3, ratio, c.target, verdict(ratio <= c.target));
+}
+
+void parallelSpeedup(const fs::path& work, const fs::path& velmora) {
+    const fs::path folder = work / "batch";
+    fs::create_directories(folder / "images");
+    bench::SheetSpec spec;
+    const std::string definition = bench::writeDefinition(folder, spec);
+    for (unsigned i = 0; i < 40; ++i) {
+        spec.seed = 100 + i;
+        char name[32];
+        std::snprintf(name, sizeof name, "sheet%03u.jpg", i);
+        bench::writeSheet(folder / "images" / name, spec);
+    }
+    auto timed = [&](const char* jobs) {
+        return bench::medianChildSeconds(3, {velmora.string(), "read", "-d", definition, "-j",
+                                             jobs, (folder / "images").string()});
+    };
+    const double one = timed("1");
+    const double two = timed("2");
+    const double speedup = one / two;
+    std::printf("%-34s -j1 %7.2f s  -j2 %7.2f s  speed-up %5.2f  (target >= 1.70) %s\n",
+                "40 sheets, velmora read", one, two, speedup, verdict(speedup >= 1.7));
+
+    const std::string sheet = (folder / "images" / "sheet000.jpg").string();
+    const bench::ChildResult r = bench::runChild({velmora.string(), "read", "-d", definition, sheet});
+    const double raster = 2480.0 * 3508.0 * 3.0;
+    const double ratio = double(r.maxRssKb) * 1024.0 / raster;
+    std::printf("%-34s peak %7.1f MB  raster %5.1f MB  ratio %5.2f  (target < 3.00) %s\n",
+                "memory, one A4 300 dpi sheet", double(r.maxRssKb) / 1024.0, raster / 1048576.0,
+                ratio, verdict(ratio < 3.0));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const fs::path work = fs::temp_directory_path() / "velmora-engine-bench";
+    fs::remove_all(work);
+    fs::create_directories(work);
+
+    const std::vector<ReadCase> cases = {
+        {"A4 300 dpi, 100 x 5", {300, 100, 5, false, 1}, 1.25},
+        {"A4 200 dpi (fine sampling)", {200, 100, 5, false, 2}, 1.40},
+        {"A4 300 dpi upside down", {300, 100, 5, true, 3}, 2.00},
+    };
+    for (const ReadCase& c : cases) compareWithDjpeg(work, c, reps);
+
+    const fs::path velmora = bench::programFolder() / "velmora";
+    if (fs::exists(velmora)) {
+        parallelSpeedup(work, velmora);
+    } else {
+        std::printf("velmora not found beside the benchmark; parallel and memory figures skipped\n");
+    }
+    fs::remove_all(work);
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: first the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite in an
+# ordinary release build. The run ends with CTest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+
+echo "== sanitizer build (build-asan) =="
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON \
+    -DVELMORA_BUILD_BENCH=OFF > /dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+
+echo "== release build (build) =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
