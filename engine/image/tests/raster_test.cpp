@@ -1,0 +1,110 @@
+#include "engine/image/raster.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/image/tests/test_images.h"
+
+namespace strovik {
+namespace {
+
+using testing::patternColour;
+using testing::pixelAt;
+using testing::Rgb;
+
+Raster patternRaster(int width, int height) {
+    Raster raster(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = patternColour(x, y);
+            std::uint8_t* p = raster.data() + raster.offsetOf(x, y);
+            p[0] = c.b;
+            p[1] = c.g;
+            p[2] = c.r;
+        }
+    }
+    return raster;
+}
+
+TEST(Raster, AddressesRowsBottomUp) {
+    Raster raster = patternRaster(4, 3);
+    EXPECT_EQ(raster.rowBytes(), 12u);
+    EXPECT_EQ(raster.sizeBytes(), 36u);
+    // The top image row is the last stored row.
+    EXPECT_EQ(raster.storedRow(2), raster.data() + raster.offsetOf(0, 0));
+    EXPECT_EQ(raster.storedRow(0), raster.data() + raster.offsetOf(0, 2));
+    EXPECT_EQ(raster.offsetOf(3, 2), 9u);
+}
+
+TEST(Raster, DarknessTestUsesBlueAndSkipsOutside) {
+    Raster raster(2, 2);
+    std::fill(raster.data(), raster.data() + raster.sizeBytes(), std::uint8_t(200));
+    raster.data()[raster.offsetOf(1, 0)] = 50;      // blue byte
+    raster.data()[raster.offsetOf(0, 1) + 2] = 10;  // red byte only
+    EXPECT_EQ(raster.isDark(1, 0, 128), 1);
+    EXPECT_EQ(raster.isDark(1, 0, 50), 0);
+    EXPECT_EQ(raster.isDark(0, 1, 128), 0);
+    EXPECT_EQ(raster.isDark(-1, 0, 255), 0);
+    EXPECT_EQ(raster.isDark(2, 0, 255), 0);
+    EXPECT_EQ(raster.isDark(0, 2, 255), 0);
+}
+
+TEST(Raster, CloneCopiesPixelsIntoOwnStorage) {
+    Raster raster = patternRaster(5, 4);
+    Raster copy = raster.clone();
+    ASSERT_EQ(copy.width(), 5);
+    ASSERT_EQ(copy.height(), 4);
+    EXPECT_NE(copy.data(), raster.data());
+    EXPECT_TRUE(std::equal(raster.data(), raster.data() + raster.sizeBytes(), copy.data()));
+    EXPECT_TRUE(Raster().clone().empty());
+}
+
+TEST(Raster, FlipVerticalReversesRowOrder) {
+    for (int height : {1, 2, 5, 6}) {
+        Raster raster = patternRaster(3, height);
+        flipVertical(raster);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < 3; ++x) {
+                EXPECT_EQ(pixelAt(raster, x, y), patternColour(x, height - 1 - y))
+                    << "height " << height << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(Raster, Rotate180MovesEveryPixelToTheOppositeCorner) {
+    for (int height : {1, 2, 3, 4, 7}) {
+        for (int width : {1, 2, 5}) {
+            Raster raster = patternRaster(width, height);
+            rotate180(raster);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    EXPECT_EQ(pixelAt(raster, x, y), patternColour(width - 1 - x, height - 1 - y))
+                        << width << "x" << height << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Raster, RotatingTwiceRestoresTheImage) {
+    for (int height : {3, 4}) {
+        Raster raster = patternRaster(6, height);
+        Raster original = raster.clone();
+        rotate180(raster);
+        EXPECT_FALSE(
+            std::equal(raster.data(), raster.data() + raster.sizeBytes(), original.data()));
+        rotate180(raster);
+        EXPECT_TRUE(std::equal(raster.data(), raster.data() + raster.sizeBytes(), original.data()));
+    }
+}
+
+TEST(Raster, OperationsOnEmptyRasterDoNothing) {
+    Raster empty;
+    flipVertical(empty);
+    rotate180(empty);
+    EXPECT_TRUE(empty.empty());
+    EXPECT_TRUE(Raster(0, 5).empty());
+}
+
+}  // namespace
+}  // namespace strovik
