@@ -1,0 +1,49 @@
+#include "tools/velmora/image_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace velmora::cli {
+
+namespace fs = std::filesystem;
+
+bool listFolder(const std::string& folder, std::vector<std::string>& names, std::string& error) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    const fs::directory_iterator end;
+    while (!ec && it != end) {
+        std::error_code typeEc;
+        if (it->is_regular_file(typeEc)) names.push_back(it->path().filename().string());
+        it.increment(ec);
+    }
+    if (ec) {
+        error = "cannot list folder " + folder + ": " + ec.message();
+        return false;
+    }
+    std::sort(names.begin(), names.end());
+    return true;
+}
+
+ImageList expandInputs(const std::vector<std::string>& inputs) {
+    ImageList list;
+    for (const std::string& input : inputs) {
+        std::error_code ec;
+        if (!fs::is_directory(input, ec)) {
+            if (!input.empty() && input.back() == '/') {
+                list.error = "no such folder: " + input;
+                return list;
+            }
+            list.images.push_back(input);
+            continue;
+        }
+        std::vector<std::string> names;
+        if (!listFolder(input, names, list.error)) return list;
+        const std::string prefix = input.back() == '/' ? input : input + "/";
+        for (const std::string& name : names) list.images.push_back(prefix + name);
+    }
+    if (list.images.empty()) list.error = "no images found in the given folders";
+    return list;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,34 @@
+// JSON text for the read command: one object per image and line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tools/velmora/sheet_record.h"
+
+namespace velmora::cli {
+
+/// A JSON string literal (with the quotes) for UTF-8 text. Quotes and
+/// backslashes are escaped with a backslash and control characters below
+/// 0x20 as \u00XX. Bytes that are not part of a well-formed UTF-8 sequence
+/// (a path on Linux may hold any bytes) are escaped one by one as \u00XX of
+/// the byte value, so the output stays valid JSON and the original bytes can
+/// be recovered by taking each such code point as a byte.
+std::string jsonString(std::string_view text);
+
+/// A JSON array of the engine's comma-joined numbers, each field copied
+/// verbatim ("150.0,0.0" -> "[150.0,0.0]"); an empty string gives "[]". A
+/// field that is not a JSON number (for example "nan") is written as null.
+std::string jsonNumberList(std::string_view commaJoined);
+
+/// An angle in radians with "%.17g", or null when it is not finite.
+std::string jsonAngle(double radians);
+
+/// The line for one image, without the trailing newline:
+/// {"image": "...", "status": 0, "answers": [...], "reliability": [...],
+///  "marked": [...], "dots": {"29": [...]}, "offset": [dx, dy], "angle": a,
+///  "rotated": 0, "skew": s}
+/// and for a failed image only {"image": "...", "status": -2}.
+std::string formatRecord(const SheetRecord& record);
+
+}  // namespace velmora::cli

@@ -1,0 +1,103 @@
+#include "tools/velmora/read_command.h"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "tools/velmora/command_line.h"
+#include "tools/velmora/exit_codes.h"
+#include "tools/velmora/image_list.h"
+#include "tools/velmora/json_output.h"
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Why the definition file cannot be used, or empty when it can.
+std::string checkDefinition(const std::string& path) {
+    if (path.size() > strovik::EngineSession::kMaxPath) {
+        return "definition path too long: " + path;
+    }
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return "definition is a folder: " + path;
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) return "cannot read definition file: " + path;
+    file.peek();
+    if (file.bad()) return "cannot read definition file: " + path;
+    return {};
+}
+
+/// Why an output folder cannot be used, or empty when it can.
+std::string checkFolder(const std::string& path, const char* option) {
+    if (path.empty()) return {};
+    std::error_code ec;
+    if (!fs::is_directory(path, ec)) {
+        return std::string(option) + " folder does not exist: " + path;
+    }
+    return {};
+}
+
+std::string firstProblem(const ReadOptions& options) {
+    std::string problem = checkDefinition(options.definition);
+    if (problem.empty()) problem = checkFolder(options.cropsDir, "--crops");
+    if (problem.empty()) problem = checkFolder(options.debugDir, "--debug");
+    return problem;
+}
+
+int readChecked(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const EngineFactory& makeEngine) {
+    const ParsedRead parsed = parseReadArguments(args);
+    if (parsed.kind == ParsedRead::Kind::Help) {
+        out << readUsage();
+        return kExitOk;
+    }
+    if (parsed.kind == ParsedRead::Kind::Error) {
+        err << "velmora: " << parsed.error << "\n";
+        return kExitUsage;
+    }
+    const ReadOptions& options = parsed.options;
+    if (const std::string problem = firstProblem(options); !problem.empty()) {
+        err << "velmora: " << problem << "\n";
+        return kExitUsage;
+    }
+    const ImageList list = expandInputs(options.inputs);
+    if (!list.error.empty()) {
+        err << "velmora: " << list.error << "\n";
+        return kExitUsage;
+    }
+
+    bool anyFailed = false;
+    const RecordSink print = [&](const SheetRecord& record) {
+        anyFailed = anyFailed || record.status != 0;
+        out << formatRecord(record) << '\n';
+        out.flush();
+    };
+    std::string error;
+    if (!readImages(list.images, options, makeEngine, print, error)) {
+        err << "velmora: " << error << "\n";
+        return kExitInternal;
+    }
+    return anyFailed ? kExitImageFailed : kExitOk;
+}
+
+}  // namespace
+
+int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const EngineFactory& makeEngine) {
+    try {
+        return readChecked(args, out, err, makeEngine);
+    } catch (const std::exception& e) {
+        err << "velmora: internal error: " << e.what() << "\n";
+    } catch (...) {
+        err << "velmora: internal error\n";
+    }
+    return kExitInternal;
+}
+
+int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return runReadCommand(args, out, err, [] { return std::make_unique<CoreEngine>(); });
+}
+
+}  // namespace velmora::cli

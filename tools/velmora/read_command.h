@@ -1,0 +1,22 @@
+// `velmora read`: reads images against a sheet definition and prints one
+// JSON line per image.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/velmora/parallel_reader.h"
+
+namespace velmora::cli {
+
+/// Runs the read command on the words after "read"; JSON lines go to `out`,
+/// help to `out`, messages (one line each, starting "velmora: ") to `err`.
+/// Returns an exit status from exit_codes.h. Never throws.
+int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// As above with the engines made by `makeEngine` (tests pass a stand-in).
+int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const EngineFactory& makeEngine);
+
+}  // namespace velmora::cli

@@ -1,0 +1,163 @@
+// The read command over scripted engines: checks before reading, exit
+// statuses, output order and the worker set-up.
+#include "tools/velmora/read_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/velmora/tests/test_support.h"
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CallLog;
+using testing::EngineScript;
+using testing::ScriptedEngine;
+using testing::TempDir;
+using testing::writeFile;
+using Args = std::vector<std::string>;
+
+class ReadCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(tmp.path().empty());
+        def = tmp.file("def.ini");
+        writeFile(def, "[MARK]\r\n");
+        fs::create_directory(tmp.file("imgs"));
+        for (int i = 0; i < 12; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "s%02d.jpg", i);
+            images.push_back(tmp.file("imgs/") + name);
+            writeFile(images.back(), "x");
+            script.delayMsByImage[images.back()] = (i * 7) % 5;  // uneven finishing order
+        }
+    }
+
+    int run(const Args& args) {
+        std::ostringstream o, e;
+        const EngineFactory factory = [this] {
+            const int n = enginesMade++;
+            return std::make_unique<ScriptedEngine>(script, log, "e" + std::to_string(n) + " ");
+        };
+        const int status = runReadCommand(args, o, e, factory);
+        out = o.str();
+        err = e.str();
+        return status;
+    }
+
+    std::vector<std::string> outLines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+    TempDir tmp;
+    std::string def;
+    std::vector<std::string> images;
+    EngineScript script;
+    CallLog log;
+    std::atomic<int> enginesMade{0};
+    std::string out, err;
+};
+
+TEST_F(ReadCommandTest, AllReadGivesStatusZeroAndOneLinePerImageInOrder) {
+    EXPECT_EQ(run({"-d", def, tmp.file("imgs")}), 0) << err;
+    const auto lines = outLines();
+    ASSERT_EQ(lines.size(), images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        EXPECT_TRUE(lines[i].starts_with("{\"image\": \"" + images[i] + "\", \"status\": 0, "))
+            << lines[i];
+    }
+    EXPECT_TRUE(err.empty());
+    EXPECT_EQ(enginesMade, 1);
+}
+
+TEST_F(ReadCommandTest, FailedImageIsAStatusLineAndTheBatchGoesOn) {
+    script.statusByImage[images[1]] = -2;
+    script.statusByImage[images[2]] = -3;
+    EXPECT_EQ(run({"-d", def, images[0], images[1], images[2], images[3]}), 1);
+    const auto lines = outLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "{\"image\": \"" + images[1] + "\", \"status\": -2}");
+    EXPECT_EQ(lines[2], "{\"image\": \"" + images[2] + "\", \"status\": -3}");
+    EXPECT_NE(lines[3].find("\"status\": 0"), std::string::npos);
+}
+
+TEST_F(ReadCommandTest, WorkersGiveTheSameOutputAsOne) {
+    script.statusByImage[images[5]] = -3;
+    ASSERT_EQ(run({"-d", def, tmp.file("imgs")}), 1);
+    const std::string single = out;
+    enginesMade = 0;
+    ASSERT_EQ(run({"-j", "4", "-d", def, tmp.file("imgs")}), 1);
+    EXPECT_EQ(out, single);
+    EXPECT_EQ(enginesMade, 4);
+}
+
+TEST_F(ReadCommandTest, EveryWorkerReadsTheDefinitionBeforeAnyImageIsRun) {
+    ASSERT_EQ(run({"-j", "3", "-d", def, tmp.file("imgs")}), 0);
+    const auto& calls = log.calls;
+    const auto firstRun = std::find_if(calls.begin(), calls.end(), [](const std::string& c) {
+        return c.find(" run ") != std::string::npos;
+    });
+    ASSERT_NE(firstRun, calls.end());
+    for (const char* engine : {"e0 ", "e1 ", "e2 "}) {
+        const auto ini = std::find(calls.begin(), calls.end(), engine + ("ini " + def));
+        EXPECT_LT(ini - calls.begin(), firstRun - calls.begin()) << engine;
+    }
+    const auto runs = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
+        return c.find(" run ") != std::string::npos;
+    });
+    EXPECT_EQ(runs, static_cast<long>(images.size()));
+}
+
+TEST_F(ReadCommandTest, NoMoreEnginesThanImages) {
+    ASSERT_EQ(run({"-j", "8", "-d", def, images[0], images[1]}), 0);
+    EXPECT_EQ(enginesMade, 2);
+    EXPECT_EQ(outLines().size(), 2u);
+}
+
+TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
+    fs::create_directory(tmp.file("empty"));
+    struct Case {
+        Args args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"-d", tmp.file("nope.ini"), images[0]},
+         "velmora: cannot read definition file: " + tmp.file("nope.ini") + "\n"},
+        {{"-d", tmp.path(), images[0]}, "velmora: definition is a folder: " + tmp.path() + "\n"},
+        {{"-d", def, "--crops", tmp.file("c"), images[0]},
+         "velmora: --crops folder does not exist: " + tmp.file("c") + "\n"},
+        {{"-d", def, "--debug", def, images[0]},
+         "velmora: --debug folder does not exist: " + def + "\n"},
+        {{"-d", def, tmp.file("empty")}, "velmora: no images found in the given folders\n"},
+        {{"-d", def, images[0], tmp.file("gone/")},
+         "velmora: no such folder: " + tmp.file("gone/") + "\n"},
+        {{"-d", def, "-j", "x", images[0]}, "velmora: bad value for -j: 'x' (expected 1 to 256)\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run(c.args), 2) << c.message;
+        EXPECT_EQ(err, c.message);
+        EXPECT_TRUE(out.empty());
+    }
+    EXPECT_EQ(enginesMade, 0);
+}
+
+TEST_F(ReadCommandTest, MissingImageFileIsReadAsGiven) {
+    script.statusByImage[tmp.file("missing.jpg")] = -2;
+    EXPECT_EQ(run({"-d", def, tmp.file("missing.jpg"), images[0]}), 1);
+    const auto lines = outLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "{\"image\": \"" + tmp.file("missing.jpg") + "\", \"status\": -2}");
+}
+
+}  // namespace
+}  // namespace velmora::cli

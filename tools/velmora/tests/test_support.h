@@ -1,0 +1,126 @@
+// Helpers shared by the velmora tool tests: a scratch folder and a scripted
+// engine that logs every call it receives.
+#pragma once
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/velmora/sheet_engine.h"
+
+namespace velmora::cli::testing {
+
+/// A fresh folder under the system's temp folder, removed with its contents.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "velmora-cli-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/// Log shared by several engines so tests can see the order across workers.
+struct CallLog {
+    std::mutex mutex;
+    std::vector<std::string> calls;
+    void add(std::string call) {
+        std::lock_guard lock(mutex);
+        calls.push_back(std::move(call));
+    }
+};
+
+/// What the scripted engine answers.
+struct EngineScript {
+    std::map<std::string, int> statusByImage;   ///< images not listed read with 0
+    std::map<std::string, int> delayMsByImage;  ///< run() sleeps this long
+    int imageAreas = 0;
+    std::string answers = "3,-1,1";
+    std::string reliability = "150.0,0.0,999.0";
+    std::string marked = "1,0,1";
+    std::string multiQuestions;     ///< get_multi_questions text
+    std::vector<std::string> dots;  ///< by multi-answer list position
+    int rotated = 0, skew = 4, offsetX = 12, offsetY = -7;
+    double angle = 0.25;
+};
+
+/// Logs "name value valueStr" per call and answers from the script; the
+/// result getters answer for the image given last.
+class ScriptedEngine final : public SheetEngine {
+public:
+    ScriptedEngine(const EngineScript& script, CallLog& log, std::string tag = "")
+        : script_(script), log_(log), tag_(std::move(tag)) {}
+
+    void putIniFilename(std::string_view path) override { log("ini " + std::string(path)); }
+    void putImageFilename(std::string_view path) override {
+        image_ = path;
+        log("image " + image_);
+    }
+    int run() override {
+        log("run " + image_);
+        if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(d->second));
+        }
+        const auto it = script_.statusByImage.find(image_);
+        return it == script_.statusByImage.end() ? 0 : it->second;
+    }
+    void getResult(std::string& result, std::string& reliability) override {
+        log("getResult");
+        result = script_.answers;
+        reliability = script_.reliability;
+    }
+    strovik::OptionOutputs putOptions(std::string_view action, std::int32_t value,
+                                      std::string_view valueStr) override {
+        log(std::string(action) + " " + std::to_string(value) + " " + std::string(valueStr));
+        strovik::OptionOutputs out;
+        answer(action, value, out);
+        return out;
+    }
+    double angle() const override { return script_.angle; }
+
+private:
+    void log(std::string call) { log_.add(tag_ + call); }
+
+    void answer(std::string_view action, std::int32_t value, strovik::OptionOutputs& out) const {
+        if (action == "get_imagearea_count") out.retValue = script_.imageAreas;
+        if (action == "get_marked_counts") out.retValueStr = script_.marked;
+        if (action == "get_multi_questions") out.retValueStr = script_.multiQuestions;
+        if (action == "get_multi_dots_per_question" && value >= 0 &&
+            std::size_t(value) < script_.dots.size()) {
+            out.retValueStr = script_.dots[std::size_t(value)];
+        }
+        if (action == "chk_rotate") out.retValue = script_.rotated;
+        if (action == "get_skew_size") out.retValue = script_.skew;
+        if (action == "get_diffzero_x") out.retValue = script_.offsetX;
+        if (action == "get_diffzero_y") out.retValue = script_.offsetY;
+    }
+
+    const EngineScript& script_;
+    CallLog& log_;
+    std::string tag_;
+    std::string image_;
+};
+
+}  // namespace velmora::cli::testing
