@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <sstream>
 
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
 #include "engine/image/image_loader.h"
 #include "engine/image/tests/test_images.h"
 
@@ -82,6 +86,46 @@ TEST(JpegDecoder, KeepsOrientationOfAFlatTwoToneImage) {
     EXPECT_LT(pixelAt(*raster, 8, 0).b, 10);
     EXPECT_GT(pixelAt(*raster, 8, 15).b, 245);
     EXPECT_GT(raster->storedRow(0)[0], 245);
+}
+
+// Four-channel JPEG; libjpeg marks it with an Adobe segment.
+ByteVector encodeCmyk(int width, int height, std::array<std::uint8_t, 4> cmyk) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    ByteVector row;
+    for (int x = 0; x < width; ++x) row.insert(row.end(), cmyk.begin(), cmyk.end());
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW pointer = row.data();
+        jpeg_write_scanlines(&cinfo, &pointer, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    ByteVector bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+TEST(JpegDecoder, InvertedCmykIsScaledByTheBlackChannel) {
+    // Stored values 200/100/50 with K = 128: red = 200 * 128 / 255 and so on.
+    std::string error;
+    const auto raster = decodeBytes(encodeCmyk(16, 8, {200, 100, 50, 128}), &error);
+    ASSERT_TRUE(raster) << error;
+    const Rgb p = pixelAt(*raster, 3, 4);
+    EXPECT_NEAR(p.r, 100, 3);
+    EXPECT_NEAR(p.g, 50, 3);
+    EXPECT_NEAR(p.b, 25, 3);
 }
 
 // Offset just after the start-of-scan header.
