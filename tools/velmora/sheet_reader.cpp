@@ -69,7 +69,8 @@ void diagnosticPass(SheetEngine& engine, const std::string& image, const ReadOpt
 }
 
 void collectDots(SheetEngine& engine, SheetRecord& record) {
-    const std::vector<std::string_view> fields = splitList(getText(engine, "get_multi_questions"));
+    const std::string list = getText(engine, "get_multi_questions");
+    const std::vector<std::string_view> fields = splitList(list);  // views into `list`
     std::vector<int> seen;
     for (std::size_t j = 0; j < fields.size(); ++j) {
         std::string dots = getText(engine, "get_multi_dots_per_question", std::int32_t(j));
