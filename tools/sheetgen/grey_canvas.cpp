@@ -6,9 +6,6 @@
 namespace sheetgen {
 namespace {
 
-// Shaded share of the oval's half axes; the product lands near 85-95 % area.
-constexpr double kShadeScaleLo = 0.92;
-constexpr double kShadeScaleHi = 0.98;
 constexpr int kStrokeValueLo = 25;
 constexpr int kStrokeValueHi = 60;
 
@@ -45,10 +42,10 @@ void drawOvalRing(GreyCanvas& canvas, int cx, int cy, int width, int height, int
     }
 }
 
-void shadeOval(GreyCanvas& canvas, int cx, int cy, int width, int height, int valueLo, int valueHi,
+void shadeOval(GreyCanvas& canvas, int cx, int cy, int width, int height, const Shading& shading,
                RandomSource& rng) {
-    const double a = width / 2.0 * rng.uniform(kShadeScaleLo, kShadeScaleHi);
-    const double b = height / 2.0 * rng.uniform(kShadeScaleLo, kShadeScaleHi);
+    const double a = width / 2.0 * rng.uniform(shading.scaleLo, shading.scaleHi);
+    const double b = height / 2.0 * rng.uniform(shading.scaleLo, shading.scaleHi);
     const int ox = cx + rng.between(-1, 1);
     const int oy = cy + rng.between(-1, 1);
     const int hb = static_cast<int>(b);
@@ -59,7 +56,7 @@ void shadeOval(GreyCanvas& canvas, int cx, int cy, int width, int height, int va
         const int left = static_cast<int>(std::lround(-half)) + rng.between(0, 1);
         const int right = static_cast<int>(std::lround(half)) - rng.between(0, 1);
         for (int u = left; u <= right; ++u) {
-            canvas.darken(ox + u, oy + v, rng.between(valueLo, valueHi));
+            canvas.darken(ox + u, oy + v, rng.between(shading.valueLo, shading.valueHi));
         }
     }
 }

@@ -31,9 +31,17 @@ void drawDisc(GreyCanvas& canvas, int cx, int cy, int radius, int value);
 void drawOvalRing(GreyCanvas& canvas, int cx, int cy, int width, int height, int thickness,
                   int value);
 
-/// Pencil shading of most of an oval: a slightly smaller, slightly irregular
-/// ellipse whose pixels vary in [valueLo, valueHi].
-void shadeOval(GreyCanvas& canvas, int cx, int cy, int width, int height, int valueLo, int valueHi,
+/// How a pencil mark fills an oval.
+struct Shading {
+    int valueLo = 0;       ///< darkest pixel value
+    int valueHi = 0;       ///< lightest pixel value
+    double scaleLo = 1.0;  ///< smallest share of the oval's half axes covered
+    double scaleHi = 1.0;  ///< largest share
+};
+
+/// Pencil shading of an oval: a smaller, slightly irregular ellipse whose
+/// pixels vary within the shading's values.
+void shadeOval(GreyCanvas& canvas, int cx, int cy, int width, int height, const Shading& shading,
                RandomSource& rng);
 
 /// Axis-aligned rectangle outline.

@@ -13,12 +13,13 @@ constexpr std::uint8_t kPaper = 250;
 constexpr int kZeroMarkValue = 20;
 constexpr int kOutlineValue = 120;
 constexpr double kOutlineAt300 = 1.5;
-constexpr int kFilledLo = 50;
-constexpr int kFilledHi = 80;
-// Light shading stays above every darkness threshold the reader tries (the
-// highest is 180), so a faint-only question reads as unanswered.
-constexpr int kFaintLo = 190;
-constexpr int kFaintHi = 210;
+// A firm mark covers 85-95 % of the oval (0.92..0.98 of each half axis).
+constexpr Shading kFilled{50, 80, 0.92, 0.98};
+// A faint mark stays lighter than every darkness threshold the reader tries
+// (the highest is 180) and keeps clear of the printed outline, so that a
+// turned scan does not blend the two into extra dark pixels: a faint-only
+// question reads as unanswered.
+constexpr Shading kFaint{195, 215, 0.72, 0.82};
 constexpr int kFrameValue = 60;
 constexpr double kFrameAt300 = 2.0;
 constexpr double kPenAt300 = 2.0;
@@ -36,9 +37,9 @@ void drawOvals(GreyCanvas& canvas, const Layout& l, const Answers& answers, Rand
             const Mark m =
                 q < answers.size() && c < answers[q].size() ? answers[q][c] : Mark::Blank;
             if (m == Mark::Filled) {
-                shadeOval(canvas, o.x, o.y, l.ovalWidth, l.ovalHeight, kFilledLo, kFilledHi, rng);
+                shadeOval(canvas, o.x, o.y, l.ovalWidth, l.ovalHeight, kFilled, rng);
             } else if (m == Mark::Faint) {
-                shadeOval(canvas, o.x, o.y, l.ovalWidth, l.ovalHeight, kFaintLo, kFaintHi, rng);
+                shadeOval(canvas, o.x, o.y, l.ovalWidth, l.ovalHeight, kFaint, rng);
             }
         }
     }

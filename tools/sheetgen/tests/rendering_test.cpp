@@ -108,6 +108,30 @@ TEST(RenderingTest, MarksDifferInBlueAsTheReaderExpects) {
     EXPECT_GE(blue(img, l.ovals[0][0].x, l.ovals[0][0].y), 245) << "blank oval is empty inside";
 }
 
+TEST(RenderingTest, FaintMarksStayLightEvenOnATurnedScan) {
+    // Resampling blends a shading that touches the outline into extra dark
+    // pixels; the reader would then take a faint oval for a mark.
+    const Layout l = smallLayout(200);
+    Answers answers = blankAnswers(l);
+    for (auto& q : answers) q[1] = Mark::Faint;
+    Distortion d;
+    d.angleRad = 0.4 * std::numbers::pi / 180.0;
+    d.noise = 2.0;
+    const Image img = renderSheet(l, answers, d, 4);
+    // The reader's alignment may place its sampling ellipse a pixel off the
+    // printed oval; the faint one must still count no more dark pixels at the
+    // lightest threshold than its blank neighbour.
+    for (std::size_t q = 0; q < l.ovals.size(); ++q) {
+        for (const Pt off : {Pt{0, 0}, Pt{1, 1}, Pt{-1, 1}}) {
+            const Pt b = l.ovals[q][0];
+            const Pt f = l.ovals[q][1];
+            const double blank = ovalStats(img, l, {b.x + off.x, b.y + off.y}, 180).darkShare;
+            const double faint = ovalStats(img, l, {f.x + off.x, f.y + off.y}, 180).darkShare;
+            EXPECT_LE(faint, blank * 1.1) << "question " << q << " offset " << off.x;
+        }
+    }
+}
+
 TEST(RenderingTest, ImageAreaGetsFrameAndWriting) {
     const Layout l = smallLayout();
     const Image img = renderSheet(l, blankAnswers(l), {}, 3);
