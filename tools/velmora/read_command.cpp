@@ -79,6 +79,10 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << error << "\n";
         return kExitInternal;
     }
+    if (!out) {
+        err << "velmora: cannot write the results\n";
+        return kExitInternal;
+    }
     return anyFailed ? kExitImageFailed : kExitOk;
 }
 

@@ -20,6 +20,11 @@ std::string getText(SheetEngine& engine, std::string_view action, std::int32_t v
     return engine.putOptions(action, value, "").retValueStr;
 }
 
+/// `folder`, a "/" unless it already ends in one, and `name`.
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
 bool fitsEngine(const std::string& path) {
     return path.size() <= strovik::EngineSession::kMaxPath;
 }
@@ -54,7 +59,7 @@ int questionIndex(std::string_view field) {
 void setCropBase(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
     const std::int32_t areas = getValue(engine, "get_imagearea_count");
     if (areas <= 0 || options.cropsDir.empty()) return;
-    const std::string base = options.cropsDir + "/" + baseName(image);
+    const std::string base = inFolder(options.cropsDir, baseName(image));
     // A base the engine would truncate must not leave the previous image's
     // base in force, which would overwrite that image's crops.
     engine.putOptions("set_imagearea_jpeg_file", kNoValue, fitsEngine(base) ? base : "");
@@ -62,7 +67,7 @@ void setCropBase(SheetEngine& engine, const std::string& image, const ReadOption
 
 void diagnosticPass(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
     if (options.debugDir.empty()) return;
-    const std::string path = options.debugDir + "/debug-" + baseName(image) + ".jpg";
+    const std::string path = inFolder(options.debugDir, "debug-" + baseName(image) + ".jpg");
     if (!fitsEngine(path)) return;
     engine.putOptions("set_debug_filename", kNoValue, path);
     engine.run();  // its status is that of the main run below

@@ -169,6 +169,7 @@ TEST_F(GeneratedBatch, FolderReadMatchesGroundTruth) {
     generate(3);
     const BinaryRun r = velmora({"-d", def, tmp.file("imgs/")});
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 3u) << r.out;
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -189,6 +190,7 @@ TEST_F(GeneratedBatch, UpsideDownSheetIsReadAndFlagged) {
     generate(2, 0, true);
     const BinaryRun r = velmora({"-d", def, images[1]});
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 1u) << r.out;
     EXPECT_EQ(answersAtDefaultThreshold(out[0]), truth[1]) << out[0];
@@ -201,6 +203,7 @@ TEST_F(GeneratedBatch, MissingAndNonImageFilesAreStatusLines) {
     const std::string missing = tmp.file("missing.jpg");
     const BinaryRun r = velmora({"-d", def, missing, tmp.file("imgs")});
     EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
     const auto out = lines(r.out);
     ASSERT_EQ(out.size(), 4u) << r.out;
     EXPECT_EQ(out[0], "{\"image\": \"" + missing + "\", \"status\": -2}");
@@ -217,6 +220,7 @@ TEST_F(GeneratedBatch, TwoWorkersPrintExactlyWhatOneDoes) {
     const BinaryRun two = velmora({"-j", "2", "-d", def, tmp.file("imgs")});
     EXPECT_EQ(one.status, 1) << one.err;
     EXPECT_EQ(two.status, 1) << two.err;
+    EXPECT_TRUE(one.err.empty() && two.err.empty()) << one.err << two.err;
     EXPECT_EQ(lines(one.out).size(), 6u);
     EXPECT_EQ(two.out, one.out);
     // The definition survives concurrent write-backs as a complete file.
@@ -230,6 +234,7 @@ TEST_F(GeneratedBatch, CropsAndDiagnosticImagesAreWritten) {
     const BinaryRun r =
         velmora({"-d", def, "--crops", tmp.file("crops"), "--debug", tmp.file("dbg"), images[0]});
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
     for (const std::string& file :
          {tmp.file("crops/sheet0_000.jpg"), tmp.file("crops/sheet0_001.jpg"),
           tmp.file("dbg/debug-sheet0.jpg")}) {

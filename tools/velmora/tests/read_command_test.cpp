@@ -151,6 +151,14 @@ TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
     EXPECT_EQ(enginesMade, 0);
 }
 
+TEST_F(ReadCommandTest, UnwritableOutputIsAnInternalError) {
+    std::ostringstream o, e;
+    o.setstate(std::ios::badbit);
+    const EngineFactory factory = [this] { return std::make_unique<ScriptedEngine>(script, log); };
+    EXPECT_EQ(runReadCommand({"-d", def, images[0]}, o, e, factory), 3);
+    EXPECT_EQ(e.str(), "velmora: cannot write the results\n");
+}
+
 TEST_F(ReadCommandTest, MissingImageFileIsReadAsGiven) {
     script.statusByImage[tmp.file("missing.jpg")] = -2;
     EXPECT_EQ(run({"-d", def, tmp.file("missing.jpg"), images[0]}), 1);

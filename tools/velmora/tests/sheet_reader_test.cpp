@@ -82,6 +82,19 @@ TEST(ReadSheet, CropsAndDiagnosticPassUseTheBaseName) {
                "run in/scan.001.jpg", "set_debug_filename -1 ", "run in/scan.001.jpg"}));
 }
 
+TEST(ReadSheet, OutputFoldersWithTrailingSlash) {
+    EngineScript script;
+    script.imageAreas = 1;
+    CallLog log;
+    ScriptedEngine engine(script, log);
+    ReadOptions o = baseOptions();
+    o.cropsDir = "crops/";
+    o.debugDir = "/abs/dbg/";
+    readSheet(engine, "s.png", o);
+    EXPECT_EQ(log.calls[3], "set_imagearea_jpeg_file -1 crops/s");
+    EXPECT_EQ(log.calls[6], "set_debug_filename -1 /abs/dbg/debug-s.jpg");
+}
+
 TEST(ReadSheet, CropsAreNotSetWithoutImageAreas) {
     EngineScript script;
     CallLog log;
