@@ -74,41 +74,52 @@ int placeAreas(Layout& l, const Box& box, int count) {
     return y + gap;
 }
 
+// Spacing of the question blocks, in pixels.
+struct Pitches {
+    int choice = 0;  ///< centre to centre of neighbouring choices
+    int row = 0;     ///< centre to centre of neighbouring questions
+    int gap = 0;     ///< free space between two blocks
+    int block = 0;   ///< width of one block, outline to outline
+
+    Pitches(const Layout& l, int choices)
+        : choice(static_cast<int>(std::lround(kChoicePitch * l.ovalWidth))),
+          row(static_cast<int>(std::lround(kRowPitch * l.ovalHeight))),
+          gap(static_cast<int>(std::lround(kColumnGap * l.ovalWidth))),
+          block((choices - 1) * choice + l.ovalWidth) {}
+};
+
 struct Grid {
     int columns = 1;
     int rows = 1;
 };
 
-Grid chooseGrid(const LayoutParams& p, const Layout& l, const Box& box, int top) {
-    const int choicePitch = static_cast<int>(std::lround(kChoicePitch * l.ovalWidth));
-    const int rowPitch = static_cast<int>(std::lround(kRowPitch * l.ovalHeight));
-    const int gap = static_cast<int>(std::lround(kColumnGap * l.ovalWidth));
-    const int blockWidth = (p.choices - 1) * choicePitch + l.ovalWidth;
-    const int fitColumns = std::max(1, (box.width() + gap) / (blockWidth + gap));
-    const int fitRows = std::max(1, (box.bottom - top - l.ovalHeight) / rowPitch + 1);
+// Starts from the requested number of blocks and adds blocks while the
+// questions are too many for the height and another block fits the width.
+Grid chooseGrid(const LayoutParams& p, const Layout& l, const Pitches& pitch, const Box& box,
+                int top) {
+    const int fitColumns = std::max(1, (box.width() + pitch.gap) / (pitch.block + pitch.gap));
+    const int fitRows = std::max(1, (box.bottom - top - l.ovalHeight) / pitch.row + 1);
+    auto rowsFor = [&](int columns) { return (p.questions + columns - 1) / columns; };
     Grid g;
     g.columns = std::max(1, p.columns);
-    auto rowsFor = [&](int columns) { return (p.questions + columns - 1) / columns; };
     while (rowsFor(g.columns) > fitRows && g.columns < fitColumns) ++g.columns;
     g.rows = std::max(1, rowsFor(g.columns));
     return g;
 }
 
+// Questions run down the first block, then the next; blocks are centred.
 void placeOvals(Layout& l, const LayoutParams& p, const Box& box, int top) {
-    const Grid g = chooseGrid(p, l, box, top);
-    const int choicePitch = static_cast<int>(std::lround(kChoicePitch * l.ovalWidth));
-    const int rowPitch = static_cast<int>(std::lround(kRowPitch * l.ovalHeight));
-    const int gap = static_cast<int>(std::lround(kColumnGap * l.ovalWidth));
-    const int blockWidth = (p.choices - 1) * choicePitch + l.ovalWidth;
-    const int totalWidth = g.columns * blockWidth + (g.columns - 1) * gap;
+    const Pitches pitch(l, p.choices);
+    const Grid g = chooseGrid(p, l, pitch, box, top);
+    const int totalWidth = g.columns * pitch.block + (g.columns - 1) * pitch.gap;
     const int left = box.left + std::max(0, (box.width() - totalWidth) / 2);
     l.ovals.assign(p.questions, {});
     for (int q = 0; q < p.questions; ++q) {
         const int column = q / g.rows;
         const int row = q % g.rows;
-        const int x0 = left + column * (blockWidth + gap) + l.ovalWidth / 2;
-        const int y = top + row * rowPitch + l.ovalHeight / 2;
-        for (int c = 0; c < p.choices; ++c) l.ovals[q].push_back({x0 + c * choicePitch, y});
+        const int x0 = left + column * (pitch.block + pitch.gap) + l.ovalWidth / 2;
+        const int y = top + row * pitch.row + l.ovalHeight / 2;
+        for (int c = 0; c < p.choices; ++c) l.ovals[q].push_back({x0 + c * pitch.choice, y});
     }
 }
 
