@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 
 #include "common/atomic_file.h"
 #include "engine/image/decoders.h"
@@ -79,7 +80,7 @@ std::optional<Raster> loadImageFile(const std::string& path, std::string* error)
     std::optional<std::string> contents;
     try {
         contents = velmora::readWholeFile(path);
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         contents.reset();
     }
     if (!contents) {

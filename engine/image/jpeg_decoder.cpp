@@ -6,6 +6,7 @@
 // with grey, so they abort the decode as well.
 #include <csetjmp>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first; jerror.h needs jpeglib.h.
@@ -144,8 +145,14 @@ std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error) {
     cinfo.do_fancy_upsampling = TRUE;
     jpeg_start_decompress(&cinfo);
 
-    raster.emplace(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
-    if (cmyk) cmykRow.resize(std::size_t(cinfo.output_width) * 4);
+    try {
+        raster.emplace(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+        if (cmyk) cmykRow.resize(std::size_t(cinfo.output_width) * 4);
+    } catch (const std::bad_alloc&) {
+        jpeg_destroy_decompress(&cinfo);
+        error = "JPEG: out of memory";
+        return std::nullopt;
+    }
     readRows(cinfo, *raster, cmyk ? cmykRow.data() : nullptr);
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
