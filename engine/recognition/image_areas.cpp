@@ -241,12 +241,9 @@ void sharpen(CropImage& crop, int rate) {
 }
 
 std::string cropFileName(const std::string& basePath, int index) {
-    const int length = std::snprintf(nullptr, 0, "%s_%03d.jpg", basePath.c_str(), index);
-    if (length < 0) return {};
-    std::string name(std::size_t(length) + 1, '\0');
-    std::snprintf(name.data(), name.size(), "%s_%03d.jpg", basePath.c_str(), index);
-    name.resize(std::size_t(length));
-    return name;
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "_%03d.jpg", index);
+    return basePath + suffix;
 }
 
 void cutImageAreas(const Raster& topDown, const std::vector<ImageArea>& areas,
