@@ -9,6 +9,7 @@ packages=(
     libjpeg62-turbo-dev libjpeg-turbo-progs
     libgif-dev libpng-dev libtiff-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev                     # Qt 6 Core and Widgets for the desktop programs
     time                             # /usr/bin/time for the benchmark's memory figure
 )
 
