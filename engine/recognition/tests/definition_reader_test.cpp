@@ -158,3 +158,23 @@ TEST(NumberedEntries, ParseIntListFollowsScanfRules) {
 
 }  // namespace
 }  // namespace strovik
+
+namespace strovik {
+namespace {
+
+// The definition fuzzer's seed files read with their questions.
+TEST(DefinitionReader, FuzzSeedsRead) {
+    const std::filesystem::path seeds =
+        std::filesystem::path(VELMORA_SOURCE_DIR) / "fuzz/corpus/fuzz_definition";
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+        SheetDefinition def;
+        readSheetDefinition(entry.path().string(), def);
+        EXPECT_GT(def.marks.questions(), 0) << entry.path();
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+}
+
+}  // namespace
+}  // namespace strovik
