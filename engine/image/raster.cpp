@@ -1,15 +1,40 @@
 #include "engine/image/raster.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace strovik {
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+// A sheet raster is tens of megabytes that are written once, front to back.
+// Touching it page by page costs more than decoding on some machines, so
+// large rasters are aligned to huge pages and the kernel is asked to back
+// them with huge pages where it can (a hint; ordinary pages work the same).
+std::uint8_t* allocatePixels(std::size_t bytes) {
+    if (bytes < 2 * kHugePage) return static_cast<std::uint8_t*>(std::malloc(bytes ? bytes : 1));
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (p != nullptr) ::madvise(p, rounded, MADV_HUGEPAGE);
+    return static_cast<std::uint8_t*>(p);
+}
+
+}  // namespace
+
+void Raster::FreePixels::operator()(std::uint8_t* p) const { std::free(p); }
 
 Raster::Raster(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0),
       height_(width > 0 && height > 0 ? height : 0),
-      pixels_(std::make_unique_for_overwrite<std::uint8_t[]>(sizeBytes())) {}
+      pixels_(allocatePixels(sizeBytes())) {
+    if (!pixels_) throw std::bad_alloc();
+}
 
 Raster Raster::clone() const {
     Raster copy(width_, height_);
@@ -50,6 +75,21 @@ void flipVertical(Raster& raster) {
     }
 }
 
+namespace {
+
+// Writes the pixels of `source` into `target` in reverse order.
+void copyReversed(const std::uint8_t* source, std::uint8_t* target, int width) {
+    const std::uint8_t* from = source + std::size_t(width - 1) * Raster::kBytesPerPixel;
+    for (int x = 0; x < width; ++x, from -= Raster::kBytesPerPixel) {
+        target[0] = from[0];
+        target[1] = from[1];
+        target[2] = from[2];
+        target += Raster::kBytesPerPixel;
+    }
+}
+
+}  // namespace
+
 void rotate180(Raster& raster) {
     if (raster.empty()) return;
     const std::size_t bytes = raster.rowBytes();
@@ -58,9 +98,11 @@ void rotate180(Raster& raster) {
     int top = 0;
     int bottom = raster.height() - 1;
     for (; top < bottom; ++top, --bottom) {
-        reversePixels(raster.storedRow(top), width);
-        reversePixels(raster.storedRow(bottom), width);
-        swapRows(raster.storedRow(top), raster.storedRow(bottom), scratch.data(), bytes);
+        std::uint8_t* a = raster.storedRow(top);
+        std::uint8_t* b = raster.storedRow(bottom);
+        copyReversed(a, scratch.data(), width);
+        copyReversed(b, a, width);
+        std::memcpy(b, scratch.data(), bytes);
     }
     if (top == bottom) reversePixels(raster.storedRow(top), width);
 }

@@ -55,9 +55,12 @@ public:
     }
 
 private:
+    struct FreePixels {
+        void operator()(std::uint8_t* p) const;
+    };
     int width_ = 0;
     int height_ = 0;
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    std::unique_ptr<std::uint8_t[], FreePixels> pixels_;
 };
 
 /// Reverses the order of the rows in place.
