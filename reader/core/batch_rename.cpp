@@ -1,0 +1,165 @@
+#include "reader/core/batch_rename.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "reader/core/csv_text.h"
+#include "reader/core/text_normalise.h"
+
+namespace tarrow {
+
+namespace {
+
+const QString kNoPattern = QStringLiteral("列番号が指定されていません。処理を中止します。");
+const QString kChooseFolder = QStringLiteral("出力先フォルダを選択してください。");
+const QString kNoFolder = QStringLiteral("出力先フォルダが存在しません。処理を中止します。");
+const QString kExists = QStringLiteral("は既に存在します。上書きしますか？");
+const QString kAborted = QStringLiteral("処理を中止します。");
+const QString kFailed = QStringLiteral(
+    "エラーが発生しました。「読取値の列番号」を正しく指定してください。処理を中止します。");
+const QString kDoneHead = QStringLiteral("一括変換処理を完了しました。");
+const QString kDoneTail = QStringLiteral("個の画像ファイルを保存しました。");
+const QString kLogName = QStringLiteral("log.txt");
+const QString kJpg = QStringLiteral(".jpg");
+const QString kUnsafeChars = QStringLiteral("\"*>\\':</?|");
+constexpr double kLargestColumn = 1e9;
+
+QString withSlash(const QString& folder) {
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+/// A token names a column when it reads as a number (blanks around allowed).
+bool columnOfToken(const QString& token, int* column) {
+    bool ok = false;
+    const double value = token.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::fabs(value) > kLargestColumn) return false;
+    *column = int(std::lround(value));
+    return true;
+}
+
+QString replacedUnsafe(QString name) {
+    for (QChar& c : name) {
+        if (kUnsafeChars.contains(c)) c = QLatin1Char('_');
+    }
+    return name;
+}
+
+/// Copies to a fresh name beside the target, then renames it over the
+/// target, so a failed copy never leaves a half-written or lost target.
+bool copyReplacing(const QString& source, const QString& target) {
+    QString temp;
+    for (int i = 0; temp.isEmpty() || QFileInfo::exists(temp); ++i) {
+        temp = target + QStringLiteral(".%1.part").arg(i);
+    }
+    if (!QFile::copy(source, temp)) {
+        QFile::remove(temp);
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(toFsPath(temp), toFsPath(target), ec);
+    if (ec) QFile::remove(temp);
+    return !ec;
+}
+
+enum class Step { Copied, Stopped };
+
+struct RenameState {
+    const ResultTable& table;
+    Prompter& prompter;
+    const RenameRequest& request;
+    QString folder;
+    QStringList tokens;
+    QStringList log;
+};
+
+Step copySheet(RenameState& st, int s) {
+    QString name;
+    if (!renamedFileName(st.table, ResultTable::rowOfSheet(s), st.tokens, st.request.prefix,
+                         st.request.postfix, &name)) {
+        st.prompter.message(kFailed, Prompter::Icon::Warning);
+        return Step::Stopped;
+    }
+    if (!QFileInfo(st.folder).isDir()) {
+        st.prompter.message(kNoFolder, Prompter::Icon::Warning);
+        return Step::Stopped;
+    }
+    const QString target = withSlash(st.folder) + name;
+    if (QFileInfo::exists(target) &&
+        st.prompter.question(target + QStringLiteral("\r\n") + kExists, Prompter::Icon::Warning,
+                             Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+        st.prompter.message(kAborted, Prompter::Icon::Warning);
+        return Step::Stopped;
+    }
+    const QString source = st.table.sheetPaths().at(s - 1);
+    if (!copyReplacing(source, target)) {
+        st.prompter.message(kFailed, Prompter::Icon::Warning);
+        return Step::Stopped;
+    }
+    st.log.append(source + QStringLiteral(" -> ") + target);
+    return Step::Copied;
+}
+
+}  // namespace
+
+QStringList renameTokens(const QString& pattern) {
+    const QString text = toHalfWidth(normaliseCommas(pattern));
+    QStringList tokens = text.split(QLatin1Char(','));
+    if (tokens.size() == 1) tokens = text.split(QLatin1Char('\t'));
+    if (tokens.size() == 1) tokens = text.split(QLatin1Char(' '));
+    return tokens;
+}
+
+bool renamedFileName(const ResultTable& table, int row, const QStringList& tokens,
+                     const QString& prefix, const QString& postfix, QString* name) {
+    const TextGrid& grid = table.grid();
+    QString out = prefix;
+    for (const QString& token : tokens) {
+        int column = 0;
+        if (!columnOfToken(token, &column)) {
+            out += token;
+            continue;
+        }
+        if (column < 0 || column >= grid.cols() || row < 0 || row >= grid.rows()) return false;
+        out += QString(grid.text(row, column)).remove(kJpg, Qt::CaseSensitive);
+    }
+    *name = replacedUnsafe(out + postfix + kJpg);
+    return true;
+}
+
+RenameSummary runBatchRename(const ResultTable& table, Prompter& prompter,
+                             const RenameRequest& request) {
+    RenameSummary summary;
+    if (request.pattern.isEmpty()) {
+        prompter.message(kNoPattern, Prompter::Icon::Warning);
+        return summary;
+    }
+    RenameState st{table, prompter, request, prompter.chooseFolder(kChooseFolder), {}, {}};
+    if (st.folder.isEmpty()) return summary;
+    st.tokens = renameTokens(request.pattern);
+    const QString logPath = withSlash(request.dataFolder) + kLogName;
+    QFile::remove(logPath);
+
+    bool stopped = false;
+    for (int s = 1; s <= table.sheetCount() && !stopped; ++s) {
+        stopped = copySheet(st, s) == Step::Stopped;
+        if (!stopped) ++summary.copied;
+    }
+    const bool logged = st.log.isEmpty() || writeLinesAtomically(logPath, st.log);
+    if (!st.log.isEmpty() && logged) summary.logPath = logPath;
+    if (stopped) return summary;
+    if (!logged) {
+        prompter.message(kFailed, Prompter::Icon::Warning);
+        return summary;
+    }
+    if (!summary.logPath.isEmpty() && request.openLog) request.openLog(summary.logPath);
+    prompter.message(kDoneHead + QString::number(table.sheetCount()) + kDoneTail,
+                     Prompter::Icon::Information);
+    summary.completed = true;
+    return summary;
+}
+
+}  // namespace tarrow

@@ -1,0 +1,130 @@
+#include "reader/core/csv_text.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
+#include <string>
+
+#include "common/atomic_file.h"
+
+namespace tarrow {
+
+namespace {
+
+constexpr char kCodec[] = "windows-31j";
+const QLatin1StringView kJoinPlus("+");
+const QLatin1StringView kJoinMinus("-");
+
+}  // namespace
+
+QByteArray encodeCp932(const QString& text) {
+    QStringEncoder encoder(kCodec);
+    return encoder.encode(text);
+}
+
+QString decodeCp932(const QByteArray& bytes, bool* clean) {
+    QStringDecoder decoder(kCodec);
+    QString text = decoder.decode(bytes);
+    if (clean) *clean = !decoder.hasError();
+    return text;
+}
+
+QByteArray encodeLines(const QStringList& lines) {
+    qsizetype size = 0;
+    for (const QString& line : lines) size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1StringView(kCrLf);
+    }
+    return encodeCp932(text);
+}
+
+QStringList splitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n')) ++i;
+        start = i + 1;
+    }
+    if (start < n) lines.append(text.mid(start));
+    return lines;
+}
+
+QStringList splitFields(const QString& line) {
+    return line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+}
+
+QStringList transposeLines(const QStringList& lines) {
+    std::vector<QStringList> table;
+    table.reserve(std::size_t(lines.size()));
+    qsizetype width = 0;
+    for (const QString& line : lines) {
+        table.push_back(splitFields(line));
+        width = std::max(width, table.back().size());
+    }
+    QStringList out;
+    out.reserve(width);
+    for (qsizetype c = 0; c < width; ++c) {
+        QStringList column;
+        column.reserve(qsizetype(table.size()));
+        for (const QStringList& row : table) column.append(c < row.size() ? row.at(c) : QString());
+        out.append(joinFields(column));
+    }
+    return out;
+}
+
+QString JoinCarry::field(const QString& key, const QString& nextKey, const QString& value) {
+    const bool plusRun = key == kJoinPlus && nextKey == kJoinPlus;
+    const bool minusRun = key == kJoinMinus && nextKey == kJoinMinus;
+    if (plusRun || minusRun) {
+        carried_ += value;
+        return QString();
+    }
+    if (key == kJoinPlus || key == kJoinMinus) {
+        QString joined = carried_ + value;
+        carried_.clear();
+        return joined;
+    }
+    return value;
+}
+
+std::filesystem::path toFsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+bool writeLinesAtomically(const QString& path, const QStringList& lines, QString* error) {
+    const QByteArray bytes = encodeLines(lines);
+    std::string reason;
+    if (velmora::writeFileAtomically(toFsPath(path),
+                                     std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                                     &reason)) {
+        return true;
+    }
+    if (error) *error = QString::fromStdString(reason);
+    return false;
+}
+
+bool readLines(const QString& path, QStringList* lines, QString* error) {
+    const auto bytes = velmora::readWholeFile(toFsPath(path));
+    if (!bytes) {
+        if (error) *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    *lines = splitLines(decodeCp932(QByteArray::fromStdString(*bytes)));
+    return true;
+}
+
+bool transposeFileInPlace(const QString& path, QString* error) {
+    QStringList lines;
+    if (!readLines(path, &lines, error)) return false;
+    return writeLinesAtomically(path, transposeLines(lines), error);
+}
+
+}  // namespace tarrow

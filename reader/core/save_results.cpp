@@ -1,0 +1,115 @@
+#include "reader/core/save_results.h"
+
+#include <QFileInfo>
+
+#include "reader/core/result_files.h"
+
+namespace tarrow {
+
+namespace {
+
+const QString kCsvFilter = QStringLiteral("csvファイル(*.csv)|*.csv");
+const QString kCsvSuffix = QStringLiteral("csv");
+const QString kExistsQuestion = QStringLiteral("は既に存在します。上書きしますか？");
+const QString kUnsavedQuestion =
+    QStringLiteral("読取値が保存されていません。本当に閉じてもよろしいですか？");
+const QString kMaxChoicesTitle = QStringLiteral("最大選択肢数入力");
+const QString kMaxChoicesPrompt =
+    QStringLiteral("１問あたりの最大選択肢数を半角数字で入力してください。");
+const QString kMaxChoicesDefault = QStringLiteral("10");
+
+SaveOutcome failed(const QString& path, const QString& reason) {
+    SaveOutcome outcome;
+    outcome.status = SaveStatus::Failed;
+    outcome.error = path + QStringLiteral(": ") + reason;
+    return outcome;
+}
+
+}  // namespace
+
+bool confirmOverwrite(Prompter& prompter, const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return prompter.question(path + QStringLiteral("\r\n") + kExistsQuestion,
+                             Prompter::Icon::Warning,
+                             Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+}
+
+std::optional<SaveTarget> chooseSaveTarget(ResultTable& table, Prompter& prompter) {
+    const QString chosen = prompter.chooseSaveFile(kCsvFilter, kCsvSuffix);
+    if (chosen.isEmpty()) return std::nullopt;
+    const QFileInfo info(chosen);
+    SaveTarget target{info.absolutePath(), info.completeBaseName()};
+    table.setDestinationBase(target.base);
+    return target;
+}
+
+std::optional<SaveTarget> saveProc(ResultTable& table, Prompter& prompter) {
+    auto target = chooseSaveTarget(table, prompter);
+    if (!target) return std::nullopt;
+    // Both questions are asked even when the first is declined.
+    const bool valuesPass = confirmOverwrite(prompter, readValuesPath(target->folder, target->base));
+    const bool scorePass = confirmOverwrite(prompter, scorePath(target->folder, target->base));
+    if (!valuesPass || !scorePass) return std::nullopt;
+    return target;
+}
+
+std::optional<SaveTarget> saveProcEachItem(ResultTable& table, Prompter& prompter) {
+    auto target = chooseSaveTarget(table, prompter);
+    if (!target) return std::nullopt;
+    if (!confirmOverwrite(prompter, answersByChoicePath(target->folder, target->base))) {
+        return std::nullopt;
+    }
+    return target;
+}
+
+SaveOutcome writeResultFiles(ResultTable& table, const SaveTarget& target, bool transpose) {
+    const QString valuesFile = readValuesPath(target.folder, target.base);
+    QString reason;
+    if (!writeReadValues(table, valuesFile, transpose, &reason)) return failed(valuesFile, reason);
+    table.setSaved(true);
+    SaveOutcome outcome;
+    outcome.status = SaveStatus::Saved;
+    outcome.readValuesFile = valuesFile;
+    if (!anyQuestionScored(table)) return outcome;
+    const QString scoreFile = scorePath(target.folder, target.base);
+    if (!writeScoreFile(table, scoreFile, transpose, &reason)) {
+        SaveOutcome partial = failed(scoreFile, reason);
+        partial.readValuesFile = valuesFile;
+        return partial;
+    }
+    outcome.scoreFile = scoreFile;
+    return outcome;
+}
+
+SaveOutcome saveResults(ResultTable& table, Prompter& prompter, bool transpose) {
+    const auto target = saveProc(table, prompter);
+    if (!target) return SaveOutcome{};
+    return writeResultFiles(table, *target, transpose);
+}
+
+SaveOutcome saveAnswersByChoice(ResultTable& table, Prompter& prompter, bool tenToZero) {
+    const auto answer = prompter.inputText(kMaxChoicesTitle, kMaxChoicesPrompt, kMaxChoicesDefault);
+    if (!answer || answer->isEmpty()) return SaveOutcome{};
+    bool ok = false;
+    const int maxChoices = answer->trimmed().toInt(&ok);
+    if (!ok) return SaveOutcome{};
+    const auto target = saveProcEachItem(table, prompter);
+    if (!target) return SaveOutcome{};
+    const QString file = answersByChoicePath(target->folder, target->base);
+    QString reason;
+    if (!writeAnswersByChoice(table, file, maxChoices, tenToZero, &reason)) {
+        return failed(file, reason);
+    }
+    SaveOutcome outcome;
+    outcome.status = SaveStatus::Saved;
+    outcome.answersFile = file;
+    return outcome;
+}
+
+bool mayClose(const ResultTable& table, Prompter& prompter) {
+    if (table.saved()) return true;
+    return prompter.question(kUnsavedQuestion, Prompter::Icon::Warning,
+                             Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+}
+
+}  // namespace tarrow

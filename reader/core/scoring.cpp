@@ -1,0 +1,128 @@
+#include "reader/core/scoring.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarrow {
+
+namespace {
+
+const QLatin1Char kBlank(' ');
+const QLatin1StringView kNoAnswer("-1");
+
+const QString kNoKeyMessage = QStringLiteral(
+    "正答が入力されていません。正答入力行の任意列をクリックして正答を入力してください。");
+const QString kKeySheetQuestion =
+    QStringLiteral("1行目のｽｷｬﾝ画像を正答入力画像と見なし、1行目から削除します。よろしいですか？");
+const QString kPointsSheetQuestion =
+    QStringLiteral("1行目のｽｷｬﾝ画像を配点入力画像と見なし、1行目から削除します。よろしいですか？");
+
+QStringList blankParts(const QString& text) {
+    return normaliseBlanks(text).split(kBlank, Qt::KeepEmptyParts);
+}
+
+bool multiAnswerMatches(const QString& value, const QString& key) {
+    const QStringList keyParts = blankParts(key);
+    const QStringList valueParts = blankParts(value);
+    if (keyParts.size() != valueParts.size()) return false;
+    std::vector<int> values;
+    for (const QString& part : valueParts) {
+        bool ok = false;
+        const int v = part.toInt(&ok);
+        if (ok) values.push_back(v);
+    }
+    return std::all_of(keyParts.begin(), keyParts.end(), [&](const QString& part) {
+        bool ok = false;
+        const int k = part.toInt(&ok);
+        return ok && std::find(values.begin(), values.end(), k) != values.end();
+    });
+}
+
+PaletteColour scoreColour(const QString& value, const QString& key, bool multiAnswer) {
+    if (answerMatches(value, key, multiAnswer)) return PaletteColour::LightYellow;
+    if (value == kNoAnswer) return PaletteColour::LightRed;
+    return PaletteColour::LightMagenta;
+}
+
+}  // namespace
+
+QString normaliseBlanks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == kBlank && (out.isEmpty() || out.back() == kBlank)) continue;
+        out += c;
+    }
+    if (out.endsWith(kBlank)) out.chop(1);
+    return out;
+}
+
+bool isScoredKey(const QString& key) {
+    return !key.isEmpty() && key != QLatin1StringView("+") && key != QLatin1StringView("-");
+}
+
+bool answerMatches(const QString& value, const QString& key, bool multiAnswer) {
+    if (multiAnswer) return multiAnswerMatches(value, key);
+    const QStringList parts = blankParts(key);
+    return parts.contains(value);
+}
+
+int pointsOf(const QString& pointsCell) {
+    const QString text = pointsCell.trimmed();
+    if (text.isEmpty()) return 1;
+    bool ok = false;
+    const int points = text.toInt(&ok);
+    if (ok) return points;
+    const double real = text.toDouble(&ok);
+    if (ok && std::isfinite(real) && std::fabs(real) < 2e9) return int(std::lround(real));
+    return 0;
+}
+
+QStringList questionNumberFields(const ResultTable& table) {
+    QStringList fields{QStringLiteral("設問番号")};
+    int running = 0;
+    const TextGrid& grid = table.grid();
+    for (int c = 1; c <= table.questionCount(); ++c) {
+        fields.append(isScoredKey(grid.text(ResultTable::kKeyRow, c)) ? QString::number(++running)
+                                                                      : QString());
+    }
+    return fields;
+}
+
+bool colourScores(ResultTable& table, Prompter& prompter) {
+    TextGrid& grid = table.grid();
+    const int n = table.questionCount();
+    bool anyScored = false;
+    for (int c = 1; c <= n; ++c) anyScored = anyScored || isScoredKey(grid.text(ResultTable::kKeyRow, c));
+    if (!anyScored) {
+        prompter.message(kNoKeyMessage, Prompter::Icon::Warning);
+        return false;
+    }
+    for (int c = 1; c <= n; ++c) {
+        const QString& key = grid.text(ResultTable::kKeyRow, c);
+        const bool scored = isScoredKey(key);
+        const bool multi = table.isMultiAnswerColumn(c);
+        for (int r = ResultTable::kFirstSheetRow; r < grid.rows(); ++r) {
+            grid.setColour(r, c, scored ? scoreColour(grid.text(r, c), key, multi)
+                                        : PaletteColour::White);
+        }
+    }
+    return true;
+}
+
+bool takeFirstSheetAs(ResultTable& table, Prompter& prompter, FirstSheetRole role) {
+    TextGrid& grid = table.grid();
+    if (grid.rows() <= ResultTable::kFirstSheetRow) return false;
+    const bool key = role == FirstSheetRole::AnswerKey;
+    const auto answer = prompter.question(key ? kKeySheetQuestion : kPointsSheetQuestion,
+                                          Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes) return false;
+    const int target = key ? ResultTable::kKeyRow : ResultTable::kPointsRow;
+    for (int c = 1; c <= table.questionCount(); ++c) {
+        grid.setText(target, c, grid.text(ResultTable::kFirstSheetRow, c));
+    }
+    table.removeSheetRow(ResultTable::kFirstSheetRow);
+    return true;
+}
+
+}  // namespace tarrow
