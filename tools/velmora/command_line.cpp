@@ -7,6 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "tools/velmora/batch_options.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -164,9 +166,16 @@ std::string toolUsage() {
     return "usage: velmora COMMAND [ARGS...]\n"
            "\n"
            "commands:\n"
-           "  read    read answer sheet images against a sheet definition\n"
+           "  read    read answer sheet images against a sheet definition (JSON lines,\n"
+           "          or with -o the batch run saved as read-values and score files)\n"
+           "  score   save a read-values file again with its score file\n"
+           "  count   write the answers-by-choice file of a read-values file\n"
+           "  rename  copy the sheet images under names made from their read values\n"
            "\n"
-           "Run 'velmora read --help' for the options of a command.\n";
+           "Run 'velmora COMMAND --help' for the options of a command.\n"
+           "\n"
+           "Exit status of score, count and rename: 0 success, 2 bad usage or a file\n"
+           "that could not be read or written, 3 internal error.\n";
 }
 
 std::string readUsage() {
@@ -185,7 +194,12 @@ std::string readUsage() {
            "  -h, --help             show this help\n"
            "\n"
            "Exit status: 0 every image read, 1 some image failed, 2 bad usage or an\n"
-           "unreadable definition, 3 internal error.\n";
+           "unreadable definition, 3 internal error.\n"
+           "\n" +
+           batchReadUsage() +
+           "\n"
+           "Exit status with -o: 0 success, 1 some sheets failed to read, 2 bad usage or\n"
+           "a file that could not be read or written, 3 internal error.\n";
 }
 
 }  // namespace velmora::cli

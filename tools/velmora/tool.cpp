@@ -1,8 +1,11 @@
 #include "tools/velmora/tool.h"
 
+#include "tools/velmora/batch_options.h"
+#include "tools/velmora/batch_read_command.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/read_command.h"
+#include "tools/velmora/result_commands.h"
 
 namespace velmora::cli {
 
@@ -16,9 +19,14 @@ int runVelmora(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << toolUsage();
         return kExitOk;
     }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "read") {
-        return runReadCommand(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+        if (hasOutputOption(rest)) return runBatchReadCommand(rest, out, err);
+        return runReadCommand(rest, out, err);
     }
+    if (command == "score") return runScoreCommand(rest, out, err);
+    if (command == "count") return runCountCommand(rest, out, err);
+    if (command == "rename") return runRenameCommand(rest, out, err);
     err << "velmora: unknown command '" << command << "'\n" << toolUsage();
     return kExitUsage;
 }

@@ -1,0 +1,248 @@
+#include "tools/velmora/batch_read_command.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <cmath>
+#include <exception>
+#include <optional>
+
+#include "reader/core/batch_run.h"
+#include "reader/core/csv_opener.h"
+#include "reader/core/result_table.h"
+#include "reader/core/save_results.h"
+#include "tools/velmora/batch_options.h"
+#include "tools/velmora/exit_codes.h"
+#include "tools/velmora/headless_prompter.h"
+#include "tools/velmora/image_list.h"
+#include "tools/velmora/session_engine.h"
+#include "tools/velmora/settings_overrides.h"
+#include "tools/velmora/sheet_prefetch.h"
+
+namespace velmora::cli {
+namespace {
+
+const QString kCropFolderTitle =
+    QStringLiteral("切り出し画像を出力するフォルダを選択してください。");
+constexpr double kMultiplyScale = 1000.0;
+
+/// Everything one invocation works with.
+struct Job {
+    BatchReadOptions options;
+    tarrow::AppSettings settings;
+    QString definition;
+    QStringList images;
+};
+
+/// What one batch run (after an optional key file) gave.
+struct RunOutcome {
+    bool keyLoaded = true;
+    tarrow::BatchResult batch;
+};
+
+int wholeSetting(const QString& text, double scale = 1.0) {
+    return int(std::nearbyint(text.toDouble() * scale));
+}
+
+PrefetchSettings prefetchSettings(const Job& job) {
+    PrefetchSettings p;
+    p.definition = job.definition;
+    p.noMarkedDots = wholeSetting(job.settings.noMarkedPercent);
+    p.multiply1000 = wholeSetting(job.settings.multiMarkedThreshold, kMultiplyScale);
+    p.scalePercent = wholeSetting(job.settings.imageScale);
+    p.sharpenRate = wholeSetting(job.settings.sharpenRate);
+    p.cropFolder = QString::fromStdString(job.options.cropsDir);
+    return p;
+}
+
+/// One batch run over `engine` into `table`, with the key file first when
+/// one was given (as opening a read-values file with a filled input list).
+RunOutcome runOnce(const Job& job, tarrow::StrovaEngine& engine, HeadlessPrompter& prompter,
+                   tarrow::ResultTable& table) {
+    tarrow::BatchRun run(engine, prompter, table, job.settings);
+    tarrow::BatchInputs inputs;
+    inputs.inputList = job.images.join(QStringLiteral("\r\n"));
+    inputs.definitionPath = job.definition;
+    RunOutcome outcome;
+    if (job.options.key.empty()) {
+        outcome.batch = run.run(inputs, false);
+        return outcome;
+    }
+    const tarrow::CsvOpenContext context{run, prompter, table, job.settings};
+    const tarrow::CsvOpenResult opened =
+        tarrow::openReadValuesFile(context, inputs, QString::fromStdString(job.options.key));
+    outcome.keyLoaded = opened.outcome == tarrow::CsvOpenOutcome::Reread && opened.run;
+    if (outcome.keyLoaded) outcome.batch = *opened.run;
+    return outcome;
+}
+
+std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err) {
+    auto prompter = std::make_unique<HeadlessPrompter>(err, job.options.verbose);
+    prompter->answerFolder(kCropFolderTitle, QString::fromStdString(job.options.cropsDir));
+    prompter->setSaveFile(QString::fromStdString(job.options.output));
+    return prompter;
+}
+
+/// Reads ahead on several engines, then runs over the recorded answers.
+/// nullopt when the replay did not match the run (the caller reads again on
+/// one engine).
+std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engines,
+                                      HeadlessPrompter& prompter, tarrow::ResultTable& table,
+                                      std::ostream& err) {
+    Prefetch prefetch;
+    std::string error;
+    if (!prefetchSheets(job.images, prefetchSettings(job), job.options.jobs, engines.worker,
+                        prefetch, error)) {
+        err << "velmora: " << error << "; reading on one thread\n";
+        return std::nullopt;
+    }
+    ReplayEngine replay(prefetch, job.definition);
+    RunOutcome outcome = runOnce(job, replay, prompter, table);
+    if (!replay.diverged()) return outcome;
+    err << "velmora: parallel reading did not match the run (" << replay.divergence().toStdString()
+        << "); reading again on one thread\n";
+    return std::nullopt;
+}
+
+/// Why the paths given cannot be used, or empty.
+std::string pathProblem(const BatchReadOptions& o) {
+    if (!o.cropsDir.empty() && !QFileInfo(QString::fromStdString(o.cropsDir)).isDir()) {
+        return "--crops folder does not exist: " + o.cropsDir;
+    }
+    const QFileInfo output(QString::fromStdString(o.output));
+    if (!QFileInfo(output.absolutePath()).isDir()) {
+        return "output folder does not exist: " + output.absolutePath().toStdString();
+    }
+    if (output.fileName().isEmpty()) return "no output file name: " + o.output;
+    return {};
+}
+
+void reportFailedSheets(const tarrow::ResultTable& table, std::ostream& err) {
+    for (int s = 1; s <= table.sheetCount(); ++s) {
+        if (table.reli().text(tarrow::ResultTable::rowOfSheet(s), 1) == QLatin1String("-1")) {
+            err << "velmora: read error: " << table.sheetPaths().at(s - 1).toStdString() << '\n';
+        }
+    }
+}
+
+int statusOfRun(const RunOutcome& run, const Job& job, std::ostream& err) {
+    if (!run.keyLoaded) {
+        err << "velmora: not a read-values file, or unreadable: " << job.options.key << '\n';
+        return kExitUsage;
+    }
+    switch (run.batch.outcome) {
+        case tarrow::BatchOutcome::Completed:
+            return kExitOk;
+        case tarrow::BatchOutcome::Rejected:
+            return kExitUsage;  // its warning is printed
+        case tarrow::BatchOutcome::Stopped:
+        case tarrow::BatchOutcome::Failed:
+            break;
+    }
+    err << "velmora: the batch run ended early (an engine call failed)\n";
+    return kExitInternal;
+}
+
+int save(tarrow::ResultTable& table, HeadlessPrompter& prompter, const Job& job, std::ostream& out,
+         std::ostream& err) {
+    const tarrow::SaveOutcome saved = tarrow::saveResults(table, prompter, job.settings.transpose);
+    if (saved.status != tarrow::SaveStatus::Saved) {
+        err << "velmora: "
+            << (saved.error.isEmpty() ? std::string("the results were not saved")
+                                      : saved.error.toStdString())
+            << '\n';
+        return kExitUsage;
+    }
+    out << saved.readValuesFile.toStdString() << '\n';
+    if (!saved.scoreFile.isEmpty()) out << saved.scoreFile.toStdString() << '\n';
+    out.flush();
+    return kExitOk;
+}
+
+int runJob(const Job& job, const BatchEngines& engines, std::ostream& out, std::ostream& err) {
+    auto prompter = makePrompter(job, err);
+    tarrow::ResultTable table;
+    std::optional<RunOutcome> run;
+    if (job.options.jobs > 1 && engines.worker) {
+        run = runParallel(job, engines, *prompter, table, err);
+        if (!run) {
+            prompter = makePrompter(job, err);
+            table = tarrow::ResultTable();
+        }
+    }
+    if (!run) {
+        std::string error;
+        const std::unique_ptr<tarrow::StrovaEngine> engine = engines.component(error);
+        if (!engine) {
+            err << "velmora: " << error << '\n';
+            return kExitUsage;
+        }
+        run = runOnce(job, *engine, *prompter, table);
+    }
+    if (const int status = statusOfRun(*run, job, err); status != kExitOk) return status;
+    reportFailedSheets(table, err);
+    int status = save(table, *prompter, job, out, err);
+    if (!run->batch.indexPagesWritten) {
+        err << "velmora: cannot write the index pages: " << run->batch.indexError.toStdString()
+            << '\n';
+        status = kExitUsage;
+    }
+    if (status == kExitOk && run->batch.failedSheets > 0) status = kExitImageFailed;
+    return status;
+}
+
+int readChecked(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const BatchEngines& engines) {
+    const Parsed<BatchReadOptions> parsed = parseBatchReadArguments(args);
+    if (parsed.kind == Parsed<BatchReadOptions>::Kind::Help) {
+        out << batchReadUsage();
+        return kExitOk;
+    }
+    if (parsed.kind == Parsed<BatchReadOptions>::Kind::Error) {
+        err << "velmora: " << parsed.error << "\n";
+        return kExitUsage;
+    }
+    Job job{parsed.options,
+            settingsFor(parsed.options.settings),
+            QString::fromStdString(parsed.options.definition),
+            {}};
+    if (const std::string problem = pathProblem(job.options); !problem.empty()) {
+        err << "velmora: " << problem << "\n";
+        return kExitUsage;
+    }
+    const ImageList list = expandInputs(job.options.inputs);
+    if (!list.error.empty()) {
+        err << "velmora: " << list.error << "\n";
+        return kExitUsage;
+    }
+    for (const std::string& image : list.images) job.images << QString::fromStdString(image);
+    return runJob(job, engines, out, err);
+}
+
+}  // namespace
+
+BatchEngines realEngines() {
+    BatchEngines engines;
+    engines.component = [](std::string& error) -> std::unique_ptr<tarrow::StrovaEngine> {
+        QString why;
+        std::unique_ptr<tarrow::EngineClient> client = tarrow::EngineClient::create(&why);
+        if (!client) error = why.toStdString();
+        return client;
+    };
+    engines.worker = [] { return std::make_unique<SessionEngine>(); };
+    return engines;
+}
+
+int runBatchReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                        const BatchEngines& engines) {
+    try {
+        return readChecked(args, out, err, engines);
+    } catch (const std::exception& e) {
+        err << "velmora: internal error: " << e.what() << "\n";
+    } catch (...) {
+        err << "velmora: internal error\n";
+    }
+    return kExitInternal;
+}
+
+}  // namespace velmora::cli

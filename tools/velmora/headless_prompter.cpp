@@ -1,0 +1,57 @@
+#include "tools/velmora/headless_prompter.h"
+
+namespace velmora::cli {
+
+QString oneLine(const QString& text) {
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+void HeadlessPrompter::print(const QString& text) {
+    err_ << "velmora: " << oneLine(text).toStdString() << '\n';
+    err_.flush();
+}
+
+void HeadlessPrompter::message(const QString& text, Icon) {
+    messages_.append(text);
+    print(text);
+}
+
+// Every question the tool meets is either "skip read errors and go on?" or
+// "overwrite?"; the tool always goes on and always replaces its output.
+tarrow::Prompter::Answer HeadlessPrompter::question(const QString& text, Icon, Buttons) {
+    questions_.append(text);
+    if (verbose_) print(text);
+    return Answer::Yes;
+}
+
+QString HeadlessPrompter::chooseFolder(const QString& title) {
+    const auto it = folders_.find(title);
+    return it == folders_.end() ? QString() : it->second;
+}
+
+QString HeadlessPrompter::chooseOpenFile(const QString&, const QString&) {
+    return {};
+}
+
+QString HeadlessPrompter::chooseSaveFile(const QString&, const QString&) {
+    return saveFile_;
+}
+
+std::optional<QString> HeadlessPrompter::inputText(const QString& title, const QString&,
+                                                   const QString&) {
+    const auto it = inputs_.find(title);
+    if (it == inputs_.end()) return std::nullopt;
+    return it->second;
+}
+
+void HeadlessPrompter::setStatus(const QString& text) {
+    if (verbose_ && !text.isEmpty()) print(text);
+}
+
+void HeadlessPrompter::setDpiLabel(const QString&) {}
+
+}  // namespace velmora::cli

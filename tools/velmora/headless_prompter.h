@@ -1,0 +1,69 @@
+// The reading application's questions answered without a display, for the
+// velmora tool: read errors are skipped, overwrite questions answered Yes,
+// folders, file names and input boxes answered from what the command line
+// gave, warnings printed on the error stream.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <optional>
+#include <ostream>
+
+#include "reader/core/prompter.h"
+
+namespace velmora::cli {
+
+class HeadlessPrompter final : public tarrow::Prompter {
+public:
+    /// Messages, and with `verbose` status lines, go to `err` as UTF-8 lines
+    /// starting "velmora: ".
+    explicit HeadlessPrompter(std::ostream& err, bool verbose = false)
+        : err_(err), verbose_(verbose) {}
+
+    /// The answer to the folder browser titled `title` (unknown titles are
+    /// cancelled).
+    void answerFolder(const QString& title, const QString& folder) { folders_[title] = folder; }
+    /// The answer to the input box titled `title` (unknown titles are
+    /// cancelled).
+    void answerInput(const QString& title, const QString& text) { inputs_[title] = text; }
+    /// The path every save dialog answers with (empty: cancelled).
+    void setSaveFile(const QString& path) { saveFile_ = path; }
+
+    /// Every message box shown so far, in order.
+    const QStringList& messages() const { return messages_; }
+    /// Every question asked so far, in order.
+    const QStringList& questions() const { return questions_; }
+
+    void message(const QString& text, Icon icon) override;
+    Answer question(const QString& text, Icon icon, Buttons buttons) override;
+    QString chooseFolder(const QString& title) override;
+    QString chooseOpenFile(const QString& title, const QString& filter) override;
+    QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                     const QString& defaultText) override;
+    void setStatus(const QString& text) override;
+    void setDpiLabel(const QString& text) override;
+    void setRunning(bool) override {}
+    void setProgress(int, int) override {}
+    void processEvents() override {}
+    /// No pause: nothing needs to repaint between images.
+    void pause(int) override {}
+    void beep() override {}
+
+private:
+    void print(const QString& text);
+
+    std::ostream& err_;
+    bool verbose_;
+    std::map<QString, QString> folders_;
+    std::map<QString, QString> inputs_;
+    QString saveFile_;
+    QStringList messages_;
+    QStringList questions_;
+};
+
+/// A message as one line: CR LF and lone line breaks become single blanks.
+QString oneLine(const QString& text);
+
+}  // namespace velmora::cli

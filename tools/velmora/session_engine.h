@@ -1,0 +1,32 @@
+// The reading application's engine seam over a private engine core: the
+// same six methods the component offers, without the component's single
+// process-wide state, so that several sheets can be read at once (one
+// SessionEngine per thread).
+#pragma once
+
+#include "engine/recognition/engine_core.h"
+#include "engine/recognition/engine_session.h"
+#include "reader/core/engine_client.h"
+
+namespace velmora::cli {
+
+class SessionEngine final : public tarrow::StrovaEngine {
+public:
+    SessionEngine() = default;
+    SessionEngine(const SessionEngine&) = delete;
+    SessionEngine& operator=(const SessionEngine&) = delete;
+
+    std::optional<int> putImageFilename(const QString& path) override;
+    std::optional<int> putIniFilename(const QString& path) override;
+    std::optional<int> run() override;
+    std::optional<int> putNotify(int window, int message) override;
+    std::optional<int> getResult(QString& result, QString& reliability) override;
+    std::optional<tarrow::OptionResult> putOptions(const QString& action, int value,
+                                                   const QString& valueStr) override;
+
+private:
+    strovik::EngineCore core_;
+    strovik::EngineSession session_{core_};
+};
+
+}  // namespace velmora::cli
