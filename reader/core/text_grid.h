@@ -3,6 +3,7 @@
 // are ordinary cells here; views show them as headers.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -21,9 +22,14 @@ public:
     void setRows(int rows);
     void setCols(int cols);
     void clear();  ///< 0 x 0
+    /// Removes one row; the rows below move up by one. Out of range: nothing.
+    void removeRow(int row);
 
     /// Out-of-range reads give an empty text / White; out-of-range writes
-    /// are ignored (callers size the grid first).
+    /// are ignored (callers size the grid first). Writing the text or colour
+    /// a cell already has is not a change. Short texts are shared
+    /// between cells (one copy of each distinct "1", "-1", "999", ...), so a
+    /// large table costs little more than its cell slots.
     const QString& text(int row, int col) const;
     void setText(int row, int col, const QString& text);
     PaletteColour colour(int row, int col) const;
@@ -44,6 +50,8 @@ public:
     Changes takeChanges();
 
 private:
+    void markCell(int row, int col);
+
     struct Row {
         std::vector<QString> text;
         std::vector<PaletteColour> colour;
@@ -53,6 +61,7 @@ private:
     std::vector<Row> cells_;
     std::vector<int> widths_;
     Changes changes_;
+    QSet<QString> shared_;  ///< the distinct short texts written so far
 };
 
 }  // namespace tarrow

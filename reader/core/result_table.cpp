@@ -1,0 +1,174 @@
+#include "reader/core/result_table.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/profile_file.h"
+
+namespace tarrow {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+constexpr int kNarrowColumnWidth = 18;
+constexpr int kMediumColumnWidth = 24;
+constexpr int kWideColumnWidth = 30;
+constexpr int kNarrowUpTo = 100;   ///< U = N - 1 up to this: narrow columns
+constexpr int kMediumUpTo = 1000;  ///< up to this: medium columns
+constexpr int kMinErrorRowColumns = 4;
+constexpr int kMarkFields = 4;
+constexpr qsizetype kMarkPrefixLength = 4;
+
+const QString kKeyLabel = u"正答入力"_s;
+const QString kPointsLabel = u"配点入力"_s;
+const QString kSkewHeader = u"歪み"_s;
+const QString kFailed = u"-1"_s;
+const QString kTen = u"10"_s;
+const QString kZero = u"0"_s;
+
+QString fieldOrEmpty(const QStringList& fields, qsizetype index) {
+    return index < fields.size() ? fields[index] : QString();
+}
+
+/// One MARK line's value ("q,c,x,y") as a rectangle; false when it does not
+/// hold four fields.
+bool parseMarkRect(const std::string& line, MarkRect& rect) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    const QStringList fields = QString::fromLatin1(line.substr(eq + 1)).split(u',');
+    if (fields.size() < kMarkFields) return false;
+    int numbers[kMarkFields] = {};
+    for (int i = 0; i < kMarkFields; ++i) {
+        numbers[i] = velmora::parseProfileInt(fields[i].toStdString());
+    }
+    rect = MarkRect{numbers[0], numbers[1], numbers[2], numbers[3]};
+    return true;
+}
+
+}  // namespace
+
+int ResultTable::questionCount() const {
+    return std::max(grid_.cols() - 3, 0);
+}
+
+bool ResultTable::isMultiAnswerColumn(int col) const {
+    return grid_.text(kHeaderRow, col).startsWith(u'*');
+}
+
+void ResultTable::initMarks(const QString& definitionPath) {
+    grid_.clear();
+    reli_.clear();
+    grid_.setCols(1);
+    grid_.setRows(kFirstSheetRow);
+    grid_.setColumnWidth(0, kLabelWidth);
+    grid_.setText(kKeyRow, 0, kKeyLabel);
+    grid_.setText(kPointsRow, 0, kPointsLabel);
+    reli_.setCols(1);
+    reli_.setRows(kFirstSheetRow);
+
+    markRects_.clear();
+    const auto profile =
+        velmora::ProfileText::load(QFile::encodeName(definitionPath).toStdString());
+    for (const std::string& line : profile.sectionLines("MARK")) {
+        QString prefix = QString::fromLatin1(line.substr(0, kMarkPrefixLength)).toUpper();
+        MarkRect rect;
+        if (prefix == u"MARK"_s && parseMarkRect(line, rect)) markRects_.push_back(rect);
+    }
+}
+
+void ResultTable::reuseMarks() {
+    grid_.setRows(kFirstSheetRow);
+    reli_.setRows(kFirstSheetRow);
+}
+
+void ResultTable::storeSheet(int s, const QString& label, const QString& result,
+                             const QString& reliability, const QString& markedCounts, int rotated,
+                             int skew, bool tenToZero) {
+    if (s < 1) return;
+    const QStringList values = result.split(u',');
+    const QStringList relis = reliability.split(u',');
+    const QStringList counts = markedCounts.split(u',');
+    const int n = int(values.size());
+    grid_.setCols(n + 3);
+    reli_.setCols(grid_.cols() + int(counts.size()));
+
+    const int u = n - 1;
+    const int width = u <= kNarrowUpTo   ? kNarrowColumnWidth
+                      : u <= kMediumUpTo ? kMediumColumnWidth
+                                         : kWideColumnWidth;
+    for (int c = 0; c < grid_.cols(); ++c) grid_.setColumnWidth(c, width);
+    grid_.setColumnWidth(0, kLabelWidth);
+    grid_.setColumnWidth(n + 1, 0);
+    grid_.setColumnWidth(n + 2, kSkewWidth);
+
+    const int row = rowOfSheet(s);
+    grid_.setRows(row + 1);
+    reli_.setRows(row + 1);
+    grid_.setText(row, 0, label);
+    grid_.setText(row, n + 1, QString::number(rotated));
+    grid_.setText(row, n + 2, QString::number(skew));
+    grid_.setText(kHeaderRow, n + 2, kSkewHeader);
+
+    for (int c = 1; c <= n; ++c) {
+        const QString& value = values[c - 1];
+        grid_.setText(kHeaderRow, c, QString::number(c));
+        grid_.setText(row, c, tenToZero && value == kTen ? kZero : value);
+        reli_.setText(row, c, fieldOrEmpty(relis, c - 1));
+        reli_.setText(row, grid_.cols() + c - 1, fieldOrEmpty(counts, c - 1));
+    }
+}
+
+void ResultTable::storeMultiAnswerData(int s, const QStringList& questions,
+                                       const QStringList& dots) {
+    const int row = rowOfSheet(s);
+    const qsizetype count = std::min(questions.size(), dots.size());
+    for (qsizetype j = 0; j < count; ++j) {
+        bool ok = false;
+        const double q = questions[j].trimmed().toDouble(&ok);
+        if (!ok || q < 0 || q >= double(questionCount())) continue;
+        const int col = int(std::lround(q)) + 1;
+        reli_.setText(row, col, dots[j]);
+        // The sheet store has just reset the header to the bare number; the
+        // check keeps a single "*" even when a question is listed twice.
+        const QString& header = grid_.text(kHeaderRow, col);
+        if (!header.startsWith(u'*')) grid_.setText(kHeaderRow, col, u'*' + header);
+    }
+}
+
+void ResultTable::recordErrorRow(int s, const QString& label) {
+    if (s < 1) return;
+    const int row = rowOfSheet(s);
+    if (grid_.cols() < kMinErrorRowColumns) grid_.setCols(kMinErrorRowColumns);
+    if (reli_.cols() < kMinErrorRowColumns) reli_.setCols(kMinErrorRowColumns);
+    grid_.setRows(row + 1);
+    grid_.setText(row, 0, label);
+    reli_.setRows(row + 1);
+    reli_.setText(row, 1, kFailed);
+}
+
+void ResultTable::markFailedSheets() {
+    const int lastQuestion = grid_.cols() - 3;
+    for (int row = kFirstSheetRow; row < grid_.rows(); ++row) {
+        if (reli_.text(row, 1) != kFailed) continue;
+        grid_.setColour(row, 0, PaletteColour::LightRed);
+        for (int c = 1; c <= lastQuestion; ++c) {
+            grid_.setText(row, c, kFailed);
+            reli_.setText(row, c, kFailed);
+        }
+    }
+}
+
+void ResultTable::removeSheetRow(int row) {
+    if (row < kFirstSheetRow || row >= grid_.rows()) return;
+    grid_.removeRow(row);
+    reli_.removeRow(row);
+    const int s = row - 2;
+    if (s - 1 < sheets_.size()) sheets_.removeAt(s - 1);
+    if (std::size_t(s) < offsetX_.size()) offsetX_.erase(offsetX_.begin() + s);
+    if (std::size_t(s) < offsetY_.size()) offsetY_.erase(offsetY_.begin() + s);
+}
+
+}  // namespace tarrow

@@ -1,0 +1,195 @@
+#include "reader/core/table_edits.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "reader/core/text_normalise.h"
+
+namespace tarrow {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const QString kNoMeasurement = u"999"_s;
+const QString kFailed = u"-1"_s;
+const QString kCrLf2 = u"\r\n\r\n"_s;
+const QString kSeveralColumnsHint = u"カンマ/タブ区切りで複数列に連続入力できます。"_s;
+const QString kCannotChange = u"変更できません。"_s;
+const QString kCannotClear = u"クリアできません。"_s;
+const QString kClearQuestion = u"値をクリアします。よろしいですか？"_s;
+const QString kResetQuestion =
+    u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値を初期化します。よろしいですか？"_s;
+const QString kDensityLabel = u"ﾏｰｸ濃度="_s;
+const QString kDotsLabel = u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)="_s;
+
+bool isSheetRow(const ResultTable& table, int row) {
+    return row >= ResultTable::kFirstSheetRow && row < table.grid().rows();
+}
+
+bool isFailedSheet(const ResultTable& table, int row) {
+    return table.reli().text(row, 1) == kFailed;
+}
+
+/// Splits on ",", or when that gives one part on ";", then ":", then tab.
+QStringList splitParts(const QString& text) {
+    for (const QChar separator : {u',', u';', u':', u'\t'}) {
+        QStringList parts = text.split(separator);
+        if (parts.size() > 1) return parts;
+    }
+    return {text};
+}
+
+ClearResult askAndClear(ResultTable& table, int row, int col, Prompter& prompter) {
+    const Prompter::Answer answer =
+        prompter.question(kClearQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNoCancel);
+    if (answer != Prompter::Answer::Yes) return ClearResult::Declined;
+    table.grid().setText(row, col, QString());
+    table.setSaved(false);
+    return ClearResult::Cleared;
+}
+
+std::optional<int> parseCount(QStringView text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+/// " ●" for a marked choice, "▲" inside the attention band, then the count.
+std::optional<QString> annotatedDots(const QString& dots, const ThresholdTexts& thresholds) {
+    const QList<QStringView> counts = QStringView(dots).split(u',');
+    if (counts.size() <= 1) return QString();
+    const std::optional<int> value = parseCount(thresholds.multiValue);
+    const std::optional<int> range = parseCount(thresholds.multiRange);
+    if (!value || !range) return std::nullopt;
+    QString out;
+    for (const QStringView part : counts) {
+        const std::optional<int> count = parseCount(part);
+        if (!count) return std::nullopt;
+        out += *count > *value ? u" ●"_s : u" "_s;
+        const qint64 low = qint64(*value) - *range;
+        const qint64 high = qint64(*value) + *range;
+        if (low < *count && *count < high) out += u'▲';
+        out += QString::number(*count);
+    }
+    return out.trimmed();
+}
+
+}  // namespace
+
+bool canEditInPlace(const ResultTable& table, int row, int col) {
+    const TextGrid& grid = table.grid();
+    return row > ResultTable::kHeaderRow && row < grid.rows() && col >= 1 && col < grid.cols() - 2;
+}
+
+std::optional<QString> openInPlaceEditor(ResultTable& table, int row, int col,
+                                         const std::optional<QString>& typed) {
+    if (!canEditInPlace(table, row, col)) return std::nullopt;
+    table.setSaved(false);
+    return typed ? *typed : table.grid().text(row, col);
+}
+
+int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text) {
+    if (!canEditInPlace(table, row, col)) return col;
+    table.grid().setText(row, col, text);
+    table.reli().setText(row, col, kNoMeasurement);
+    table.setSaved(false);
+    return std::min(col + 1, table.grid().cols() - 1);
+}
+
+InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col) {
+    InputDialogRequest request;
+    if (row <= ResultTable::kHeaderRow || row >= table.grid().rows() || col < 0 ||
+        col >= table.grid().cols()) {
+        return request;
+    }
+    request.firstColumn = std::max(col, 1);
+    if (row == ResultTable::kKeyRow) {
+        request.title = u"正答入力"_s;
+        request.prompt = u"半角数字で正答を入力してください。"_s + kCrLf2 + kSeveralColumnsHint;
+    } else if (row == ResultTable::kPointsRow) {
+        request.title = u"配点入力"_s;
+        request.prompt =
+            u"半角数字で配点を入力してください(省略時は1点)。"_s + kCrLf2 + kSeveralColumnsHint;
+    } else if (isFailedSheet(table, row)) {
+        request.kind = InputDialogRequest::Kind::Refused;
+        request.status = kCannotChange;
+        return request;
+    } else {
+        request.title = u"修正入力"_s;
+        request.prompt = u"半角数字で正しい値を入力してください。"_s + kCrLf2 + kSeveralColumnsHint;
+    }
+    request.kind = InputDialogRequest::Kind::Ask;
+    return request;
+}
+
+int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer) {
+    if (answer.isEmpty()) return 0;
+    const QStringList parts = splitParts(toHalfWidth(normaliseCommas(answer)));
+    const int lastQuestion = table.questionCount();
+    int written = 0;
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        const int col = firstColumn + int(k);
+        if (col > lastQuestion) break;
+        table.grid().setText(row, col, parts[k]);
+        if (parts[k] != u"-"_s && parts[k] != u"+"_s)
+            table.reli().setText(row, col, kNoMeasurement);
+        ++written;
+    }
+    table.setSaved(false);
+    return written;
+}
+
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter) {
+    const InputDialogRequest request = inputDialogRequest(table, row, col);
+    if (request.kind == InputDialogRequest::Kind::Refused) prompter.setStatus(request.status);
+    if (request.kind != InputDialogRequest::Kind::Ask) return false;
+    const std::optional<QString> answer =
+        prompter.inputText(request.title, request.prompt, QString());
+    if (!answer || answer->isEmpty()) return false;
+    applyInputDialogAnswer(table, row, request.firstColumn, *answer);
+    return true;
+}
+
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter) {
+    if (!isSheetRow(table, row) || col < 1 || col > table.questionCount()) {
+        return ClearResult::NotApplicable;
+    }
+    if (isFailedSheet(table, row)) {
+        prompter.setStatus(kCannotClear);
+        return ClearResult::Refused;
+    }
+    return askAndClear(table, row, col, prompter);
+}
+
+ClearResult clearCellOnBackspace(ResultTable& table, int row, int col, Prompter& prompter) {
+    const TextGrid& grid = table.grid();
+    if (row <= ResultTable::kHeaderRow || row >= grid.rows() || col < 1 || col >= grid.cols()) {
+        return ClearResult::NotApplicable;
+    }
+    return askAndClear(table, row, col, prompter);
+}
+
+std::optional<QString> cellStatusText(const ResultTable& table, int row, int col,
+                                      const ThresholdTexts& thresholds) {
+    const TextGrid& grid = table.grid();
+    if (row <= ResultTable::kHeaderRow || row >= grid.rows() || col < 1 || col >= grid.cols()) {
+        return std::nullopt;
+    }
+    if (row < ResultTable::kFirstSheetRow || col >= grid.cols() - 1) return QString();
+    const QString& measurement = table.reli().text(row, col);
+    if (!table.isMultiAnswerColumn(col)) return kDensityLabel + measurement;
+    const std::optional<QString> dots = annotatedDots(measurement, thresholds);
+    if (!dots) return std::nullopt;
+    return kDotsLabel + *dots;
+}
+
+bool resetThresholds(ThresholdTexts& thresholds, Prompter& prompter) {
+    const Prompter::Answer answer =
+        prompter.question(kResetQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+    if (answer != Prompter::Answer::Yes) return false;
+    thresholds = ThresholdTexts::defaults();
+    return true;
+}
+
+}  // namespace tarrow

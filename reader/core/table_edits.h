@@ -1,0 +1,88 @@
+// The result table's edits as model operations: the in-place cell editor,
+// the input dialog that fills several columns at once, clearing a cell, the
+// status line for a cell and the reset of the thresholds. Every edit writes
+// "999" (no measurement) into ReliGrid where a value was typed, so the
+// re-evaluation keeps it, and clears the table's saved flag.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "reader/core/prompter.h"
+#include "reader/core/result_table.h"
+#include "reader/core/threshold_colouring.h"
+
+namespace tarrow {
+
+/// Whether the in-place editor may open on (row, col): a row below the
+/// header and a column from 1 up to, not including, the rotation and skew
+/// columns (col < Grid columns - 2).
+bool canEditInPlace(const ResultTable& table, int row, int col);
+
+/// Opens the in-place editor: its starting text (the cell's text, or
+/// `typed` when a digit, "+" or "-" key opened it), and the saved flag is
+/// cleared; nullopt (nothing changed) when the cell cannot be edited.
+std::optional<QString> openInPlaceEditor(ResultTable& table, int row, int col,
+                                         const std::optional<QString>& typed = std::nullopt);
+
+/// Commits the editor: `text` into Grid, "999" into ReliGrid, saved flag
+/// cleared. Returns the column the current cell moves to (the next one,
+/// kept inside the grid); a cell that cannot be edited is left alone.
+int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text);
+
+/// What the input dialog at (row, col) shows, or why it does not open.
+struct InputDialogRequest {
+    enum class Kind {
+        None,     ///< header row or outside the table: nothing happens
+        Refused,  ///< failed sheet: `status` goes to the status line
+        Ask,      ///< show the dialog with `title` and `prompt`, empty default
+    };
+    Kind kind = Kind::None;
+    QString status;
+    QString title;
+    QString prompt;
+    int firstColumn = 1;  ///< column 0 is taken as column 1
+};
+
+InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col);
+
+/// Writes an input-dialog answer from `firstColumn` on: commas (also "、"
+/// and "，") separate the parts, else ";", else ":", else tabs; full-width
+/// ASCII is made half-width. Parts beyond the last question column are
+/// dropped; each written part other than "+" and "-" also puts "999" into
+/// ReliGrid. An empty answer changes nothing. Returns the cells written.
+int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer);
+
+/// The whole input dialog through the prompter: refusal, question, fill.
+/// Returns true when the table changed.
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter);
+
+enum class ClearResult {
+    NotApplicable,  ///< not a cell that this way of clearing works on
+    Refused,        ///< failed sheet; "クリアできません。" shown
+    Declined,       ///< the question was not answered Yes
+    Cleared,        ///< the cell is empty and the saved flag cleared
+};
+
+/// Shift+click: on a sheet row and question column 1..N, refuses a failed
+/// sheet, else asks "値をクリアします。よろしいですか？" and empties the cell on Yes.
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter);
+
+/// Backspace on the current cell (any cell below the header, right of the
+/// label column): asks the same question, no failed-sheet check.
+ClearResult clearCellOnBackspace(ResultTable& table, int row, int col, Prompter& prompter);
+
+/// The status line for (row, col): "ﾏｰｸ濃度=" and the density of a
+/// single-answer cell, "ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)=" and the annotated dot
+/// counts of a multi-answer cell, empty on the key and points rows and the
+/// skew column. nullopt means "leave the status line as it is": the header
+/// row, the label column, outside the table, or a number that does not
+/// parse.
+std::optional<QString> cellStatusText(const ResultTable& table, int row, int col,
+                                      const ThresholdTexts& thresholds);
+
+/// The reset button: asks, and on Yes puts the default texts into the four
+/// boxes (no re-evaluation). Returns true when it reset them.
+bool resetThresholds(ThresholdTexts& thresholds, Prompter& prompter);
+
+}  // namespace tarrow

@@ -1,0 +1,270 @@
+#include "reader/core/table_edits.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace tarrow {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+/// Answers questions and input boxes from queues and records what was asked.
+class ScriptedEditPrompter final : public Prompter {
+public:
+    std::deque<Answer> answers;
+    std::deque<std::optional<QString>> inputs;
+    QStringList questions;
+    QStringList inputTitles;
+    QStringList inputPrompts;
+    QStringList statuses;
+    std::vector<Icon> questionIcons;
+    std::vector<Buttons> questionButtons;
+
+    void message(const QString&, Icon) override { ADD_FAILURE() << "no message expected"; }
+    Answer question(const QString& text, Icon icon, Buttons buttons) override {
+        questions << text;
+        questionIcons.push_back(icon);
+        questionButtons.push_back(buttons);
+        if (answers.empty()) return Answer::Cancel;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString chooseFolder(const QString&) override { return {}; }
+    QString chooseOpenFile(const QString&, const QString&) override { return {}; }
+    QString chooseSaveFile(const QString&, const QString&) override { return {}; }
+    std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                     const QString& defaultText) override {
+        EXPECT_TRUE(defaultText.isEmpty());
+        inputTitles << title;
+        inputPrompts << prompt;
+        if (inputs.empty()) return std::nullopt;
+        std::optional<QString> a = inputs.front();
+        inputs.pop_front();
+        return a;
+    }
+    void setStatus(const QString& text) override { statuses << text; }
+    void setDpiLabel(const QString&) override {}
+    void setRunning(bool) override {}
+    void setProgress(int, int) override {}
+    void processEvents() override {}
+    void pause(int) override {}
+    void beep() override {}
+};
+
+/// Two sheets of five questions (the second one failed), saved.
+ResultTable fiveQuestionTable() {
+    ResultTable table;
+    table.initMarks(QString());
+    table.storeSheet(1, u"a.jpg"_s, u"1,2,3,4,5"_s, u"9.0,9.0,9.0,9.0,9.0"_s, u"1,1,1,1,1"_s, 0, 2,
+                     false);
+    table.recordErrorRow(2, u"b.jpg"_s);
+    table.markFailedSheets();
+    table.setSaved(true);
+    return table;
+}
+
+TEST(InPlaceEditor, TypingSevenThenEnterStoresItWithoutMeasurement) {
+    ResultTable table = fiveQuestionTable();
+    const std::optional<QString> start = openInPlaceEditor(table, 3, 2, u"7"_s);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(*start, u"7"_s);
+    EXPECT_FALSE(table.saved());
+
+    table.setSaved(true);
+    EXPECT_EQ(commitInPlaceEdit(table, 3, 2, *start), 3);
+    EXPECT_EQ(table.grid().text(3, 2), u"7"_s);
+    EXPECT_EQ(table.reli().text(3, 2), u"999"_s);
+    EXPECT_EQ(table.reli().text(3, 1), u"9.0"_s);
+    EXPECT_FALSE(table.saved());
+}
+
+TEST(InPlaceEditor, OpensWithTheOldTextAndNeverOnRotationOrSkew) {
+    ResultTable table = fiveQuestionTable();
+    EXPECT_EQ(openInPlaceEditor(table, 3, 4), u"4"_s);
+    EXPECT_EQ(openInPlaceEditor(table, 1, 5), QString()) << "key row cells are editable";
+
+    table.setSaved(true);
+    for (int col : {0, 6, 7, 8}) {
+        EXPECT_FALSE(openInPlaceEditor(table, 3, col)) << col;
+        EXPECT_EQ(commitInPlaceEdit(table, 3, col, u"9"_s), col);
+    }
+    EXPECT_FALSE(openInPlaceEditor(table, 0, 1)) << "header row";
+    EXPECT_EQ(table.grid().text(3, 6), u"0"_s);
+    EXPECT_EQ(table.grid().text(3, 7), u"2"_s);
+    EXPECT_TRUE(table.saved());
+
+    EXPECT_EQ(commitInPlaceEdit(table, 3, 5, u"1"_s), 6) << "moves on into the hidden column";
+}
+
+TEST(InputDialog, FullWidthKeyFillsThreeColumnsHalfWidth) {
+    ResultTable table = fiveQuestionTable();
+    ScriptedEditPrompter prompter;
+    prompter.inputs.push_back(u"１，２、3"_s);
+    EXPECT_TRUE(runInputDialog(table, 1, 3, prompter));
+    ASSERT_EQ(prompter.inputTitles, QStringList{u"正答入力"_s});
+    EXPECT_EQ(
+        prompter.inputPrompts[0],
+        u"半角数字で正答を入力してください。\r\n\r\nカンマ/タブ区切りで複数列に連続入力できます。"_s);
+    EXPECT_EQ(table.grid().text(1, 3), u"1"_s);
+    EXPECT_EQ(table.grid().text(1, 4), u"2"_s);
+    EXPECT_EQ(table.grid().text(1, 5), u"3"_s);
+    EXPECT_EQ(table.reli().text(1, 3), u"999"_s);
+    EXPECT_FALSE(table.saved());
+}
+
+TEST(InputDialog, JoinMarkersDoNotTouchReliGrid) {
+    ResultTable table = fiveQuestionTable();
+    EXPECT_EQ(applyInputDialogAnswer(table, 1, 1, u"+,+,＋"_s), 3);
+    for (int c = 1; c <= 3; ++c) {
+        EXPECT_EQ(table.grid().text(1, c), u"+"_s);
+        EXPECT_TRUE(table.reli().text(1, c).isEmpty());
+    }
+    applyInputDialogAnswer(table, 3, 1, u"-,5"_s);
+    EXPECT_EQ(table.reli().text(3, 1), u"9.0"_s);
+    EXPECT_EQ(table.reli().text(3, 2), u"999"_s);
+}
+
+TEST(InputDialog, SeparatorsInTurnAndPartsBeyondTheLastQuestionDropped) {
+    ResultTable table = fiveQuestionTable();
+    EXPECT_EQ(applyInputDialogAnswer(table, 2, 4, u"3;4;5;6"_s), 2);
+    EXPECT_EQ(table.grid().text(2, 4), u"3"_s);
+    EXPECT_EQ(table.grid().text(2, 5), u"4"_s);
+    EXPECT_TRUE(table.grid().text(2, 6).isEmpty());
+    EXPECT_TRUE(table.grid().text(2, 7).isEmpty());
+
+    applyInputDialogAnswer(table, 2, 1, u"7:8"_s);
+    EXPECT_EQ(table.grid().text(2, 2), u"8"_s);
+    applyInputDialogAnswer(table, 2, 1, u"1\t2"_s);
+    EXPECT_EQ(table.grid().text(2, 2), u"2"_s);
+    applyInputDialogAnswer(table, 2, 1, u"1 3;4"_s);
+    EXPECT_EQ(table.grid().text(2, 1), u"1 3"_s);
+    EXPECT_EQ(table.grid().text(2, 2), u"4"_s);
+    applyInputDialogAnswer(table, 2, 1, u"5,6;7"_s);
+    EXPECT_EQ(table.grid().text(2, 2), u"6;7"_s) << "commas come first";
+    applyInputDialogAnswer(table, 2, 1, u"ｱ"_s);
+    EXPECT_EQ(table.grid().text(2, 1), u"ｱ"_s) << "stored as typed, half-width katakana kept";
+
+    table.setSaved(true);
+    EXPECT_EQ(applyInputDialogAnswer(table, 2, 1, QString()), 0);
+    EXPECT_TRUE(table.saved());
+}
+
+TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
+    ResultTable table = fiveQuestionTable();
+    InputDialogRequest request = inputDialogRequest(table, 2, 0);
+    EXPECT_EQ(request.kind, InputDialogRequest::Kind::Ask);
+    EXPECT_EQ(request.title, u"配点入力"_s);
+    EXPECT_EQ(request.firstColumn, 1);
+    EXPECT_TRUE(
+        request.prompt.startsWith(u"半角数字で配点を入力してください(省略時は1点)。\r\n\r\n"_s));
+    request = inputDialogRequest(table, 3, 2);
+    EXPECT_EQ(request.title, u"修正入力"_s);
+    EXPECT_TRUE(request.prompt.startsWith(u"半角数字で正しい値を入力してください。\r\n\r\n"_s));
+    EXPECT_EQ(inputDialogRequest(table, 0, 1).kind, InputDialogRequest::Kind::None);
+
+    ScriptedEditPrompter prompter;
+    prompter.inputs.push_back(u"1"_s);
+    EXPECT_FALSE(runInputDialog(table, 4, 1, prompter));
+    EXPECT_EQ(prompter.statuses, QStringList{u"変更できません。"_s});
+    EXPECT_TRUE(prompter.inputTitles.isEmpty());
+    EXPECT_EQ(table.grid().text(4, 1), u"-1"_s);
+    EXPECT_TRUE(table.saved());
+
+    // Cancel and an empty answer change nothing.
+    prompter.inputs = {std::nullopt, QString()};
+    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter));
+    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter));
+    EXPECT_EQ(table.grid().text(3, 1), u"1"_s);
+    EXPECT_TRUE(table.saved());
+}
+
+TEST(ClearCell, ShiftClickRefusesAFailedSheetWithoutAsking) {
+    ResultTable table = fiveQuestionTable();
+    ScriptedEditPrompter prompter;
+    prompter.answers.push_back(Prompter::Answer::Yes);
+    EXPECT_EQ(clearCellOnShiftClick(table, 4, 2, prompter), ClearResult::Refused);
+    EXPECT_EQ(prompter.statuses, QStringList{u"クリアできません。"_s});
+    EXPECT_TRUE(prompter.questions.isEmpty());
+    EXPECT_EQ(table.grid().text(4, 2), u"-1"_s);
+}
+
+TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
+    ResultTable table = fiveQuestionTable();
+    ScriptedEditPrompter prompter;
+    prompter.answers = {Prompter::Answer::No, Prompter::Answer::Cancel, Prompter::Answer::Yes};
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
+    EXPECT_EQ(table.grid().text(3, 2), u"2"_s);
+    EXPECT_TRUE(table.saved());
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Cleared);
+    EXPECT_TRUE(table.grid().text(3, 2).isEmpty());
+    EXPECT_EQ(table.reli().text(3, 2), u"9.0"_s);
+    EXPECT_FALSE(table.saved());
+    ASSERT_EQ(prompter.questions.size(), 3);
+    EXPECT_EQ(prompter.questions[0], u"値をクリアします。よろしいですか？"_s);
+    EXPECT_EQ(prompter.questionIcons[0], Prompter::Icon::Warning);
+    EXPECT_EQ(prompter.questionButtons[0], Prompter::Buttons::YesNoCancel);
+
+    // Key row and skew column: nothing happens, nothing asked.
+    EXPECT_EQ(clearCellOnShiftClick(table, 1, 2, prompter), ClearResult::NotApplicable);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 7, prompter), ClearResult::NotApplicable);
+    EXPECT_EQ(prompter.questions.size(), 3);
+}
+
+TEST(ClearCell, BackspaceAsksEvenOnKeyRowsAndFailedSheets) {
+    ResultTable table = fiveQuestionTable();
+    table.grid().setText(1, 1, u"3"_s);
+    ScriptedEditPrompter prompter;
+    prompter.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
+    EXPECT_EQ(clearCellOnBackspace(table, 1, 1, prompter), ClearResult::Cleared);
+    EXPECT_TRUE(table.grid().text(1, 1).isEmpty());
+    EXPECT_EQ(clearCellOnBackspace(table, 4, 1, prompter), ClearResult::Cleared);
+    EXPECT_TRUE(table.grid().text(4, 1).isEmpty());
+    EXPECT_EQ(clearCellOnBackspace(table, 0, 1, prompter), ClearResult::NotApplicable);
+    EXPECT_EQ(prompter.questions.size(), 2);
+}
+
+TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
+    ResultTable table = fiveQuestionTable();
+    table.storeMultiAnswerData(1, {u"1"_s}, {u"160,40,200"_s});
+    const ThresholdTexts boxes = ThresholdTexts::defaults();
+    EXPECT_EQ(cellStatusText(table, 3, 1, boxes), u"ﾏｰｸ濃度=9.0"_s);
+    EXPECT_EQ(cellStatusText(table, 3, 2, boxes), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)=●▲160 40 ●200"_s);
+    EXPECT_EQ(cellStatusText(table, 1, 2, boxes), QString());
+    EXPECT_EQ(cellStatusText(table, 3, 7, boxes), QString()) << "skew column";
+    EXPECT_EQ(cellStatusText(table, 3, 6, boxes), u"ﾏｰｸ濃度="_s) << "rotation column";
+    EXPECT_FALSE(cellStatusText(table, 0, 2, boxes));
+    EXPECT_FALSE(cellStatusText(table, 3, 0, boxes));
+    EXPECT_FALSE(cellStatusText(table, 9, 1, boxes));
+
+    ThresholdTexts higher = boxes;
+    higher.multiValue = u"170"_s;
+    EXPECT_EQ(cellStatusText(table, 3, 2, higher), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)=▲160 40 ●▲200"_s);
+    higher.multiRange = u"x"_s;
+    EXPECT_FALSE(cellStatusText(table, 3, 2, higher));
+
+    table.reli().setText(3, 2, u"999"_s);
+    EXPECT_EQ(cellStatusText(table, 3, 2, boxes), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)="_s);
+}
+
+TEST(ThresholdReset, AsksAndPutsTheDefaultsBackOnYes) {
+    ThresholdTexts boxes{u"1"_s, u"2"_s, u"3"_s, u"4"_s};
+    ScriptedEditPrompter prompter;
+    prompter.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
+    EXPECT_FALSE(resetThresholds(boxes, prompter));
+    EXPECT_EQ(boxes.noMark, u"1"_s);
+    EXPECT_TRUE(resetThresholds(boxes, prompter));
+    EXPECT_EQ(boxes.noMark, u"2.0"_s);
+    EXPECT_EQ(boxes.faintMark, u"3.0"_s);
+    EXPECT_EQ(boxes.multiValue, u"150"_s);
+    EXPECT_EQ(boxes.multiRange, u"50"_s);
+    EXPECT_EQ(
+        prompter.questions[1],
+        u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値を初期化します。よろしいですか？"_s);
+    EXPECT_EQ(prompter.questionButtons[1], Prompter::Buttons::YesNo);
+}
+
+}  // namespace
+}  // namespace tarrow

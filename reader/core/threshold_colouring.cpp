@@ -1,0 +1,157 @@
+#include "reader/core/threshold_colouring.h"
+
+#include <QList>
+#include <QStringView>
+#include <optional>
+
+#include "reader/core/app_settings.h"
+
+namespace tarrow {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+const QString kNoMeasurement = u"999"_s;
+const QString kNoAnswer = u"-1"_s;
+const QString kTen = u"10"_s;
+const QString kZero = u"0"_s;
+constexpr int kTenthChoice = 10;
+constexpr double kMultiplyMarkedCount = 2.0;
+
+std::optional<double> parseReal(QStringView text) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+std::optional<qint64> parseInteger(QStringView text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+/// The thresholds as numbers; an empty optional is a box that is not a
+/// number, which stops the walk at the first cell that needs it.
+struct Thresholds {
+    std::optional<double> noMark;
+    std::optional<double> faintMark;
+    std::optional<qint64> multiValue;
+    std::optional<qint64> multiRange;
+};
+
+/// A cell's new text and background, worked out before anything is written
+/// so that a stop leaves the offending cell as it was.
+struct CellOutcome {
+    QString text;
+    PaletteColour colour = PaletteColour::White;
+};
+
+class Walker {
+public:
+    Walker(ResultTable& table, const Thresholds& thresholds, const PaintOptions& options)
+        : grid_(table.grid()),
+          reli_(table.reli()),
+          th_(thresholds),
+          options_(options),
+          lastQuestion_(table.questionCount()) {}
+
+    PaintOutcome run() {
+        PaintOutcome outcome;
+        for (int row = ResultTable::kFirstSheetRow; row < grid_.rows(); ++row) {
+            for (int col = 1; col <= lastQuestion_; ++col) {
+                const bool multi = grid_.text(ResultTable::kHeaderRow, col).startsWith(u'*');
+                const std::optional<CellOutcome> cell =
+                    multi ? multiAnswer(row, col) : singleAnswer(row, col);
+                if (multi) outcome.showMultiControls = true;
+                if (!cell) {
+                    outcome.stoppedOnInvalid = true;
+                    return outcome;
+                }
+                grid_.setText(row, col, cell->text);
+                grid_.setColour(row, col, cell->colour);
+                if (multi) grid_.setColumnWidth(col, ResultTable::kMultiColumnWidth);
+            }
+        }
+        return outcome;
+    }
+
+private:
+    std::optional<CellOutcome> singleAnswer(int row, int col) const {
+        CellOutcome cell{grid_.text(row, col)};
+        if (options_.tenToZero && cell.text == kTen) cell.text = kZero;
+        if (!options_.tenToZero && cell.text == kZero) cell.text = kTen;
+
+        // Both sides of the no-mark test are read even for a "-1" value, so a
+        // measurement that is not a number stops the walk in any case.
+        const std::optional<double> density = parseReal(reli_.text(row, col));
+        if (!density || !th_.noMark) return std::nullopt;
+        if (cell.text == kNoAnswer || *th_.noMark > *density) {
+            cell.text = kNoAnswer;
+            cell.colour = PaletteColour::LightRed;
+            return cell;
+        }
+        if (options_.multiMarked) {
+            const std::optional<double> marked =
+                parseReal(reli_.text(row, lastQuestion_ + 2 + col));
+            if (!marked) return std::nullopt;
+            if (*marked >= kMultiplyMarkedCount) {
+                cell.colour = PaletteColour::Grey;
+                return cell;
+            }
+        }
+        if (!th_.faintMark) return std::nullopt;
+        cell.colour = *th_.faintMark > *density ? PaletteColour::LightCyan : PaletteColour::White;
+        return cell;
+    }
+
+    std::optional<CellOutcome> multiAnswer(int row, int col) const {
+        CellOutcome cell{grid_.text(row, col)};
+        const QString& dots = reli_.text(row, col);
+        if (dots == kNoMeasurement) return cell;
+        if (!th_.multiValue || !th_.multiRange) return std::nullopt;
+        const qint64 value = *th_.multiValue;
+        const qint64 range = *th_.multiRange;
+
+        QString list;
+        const QList<QStringView> counts = QStringView(dots).split(u',');
+        for (qsizetype k = 0; k < counts.size(); ++k) {
+            const std::optional<qint64> count = parseInteger(counts[k]);
+            if (!count) return std::nullopt;
+            if (value < *count) {
+                const int choice = int(k) + 1;
+                list += u' ';
+                list +=
+                    options_.tenToZero && choice == kTenthChoice ? kZero : QString::number(choice);
+            }
+            if (value - range < *count && *count < value + range) {
+                cell.colour = PaletteColour::LightGreen;
+            }
+        }
+        cell.text = list.trimmed();
+        return cell;
+    }
+
+    TextGrid& grid_;
+    const TextGrid& reli_;
+    const Thresholds& th_;
+    const PaintOptions& options_;
+    const int lastQuestion_;
+};
+
+}  // namespace
+
+ThresholdTexts ThresholdTexts::defaults() {
+    const AppSettings settings;
+    return {settings.noMarkValue, settings.markValue, settings.multiValue, settings.multiRange};
+}
+
+PaintOutcome paintColor(ResultTable& table, const ThresholdTexts& thresholds,
+                        const PaintOptions& options) {
+    const Thresholds numbers{parseReal(thresholds.noMark), parseReal(thresholds.faintMark),
+                             parseInteger(thresholds.multiValue),
+                             parseInteger(thresholds.multiRange)};
+    return Walker(table, numbers, options).run();
+}
+
+}  // namespace tarrow
