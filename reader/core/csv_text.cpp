@@ -24,7 +24,7 @@ QByteArray encodeCp932(const QString& text) {
 }
 
 QString decodeCp932(const QByteArray& bytes, bool* clean) {
-    QStringDecoder decoder(kCodec);
+    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (clean) *clean = !decoder.hasError();
     return text;

@@ -33,7 +33,9 @@ QStringList splitLines(const QString& text);
 QStringList splitFields(const QString& line);
 
 /// Builds one line from fields.
-inline QString joinFields(const QStringList& fields) { return fields.join(QLatin1Char(',')); }
+inline QString joinFields(const QStringList& fields) {
+    return fields.join(QLatin1Char(','));
+}
 
 /// Transposes lines of fields: output line c holds field c of every input
 /// line, in line order. The table is as wide as the longest line; shorter
@@ -59,8 +61,7 @@ std::filesystem::path toFsPath(const QString& path);
 
 /// Writes the lines (CP932, CR LF) through a temporary file, so a failure
 /// leaves an existing file intact. Returns false with a one-line `error`.
-bool writeLinesAtomically(const QString& path, const QStringList& lines,
-                          QString* error = nullptr);
+bool writeLinesAtomically(const QString& path, const QStringList& lines, QString* error = nullptr);
 
 /// Reads a CP932 line file. Returns false with `error` when it cannot be read.
 bool readLines(const QString& path, QStringList* lines, QString* error = nullptr);

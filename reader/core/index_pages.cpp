@@ -53,11 +53,16 @@ bool cp932Expresses(char32_t codePoint) {
 
 QString escapedCodePoint(char32_t codePoint) {
     switch (codePoint) {
-        case U'&': return QStringLiteral("&amp;");
-        case U'<': return QStringLiteral("&lt;");
-        case U'>': return QStringLiteral("&gt;");
-        case U'"': return QStringLiteral("&quot;");
-        default: break;
+        case U'&':
+            return QStringLiteral("&amp;");
+        case U'<':
+            return QStringLiteral("&lt;");
+        case U'>':
+            return QStringLiteral("&gt;");
+        case U'"':
+            return QStringLiteral("&quot;");
+        default:
+            break;
     }
     if (codePoint >= 0x80 && !cp932Expresses(codePoint)) {
         return QStringLiteral("&#%1;").arg(std::uint32_t(codePoint));
@@ -66,8 +71,8 @@ QString escapedCodePoint(char32_t codePoint) {
 }
 
 void appendSheetRow(QStringList& lines, const QString& imagePath, const QString& page) {
-    const QString crop = QFileInfo(imagePath).completeBaseName() + QLatin1Char('_') + page +
-                         QStringLiteral(".jpg");
+    const QString crop =
+        QFileInfo(imagePath).completeBaseName() + QLatin1Char('_') + page + QStringLiteral(".jpg");
     lines.append(QStringLiteral("<tr>"));
     lines.append(QStringLiteral("<td valign=top><img src=\"") + htmlEscape(crop) +
                  QStringLiteral("\"/></td>"));
@@ -110,7 +115,8 @@ QStringList indexPageLines(int page, const QStringList& sheetPaths) {
 
 bool writeIndexPages(const QString& definitionPath, const QString& cropFolder,
                      const QStringList& sheetPaths, int* pagesWritten, QString* error) {
-    const auto areas = velmora::ProfileText::load(toFsPath(definitionPath)).sectionLines(kAreaSection);
+    const auto areas =
+        velmora::ProfileText::load(toFsPath(definitionPath)).sectionLines(kAreaSection);
     const QString folder =
         cropFolder.endsWith(QLatin1Char('/')) ? cropFolder : cropFolder + QLatin1Char('/');
     int written = 0;

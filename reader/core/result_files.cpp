@@ -55,8 +55,8 @@ QString sheetLine(const ResultTable& table, int row) {
     QStringList fields{grid.text(row, 0)};
     JoinCarry carry;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        fields.append(carry.field(grid.text(ResultTable::kKeyRow, c), nextKey(table, c),
-                                  grid.text(row, c)));
+        fields.append(
+            carry.field(grid.text(ResultTable::kKeyRow, c), nextKey(table, c), grid.text(row, c)));
     }
     return joinFields(fields);
 }
@@ -263,8 +263,8 @@ bool writeAnswersByChoice(const ResultTable& table, const QString& path, int max
     return writeLinesAtomically(path, lines, error);
 }
 
-LoadOutcome loadReadValues(ResultTable& table, const QString& path,
-                           const QString& definitionPath, bool tenToZero, int* sheetLines) {
+LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QString& definitionPath,
+                           bool tenToZero, int* sheetLines) {
     QStringList lines;
     if (!readLines(path, &lines)) return LoadOutcome::Unreadable;
     if (lines.isEmpty() || !lines.first().startsWith(kHeaderLabel)) {

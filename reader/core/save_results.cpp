@@ -47,7 +47,8 @@ std::optional<SaveTarget> saveProc(ResultTable& table, Prompter& prompter) {
     auto target = chooseSaveTarget(table, prompter);
     if (!target) return std::nullopt;
     // Both questions are asked even when the first is declined.
-    const bool valuesPass = confirmOverwrite(prompter, readValuesPath(target->folder, target->base));
+    const bool valuesPass =
+        confirmOverwrite(prompter, readValuesPath(target->folder, target->base));
     const bool scorePass = confirmOverwrite(prompter, scorePath(target->folder, target->base));
     if (!valuesPass || !scorePass) return std::nullopt;
     return target;
@@ -108,8 +109,8 @@ SaveOutcome saveAnswersByChoice(ResultTable& table, Prompter& prompter, bool ten
 
 bool mayClose(const ResultTable& table, Prompter& prompter) {
     if (table.saved()) return true;
-    return prompter.question(kUnsavedQuestion, Prompter::Icon::Warning,
-                             Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+    return prompter.question(kUnsavedQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNo) ==
+           Prompter::Answer::Yes;
 }
 
 }  // namespace tarrow

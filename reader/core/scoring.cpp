@@ -93,7 +93,8 @@ bool colourScores(ResultTable& table, Prompter& prompter) {
     TextGrid& grid = table.grid();
     const int n = table.questionCount();
     bool anyScored = false;
-    for (int c = 1; c <= n; ++c) anyScored = anyScored || isScoredKey(grid.text(ResultTable::kKeyRow, c));
+    for (int c = 1; c <= n; ++c)
+        anyScored = anyScored || isScoredKey(grid.text(ResultTable::kKeyRow, c));
     if (!anyScored) {
         prompter.message(kNoKeyMessage, Prompter::Icon::Warning);
         return false;
@@ -103,8 +104,8 @@ bool colourScores(ResultTable& table, Prompter& prompter) {
         const bool scored = isScoredKey(key);
         const bool multi = table.isMultiAnswerColumn(c);
         for (int r = ResultTable::kFirstSheetRow; r < grid.rows(); ++r) {
-            grid.setColour(r, c, scored ? scoreColour(grid.text(r, c), key, multi)
-                                        : PaletteColour::White);
+            grid.setColour(
+                r, c, scored ? scoreColour(grid.text(r, c), key, multi) : PaletteColour::White);
         }
     }
     return true;

@@ -1,0 +1,219 @@
+#include "reader/core/result_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <utility>
+
+#include "reader/core/csv_text.h"
+
+namespace tarrow {
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+void putBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+/// A table as a run leaves it: sheets stored with their measurements, key
+/// and points cells typed, sheet list filled.
+ResultTable makeTable(const std::vector<std::pair<QString, QString>>& sheets,
+                      const QStringList& key = {}, const QStringList& points = {}) {
+    ResultTable table;
+    table.initMarks(QString());
+    int s = 0;
+    for (const auto& [label, values] : sheets) {
+        const qsizetype n = values.count(QLatin1Char(',')) + 1;
+        table.storeSheet(++s, label, values, QStringList(n, "9.5").join(','),
+                         QStringList(n, "1").join(','), 0, 2, false);
+        table.sheetPaths().append(QStringLiteral("/scans/") + label);
+    }
+    for (qsizetype c = 0; c < key.size(); ++c) table.grid().setText(1, int(c) + 1, key.at(c));
+    for (qsizetype c = 0; c < points.size(); ++c) {
+        table.grid().setText(2, int(c) + 1, points.at(c));
+    }
+    return table;
+}
+
+QByteArray cp932Lines(const QStringList& lines) {
+    return encodeLines(lines);
+}
+
+class ResultFilesTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+};
+
+TEST(ResultFileNames, AppendTheSuffixToFolderAndBase) {
+    EXPECT_EQ(readValuesPath("/d", "class1"), QStringLiteral("/d/class1-読取値.csv"));
+    EXPECT_EQ(scorePath("/d/", "class1"), QStringLiteral("/d/class1-採点値.csv"));
+    EXPECT_EQ(answersByChoicePath("/d", "c"), QStringLiteral("/d/c-回答別.csv"));
+}
+
+TEST_F(ResultFilesTest, ReadValuesFileHasTheLayoutAndJoinRule) {
+    ResultTable table =
+        makeTable({{"a.jpg", "2,1,1 3,4"}, {"b.jpg", "-1,0,2,10"}}, {"2", "+", "+", ""}, {"5"});
+    table.grid().setText(0, 3, "*3");
+    const QString file = path("r-読取値.csv");
+    ASSERT_TRUE(writeReadValues(table, file, false));
+    // Five fields a line (N + 1); rotation and skew are not written.
+    EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,1,2,*3,4", "正答入力,2,+,+,", "配点入力,5,,,",
+                                           "a.jpg,2,,11 3,4", "b.jpg,-1,,02,10"}));
+    EXPECT_EQ(fileBytes(file).left(6), QByteArray::fromHex("97f194d48d86"));
+
+    ASSERT_TRUE(writeReadValues(table, file, true));
+    EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,正答入力,配点入力,a.jpg,b.jpg", "1,2,5,2,-1",
+                                           "2,+,,,", "*3,+,,11 3,02", "4,,,4,10"}));
+}
+
+TEST_F(ResultFilesTest, SavedFileLoadsBackAndSavesToTheSameBytes) {
+    ResultTable table = makeTable({{"scan01.jpg", "3,1,2,4 5,10"}, {"scan02.jpg", "-1,-1,,1,2"}},
+                                  {"3", "-", "-", "", "1 2"}, {"2", "", "", "", "4"});
+    table.grid().setText(0, 4, "*4");
+    const QString first = path("one.csv");
+    ASSERT_TRUE(writeReadValues(table, first, false));
+
+    ResultTable loaded;
+    int sheets = 0;
+    ASSERT_EQ(loadReadValues(loaded, first, QString(), false, &sheets), LoadOutcome::Loaded);
+    EXPECT_EQ(sheets, 2);
+    EXPECT_TRUE(loaded.sheetPaths().isEmpty());
+    loaded.sheetPaths() << "/x/scan01.jpg"
+                        << "/x/scan02.jpg";
+    EXPECT_EQ(loaded.grid().text(0, 4), QStringLiteral("*4"));
+    EXPECT_EQ(loaded.grid().columnWidth(4), 33);
+    EXPECT_EQ(loaded.grid().text(1, 5), QStringLiteral("1 2"));
+    EXPECT_EQ(loaded.grid().text(2, 1), QStringLiteral("2"));
+    EXPECT_EQ(loaded.reli().text(3, 1), QStringLiteral("999"));
+    EXPECT_EQ(loaded.grid().text(3, 7), QStringLiteral("-1"));  // skew placeholder
+    // The "-" run over columns 2..3 stays split as written.
+    EXPECT_EQ(loaded.grid().text(3, 2), QString());
+    EXPECT_EQ(loaded.grid().text(3, 3), QStringLiteral("12"));
+
+    const QString second = path("two.csv");
+    ASSERT_TRUE(writeReadValues(loaded, second, false));
+    EXPECT_EQ(fileBytes(second), fileBytes(first));
+}
+
+TEST_F(ResultFilesTest, LoadingFollowsTheLineRules) {
+    const QString file = path("odd.csv");
+    putBytes(file, cp932Lines({"列番号,1,2", "a.jpg,1,10", "正答入力,1,2", "配点入力,3,3"}));
+    ResultTable table;
+    int sheets = 0;
+    ASSERT_EQ(loadReadValues(table, file, QString(), true, &sheets), LoadOutcome::Loaded);
+    EXPECT_EQ(sheets, 3);
+    EXPECT_EQ(table.grid().text(3, 2), QStringLiteral("0"));  // 10 -> 0 on load
+    EXPECT_EQ(table.grid().text(4, 0), QStringLiteral("正答入力"));
+    EXPECT_EQ(table.grid().text(1, 1), QString());
+    EXPECT_EQ(table.grid().text(5, 0), QStringLiteral("配点入力"));
+
+    putBytes(file, cp932Lines({"列番号,1", "a.jpg,4"}));
+    ASSERT_EQ(loadReadValues(table, file, QString(), false, &sheets), LoadOutcome::Loaded);
+    EXPECT_EQ(sheets, 1);
+    EXPECT_EQ(table.grid().text(1, 1), QString());
+    EXPECT_EQ(table.grid().text(3, 1), QStringLiteral("4"));
+}
+
+TEST_F(ResultFilesTest, LoadRefusesOtherFilesAndLeavesTheTable) {
+    ResultTable table = makeTable({{"keep.jpg", "1"}});
+    const QString other = path("other.csv");
+    putBytes(other, "name,1\r\nkeep,2\r\n");
+    EXPECT_EQ(loadReadValues(table, other, QString(), false), LoadOutcome::NotReadValues);
+    putBytes(other, "");
+    EXPECT_EQ(loadReadValues(table, other, QString(), false), LoadOutcome::NotReadValues);
+    EXPECT_EQ(loadReadValues(table, path("missing.csv"), QString(), false),
+              LoadOutcome::Unreadable);
+    EXPECT_EQ(table.grid().text(3, 0), QStringLiteral("keep.jpg"));
+
+    // Bytes that are no CP932 load without a crash.
+    putBytes(other, QByteArray::fromHex("97f194d48d86") + ",1\r\n\x81\xff,\x82\r\n");
+    EXPECT_EQ(loadReadValues(table, other, QString(), false), LoadOutcome::Loaded);
+}
+
+TEST_F(ResultFilesTest, ScoreFileScoresJoinsAndRates) {
+    ResultTable table =
+        makeTable({{"a.jpg", "2,3,4,5"}, {"b.jpg", "-1,2,-1,7"}}, {"2", "1 3", "+", "+"}, {"3"});
+    ASSERT_TRUE(anyQuestionScored(table));
+    table.grid().setColour(3, 3, PaletteColour::LightYellow);
+    const QString file = path("s-採点値.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,1,2,3,4,合計点", "正答入力,2,1 3,+,+",
+                                           "配点入力,3,1,,", "a.jpg,3,1,,45,4", "b.jpg,0,0,,-17,0",
+                                           "設問番号,1,2,,", "正答率,50.0,0.0,,"}));
+    EXPECT_EQ(table.grid().text(2, 2), QStringLiteral("1"));  // empty points of a scored question
+    EXPECT_EQ(table.grid().text(2, 3), QString());
+    EXPECT_EQ(table.grid().colour(4, 3), PaletteColour::LightRed);
+    EXPECT_EQ(table.grid().colour(3, 3), PaletteColour::White);
+
+    ASSERT_TRUE(writeScoreFile(table, file, true));
+    EXPECT_TRUE(fileBytes(file).startsWith(
+        encodeCp932("列番号,正答入力,配点入力,a.jpg,b.jpg,設問番号,正答率\r\n")));
+}
+
+TEST_F(ResultFilesTest, RateHasOneDecimal) {
+    std::vector<std::pair<QString, QString>> sheets;
+    for (int s = 0; s < 8; ++s)
+        sheets.emplace_back(QStringLiteral("s%1.jpg").arg(s), s < 3 ? "1" : "2");
+    ResultTable table = makeTable(sheets, {" 1 "});
+    const QString file = path("rate.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,37.5"));
+
+    ResultTable thirds = makeTable({{"a", "1"}, {"b", "1"}, {"c", "2"}}, {"1"});
+    ASSERT_TRUE(writeScoreFile(thirds, file, false));
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,66.7"));
+}
+
+TEST_F(ResultFilesTest, NothingScoredWithOnlyMarkersOrEmptyKeys) {
+    EXPECT_FALSE(anyQuestionScored(makeTable({{"a", "1,2,3"}}, {"+", "-", ""})));
+    EXPECT_FALSE(anyQuestionScored(ResultTable()));
+}
+
+TEST_F(ResultFilesTest, AnswersByChoiceSpacesNumbers) {
+    ResultTable table = makeTable({{"a", "1,1 3"}, {"b", "10,3"}, {"c", "-1,-1"}});
+    table.grid().setText(0, 2, "*2");
+    const QString file = path("c-回答別.csv");
+    ASSERT_TRUE(writeAnswersByChoice(table, file, 3, false));
+    EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,1,*2", "回答,,", " 1 , 1 , 1 ", " 2 , 0 , 0 ",
+                                           " 3 , 0 , 2 ", "-1, 1 , 1 "}));
+
+    table.grid().setText(1, 2, "3");
+    table.grid().setText(4, 1, "0");
+    ASSERT_TRUE(writeAnswersByChoice(table, file, 10, true));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    ASSERT_EQ(lines.size(), 14);
+    EXPECT_EQ(lines.at(1), QStringLiteral("設問番号,,1"));
+    EXPECT_EQ(lines.at(12), QStringLiteral(" 0 , 1 , 0 "));
+    EXPECT_EQ(lines.at(13), QStringLiteral("-1, 1 , 1 "));
+}
+
+TEST_F(ResultFilesTest, FailedWritesReportFalseAndKeepTheOldFile) {
+    ResultTable table = makeTable({{"a.jpg", "1"}}, {"1"});
+    QString error;
+    EXPECT_FALSE(writeReadValues(table, path("missing/x.csv"), false, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(writeAnswersByChoice(table, path("missing/y.csv"), 2, false, &error));
+
+    // No temporary name fits beside this one, so the replacement must fail.
+    const QString longName = path(QString(240, QLatin1Char('b')) + "-読取値.csv");
+    putBytes(longName, "old\r\n");
+    EXPECT_FALSE(writeReadValues(table, longName, false, &error));
+    EXPECT_FALSE(writeScoreFile(table, longName, false, &error));
+    EXPECT_EQ(fileBytes(longName), QByteArray("old\r\n"));
+}
+
+}  // namespace
+}  // namespace tarrow
