@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -28,6 +29,14 @@ const QString kSkewHeader = u"歪み"_s;
 const QString kFailed = u"-1"_s;
 const QString kTen = u"10"_s;
 const QString kZero = u"0"_s;
+
+/// Whether `text` is exactly the decimal text of `number` (checked without
+/// building a string: the header row is rewritten for every sheet).
+bool isDecimalText(const QString& text, int number) {
+    char digits[16];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+    return ec == std::errc() && text == QLatin1StringView(digits, end - digits);
+}
 
 QString fieldOrEmpty(const QStringList& fields, qsizetype index) {
     return index < fields.size() ? fields[index] : QString();
@@ -114,7 +123,9 @@ void ResultTable::storeSheet(int s, const QString& label, const QString& result,
 
     for (int c = 1; c <= n; ++c) {
         const QString& value = values[c - 1];
-        grid_.setText(kHeaderRow, c, QString::number(c));
+        if (!isDecimalText(grid_.text(kHeaderRow, c), c)) {
+            grid_.setText(kHeaderRow, c, QString::number(c));
+        }
         grid_.setText(row, c, tenToZero && value == kTen ? kZero : value);
         reli_.setText(row, c, fieldOrEmpty(relis, c - 1));
         reli_.setText(row, grid_.cols() + c - 1, fieldOrEmpty(counts, c - 1));
