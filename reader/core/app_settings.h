@@ -1,0 +1,128 @@
+// The reading application's persisted settings: the options of the settings
+// dialog, the last definition file, and the result window's thresholds and
+// position, as one value object. Every default is declared here once.
+//
+// Storage is one key of the registry stand-in (velmora::SettingsStore):
+// HKEY_LOCAL_MACHINE "SOFTWARE\velmora\tarrow3\param", string values only.
+// A stored value counts as absent when nothing is left of it after removing
+// every NUL, line feed, carriage return and blank; absent values take their
+// defaults.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "common/settings_store.h"
+
+namespace tarrow {
+
+/// The stored string values of one settings key. Implementations: the
+/// registry stand-in below, and recording stores in tests.
+class SettingsBackend {
+public:
+    virtual ~SettingsBackend() = default;
+    /// The stored text up to its first NUL, or nullopt when absent.
+    virtual std::optional<QString> read(const QString& name) const = 0;
+    /// Stores `text`; false when the write failed (callers go on regardless).
+    virtual bool write(const QString& name, const QString& text) = 0;
+};
+
+/// The application's key in the settings store.
+class RegistrySettingsBackend final : public SettingsBackend {
+public:
+    static constexpr const char* kRoot = "HKEY_LOCAL_MACHINE";
+    static constexpr const char* kKeyPath = "SOFTWARE\\velmora\\tarrow3\\param";
+
+    /// A store over the default root folder ($XDG_CONFIG_HOME/velmora).
+    RegistrySettingsBackend() = default;
+    explicit RegistrySettingsBackend(velmora::SettingsStore store) : store_(std::move(store)) {}
+
+    std::optional<QString> read(const QString& name) const override;
+    bool write(const QString& name, const QString& text) override;
+
+private:
+    velmora::SettingsStore store_;
+};
+
+/// The running application's version, stored as "major_minor_revision".
+struct AppVersion {
+    int major = 3;
+    int minor = 0;
+    int revision = 0;
+    QString text() const;
+};
+
+/// Every persisted setting with its default. Check boxes are booleans
+/// (stored "0" / "1"); text and combo boxes keep their text unvalidated, as
+/// the user typed it (the consumers convert when they use it).
+struct AppSettings {
+    // Window defaults in pixels; stored positions are twips.
+    static constexpr int kDefaultFormTopPixels = 300;
+    static constexpr int kDefaultFormHeightPixels = 400;
+
+    // Settings dialog and main window.
+    QString iniFile;                       ///< "IniFile": last definition file
+    bool transpose = false;                ///< "chkTrans" (saved as "ChkTrans")
+    bool tenToZero = true;                 ///< "chkTen": a read 10 becomes 0
+    bool rotateView = false;               ///< "chkRotate": show scans turned 180°
+    QString imageScale = "75";             ///< "ComboImageSize": crop scale, percent
+    QString sharpenRate = "30";            ///< "ComboSharpenRate": crop sharpening
+    bool multiMarked = false;              ///< "chkMultiMarked": grey doubled marks
+    QString multiMarkedThreshold = "2.0";  ///< "txtMultiMarked": real number
+    QString noMarkedPercent = "10";        ///< "txtNoMarkedPer": filled-area percent
+
+    // Result window.
+    QString noMarkValue = "2.0";  ///< "NoMarkValue": no-mark density threshold
+    QString markValue = "3.0";    ///< "MarkValue": faint-mark density threshold
+    QString multiValue = "150";   ///< "MultiValue": dots of a marked choice
+    QString multiRange = "50";    ///< "MultiRange": half-width of the attention band
+    /// "FormTop" / "FormHeight" as stored, in twips; nullopt when absent.
+    /// See windowTwips() for how the window uses them.
+    std::optional<int> formTopTwips;
+    std::optional<int> formHeightTwips;
+
+    /// The settings dialog's four default buttons.
+    void resetReadOptions();         ///< chkTen ticked, chkTrans and chkRotate clear
+    void resetImageOptions();        ///< "75" and "30"
+    void resetMultiMarkedOptions();  ///< chkMultiMarked clear, "2.0"
+    void resetNoMarkedOptions();     ///< "10"
+};
+
+/// Removes every NUL, LF, CR and blank from `text` (the emptiness test).
+QString cleanedSettingText(const QString& text);
+
+/// Loads the dialog's values and the last definition file, in the stored
+/// order; absent values (and values that are empty once cleaned) take the
+/// defaults. A check box takes the integer of the cleaned text: 1 ticks it,
+/// 0 clears it, anything else keeps the default.
+void loadApplicationSettings(const SettingsBackend& backend, AppSettings& settings);
+
+/// Loads the result window's thresholds and position (as the window does
+/// when a table is set up).
+void loadWindowSettings(const SettingsBackend& backend, AppSettings& settings);
+
+/// Both of the above: the state at start-up.
+AppSettings loadAllSettings(const SettingsBackend& backend);
+
+/// Writes "Version" when the stored (cleaned) value differs from `running`.
+/// Returns true when it wrote.
+bool recordVersion(SettingsBackend& backend, const AppVersion& running = AppVersion{});
+
+/// Shut-down of the main window: "_Dummy" (one blank) first, then IniFile
+/// (only when not empty), ChkTrans, chkTen, chkRotate, chkMultiMarked,
+/// txtMultiMarked, txtNoMarkedPer, ComboImageSize, ComboSharpenRate (texts
+/// only when not empty). A failed write does not stop the next one.
+void saveApplicationSettings(SettingsBackend& backend, const AppSettings& settings);
+
+/// Closing the result window: FormTop and FormHeight (decimal twips), then
+/// MarkValue, MultiValue, MultiRange and NoMarkValue, each only when its
+/// text is not empty.
+void saveWindowSettings(SettingsBackend& backend, const AppSettings& settings, int formTopTwips,
+                        int formHeightTwips);
+
+/// The window top or height to use in twips: the stored value when it is
+/// greater than 0; the current value when stored but not greater than 0;
+/// the default pixels converted with `twipsPerPixel` when absent.
+int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, int twipsPerPixel);
+
+}  // namespace tarrow

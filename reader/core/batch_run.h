@@ -1,0 +1,126 @@
+// The batch reading run: checks the input list and the definition file,
+// drives the engine over every listed image in a fixed call order, fills the
+// result table (values, measurements, error rows), re-evaluates and colours
+// it, and writes the image-area index pages when a crop folder was chosen.
+// Everything the user sees or answers goes through the prompter.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <optional>
+
+#include "reader/core/app_settings.h"
+#include "reader/core/engine_client.h"
+#include "reader/core/index_pages.h"  // imageLabel()
+#include "reader/core/prompter.h"
+#include "reader/core/result_table.h"
+#include "reader/core/threshold_colouring.h"
+
+namespace tarrow {
+
+/// What the main window hands to a run.
+struct BatchInputs {
+    /// The input list: one image path per line, lines separated by CR LF
+    /// (a lone LF inside a line is part of the name, as in the window's box).
+    QString inputList;
+    /// The definition file's path as typed.
+    QString definitionPath;
+    /// The diagnostic-image option: each sheet is read once more first,
+    /// writing "debug-<base>.jpg" next to the image.
+    bool debugImages = false;
+};
+
+enum class BatchOutcome {
+    Rejected,   ///< a check failed (one warning shown); nothing changed but the labels
+    Stopped,    ///< stop request or "No" after a read error: "処理中断", window stays hidden
+    Completed,  ///< "処理完了: S件"; the caller shows the result window (row 3, column 1)
+    Failed,     ///< an engine call failed or a setting was not a number: ended silently
+};
+
+struct BatchResult {
+    BatchOutcome outcome = BatchOutcome::Rejected;
+    int sheetCount = 0;    ///< S, the entries of the input list (once it was parsed)
+    int failedSheets = 0;  ///< sheets the engine could not read
+    QString cropFolder;    ///< chosen crop folder, empty when none
+    /// Index pages: false when a crop folder was chosen and writing them
+    /// failed (`indexError` says why). The run shows nothing for it.
+    bool indexPagesWritten = true;
+    int indexPages = 0;
+    QString indexError;
+    /// paintColor stopped at a threshold that is not a number.
+    bool invalidThreshold = false;
+};
+
+/// The warning for a definition path that is empty (after trimming blanks)
+/// or names no existing file; nullopt when it is fine.
+std::optional<QString> definitionProblem(const QString& definitionPath);
+
+/// Splits the input list into entries, character by character: line feeds,
+/// carriage returns and blanks before an entry's first character are
+/// skipped, a carriage return ends an entry (trimmed of blanks), and a last
+/// entry without one is kept untrimmed unless it is blank. Each completed
+/// entry shows "準備中..." and the next entry number and lets events run.
+QStringList parseInputList(const QString& inputList, Prompter& prompter);
+
+/// The warning for the first entry that is a folder, a missing file or a
+/// PDF (extension in any case); nullopt when every entry is a readable
+/// candidate.
+std::optional<QString> inputEntryProblem(const QStringList& entries);
+
+/// paintColor with the thresholds and options of the settings.
+PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings);
+
+class BatchRun {
+public:
+    /// The engine, prompter, table and settings are borrowed for the run's
+    /// lifetime; the settings are read as they are when run() is called.
+    BatchRun(StrovaEngine& engine, Prompter& prompter, ResultTable& table,
+             const AppSettings& settings)
+        : engine_(engine), prompter_(prompter), table_(table), settings_(settings) {}
+
+    /// The whole run. keepAnswerKey keeps the header, key and points rows
+    /// (a read-values file was just loaded); otherwise the table starts
+    /// fresh from the definition.
+    BatchResult run(const BatchInputs& inputs, bool keepAnswerKey);
+
+    /// The stop button: honoured at the start of the next image. May be
+    /// called from inside the prompter (while events are processed).
+    void requestStop() { stop_ = true; }
+
+private:
+    struct Sheet;
+    enum class Step { Next, Stop, Fail };
+
+    bool checkInputs(const BatchInputs& inputs, QStringList* entries);
+    bool prepareEngine(const QString& definitionPath);
+    void resetRunState(const QStringList& entries, bool keepAnswerKey,
+                       const QString& definitionPath);
+    Step readImage(int s, const QString& path, bool debugImages);
+    bool checkResolution(const QString& path);
+    bool prepareCrops(const QString& path);
+    bool setImageOptions(const QString& path, bool debugImages);
+    Step handleReadError(int s, const QString& label);
+    bool storeReadSheet(int s, const QString& label);
+    void finish(const QString& definitionPath);
+    BatchResult stopped();
+    BatchResult failed();
+
+    std::optional<OptionResult> option(const char* action, int value = -1,
+                                       const QString& valueStr = QString());
+
+    StrovaEngine& engine_;
+    Prompter& prompter_;
+    ResultTable& table_;
+    const AppSettings& settings_;
+    std::atomic<bool> stop_{false};
+
+    // Per-run state.
+    BatchResult result_;
+    bool skipAll_ = false;
+    bool dpiWarningPending_ = true;
+    bool cropFolderAsked_ = false;
+    int editorDpi_ = 0;
+};
+
+}  // namespace tarrow

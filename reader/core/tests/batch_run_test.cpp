@@ -1,0 +1,466 @@
+#include "reader/core/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <map>
+
+#include "reader/core/tests/scripted_engine.h"
+#include "reader/core/tests/scripted_prompter.h"
+
+namespace tarrow {
+namespace {
+
+using testing::ScriptedEngine;
+using testing::ScriptedPrompter;
+using SheetScript = ScriptedEngine::SheetScript;
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+/// A temporary folder with a definition file and empty image files.
+class BatchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        definition_ = path("sheet.ini");
+        writeFile(definition_, "[MARK]\r\nMARK0=0,0,10,10\r\n");
+    }
+
+    QString path(const QString& name) const { return dir_.path() + u'/' + name; }
+    static void writeFile(const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    /// Creates the images and returns the input list (CR LF after each).
+    QString images(const QStringList& names) {
+        QString list;
+        for (const QString& name : names) {
+            writeFile(path(name), "x");
+            list += path(name) + kCrLf;
+        }
+        return list;
+    }
+    BatchResult run(const QString& list, bool keepAnswerKey = false, bool debug = false) {
+        BatchRun batch(engine_, prompter_, table_, settings_);
+        if (stopAtEvent_ > 0) {
+            prompter_.onProcessEvents = [&batch, this](int call) {
+                if (call == stopAtEvent_) batch.requestStop();
+            };
+        }
+        return batch.run(BatchInputs{list, definition_, debug}, keepAnswerKey);
+    }
+    QString cell(int row, int col) const { return table_.grid().text(row, col); }
+    QString reli(int row, int col) const { return table_.reli().text(row, col); }
+
+    QTemporaryDir dir_;
+    QString definition_;
+    ScriptedEngine engine_;
+    ScriptedPrompter prompter_;
+    ResultTable table_;
+    AppSettings settings_;
+    int stopAtEvent_ = 0;
+};
+
+// ---- Checks before anything runs.
+
+TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
+    EXPECT_EQ(run(QStringLiteral("   ")).outcome, BatchOutcome::Rejected);
+    definition_ = QStringLiteral("  ");
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    definition_ = path("missing.ini");
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    definition_ = dir_.path();
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+
+    const QStringList expected = {
+        QStringLiteral("スキャン画像ファイルを指定してください"),
+        QStringLiteral("マーク情報ファイルを指定してください"),
+        QStringLiteral("マーク情報ファイルが存在しません：") + path("missing.ini"),
+        QStringLiteral("マーク情報ファイルが存在しません：") + dir_.path(),
+    };
+    EXPECT_EQ(prompter_.messageTexts(), expected);
+    for (const auto& m : prompter_.messages) EXPECT_EQ(m.icon, Prompter::Icon::Warning);
+    EXPECT_TRUE(engine_.calls.isEmpty());
+    EXPECT_TRUE(prompter_.running.empty());
+}
+
+TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
+    QDir(dir_.path()).mkdir("sub");
+    const QString good = images({"a.jpg"});
+    struct Case {
+        QString list;
+        QString warning;
+    };
+    const std::vector<Case> cases = {
+        {good + path("sub") + kCrLf + path("nothere.jpg"),
+         QStringLiteral("フォルダ名は指定できません：") + path("sub")},
+        {good + path("nothere.jpg") + kCrLf + path("sub"),
+         QStringLiteral("入力ファイルが存在しません：") + path("nothere.jpg")},
+        {good + images({"scan.PDF"}),
+         QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
+                        "ください： ") +
+             path("scan.PDF")},
+        {images({"doc.pdf"}),
+         QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
+                        "ください： ") +
+             path("doc.pdf")},
+    };
+    for (const Case& c : cases) {
+        prompter_ = ScriptedPrompter();
+        EXPECT_EQ(run(c.list).outcome, BatchOutcome::Rejected);
+        EXPECT_EQ(prompter_.messageTexts(), QStringList{c.warning});
+        // Only the two labels were cleared.
+        EXPECT_EQ(prompter_.dpiLabels, QStringList{QString()});
+        EXPECT_TRUE(prompter_.running.empty());
+    }
+    EXPECT_TRUE(engine_.calls.isEmpty());
+}
+
+TEST(InputList, EntriesAreParsedCharacterByCharacter) {
+    ScriptedPrompter prompter;
+    const QString list = QStringLiteral("\r\n  a.jpg \r\n\r\n\r\nb c.jpg\r\n   d.jpg  ");
+    EXPECT_EQ(parseInputList(list, prompter),
+              (QStringList{"a.jpg", "b c.jpg", "d.jpg  "}));  // the last one untrimmed
+    EXPECT_EQ(prompter.statuses, (QStringList{"準備中...2", "準備中...3"}));
+    EXPECT_EQ(prompter.eventCalls, 2);
+
+    EXPECT_EQ(parseInputList(QStringLiteral("a.jpg\r\n   "), prompter), QStringList{"a.jpg"});
+    EXPECT_EQ(parseInputList(QStringLiteral("\r\n\r\n"), prompter), QStringList());
+    // A lone line feed inside a name belongs to it, as in the window's box.
+    EXPECT_EQ(parseInputList(QStringLiteral("a\nb\r\n"), prompter), QStringList{"a\nb"});
+}
+
+TEST_F(BatchRunTest, ListOfOnlyLineBreaksCompletesWithZeroSheets) {
+    const BatchResult r = run(QStringLiteral("\r\n\r\n"));
+    EXPECT_EQ(r.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(r.sheetCount, 0);
+    EXPECT_EQ(prompter_.statuses.last(), QStringLiteral("処理完了: 0件"));
+    EXPECT_EQ(table_.grid().rows(), 3);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("正答入力"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("配点入力"));
+    EXPECT_EQ(engine_.calls.size(), 5);  // the once-per-run steps only
+    EXPECT_FALSE(table_.saved());
+}
+
+// ---- The engine's call order.
+
+TEST_F(BatchRunTest, EngineCallsFollowTheFixedOrder) {
+    const QString list = images({"a.jpg"});
+    engine_.sheets[path("a.jpg")] = SheetScript{};
+    settings_.noMarkedPercent = "12";
+    settings_.multiMarkedThreshold = "2.5";
+    settings_.imageScale = "50";
+    settings_.sharpenRate = "20";
+    ASSERT_EQ(run(list).outcome, BatchOutcome::Completed);
+    const QString a = path("a.jpg");
+    const QStringList expected = {
+        "put_IniFilename(" + definition_ + ")",
+        "put_Options(set_nomarkmin_1000,0,)",
+        "put_Options(set_nomarkmin_dots,12,)",
+        "put_Options(get_editor_dpi_x,-1,)",
+        "put_Options(set_multi_marked_multiply_1000,2500,)",
+        "put_Options(get_dpi_x,-1," + a + ")",
+        "put_ImageFilename(" + a + ")",
+        "put_Options(get_imagearea_count,-1,)",
+        "put_Options(set_imagescale_rate_percent,50,)",
+        "put_Options(set_imagesharpen_rate,20,)",
+        "put_Options(set_debug_filename,-1,)",
+        "Run",
+        "get_Result",
+        "put_Options(get_marked_counts,-1,)",
+        "put_Options(get_multi_questions,-1,)",
+        "put_Options(chk_rotate,-1,)",
+        "put_Options(get_skew_size,-1,)",
+        "put_Options(get_diffzero_x,-1,)",
+        "put_Options(get_diffzero_y,-1,)",
+    };
+    EXPECT_EQ(engine_.calls, expected);
+    EXPECT_TRUE(prompter_.folderTitles.isEmpty());
+}
+
+TEST_F(BatchRunTest, CropsDebugImageAndMultiAnswerDotsAddTheirCalls) {
+    const QString list = images({"a.jpg"});
+    SheetScript sheet;
+    sheet.imageAreas = 2;
+    sheet.result = "1,2,-1";
+    sheet.reliability = "5.0,4.0,0.0";
+    sheet.markedCounts = "1,1,0";
+    sheet.multiQuestions = "0,2";
+    sheet.dots = {"160,40", "10,200"};
+    engine_.sheets[path("a.jpg")] = sheet;
+    prompter_.folders.push_back(path("crops"));
+    ASSERT_EQ(run(list, false, true).outcome, BatchOutcome::Completed);
+    const QString a = path("a.jpg");
+    const QStringList expected = {
+        "put_Options(get_dpi_x,-1," + a + ")",
+        "put_ImageFilename(" + a + ")",
+        "put_Options(get_imagearea_count,-1,)",
+        "put_Options(set_imagearea_jpeg_file,-1," + path("crops/a") + ")",
+        "put_Options(set_imagescale_rate_percent,75,)",
+        "put_Options(set_imagesharpen_rate,30,)",
+        "put_Options(set_debug_filename,-1," + path("debug-a.jpg") + ")",
+        "Run",
+        "put_Options(set_debug_filename,-1,)",
+        "Run",
+        "get_Result",
+        "put_Options(get_marked_counts,-1,)",
+        "put_Options(get_multi_questions,-1,)",
+        "put_Options(get_multi_dots_per_question,0,)",
+        "put_Options(get_multi_dots_per_question,1,)",
+        "put_Options(chk_rotate,-1,)",
+        "put_Options(get_skew_size,-1,)",
+        "put_Options(get_diffzero_x,-1,)",
+        "put_Options(get_diffzero_y,-1,)",
+    };
+    EXPECT_EQ(engine_.calls.mid(5), expected);
+    EXPECT_EQ(prompter_.folderTitles,
+              QStringList{"切り出し画像を出力するフォルダを選択してください。"});
+    // The dot strings replace the reliabilities of the listed questions.
+    EXPECT_EQ(reli(3, 1), QStringLiteral("160,40"));
+    EXPECT_EQ(reli(3, 2), QStringLiteral("4.0"));
+    EXPECT_EQ(reli(3, 3), QStringLiteral("10,200"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("*1"));
+    EXPECT_EQ(cell(0, 3), QStringLiteral("*3"));
+}
+
+// ---- Resolution.
+
+TEST_F(BatchRunTest, DifferentResolutionWarnsOncePerRun) {
+    engine_.editorDpi = 200;
+    const QString list = images({"a.jpg", "b.jpg", "c.jpg"});
+    for (const QString name : {"a.jpg", "b.jpg", "c.jpg"}) {
+        engine_.sheets[path(name)].dpi = 300;
+    }
+    const BatchResult r = run(list);
+    EXPECT_EQ(r.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(prompter_.messageTexts(),
+              QStringList{"マーク情報ファイルと入力画像ファイルのスキャン解像度が異なります。\r\n"
+                          "\r\nマーク情報ファイル=200dpi  入力画像ファイル=300dpi"});
+    EXPECT_EQ(prompter_.messages.front().icon, Prompter::Icon::Warning);
+    EXPECT_EQ(prompter_.dpiLabels, (QStringList{"", "300dpi", "300dpi", "300dpi"}));
+    EXPECT_EQ(table_.grid().rows(), 6);
+}
+
+TEST_F(BatchRunTest, ResolutionsBelow72AreIgnored) {
+    struct Case {
+        int editor;
+        int image;
+        int labels;  // label updates beyond the initial clearing
+        int warnings;
+    };
+    const std::vector<Case> cases = {
+        {200, 71, 0, 0}, {71, 300, 0, 0}, {0, 0, 0, 0}, {72, 300, 1, 1}, {200, 200, 1, 0}};
+    const QString list = images({"a.jpg"});
+    for (const Case& c : cases) {
+        prompter_ = ScriptedPrompter();
+        engine_.editorDpi = c.editor;
+        engine_.sheets[path("a.jpg")].dpi = c.image;
+        EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
+        EXPECT_EQ(prompter_.dpiLabels.size(), 1 + c.labels) << c.editor << " " << c.image;
+        EXPECT_EQ(int(prompter_.messages.size()), c.warnings) << c.editor << " " << c.image;
+    }
+}
+
+// ---- Read errors, stop and skip-all.
+
+TEST_F(BatchRunTest, SkipAllRecordsEveryFailedSheetAsAnErrorRow) {
+    const QString list = images({"a.jpg", "b.jpg", "c.jpg", "d.jpg"});
+    for (const QString name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) {
+        engine_.sheets[path(name)].result = "10,3";
+    }
+    engine_.sheets[path("b.jpg")].runStatus = -3;
+    engine_.sheets[path("d.jpg")].runStatus = -2;
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    const BatchResult r = run(list);
+    EXPECT_EQ(r.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(r.failedSheets, 2);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].text,
+              QStringLiteral("読取エラーが発生しました：b.jpg\r\n\r\n"
+                             "エラーを全てスキップして残りの処理を継続しますか？"));
+    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter_.questions[0].icon, Prompter::Icon::Warning);
+    for (const int row : {4, 6}) {
+        EXPECT_EQ(table_.grid().colour(row, 0), PaletteColour::LightRed);
+        for (int c = 1; c <= 2; ++c) {
+            EXPECT_EQ(cell(row, c), QStringLiteral("-1"));
+            EXPECT_EQ(reli(row, c), QStringLiteral("-1"));
+        }
+    }
+    EXPECT_EQ(cell(4, 0), QStringLiteral("b.jpg"));
+    EXPECT_EQ(cell(5, 1), QStringLiteral("0"));  // 10 -> 0 is on by default
+    EXPECT_EQ(table_.grid().colour(5, 0), PaletteColour::White);
+    EXPECT_EQ(prompter_.statuses.last(), QStringLiteral("処理完了: 4件"));
+}
+
+TEST_F(BatchRunTest, NoAfterAReadErrorEndsTheRun) {
+    const QString list = images({"a.jpg", "b.jpg", "c.jpg"});
+    engine_.sheets[path("b.jpg")].runStatus = -3;
+    prompter_.answers.push_back(Prompter::Answer::No);
+    const BatchResult r = run(list);
+    EXPECT_EQ(r.outcome, BatchOutcome::Stopped);
+    EXPECT_EQ(prompter_.statuses.last(), QStringLiteral("処理中断"));
+    EXPECT_EQ(prompter_.running, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(engine_.calls.contains("put_ImageFilename(" + path("c.jpg") + ")"));
+    EXPECT_FALSE(prompter_.calls.contains("beep"));
+    EXPECT_EQ(table_.grid().rows(), 4);  // sheet a only; b was not recorded
+}
+
+TEST_F(BatchRunTest, StopIsHonouredBetweenImages) {
+    const QString list = images({"a.jpg", "b.jpg", "c.jpg"});
+    // Events run three times while parsing, then once per image: the
+    // fifth call is during image 2, which still completes.
+    stopAtEvent_ = 5;
+    const BatchResult r = run(list);
+    EXPECT_EQ(r.outcome, BatchOutcome::Stopped);
+    EXPECT_EQ(engine_.calls.count("Run"), 2);
+    EXPECT_EQ(cell(4, 0), QStringLiteral("b.jpg"));
+    EXPECT_EQ(prompter_.statuses.last(), QStringLiteral("処理中断"));
+    EXPECT_EQ(prompter_.statuses.at(prompter_.statuses.size() - 2),
+              QStringLiteral("処理中(2/3)... b.jpg"));
+    EXPECT_TRUE(table_.saved());  // the table is left as it was filled
+}
+
+// ---- Crop folder.
+
+TEST_F(BatchRunTest, CropFolderIsAskedOnceAndOnlyWithImageAreas) {
+    const QString list = images({"a.jpg", "b.jpg", "c.jpg"});
+    engine_.sheets[path("b.jpg")].imageAreas = 1;
+    engine_.sheets[path("c.jpg")].imageAreas = 1;
+    EXPECT_EQ(run(list).cropFolder, QString());  // cancelled
+    EXPECT_EQ(prompter_.folderTitles.size(), 1);
+    EXPECT_EQ(engine_.calls.filter("set_imagearea_jpeg_file").size(), 0);
+    // The question came at the first image with areas.
+    EXPECT_LT(
+        prompter_.calls.indexOf("status: 処理中(2/3)... b.jpg"),
+        prompter_.calls.indexOf("folder: 切り出し画像を出力するフォルダを選択してください。"));
+
+    engine_.calls.clear();
+    prompter_ = ScriptedPrompter();
+    prompter_.folders.push_back(dir_.path() + "/crops/");
+    const BatchResult r = run(list);
+    EXPECT_EQ(r.cropFolder, dir_.path() + "/crops/");
+    EXPECT_EQ(prompter_.folderTitles.size(), 1);
+    EXPECT_EQ(engine_.calls.filter("set_imagearea_jpeg_file"),
+              (QStringList{"put_Options(set_imagearea_jpeg_file,-1," + path("crops/b") + ")",
+                           "put_Options(set_imagearea_jpeg_file,-1," + path("crops/c") + ")"}));
+
+    engine_.sheets.clear();
+    engine_.calls.clear();
+    prompter_ = ScriptedPrompter();
+    run(list);
+    EXPECT_TRUE(prompter_.folderTitles.isEmpty());
+}
+
+TEST_F(BatchRunTest, IndexPagesAreWrittenIntoTheChosenCropFolder) {
+    writeFile(definition_, "[IMAGEAREA]\r\nIMAGEAREA0=1,2,3,4\r\nIMAGEAREA1=5,6,7,8\r\n");
+    const QString list = images({"a.jpg", "b.jpg"});
+    engine_.sheets[path("a.jpg")].imageAreas = 2;
+    QDir(dir_.path()).mkdir("crops");
+    prompter_.folders.push_back(path("crops"));
+    const BatchResult r = run(list);
+    EXPECT_TRUE(r.indexPagesWritten) << r.indexError.toStdString();
+    EXPECT_EQ(r.indexPages, 2);
+    EXPECT_TRUE(QFile::exists(path("crops/index_000.html")));
+    EXPECT_TRUE(QFile::exists(path("crops/index_001.html")));
+}
+
+// ---- What lands in the table.
+
+TEST_F(BatchRunTest, SheetsAreStoredWithOffsetsAndLeftUnsaved) {
+    const QString list = images({"a.jpg", "b.jpg"});
+    SheetScript a;
+    a.result = "10,2";
+    a.reliability = "6.5,1.5";
+    a.markedCounts = "1,2";
+    a.rotated = 1;
+    a.skew = 7;
+    a.diffX = 12;
+    a.diffY = -4;
+    engine_.sheets[path("a.jpg")] = a;
+    engine_.sheets[path("b.jpg")].diffX = 3;
+    settings_.tenToZero = false;
+    table_.setSaved(true);
+    const BatchResult r = run(list);
+    ASSERT_EQ(r.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(table_.sheetPaths(), (QStringList{path("a.jpg"), path("b.jpg")}));
+    EXPECT_EQ(table_.offsetX(), (std::vector<int>{0, 12, 3}));
+    EXPECT_EQ(table_.offsetY(), (std::vector<int>{0, -4, 0}));
+    EXPECT_EQ(cell(3, 0), QStringLiteral("a.jpg"));
+    EXPECT_EQ(cell(3, 1), QStringLiteral("10"));
+    EXPECT_EQ(cell(3, 2), QStringLiteral("-1"));  // density 1.5 under the 2.0 threshold
+    EXPECT_EQ(cell(3, 3), QStringLiteral("1"));
+    EXPECT_EQ(cell(3, 4), QStringLiteral("7"));
+    EXPECT_EQ(reli(3, 6), QStringLiteral("2"));  // marked counts after Grid's columns
+    EXPECT_FALSE(table_.saved());
+    EXPECT_EQ(prompter_.progress.back(), std::make_pair(2, 2));
+    EXPECT_EQ(prompter_.running, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(prompter_.calls.contains("beep"));
+    EXPECT_TRUE(prompter_.statuses.contains("処理中(1/2)... a.jpg"));
+}
+
+TEST_F(BatchRunTest, TenBecomesZeroWhenTheOptionIsOn) {
+    const QString list = images({"a.jpg"});
+    engine_.sheets[path("a.jpg")].result = "10,10";
+    settings_.tenToZero = true;
+    run(list);
+    EXPECT_EQ(cell(3, 1), QStringLiteral("0"));
+    EXPECT_EQ(cell(3, 2), QStringLiteral("0"));
+}
+
+TEST_F(BatchRunTest, KeepingTheAnswerKeyKeepsTheFirstThreeRows) {
+    table_.initMarks(definition_);
+    table_.grid().setCols(5);
+    table_.grid().setText(1, 1, "3");
+    table_.grid().setText(2, 1, "5");
+    const QString list = images({"a.jpg"});
+    run(list, true);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("3"));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("5"));
+    run(list, false);
+    EXPECT_EQ(cell(1, 1), QString());
+}
+
+// ---- Silent ends.
+
+TEST_F(BatchRunTest, AFailingEngineCallOrABadSettingEndsTheRunSilently) {
+    const QString list = images({"a.jpg", "b.jpg"});
+    engine_.failAction = "get_skew_size";
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Failed);
+    EXPECT_EQ(engine_.calls.count("Run"), 1);
+
+    engine_ = ScriptedEngine();
+    settings_.noMarkedPercent = "ten";
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Failed);
+    EXPECT_EQ(engine_.calls.filter("set_nomarkmin_dots").size(), 0);
+
+    engine_ = ScriptedEngine();
+    settings_.noMarkedPercent = "10";
+    settings_.imageScale = "";
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Failed);
+    EXPECT_EQ(engine_.calls.count("Run"), 0);
+
+    EXPECT_TRUE(prompter_.messages.empty());
+    EXPECT_TRUE(prompter_.questions.empty());
+    EXPECT_EQ(prompter_.running, (std::vector<bool>{true, false, true, false, true, false}));
+}
+
+TEST(PaintWithSettings, UsesTheWindowThresholds) {
+    ResultTable table;
+    table.initMarks(QString());
+    table.storeSheet(1, "a.jpg", "2,3", "2.5,5.0", "1,1", 0, 0, true);
+    table.sheetPaths() << "a.jpg";
+    AppSettings settings;
+    settings.noMarkValue = "3.0";
+    paintWithSettings(table, settings);
+    EXPECT_EQ(table.grid().text(3, 1), QStringLiteral("-1"));
+    EXPECT_EQ(table.grid().text(3, 2), QStringLiteral("3"));
+    settings.noMarkValue = "x";
+    EXPECT_TRUE(paintWithSettings(table, settings).stoppedOnInvalid);
+}
+
+}  // namespace
+}  // namespace tarrow
