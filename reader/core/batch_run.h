@@ -81,7 +81,9 @@ public:
 
     /// The whole run. keepAnswerKey keeps the header, key and points rows
     /// (a read-values file was just loaded); otherwise the table starts
-    /// fresh from the definition.
+    /// fresh from the definition. The result window is the caller's: hide
+    /// it before, and show it (row 3, column 1 selected) after Completed.
+    /// After Failed the start and stop buttons are back to idle.
     BatchResult run(const BatchInputs& inputs, bool keepAnswerKey);
 
     /// The stop button: honoured at the start of the next image. May be
