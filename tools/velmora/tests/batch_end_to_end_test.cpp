@@ -1,0 +1,274 @@
+// The built velmora binary over the engine component, on generated sheets:
+// the batch run saved as read-values and score files, the key taken from a
+// file, parallel reading, the result-file subcommands and the exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tools/sheetgen/sheet_generator.h"
+#include "tools/velmora/tests/batch_test_support.h"
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::cp932Lines;
+using testing::slurpFile;
+using testing::TempDir;
+using testing::ToolRun;
+using testing::writeCp932;
+using testing::writeFile;
+using Args = std::vector<std::string>;
+
+constexpr int kQuestions = 12;
+constexpr int kMultiQuestion = 5;                             // 0-based; column 6
+const std::string kHeaderCp932 = "\x97\xf1\x94\xd4\x8d\x86";  // 列番号
+
+class BatchTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(tmp.path().empty());
+        config = tmp.file("config");
+        ASSERT_TRUE(testing::registerComponent(config));
+        sheetgen::LayoutParams params;
+        params.dpi = 200;
+        params.questions = kQuestions;
+        params.choices = 4;
+        params.imageAreas = 1;
+        params.multiQuestions = {kMultiQuestion};
+        layout = sheetgen::makeLayout(params);
+        def = tmp.file("sheet.ini");
+        restoreDefinition();
+        fs::create_directory(tmp.file("imgs"));
+    }
+
+    void addSheets(int count) {
+        for (int i = 0; i < count; ++i) {
+            const auto answers = sheetgen::randomAnswers(layout, 40u + std::uint32_t(i));
+            sheetgen::Distortion d;
+            d.shiftX = 2 * i;
+            d.shiftY = -3 * i;
+            const auto image = sheetgen::renderSheet(layout, answers, d, 9u + std::uint32_t(i));
+            const std::string path = tmp.file("imgs/sheet" + std::to_string(i) + ".jpg");
+            ASSERT_TRUE(sheetgen::saveImage(path, image, sheetgen::Format::Jpeg, 200, 90));
+            const sheetgen::GroundTruth t = sheetgen::groundTruth(layout, answers);
+            truth.push_back(t.answers);
+            filled.push_back(t.filledCount);
+        }
+    }
+
+    /// The engine writes the definition back after each sheet; separate
+    /// invocations start from the same file.
+    void restoreDefinition() { writeFile(def, sheetgen::definitionText(layout)); }
+
+    ToolRun velmora(const Args& args, const std::string& prefix = "") {
+        return testing::runTool(args, config, tmp.path(), prefix);
+    }
+
+    /// A read-values file with a header, key and points line only.
+    std::string keyFile(const QString& key, const QString& points) {
+        QString header = "列番号";
+        for (int q = 1; q <= kQuestions; ++q) header += "," + QString::number(q);
+        const std::string path = tmp.file("key.csv");
+        writeCp932(path, header + "\r\n正答入力," + key + "\r\n配点入力," + points + "\r\n");
+        return path;
+    }
+
+    TempDir tmp;
+    std::string config;
+    sheetgen::Layout layout;
+    std::string def;
+    std::vector<std::vector<int>> truth;
+    std::vector<std::vector<int>> filled;  ///< filled choices per question
+};
+
+TEST_F(BatchTool, ReadSavesTheReadValuesFileOfTheBatch) {
+    addSheets(3);
+    fs::create_directory(tmp.file("crops"));
+    const ToolRun r = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), "--crops",
+                               tmp.file("crops"), tmp.file("imgs")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_EQ(r.out, tmp.file("res-読取値.csv") + "\n");
+    EXPECT_FALSE(fs::exists(tmp.file("res-採点値.csv")));  // nothing is scored
+
+    const std::string bytes = slurpFile(tmp.file("res-読取値.csv"));
+    EXPECT_TRUE(bytes.starts_with(kHeaderCp932 + ",1,2,3,4,5,*6,7,")) << bytes.substr(0, 40);
+    const auto lines = cp932Lines(tmp.file("res-読取値.csv"));
+    ASSERT_EQ(lines.size(), 6u);
+    for (const QStringList& fields : lines) EXPECT_EQ(fields.size(), kQuestions + 1);
+    EXPECT_EQ(lines[1].front(), "正答入力");
+    EXPECT_EQ(lines[2].front(), "配点入力");
+    for (std::size_t s = 0; s < 3; ++s) {
+        const QStringList& fields = lines[s + 3];
+        EXPECT_EQ(fields.front(), QString("sheet%1.jpg").arg(s));
+        for (int q = 0; q < kQuestions; ++q) {
+            // A multi-answer value comes from the dot counts; of two filled
+            // choices the engine may take the darker one.
+            if (q == kMultiQuestion || filled[s][std::size_t(q)] > 1) continue;
+            EXPECT_EQ(fields[q + 1], QString::number(truth[s][std::size_t(q)]))
+                << "sheet " << s << " question " << q + 1;
+        }
+    }
+    // Crops and the index page of the one image area went to --crops.
+    EXPECT_TRUE(fs::exists(tmp.file("crops/sheet2_000.jpg")));
+    const std::string page = slurpFile(tmp.file("crops/index_000.html"));
+    EXPECT_NE(page.find("<img src=\"sheet1_000.jpg\"/>"), std::string::npos);
+}
+
+TEST_F(BatchTool, KeyAndPointsComeFromTheKeyFile) {
+    addSheets(2);
+    // Questions 1 and 2 are keyed with sheet 0's answers, question 1 worth 3.
+    const QString a1 = QString::number(truth[0][0]);
+    const QString a2 = QString::number(truth[0][1]);
+    const std::string key = keyFile(a1 + "," + a2 + ",,,,,,,,,,", "3,,,,,,,,,,,");
+    const ToolRun r =
+        velmora({"read", "-d", def, "-o", tmp.file("out/res.csv"), "--key", key, tmp.file("imgs")});
+    EXPECT_EQ(r.status, 2) << "the output folder does not exist yet";
+    fs::create_directory(tmp.file("out"));
+    restoreDefinition();
+    const ToolRun ok =
+        velmora({"read", "-d", def, "-o", tmp.file("out/res.csv"), "--key", key, tmp.file("imgs")});
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out,
+              tmp.file("out/res-読取値.csv") + "\n" + tmp.file("out/res-採点値.csv") + "\n");
+
+    const auto values = cp932Lines(tmp.file("out/res-読取値.csv"));
+    ASSERT_EQ(values.size(), 5u);
+    EXPECT_EQ(values[1].mid(0, 3), (QStringList{"正答入力", a1, a2}));
+    EXPECT_EQ(values[2].mid(0, 3), (QStringList{"配点入力", "3", ""}));
+
+    const auto score = cp932Lines(tmp.file("out/res-採点値.csv"));
+    ASSERT_EQ(score.size(), 7u);
+    EXPECT_EQ(score[0].back(), "合計点");
+    EXPECT_EQ(score[2].mid(0, 3), (QStringList{"配点入力", "3", "1"}));  // empty points become 1
+    for (std::size_t s = 0; s < 2; ++s) {
+        const QStringList& line = score[s + 3];
+        ASSERT_EQ(line.size(), kQuestions + 2);
+        const bool right1 = truth[s][0] == truth[0][0];
+        const bool right2 = truth[s][1] == truth[0][1];
+        EXPECT_EQ(line[1], right1 ? "3" : "0");
+        EXPECT_EQ(line[2], right2 ? "1" : "0");
+        if (filled[s][2] < 2) {
+            EXPECT_EQ(line[3], QString::number(truth[s][2]));  // unscored: the value
+        }
+        EXPECT_EQ(line.back(), QString::number((right1 ? 3 : 0) + (right2 ? 1 : 0)));
+    }
+    EXPECT_EQ(score[5].mid(0, 4), (QStringList{"設問番号", "1", "2", ""}));
+    EXPECT_EQ(score[6].front(), "正答率");
+}
+
+TEST_F(BatchTool, TwoJobsWriteTheFilesOfOne) {
+    addSheets(5);
+    writeFile(tmp.file("imgs/broken.jpg"), "\xff\xd8 truncated");
+    const std::string key = keyFile("1,2,3,,,,,,,,,", "");
+    const ToolRun one =
+        velmora({"read", "-d", def, "-o", tmp.file("one.csv"), "--key", key, tmp.file("imgs")});
+    restoreDefinition();
+    const ToolRun two = velmora(
+        {"read", "-j", "2", "-d", def, "-o", tmp.file("two.csv"), "--key", key, tmp.file("imgs")});
+    EXPECT_EQ(one.status, 1) << one.err;
+    EXPECT_EQ(two.status, 1) << two.err;
+    EXPECT_EQ(one.err, "velmora: read error: " + tmp.file("imgs/broken.jpg") + "\n");
+    EXPECT_EQ(two.err, one.err);
+    for (const char* suffix : {"-読取値.csv", "-採点値.csv"}) {
+        const std::string a = slurpFile(tmp.file(std::string("one") + suffix));
+        EXPECT_FALSE(a.empty());
+        EXPECT_TRUE(slurpFile(tmp.file(std::string("two") + suffix)) == a) << suffix;
+    }
+    // The failed sheet is an error row of "-1" values; the multi-answer
+    // question's value is rebuilt from its "-1" measurement: no choice.
+    const auto values = cp932Lines(tmp.file("one-読取値.csv"));
+    ASSERT_EQ(values.size(), 9u);
+    QStringList errorRow = QStringList({"broken.jpg"}) + QStringList(kQuestions, "-1");
+    errorRow[kMultiQuestion + 1] = "";
+    EXPECT_EQ(values[3], errorRow);
+}
+
+TEST_F(BatchTool, ScoreCountAndRenameWorkOnTheSavedFile) {
+    addSheets(2);
+    const std::string key = keyFile("1 2 3 4,,,,,,,,,,,", "");
+    ASSERT_EQ(velmora({"read", "-d", def, "-o", tmp.file("r.csv"), "--key", key, tmp.file("imgs")})
+                  .status,
+              0);
+
+    const ToolRun score = velmora({"score", tmp.file("r-読取値.csv"), "-o", tmp.file("s.csv")});
+    ASSERT_EQ(score.status, 0) << score.err;
+    EXPECT_EQ(slurpFile(tmp.file("s-読取値.csv")), slurpFile(tmp.file("r-読取値.csv")));
+    EXPECT_EQ(slurpFile(tmp.file("s-採点値.csv")), slurpFile(tmp.file("r-採点値.csv")));
+
+    const ToolRun count =
+        velmora({"count", tmp.file("r-読取値.csv"), "-o", tmp.file("c.csv"), "--max-choices", "4"});
+    ASSERT_EQ(count.status, 0) << count.err;
+    EXPECT_EQ(count.out, tmp.file("c-回答別.csv") + "\n");
+    const auto counts = cp932Lines(tmp.file("c-回答別.csv"));
+    ASSERT_EQ(counts.size(), 8u);  // header, question numbers, "回答", choices 1-4, -1
+    EXPECT_EQ(counts[1].mid(0, 3), (QStringList{"設問番号", "1", ""}));
+    EXPECT_EQ(counts[2], QStringList({"回答"}) + QStringList(kQuestions, ""));
+    EXPECT_EQ(counts[3].front(), " 1 ");
+    int answered = 0;
+    for (std::size_t k = 3; k < 8; ++k) answered += counts[k][1].trimmed().toInt();
+    EXPECT_EQ(answered, 2);  // each sheet counted once for question 1
+
+    fs::create_directory(tmp.file("renamed"));
+    const ToolRun rename = velmora({"rename", tmp.file("r-読取値.csv"), "--images",
+                                    tmp.file("imgs"), "--to", tmp.file("renamed"), "--pattern",
+                                    "1、２,-,0", "--prefix", "A", "--log-dir", tmp.file("log")});
+    ASSERT_EQ(rename.status, 0) << rename.err;
+    EXPECT_EQ(rename.out, tmp.file("log/log.txt") + "\n");
+    const std::string name0 = "A" + std::to_string(truth[0][0]) + std::to_string(truth[0][1]) +
+                              "-sheet0.jpg";  // ".jpg" of the label is dropped
+    EXPECT_TRUE(slurpFile(tmp.file("renamed/" + name0)) == slurpFile(tmp.file("imgs/sheet0.jpg")));
+    const auto log = cp932Lines(tmp.file("log/log.txt"));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].join(","), QString::fromStdString(tmp.file("imgs/sheet0.jpg") + " -> " +
+                                                       tmp.file("renamed/" + name0)));
+}
+
+TEST_F(BatchTool, FailuresExitWithTwoAndKeepExistingFiles) {
+    addSheets(1);
+    writeFile(tmp.file("res-読取値.csv"), "old");
+    // Every file write fails with "file too large" (the signal is ignored so
+    // the write reports it instead of ending the process); stderr goes to the
+    // stdout pipe, which the limit does not touch.
+    const ToolRun full = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), tmp.file("imgs")},
+                                 "trap '' XFSZ; ulimit -f 0; exec 2>&1; ");
+    EXPECT_EQ(full.status, 2);
+    EXPECT_TRUE(full.out.starts_with("velmora: " + tmp.file("res-読取値.csv"))) << full.out;
+    EXPECT_EQ(slurpFile(tmp.file("res-読取値.csv")), "old");
+
+    const ToolRun missing =
+        velmora({"read", "-d", def, "-o", tmp.file("m.csv"), tmp.file("imgs/none.jpg")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              "velmora: 入力ファイルが存在しません：" + tmp.file("imgs/none.jpg") + "\n");
+    EXPECT_FALSE(fs::exists(tmp.file("m-読取値.csv")));
+
+    const ToolRun noDef =
+        velmora({"read", "-d", tmp.file("none.ini"), "-o", tmp.file("m.csv"), tmp.file("imgs")});
+    EXPECT_EQ(noDef.status, 2);
+    EXPECT_EQ(noDef.err,
+              "velmora: マーク情報ファイルが存在しません：" + tmp.file("none.ini") + "\n");
+
+    const ToolRun notValues = velmora({"score", def, "-o", tmp.file("m.csv")});
+    EXPECT_EQ(notValues.status, 2);
+    EXPECT_EQ(notValues.err, "velmora: not a read-values file, or unreadable: " + def + "\n");
+
+    const ToolRun usage = velmora({"count", "-o", tmp.file("m.csv")});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(usage.err, "velmora: missing read-values file\n");
+}
+
+TEST_F(BatchTool, AnUnregisteredComponentIsReported) {
+    addSheets(1);
+    const ToolRun r =
+        testing::runTool({"read", "-d", def, "-o", tmp.file("res.csv"), tmp.file("imgs")},
+                         tmp.file("empty-config"), tmp.path());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.starts_with("velmora: ")) << r.err;
+    EXPECT_NE(r.err.find("strovik-regsvr"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(tmp.file("res-読取値.csv")));
+}
+
+}  // namespace
+}  // namespace velmora::cli

@@ -1,0 +1,179 @@
+// Parallel read-ahead replayed through the batch run: the table must be the
+// one a sequential run over the same engine answers builds, and any call the
+// workers made differently must be noticed.
+#include "tools/velmora/sheet_prefetch.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <sstream>
+
+#include "reader/core/batch_run.h"
+#include "tools/velmora/headless_prompter.h"
+#include "tools/velmora/tests/test_support.h"
+
+namespace velmora::cli {
+namespace {
+
+using testing::TempDir;
+using testing::writeFile;
+
+/// Answers like an engine, per image by its file name: "bad" images fail,
+/// "hi" images report 300 dpi (the definition 200), the sheet number in the
+/// name shifts the values.
+class ScriptedStrova final : public tarrow::StrovaEngine {
+public:
+    std::optional<int> putImageFilename(const QString& path) override {
+        image_ = QFileInfo(path).completeBaseName();
+        return 0;
+    }
+    std::optional<int> putIniFilename(const QString&) override { return 0; }
+    std::optional<int> run() override { return image_.contains("bad") ? -3 : 0; }
+    std::optional<int> putNotify(int, int) override { return 0; }
+    std::optional<int> getResult(QString& result, QString& reliability) override {
+        result = QString("%1,-1,10").arg(number());
+        reliability = QString("%1.5,0.0,9.0").arg(number());
+        return 0;
+    }
+    std::optional<tarrow::OptionResult> putOptions(const QString& action, int value,
+                                                   const QString& valueStr) override {
+        tarrow::OptionResult r;
+        if (action == "get_editor_dpi_x") r.retValue = 200;
+        if (action == "get_dpi_x") r.retValue = valueStr.contains("hi") ? 300 : 200;
+        if (action == "get_marked_counts") r.retValueStr = "1,0,2";
+        if (action == "get_multi_questions") r.retValueStr = "1";
+        if (action == "get_multi_dots_per_question" && value == 0) {
+            r.retValueStr = QString("%1,40,200").arg(100 + 30 * number());
+        }
+        if (action == "chk_rotate") r.retValue = number() % 2;
+        if (action == "get_skew_size") r.retValue = number() + 2;
+        if (action == "get_diffzero_x") r.retValue = number();
+        if (action == "get_diffzero_y") r.retValue = -number();
+        return r;
+    }
+
+private:
+    int number() const { return image_.right(1).toInt(); }
+    QString image_;
+};
+
+class Prefetched : public ::testing::Test {
+protected:
+    void SetUp() override {
+        definition = QString::fromStdString(tmp.file("sheet.ini"));
+        writeFile(tmp.file("sheet.ini"), "[MARK]\r\nMARK000=0,0,10,10\r\n");
+        for (const char* name : {"s1.jpg", "bad2.jpg", "hi3.jpg", "s4.jpg", "s1.jpg"}) {
+            writeFile(tmp.file(name), "x");
+            images << QString::fromStdString(tmp.file(name));
+        }
+    }
+
+    PrefetchSettings matching() const {
+        PrefetchSettings p;
+        p.definition = definition;
+        p.noMarkedDots = settings.noMarkedPercent.toInt();
+        p.multiply1000 = int(settings.multiMarkedThreshold.toDouble() * 1000);
+        p.scalePercent = settings.imageScale.toInt();
+        p.sharpenRate = settings.sharpenRate.toInt();
+        return p;
+    }
+
+    tarrow::BatchResult runOver(tarrow::StrovaEngine& engine, tarrow::ResultTable& table,
+                                std::ostringstream& err) {
+        HeadlessPrompter prompter(err);
+        tarrow::BatchRun run(engine, prompter, table, settings);
+        tarrow::BatchInputs inputs;
+        inputs.inputList = images.join("\r\n");
+        inputs.definitionPath = definition;
+        return run.run(inputs, false);
+    }
+
+    static EngineMaker scripted() {
+        return [] { return std::make_unique<ScriptedStrova>(); };
+    }
+
+    TempDir tmp;
+    QString definition;
+    QStringList images;
+    tarrow::AppSettings settings;
+};
+
+void expectSameGrid(const tarrow::TextGrid& a, const tarrow::TextGrid& b) {
+    ASSERT_EQ(a.rows(), b.rows());
+    ASSERT_EQ(a.cols(), b.cols());
+    for (int c = 0; c < a.cols(); ++c) EXPECT_EQ(a.columnWidth(c), b.columnWidth(c)) << c;
+    for (int r = 0; r < a.rows(); ++r) {
+        for (int c = 0; c < a.cols(); ++c) {
+            EXPECT_EQ(a.text(r, c), b.text(r, c)) << r << "," << c;
+            EXPECT_EQ(a.colour(r, c), b.colour(r, c)) << r << "," << c;
+        }
+    }
+}
+
+TEST_F(Prefetched, ReplayBuildsTheTableOfASequentialRun) {
+    ScriptedStrova direct;
+    tarrow::ResultTable expected;
+    std::ostringstream directErr;
+    const tarrow::BatchResult want = runOver(direct, expected, directErr);
+    ASSERT_EQ(want.outcome, tarrow::BatchOutcome::Completed);
+    ASSERT_EQ(want.failedSheets, 1);
+
+    Prefetch prefetch;
+    std::string error;
+    ASSERT_TRUE(prefetchSheets(images, matching(), 3, scripted(), prefetch, error)) << error;
+    ASSERT_EQ(prefetch.sheets.size(), 5u);
+    EXPECT_EQ(prefetch.sheets[1].runStatus, -3);
+    ReplayEngine replay(prefetch, definition);
+    tarrow::ResultTable table;
+    std::ostringstream replayErr;
+    const tarrow::BatchResult got = runOver(replay, table, replayErr);
+    EXPECT_FALSE(replay.diverged()) << replay.divergence().toStdString();
+    EXPECT_EQ(got.outcome, tarrow::BatchOutcome::Completed);
+    EXPECT_EQ(got.failedSheets, 1);
+    expectSameGrid(expected.grid(), table.grid());
+    expectSameGrid(expected.reli(), table.reli());
+    EXPECT_EQ(table.offsetX(), expected.offsetX());
+    EXPECT_EQ(table.offsetY(), expected.offsetY());
+    EXPECT_EQ(table.sheetPaths(), images);
+    // The resolution warning came once, from the replayed answers.
+    EXPECT_EQ(replayErr.str(), directErr.str());
+    EXPECT_NE(replayErr.str().find("入力画像ファイル=300dpi"), std::string::npos);
+}
+
+TEST_F(Prefetched, ASettingTheWorkersUsedDifferentlyIsNoticed) {
+    PrefetchSettings other = matching();
+    other.scalePercent += 1;
+    Prefetch prefetch;
+    std::string error;
+    ASSERT_TRUE(prefetchSheets(images, other, 2, scripted(), prefetch, error)) << error;
+    ReplayEngine replay(prefetch, definition);
+    tarrow::ResultTable table;
+    std::ostringstream err;
+    runOver(replay, table, err);
+    EXPECT_TRUE(replay.diverged());
+    EXPECT_NE(replay.divergence().indexOf("set_imagescale_rate_percent"), -1)
+        << replay.divergence().toStdString();
+}
+
+TEST_F(Prefetched, AnImageNotReadAheadOrAnotherDefinitionIsNoticed) {
+    Prefetch prefetch;
+    std::string error;
+    ASSERT_TRUE(prefetchSheets(images.mid(0, 2), matching(), 1, scripted(), prefetch, error));
+    ReplayEngine replay(prefetch, definition);
+    tarrow::ResultTable table;
+    std::ostringstream err;
+    runOver(replay, table, err);
+    EXPECT_TRUE(replay.diverged());
+
+    ReplayEngine elsewhere(prefetch, definition + ".other");
+    elsewhere.putIniFilename(definition);
+    EXPECT_TRUE(elsewhere.diverged());
+}
+
+TEST(CropBase, FolderSeparatorAndBaseName) {
+    EXPECT_EQ(cropBase("/c", "/x/scan.001.jpg"), "/c/scan.001");
+    EXPECT_EQ(cropBase("/c/", "scan.jpg"), "/c/scan");
+}
+
+}  // namespace
+}  // namespace velmora::cli
