@@ -2,56 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include "reader/core/tests/scripted_prompter.h"
 
 namespace tarrow {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-/// Answers questions and input boxes from queues and records what was asked.
-class ScriptedEditPrompter final : public Prompter {
-public:
-    std::deque<Answer> answers;
-    std::deque<std::optional<QString>> inputs;
-    QStringList questions;
-    QStringList inputTitles;
-    QStringList inputPrompts;
-    QStringList statuses;
-    std::vector<Icon> questionIcons;
-    std::vector<Buttons> questionButtons;
-
-    void message(const QString&, Icon) override { ADD_FAILURE() << "no message expected"; }
-    Answer question(const QString& text, Icon icon, Buttons buttons) override {
-        questions << text;
-        questionIcons.push_back(icon);
-        questionButtons.push_back(buttons);
-        if (answers.empty()) return Answer::Cancel;
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    QString chooseFolder(const QString&) override { return {}; }
-    QString chooseOpenFile(const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(const QString&, const QString&) override { return {}; }
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
-                                     const QString& defaultText) override {
-        EXPECT_TRUE(defaultText.isEmpty());
-        inputTitles << title;
-        inputPrompts << prompt;
-        if (inputs.empty()) return std::nullopt;
-        std::optional<QString> a = inputs.front();
-        inputs.pop_front();
-        return a;
-    }
-    void setStatus(const QString& text) override { statuses << text; }
-    void setDpiLabel(const QString&) override {}
-    void setRunning(bool) override {}
-    void setProgress(int, int) override {}
-    void processEvents() override {}
-    void pause(int) override {}
-    void beep() override {}
-};
+using tarrow::testing::ScriptedPrompter;
 
 /// Two sheets of five questions (the second one failed), saved.
 ResultTable fiveQuestionTable() {
@@ -100,13 +58,12 @@ TEST(InPlaceEditor, OpensWithTheOldTextAndNeverOnRotationOrSkew) {
 
 TEST(InputDialog, FullWidthKeyFillsThreeColumnsHalfWidth) {
     ResultTable table = fiveQuestionTable();
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.inputs.push_back(u"１，２、3"_s);
     EXPECT_TRUE(runInputDialog(table, 1, 3, prompter));
-    ASSERT_EQ(prompter.inputTitles, QStringList{u"正答入力"_s});
-    EXPECT_EQ(
-        prompter.inputPrompts[0],
-        u"半角数字で正答を入力してください。\r\n\r\nカンマ/タブ区切りで複数列に連続入力できます。"_s);
+    EXPECT_EQ(prompter.calls,
+              QStringList{u"input: 正答入力 / 半角数字で正答を入力してください。"
+                          u"\r\n\r\nカンマ/タブ区切りで複数列に連続入力できます。 []"_s});
     EXPECT_EQ(table.grid().text(1, 3), u"1"_s);
     EXPECT_EQ(table.grid().text(1, 4), u"2"_s);
     EXPECT_EQ(table.grid().text(1, 5), u"3"_s);
@@ -164,11 +121,11 @@ TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
     EXPECT_TRUE(request.prompt.startsWith(u"半角数字で正しい値を入力してください。\r\n\r\n"_s));
     EXPECT_EQ(inputDialogRequest(table, 0, 1).kind, InputDialogRequest::Kind::None);
 
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.inputs.push_back(u"1"_s);
     EXPECT_FALSE(runInputDialog(table, 4, 1, prompter));
     EXPECT_EQ(prompter.statuses, QStringList{u"変更できません。"_s});
-    EXPECT_TRUE(prompter.inputTitles.isEmpty());
+    EXPECT_EQ(prompter.calls, QStringList{u"status: 変更できません。"_s}) << "no input box";
     EXPECT_EQ(table.grid().text(4, 1), u"-1"_s);
     EXPECT_TRUE(table.saved());
 
@@ -182,17 +139,17 @@ TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
 
 TEST(ClearCell, ShiftClickRefusesAFailedSheetWithoutAsking) {
     ResultTable table = fiveQuestionTable();
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.answers.push_back(Prompter::Answer::Yes);
     EXPECT_EQ(clearCellOnShiftClick(table, 4, 2, prompter), ClearResult::Refused);
     EXPECT_EQ(prompter.statuses, QStringList{u"クリアできません。"_s});
-    EXPECT_TRUE(prompter.questions.isEmpty());
+    EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(table.grid().text(4, 2), u"-1"_s);
 }
 
 TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
     ResultTable table = fiveQuestionTable();
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::No, Prompter::Answer::Cancel, Prompter::Answer::Yes};
     EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
     EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
@@ -202,28 +159,28 @@ TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
     EXPECT_TRUE(table.grid().text(3, 2).isEmpty());
     EXPECT_EQ(table.reli().text(3, 2), u"9.0"_s);
     EXPECT_FALSE(table.saved());
-    ASSERT_EQ(prompter.questions.size(), 3);
-    EXPECT_EQ(prompter.questions[0], u"値をクリアします。よろしいですか？"_s);
-    EXPECT_EQ(prompter.questionIcons[0], Prompter::Icon::Warning);
-    EXPECT_EQ(prompter.questionButtons[0], Prompter::Buttons::YesNoCancel);
+    ASSERT_EQ(prompter.questions.size(), 3u);
+    EXPECT_EQ(prompter.questions[0].text, u"値をクリアします。よろしいですか？"_s);
+    EXPECT_EQ(prompter.questions[0].icon, Prompter::Icon::Warning);
+    EXPECT_EQ(prompter.questions[0].buttons, Prompter::Buttons::YesNoCancel);
 
     // Key row and skew column: nothing happens, nothing asked.
     EXPECT_EQ(clearCellOnShiftClick(table, 1, 2, prompter), ClearResult::NotApplicable);
     EXPECT_EQ(clearCellOnShiftClick(table, 3, 7, prompter), ClearResult::NotApplicable);
-    EXPECT_EQ(prompter.questions.size(), 3);
+    EXPECT_EQ(prompter.questions.size(), 3u);
 }
 
 TEST(ClearCell, BackspaceAsksEvenOnKeyRowsAndFailedSheets) {
     ResultTable table = fiveQuestionTable();
     table.grid().setText(1, 1, u"3"_s);
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
     EXPECT_EQ(clearCellOnBackspace(table, 1, 1, prompter), ClearResult::Cleared);
     EXPECT_TRUE(table.grid().text(1, 1).isEmpty());
     EXPECT_EQ(clearCellOnBackspace(table, 4, 1, prompter), ClearResult::Cleared);
     EXPECT_TRUE(table.grid().text(4, 1).isEmpty());
     EXPECT_EQ(clearCellOnBackspace(table, 0, 1, prompter), ClearResult::NotApplicable);
-    EXPECT_EQ(prompter.questions.size(), 2);
+    EXPECT_EQ(prompter.questions.size(), 2u);
 }
 
 TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
@@ -251,7 +208,7 @@ TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
 
 TEST(ThresholdReset, AsksAndPutsTheDefaultsBackOnYes) {
     ThresholdTexts boxes{u"1"_s, u"2"_s, u"3"_s, u"4"_s};
-    ScriptedEditPrompter prompter;
+    ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
     EXPECT_FALSE(resetThresholds(boxes, prompter));
     EXPECT_EQ(boxes.noMark, u"1"_s);
@@ -261,9 +218,10 @@ TEST(ThresholdReset, AsksAndPutsTheDefaultsBackOnYes) {
     EXPECT_EQ(boxes.multiValue, u"150"_s);
     EXPECT_EQ(boxes.multiRange, u"50"_s);
     EXPECT_EQ(
-        prompter.questions[1],
+        prompter.questions[1].text,
         u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値を初期化します。よろしいですか？"_s);
-    EXPECT_EQ(prompter.questionButtons[1], Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter.questions[1].icon, Prompter::Icon::Warning);
+    EXPECT_EQ(prompter.questions[1].buttons, Prompter::Buttons::YesNo);
 }
 
 }  // namespace
