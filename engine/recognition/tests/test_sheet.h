@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -91,9 +92,11 @@ inline std::string readText(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-/// A fresh empty folder under the system's temp folder.
+/// A fresh empty folder under the system's temp folder, private to this
+/// process (tests run as parallel processes).
 inline std::filesystem::path freshFolder(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() / ("velmora-test-" + name);
+    auto dir = std::filesystem::temp_directory_path() /
+               ("velmora-test-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
