@@ -100,7 +100,7 @@ int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text)
 InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col) {
     InputDialogRequest request;
     if (row <= ResultTable::kHeaderRow || row >= table.grid().rows() || col < 0 ||
-        col >= table.grid().cols()) {
+        col > table.questionCount()) {
         return request;
     }
     request.firstColumn = std::max(col, 1);

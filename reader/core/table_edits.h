@@ -33,7 +33,7 @@ int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text)
 /// What the input dialog at (row, col) shows, or why it does not open.
 struct InputDialogRequest {
     enum class Kind {
-        None,     ///< header row or outside the table: nothing happens
+        None,     ///< header row, right of the last question, outside: nothing happens
         Refused,  ///< failed sheet: `status` goes to the status line
         Ask,      ///< show the dialog with `title` and `prompt`, empty default
     };

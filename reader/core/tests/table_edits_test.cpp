@@ -120,6 +120,7 @@ TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
     EXPECT_EQ(request.title, u"修正入力"_s);
     EXPECT_TRUE(request.prompt.startsWith(u"半角数字で正しい値を入力してください。\r\n\r\n"_s));
     EXPECT_EQ(inputDialogRequest(table, 0, 1).kind, InputDialogRequest::Kind::None);
+    EXPECT_EQ(inputDialogRequest(table, 3, 6).kind, InputDialogRequest::Kind::None);
 
     ScriptedPrompter prompter;
     prompter.inputs.push_back(u"1"_s);
