@@ -62,19 +62,21 @@ QStringList splitFields(const QString& line) {
 }
 
 QStringList transposeLines(const QStringList& lines) {
-    std::vector<QStringList> table;
-    table.reserve(std::size_t(lines.size()));
+    std::vector<QStringList> rows;
+    rows.reserve(std::size_t(lines.size()));
+    for (const QString& line : lines) rows.push_back(splitFields(line));
+    return transposeRows(rows);
+}
+
+QStringList transposeRows(const std::vector<QStringList>& rows) {
     qsizetype width = 0;
-    for (const QString& line : lines) {
-        table.push_back(splitFields(line));
-        width = std::max(width, table.back().size());
-    }
+    for (const QStringList& row : rows) width = std::max(width, row.size());
     QStringList out;
     out.reserve(width);
     for (qsizetype c = 0; c < width; ++c) {
         QStringList column;
-        column.reserve(qsizetype(table.size()));
-        for (const QStringList& row : table) column.append(c < row.size() ? row.at(c) : QString());
+        column.reserve(qsizetype(rows.size()));
+        for (const QStringList& row : rows) column.append(c < row.size() ? row.at(c) : QString());
         out.append(joinFields(column));
     }
     return out;

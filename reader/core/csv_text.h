@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <filesystem>
+#include <vector>
 
 namespace tarrow {
 
@@ -41,6 +42,9 @@ inline QString joinFields(const QStringList& fields) {
 /// line, in line order. The table is as wide as the longest line; shorter
 /// lines give empty cells.
 QStringList transposeLines(const QStringList& lines);
+
+/// The same for lines already split into fields.
+QStringList transposeRows(const std::vector<QStringList>& rows);
 
 /// The join rule for one output line. Feed the columns in order; each call
 /// returns the field to write for that column.

@@ -1,7 +1,8 @@
 #include "reader/core/result_files.h"
 
-#include <QFileInfo>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "reader/core/csv_text.h"
 #include "reader/core/scoring.h"
@@ -19,6 +20,7 @@ const QString kAnswersLabel = QStringLiteral("回答");
 const QLatin1StringView kNoAnswer("-1");
 const QLatin1StringView kNoMeasurement("999");
 const QLatin1StringView kOneMark("1");
+const QString kZeroPoints = QStringLiteral("0");
 constexpr int kLoadedSkew = -1;
 constexpr int kMultiHeaderWidth = 33;
 
@@ -37,33 +39,41 @@ QString trimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
+using Rows = std::vector<QStringList>;
+
 /// Fields 1..N of a fixed row, after `label`.
 QStringList rowFields(const ResultTable& table, int row, const QString& label) {
     QStringList fields{label};
+    fields.reserve(table.questionCount() + 2);
     for (int c = 1; c <= table.questionCount(); ++c) fields.append(table.grid().text(row, c));
     return fields;
 }
 
-/// The key cell after column c; the hidden rotation column's key is always
-/// treated as empty, so a run ends at column N at the latest.
-QString nextKey(const ResultTable& table, int c) {
-    return c < table.questionCount() ? table.grid().text(ResultTable::kKeyRow, c + 1) : QString();
+/// The key cells of columns 1..N + 1 (index c for column c); the hidden
+/// rotation column's key counts as empty, so a run ends at column N.
+QStringList keyCells(const ResultTable& table) {
+    QStringList keys = rowFields(table, ResultTable::kKeyRow, QString());
+    keys.append(QString());
+    return keys;
 }
 
-QString sheetLine(const ResultTable& table, int row) {
+QStringList sheetFields(const ResultTable& table, const QStringList& keys, int row) {
     const TextGrid& grid = table.grid();
     QStringList fields{grid.text(row, 0)};
+    fields.reserve(keys.size());
     JoinCarry carry;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        fields.append(
-            carry.field(grid.text(ResultTable::kKeyRow, c), nextKey(table, c), grid.text(row, c)));
+        fields.append(carry.field(keys.at(c), keys.at(c + 1), grid.text(row, c)));
     }
-    return joinFields(fields);
+    return fields;
 }
 
-bool writeMaybeTransposed(const QString& path, const QStringList& lines, bool transpose,
-                          QString* error) {
-    return writeLinesAtomically(path, transpose ? transposeLines(lines) : lines, error);
+bool writeRows(const QString& path, const Rows& rows, bool transpose, QString* error) {
+    if (transpose) return writeLinesAtomically(path, transposeRows(rows), error);
+    QStringList lines;
+    lines.reserve(qsizetype(rows.size()));
+    for (const QStringList& row : rows) lines.append(joinFields(row));
+    return writeLinesAtomically(path, lines, error);
 }
 
 /// count * 100 / total with one decimal, halves rounded up ("0.0").
@@ -72,53 +82,61 @@ QString ratePercent(std::int64_t count, std::int64_t total) {
     return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
 }
 
-std::vector<bool> scoredColumns(const ResultTable& table) {
-    std::vector<bool> scored(std::size_t(table.questionCount()) + 1, false);
+/// Per column 1..N: the prepared key of a scored question, or none.
+std::vector<std::optional<KeyMatcher>> scoredKeys(const ResultTable& table) {
+    std::vector<std::optional<KeyMatcher>> keys(std::size_t(table.questionCount()) + 1);
     for (int c = 1; c <= table.questionCount(); ++c) {
-        scored[std::size_t(c)] = isScoredKey(table.grid().text(ResultTable::kKeyRow, c));
+        const QString& key = table.grid().text(ResultTable::kKeyRow, c);
+        if (isScoredKey(key)) keys[std::size_t(c)].emplace(key, table.isMultiAnswerColumn(c));
     }
-    return scored;
+    return keys;
 }
 
-QString scoreSheetLine(ResultTable& table, int row, const std::vector<bool>& scored) {
+struct ScoreColumns {
+    QStringList keys;
+    std::vector<std::optional<KeyMatcher>> matchers;
+    std::vector<int> points;
+    std::vector<QString> pointsText;  ///< points as written, shared by every line
+};
+
+QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int row) {
     TextGrid& grid = table.grid();
     QStringList fields{grid.text(row, 0)};
+    fields.reserve(cols.keys.size() + 1);
     JoinCarry carry;
     int total = 0;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        const QString& key = grid.text(ResultTable::kKeyRow, c);
         const QString& value = grid.text(row, c);
-        if (scored[std::size_t(c)]) {
-            const bool right = answerMatches(value, key, table.isMultiAnswerColumn(c));
-            const int points = right ? pointsOf(grid.text(ResultTable::kPointsRow, c)) : 0;
-            total += points;
-            fields.append(QString::number(points));
+        if (const auto& matcher = cols.matchers[std::size_t(c)]) {
+            const bool right = matcher->matches(value);
+            total += right ? cols.points[std::size_t(c)] : 0;
+            fields.append(right ? cols.pointsText[std::size_t(c)] : kZeroPoints);
             continue;
         }
-        fields.append(carry.field(key, nextKey(table, c), value));
+        fields.append(carry.field(cols.keys.at(c), cols.keys.at(c + 1), value));
         grid.setColour(row, c, value == kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
     }
     fields.append(QString::number(total));
-    return joinFields(fields);
+    return fields;
 }
 
-QString rateLine(const ResultTable& table, const std::vector<bool>& scored) {
+QStringList rateFields(const ResultTable& table, const ScoreColumns& cols) {
     const TextGrid& grid = table.grid();
     const int sheets = table.sheetCount();
     QStringList fields{kRateLabel};
     for (int c = 1; c <= table.questionCount(); ++c) {
-        if (!scored[std::size_t(c)] || sheets == 0) {
+        if (!cols.matchers[std::size_t(c)] || sheets == 0) {
             fields.append(QString());
             continue;
         }
-        const QString key = trimBlanks(grid.text(ResultTable::kKeyRow, c));
+        const QString key = trimBlanks(cols.keys.at(c));
         std::int64_t count = 0;
         for (int s = 1; s <= sheets; ++s) {
             if (trimBlanks(grid.text(ResultTable::rowOfSheet(s), c)) == key) ++count;
         }
         fields.append(ratePercent(count, sheets));
     }
-    return joinFields(fields);
+    return fields;
 }
 
 /// A number as the answers-by-choice file prints it: sign position (a blank
@@ -127,57 +145,86 @@ QString printedNumber(qsizetype n) {
     return (n < 0 ? QString() : QStringLiteral(" ")) + QString::number(n) + QLatin1Char(' ');
 }
 
-bool countsAsChoice(const QString& value, int choice, bool tenToZero) {
-    if (value == QString::number(choice)) return true;
-    return tenToZero && choice == 10 && value == QLatin1StringView("0");
+/// The choice a value stands for when it is exactly the decimal text of a
+/// positive number ("3", not "03" or " 3"); 0 otherwise.
+int canonicalChoice(const QString& text) {
+    constexpr qsizetype kMaxDigits = 9;
+    if (text.isEmpty() || text.size() > kMaxDigits || text.front() == QLatin1Char('0')) return 0;
+    int value = 0;
+    for (const QChar ch : text) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) return 0;
+        value = value * 10 + (ch.unicode() - u'0');
+    }
+    return value;
 }
 
-qsizetype choiceCount(const ResultTable& table, int c, int choice, bool tenToZero) {
+/// How many sheets gave each choice in column c (index k for choice k),
+/// and, last, how many read "-1".
+std::vector<qsizetype> choiceTally(const ResultTable& table, int c, int maxChoices,
+                                   bool tenToZero) {
+    constexpr int kTen = 10;
+    std::vector<qsizetype> tally(std::size_t(maxChoices) + 2, 0);
+    const auto count = [&](const QString& text) {
+        int k = canonicalChoice(text);
+        if (tenToZero && text == QLatin1StringView("0")) k = kTen;
+        if (k >= 1 && k <= maxChoices) ++tally[std::size_t(k)];
+    };
     const bool multi = table.isMultiAnswerColumn(c);
-    qsizetype count = 0;
     for (int s = 1; s <= table.sheetCount(); ++s) {
         const QString& value = table.grid().text(ResultTable::rowOfSheet(s), c);
+        if (value == kNoAnswer) ++tally.back();
         if (!multi) {
-            count += countsAsChoice(value, choice, tenToZero) ? 1 : 0;
+            count(value);
             continue;
         }
-        for (const QString& part : value.split(QLatin1Char(' '))) {
-            count += countsAsChoice(part, choice, tenToZero) ? 1 : 0;
-        }
+        for (const QString& part : value.split(QLatin1Char(' '))) count(part);
     }
-    return count;
+    return tally;
 }
 
-QString choiceLine(const ResultTable& table, int choice, bool tenToZero) {
-    const int label = tenToZero && choice == 10 ? 0 : choice;
-    QStringList fields{printedNumber(label)};
-    for (int c = 1; c <= table.questionCount(); ++c) {
-        fields.append(printedNumber(choiceCount(table, c, choice, tenToZero)));
+QStringList answersByChoiceLines(const ResultTable& table, int maxChoices, bool tenToZero) {
+    const int n = table.questionCount();
+    std::vector<std::vector<qsizetype>> tallies;
+    for (int c = 1; c <= n; ++c) tallies.push_back(choiceTally(table, c, maxChoices, tenToZero));
+    QStringList lines;
+    for (int k = 1; k <= maxChoices; ++k) {
+        QStringList fields{printedNumber(tenToZero && k == 10 ? 0 : k)};
+        for (const auto& tally : tallies) fields.append(printedNumber(tally[std::size_t(k)]));
+        lines.append(joinFields(fields));
     }
-    return joinFields(fields);
-}
-
-QString noAnswerLine(const ResultTable& table) {
     QStringList fields{QString(kNoAnswer)};
-    for (int c = 1; c <= table.questionCount(); ++c) {
-        qsizetype count = 0;
-        for (int s = 1; s <= table.sheetCount(); ++s) {
-            if (table.grid().text(ResultTable::rowOfSheet(s), c) == kNoAnswer) ++count;
-        }
-        fields.append(printedNumber(count));
-    }
-    return joinFields(fields);
+    for (const auto& tally : tallies) fields.append(printedNumber(tally.back()));
+    lines.append(joinFields(fields));
+    return lines;
 }
 
-QString repeatedJoined(QLatin1StringView cell, qsizetype count) {
-    return QStringList(count, QString(cell)).join(QLatin1Char(','));
-}
+/// The placeholder measurements of a loaded sheet line ("999" and "1" once
+/// per value), kept while lines have the same length.
+class LoadPlaceholders {
+public:
+    void resize(qsizetype values) {
+        if (values == values_) return;
+        values_ = values;
+        reliability_ = QStringList(values, QString(kNoMeasurement)).join(QLatin1Char(','));
+        marked_ = QStringList(values, QString(kOneMark)).join(QLatin1Char(','));
+    }
+    const QString& reliability() const { return reliability_; }
+    const QString& marked() const { return marked_; }
+
+private:
+    qsizetype values_ = -1;
+    QString reliability_;
+    QString marked_;
+};
 
 /// One sheet line of a read-values file, stored as the run stores a sheet.
-void loadSheetLine(ResultTable& table, int s, const QStringList& fields, bool tenToZero) {
-    const qsizetype values = fields.size() - 1;
-    table.storeSheet(s, fields.at(0), QStringList(fields.mid(1)).join(QLatin1Char(',')),
-                     repeatedJoined(kNoMeasurement, values), repeatedJoined(kOneMark, values), 0,
+void loadSheetLine(ResultTable& table, int s, const QString& line, LoadPlaceholders& placeholders,
+                   bool tenToZero) {
+    const qsizetype comma = line.indexOf(QLatin1Char(','));
+    const QString label = comma < 0 ? line : line.left(comma);
+    const QString values = comma < 0 ? QString() : line.mid(comma + 1);
+    placeholders.resize(comma < 0 ? 0 : values.count(QLatin1Char(',')) + 1);
+    table.storeSheet(s, label, values, placeholders.reliability(), placeholders.marked(), 0,
                      kLoadedSkew, tenToZero);
 }
 
@@ -210,15 +257,16 @@ QString answersByChoicePath(const QString& folder, const QString& base) {
 
 bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
                      QString* error) {
-    QStringList lines;
-    lines.reserve(table.sheetCount() + 3);
-    lines.append(joinFields(rowFields(table, ResultTable::kHeaderRow, kHeaderLabel)));
-    lines.append(joinFields(rowFields(table, ResultTable::kKeyRow, kKeyLabel)));
-    lines.append(joinFields(rowFields(table, ResultTable::kPointsRow, kPointsLabel)));
+    Rows rows;
+    rows.reserve(std::size_t(table.sheetCount()) + 3);
+    rows.push_back(rowFields(table, ResultTable::kHeaderRow, kHeaderLabel));
+    rows.push_back(rowFields(table, ResultTable::kKeyRow, kKeyLabel));
+    rows.push_back(rowFields(table, ResultTable::kPointsRow, kPointsLabel));
+    const QStringList keys = keyCells(table);
     for (int s = 1; s <= table.sheetCount(); ++s) {
-        lines.append(sheetLine(table, ResultTable::rowOfSheet(s)));
+        rows.push_back(sheetFields(table, keys, ResultTable::rowOfSheet(s)));
     }
-    return writeMaybeTransposed(path, lines, transpose, error);
+    return writeRows(path, rows, transpose, error);
 }
 
 bool anyQuestionScored(const ResultTable& table) {
@@ -230,25 +278,29 @@ bool anyQuestionScored(const ResultTable& table) {
 
 bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QString* error) {
     TextGrid& grid = table.grid();
-    const std::vector<bool> scored = scoredColumns(table);
-    QStringList lines;
-    lines.reserve(table.sheetCount() + 5);
-    QStringList header = rowFields(table, ResultTable::kHeaderRow, kHeaderLabel);
-    header.append(kTotalLabel);
-    lines.append(joinFields(header));
+    ScoreColumns cols{keyCells(table), scoredKeys(table), {}, {}};
+    Rows rows;
+    rows.reserve(std::size_t(table.sheetCount()) + 5);
+    rows.push_back(rowFields(table, ResultTable::kHeaderRow, kHeaderLabel) << kTotalLabel);
+    cols.points.assign(cols.matchers.size(), 0);
+    cols.pointsText.resize(cols.matchers.size());
     for (int c = 1; c <= table.questionCount(); ++c) {
-        if (scored[std::size_t(c)] && grid.text(ResultTable::kPointsRow, c).isEmpty()) {
+        if (!cols.matchers[std::size_t(c)]) continue;
+        if (grid.text(ResultTable::kPointsRow, c).isEmpty()) {
             grid.setText(ResultTable::kPointsRow, c, QStringLiteral("1"));
         }
+        cols.points[std::size_t(c)] = pointsOf(grid.text(ResultTable::kPointsRow, c));
+        cols.pointsText[std::size_t(c)] = QString::number(cols.points[std::size_t(c)]);
     }
-    lines.append(joinFields(rowFields(table, ResultTable::kKeyRow, grid.text(1, 0))));
-    lines.append(joinFields(rowFields(table, ResultTable::kPointsRow, grid.text(2, 0))));
+    rows.push_back(rowFields(table, ResultTable::kKeyRow, grid.text(ResultTable::kKeyRow, 0)));
+    rows.push_back(
+        rowFields(table, ResultTable::kPointsRow, grid.text(ResultTable::kPointsRow, 0)));
     for (int s = 1; s <= table.sheetCount(); ++s) {
-        lines.append(scoreSheetLine(table, ResultTable::rowOfSheet(s), scored));
+        rows.push_back(scoreSheetFields(table, cols, ResultTable::rowOfSheet(s)));
     }
-    lines.append(joinFields(questionNumberFields(table)));
-    lines.append(rateLine(table, scored));
-    return writeMaybeTransposed(path, lines, transpose, error);
+    rows.push_back(questionNumberFields(table));
+    rows.push_back(rateFields(table, cols));
+    return writeRows(path, rows, transpose, error);
 }
 
 bool writeAnswersByChoice(const ResultTable& table, const QString& path, int maxChoices,
@@ -258,8 +310,7 @@ bool writeAnswersByChoice(const ResultTable& table, const QString& path, int max
     if (anyQuestionScored(table)) lines.append(joinFields(questionNumberFields(table)));
     const int n = table.questionCount();
     lines.append(kAnswersLabel + QLatin1Char(',') + QString(qMax(n - 1, 0), QLatin1Char(',')));
-    for (int k = 1; k <= maxChoices; ++k) lines.append(choiceLine(table, k, tenToZero));
-    lines.append(noAnswerLine(table));
+    lines += answersByChoiceLines(table, maxChoices, tenToZero);
     return writeLinesAtomically(path, lines, error);
 }
 
@@ -272,19 +323,21 @@ LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QStrin
     }
     table.initMarks(definitionPath);
     table.sheetPaths().clear();
+    LoadPlaceholders placeholders;
     int sheets = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
         // An empty line carries no label; it is passed over.
-        if (lines.at(i).isEmpty()) continue;
-        const QStringList fields = splitFields(lines.at(i));
-        if (sheets == 0 && fields.at(0).startsWith(kKeyLabel)) {
+        if (line.isEmpty()) continue;
+        if (sheets == 0 && line.startsWith(kKeyLabel)) {
+            const QStringList fields = splitFields(line);
             table.grid().setRows(ResultTable::kFirstSheetRow);
             table.grid().setCols(int(fields.size()));
             copyFieldsToRow(table.grid(), ResultTable::kKeyRow, fields);
-        } else if (sheets == 0 && fields.at(0).startsWith(kPointsLabel)) {
-            copyFieldsToRow(table.grid(), ResultTable::kPointsRow, fields);
+        } else if (sheets == 0 && line.startsWith(kPointsLabel)) {
+            copyFieldsToRow(table.grid(), ResultTable::kPointsRow, splitFields(line));
         } else {
-            loadSheetLine(table, ++sheets, fields, tenToZero);
+            loadSheetLine(table, ++sheets, line, placeholders, tenToZero);
         }
     }
     applyLoadedHeader(table, lines.first());

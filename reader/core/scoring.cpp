@@ -21,25 +21,8 @@ QStringList blankParts(const QString& text) {
     return normaliseBlanks(text).split(kBlank, Qt::KeepEmptyParts);
 }
 
-bool multiAnswerMatches(const QString& value, const QString& key) {
-    const QStringList keyParts = blankParts(key);
-    const QStringList valueParts = blankParts(value);
-    if (keyParts.size() != valueParts.size()) return false;
-    std::vector<int> values;
-    for (const QString& part : valueParts) {
-        bool ok = false;
-        const int v = part.toInt(&ok);
-        if (ok) values.push_back(v);
-    }
-    return std::all_of(keyParts.begin(), keyParts.end(), [&](const QString& part) {
-        bool ok = false;
-        const int k = part.toInt(&ok);
-        return ok && std::find(values.begin(), values.end(), k) != values.end();
-    });
-}
-
-PaletteColour scoreColour(const QString& value, const QString& key, bool multiAnswer) {
-    if (answerMatches(value, key, multiAnswer)) return PaletteColour::LightYellow;
+PaletteColour scoreColour(const QString& value, const KeyMatcher& key) {
+    if (key.matches(value)) return PaletteColour::LightYellow;
     if (value == kNoAnswer) return PaletteColour::LightRed;
     return PaletteColour::LightMagenta;
 }
@@ -61,10 +44,35 @@ bool isScoredKey(const QString& key) {
     return !key.isEmpty() && key != QLatin1StringView("+") && key != QLatin1StringView("-");
 }
 
+KeyMatcher::KeyMatcher(const QString& key, bool multiAnswer)
+    : multi_(multiAnswer), parts_(blankParts(key)) {
+    if (!multi_) return;
+    for (const QString& part : parts_) {
+        bool ok = false;
+        ints_.push_back(part.toInt(&ok));
+        allIntegers_ = allIntegers_ && ok;
+    }
+}
+
+bool KeyMatcher::matches(const QString& value) const {
+    if (!multi_) return parts_.contains(value);
+    if (!allIntegers_) return false;
+    const QStringList valueParts = blankParts(value);
+    if (valueParts.size() != parts_.size()) return false;
+    std::vector<int> values;
+    values.reserve(std::size_t(valueParts.size()));
+    for (const QString& part : valueParts) {
+        bool ok = false;
+        const int v = part.toInt(&ok);
+        if (ok) values.push_back(v);
+    }
+    return std::all_of(ints_.begin(), ints_.end(), [&](int k) {
+        return std::find(values.begin(), values.end(), k) != values.end();
+    });
+}
+
 bool answerMatches(const QString& value, const QString& key, bool multiAnswer) {
-    if (multiAnswer) return multiAnswerMatches(value, key);
-    const QStringList parts = blankParts(key);
-    return parts.contains(value);
+    return KeyMatcher(key, multiAnswer).matches(value);
 }
 
 int pointsOf(const QString& pointsCell) {
@@ -102,10 +110,10 @@ bool colourScores(ResultTable& table, Prompter& prompter) {
     for (int c = 1; c <= n; ++c) {
         const QString& key = grid.text(ResultTable::kKeyRow, c);
         const bool scored = isScoredKey(key);
-        const bool multi = table.isMultiAnswerColumn(c);
+        const KeyMatcher matcher(key, table.isMultiAnswerColumn(c));
         for (int r = ResultTable::kFirstSheetRow; r < grid.rows(); ++r) {
-            grid.setColour(
-                r, c, scored ? scoreColour(grid.text(r, c), key, multi) : PaletteColour::White);
+            grid.setColour(r, c,
+                           scored ? scoreColour(grid.text(r, c), matcher) : PaletteColour::White);
         }
     }
     return true;

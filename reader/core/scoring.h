@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
@@ -23,6 +25,20 @@ bool isScoredKey(const QString& key);
 /// normalised and split at blanks; they match when they have the same number
 /// of parts and every key part, as an integer, equals some value part.
 bool answerMatches(const QString& value, const QString& key, bool multiAnswer);
+
+/// A key prepared once for matching the values of many sheets, with the
+/// rules of answerMatches.
+class KeyMatcher {
+public:
+    KeyMatcher(const QString& key, bool multiAnswer);
+    bool matches(const QString& value) const;
+
+private:
+    bool multi_;
+    QStringList parts_;      ///< accepted answers (single-answer question)
+    std::vector<int> ints_;  ///< key parts as integers (several answers)
+    bool allIntegers_ = true;
+};
 
 /// Points of a scored question: the points cell as an integer; empty is 1,
 /// text that is no number counts 0.
