@@ -159,6 +159,23 @@ TEST_F(ResultFilesTest, ScoreFileScoresJoinsAndRates) {
         encodeCp932("列番号,正答入力,配点入力,a.jpg,b.jpg,設問番号,正答率\r\n")));
 }
 
+TEST_F(ResultFilesTest, TransposedWritesEqualTransposingTheWrittenFile) {
+    ResultTable table = makeTable({{"a.jpg", "1,2,3"}, {"b.jpg", "2,2,-1"}}, {"1", "-", "-"});
+    const QString direct = path("direct.csv");
+    const QString later = path("later.csv");
+    ASSERT_TRUE(writeScoreFile(table, direct, true));
+    ASSERT_TRUE(writeScoreFile(table, later, false));
+    ASSERT_TRUE(transposeFileInPlace(later));
+    EXPECT_EQ(fileBytes(direct), fileBytes(later));
+    // Lines of N + 1 and N + 2 fields: the short ones are padded.
+    EXPECT_TRUE(fileBytes(direct).endsWith(encodeCp932("合計点,,,1,0,,\r\n")));
+
+    ASSERT_TRUE(writeReadValues(table, direct, true));
+    ASSERT_TRUE(writeReadValues(table, later, false));
+    ASSERT_TRUE(transposeFileInPlace(later));
+    EXPECT_EQ(fileBytes(direct), fileBytes(later));
+}
+
 TEST_F(ResultFilesTest, RateHasOneDecimal) {
     std::vector<std::pair<QString, QString>> sheets;
     for (int s = 0; s < 8; ++s)
