@@ -70,8 +70,10 @@ std::string batchReadUsage() {
            "      --key FILE         take the header, answer-key and points rows from\n"
            "                         this read-values file\n"
            "      --crops DIR        write image-area crops and the index pages to DIR\n"
-           "  -j, --jobs N           read with N engines in parallel, 1 to 256 (default 1);\n"
-           "                         the files are the same as with one\n"
+           "  -j, --jobs N           read ahead with N private engine cores in parallel,\n"
+           "                         1 to 256 (default 1: the component alone); the run\n"
+           "                         then replays their answers, so the files are the same\n"
+           "                         as with one (should they differ, it reads again on one)\n"
            "  -v, --verbose          print the status lines on stderr\n"
            "\n" +
            settingsUsage();

@@ -42,7 +42,8 @@ protected:
         fs::create_directory(tmp.file("imgs"));
     }
 
-    void addSheets(int count) {
+    /// `count` sheets; their files record `recordedDpi` (the layout is 200).
+    void addSheets(int count, int recordedDpi = 200) {
         for (int i = 0; i < count; ++i) {
             const auto answers = sheetgen::randomAnswers(layout, 40u + std::uint32_t(i));
             sheetgen::Distortion d;
@@ -50,7 +51,7 @@ protected:
             d.shiftY = -3 * i;
             const auto image = sheetgen::renderSheet(layout, answers, d, 9u + std::uint32_t(i));
             const std::string path = tmp.file("imgs/sheet" + std::to_string(i) + ".jpg");
-            ASSERT_TRUE(sheetgen::saveImage(path, image, sheetgen::Format::Jpeg, 200, 90));
+            ASSERT_TRUE(sheetgen::saveImage(path, image, sheetgen::Format::Jpeg, recordedDpi, 90));
             const sheetgen::GroundTruth t = sheetgen::groundTruth(layout, answers);
             truth.push_back(t.answers);
             filled.push_back(t.filledCount);
@@ -114,6 +115,16 @@ TEST_F(BatchTool, ReadSavesTheReadValuesFileOfTheBatch) {
     EXPECT_TRUE(fs::exists(tmp.file("crops/sheet2_000.jpg")));
     const std::string page = slurpFile(tmp.file("crops/index_000.html"));
     EXPECT_NE(page.find("<img src=\"sheet1_000.jpg\"/>"), std::string::npos);
+}
+
+TEST_F(BatchTool, ResolutionWarningGoesToStderrOnceAndTheRunGoesOn) {
+    addSheets(2, 300);
+    const ToolRun r = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), tmp.file("imgs")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "velmora: マーク情報ファイルと入力画像ファイルのスキャン解像度が異なります。  "
+              "マーク情報ファイル=200dpi  入力画像ファイル=300dpi\n");
+    EXPECT_EQ(cp932Lines(tmp.file("res-読取値.csv")).size(), 5u);
 }
 
 TEST_F(BatchTool, KeyAndPointsComeFromTheKeyFile) {
