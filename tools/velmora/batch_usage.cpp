@@ -8,6 +8,15 @@
 namespace velmora::cli {
 namespace {
 
+const char* const kReadExit =
+    "\n"
+    "Exit status: 0 success, 1 some sheets failed to read, 2 bad usage or a file\n"
+    "that could not be read or written, 3 internal error.\n";
+const char* const kFileExit =
+    "\n"
+    "Exit status: 0 success, 2 bad usage or a file that could not be read or\n"
+    "written, 3 internal error.\n";
+
 std::string onOff(bool on) {
     return on ? "on" : "off";
 }
@@ -76,7 +85,7 @@ std::string batchReadUsage() {
            "                         as with one (should they differ, it reads again on one)\n"
            "  -v, --verbose          print the status lines on stderr\n"
            "\n" +
-           settingsUsage();
+           settingsUsage() + kReadExit;
 }
 
 std::string scoreUsage() {
@@ -87,7 +96,7 @@ std::string scoreUsage() {
            "\n"
            "  -o, --output FILE      names the output files (required)\n"
            "\n" +
-           settingsUsage();
+           settingsUsage() + kFileExit;
 }
 
 std::string countUsage() {
@@ -100,7 +109,7 @@ std::string countUsage() {
            std::to_string(kDefaultMaxChoices) +
            ")\n"
            "\n" +
-           settingsUsage();
+           settingsUsage() + kFileExit;
 }
 
 std::string renameUsage() {
@@ -119,7 +128,7 @@ std::string renameUsage() {
            "      --log-dir DIR      folder of log.txt (default: the documents folder's\n"
            "                         \"velmora\" subfolder)\n"
            "\n" +
-           settingsUsage();
+           settingsUsage() + kFileExit;
 }
 
 }  // namespace velmora::cli

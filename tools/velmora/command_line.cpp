@@ -196,10 +196,7 @@ std::string readUsage() {
            "Exit status: 0 every image read, 1 some image failed, 2 bad usage or an\n"
            "unreadable definition, 3 internal error.\n"
            "\n" +
-           batchReadUsage() +
-           "\n"
-           "Exit status with -o: 0 success, 1 some sheets failed to read, 2 bad usage or\n"
-           "a file that could not be read or written, 3 internal error.\n";
+           batchReadUsage();
 }
 
 }  // namespace velmora::cli
