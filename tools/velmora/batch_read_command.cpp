@@ -83,6 +83,17 @@ std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err
     return prompter;
 }
 
+/// Each image once (two workers must not write the same crops at once), and
+/// none when the run will refuse the inputs before reading anything.
+QStringList imagesToReadAhead(const Job& job) {
+    if (tarrow::definitionProblem(job.definition) || tarrow::inputEntryProblem(job.images)) {
+        return {};
+    }
+    QStringList unique = job.images;
+    unique.removeDuplicates();
+    return unique;
+}
+
 /// Reads ahead on several engines, then runs over the recorded answers.
 /// nullopt when the replay did not match the run (the caller reads again on
 /// one engine).
@@ -91,8 +102,8 @@ std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engine
                                       std::ostream& err) {
     Prefetch prefetch;
     std::string error;
-    if (!prefetchSheets(job.images, prefetchSettings(job), job.options.jobs, engines.worker,
-                        prefetch, error)) {
+    if (!prefetchSheets(imagesToReadAhead(job), prefetchSettings(job), job.options.jobs,
+                        engines.worker, prefetch, error)) {
         err << "velmora: " << error << "; reading on one thread\n";
         return std::nullopt;
     }
