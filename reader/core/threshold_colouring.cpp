@@ -148,6 +148,13 @@ private:
         CellOutcome cell{grid_.text(row, col)};
         const QString& dots = reli_.text(row, col);
         if (dots == kNoMeasurement) return cell;
+        // A dot string is never negative: "-1" is a sheet the engine failed
+        // on, which stays "-1" and red like its single-answer cells.
+        if (dots == kNoAnswer) {
+            cell.text = kNoAnswer;
+            cell.colour = PaletteColour::LightRed;
+            return cell;
+        }
         if (!th_.multiValue || !th_.multiRange) return std::nullopt;
         const qint64 value = *th_.multiValue;
         const qint64 range = *th_.multiRange;

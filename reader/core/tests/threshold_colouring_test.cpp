@@ -132,6 +132,20 @@ TEST(PaintColorMulti, TypedValueWithoutMeasurementStays) {
     EXPECT_EQ(table.grid().colour(3, 1), PaletteColour::White);
 }
 
+TEST(PaintColorMulti, FailedSheetStaysMinusOneAndRed) {
+    ResultTable table;
+    table.initMarks(QString());
+    table.storeSheet(1, u"ok.jpg"_s, u"-1,2"_s, u"0.0,9.0"_s, u"0,1"_s, 0, 0, false);
+    table.storeMultiAnswerData(1, {u"0"_s}, {u"200,10"_s});
+    table.recordErrorRow(2, u"bad.jpg"_s);
+    table.markFailedSheets();
+    paintColor(table, kDefaults, {});
+    EXPECT_EQ(table.grid().text(4, 1), u"-1"_s);
+    EXPECT_EQ(table.grid().colour(4, 1), PaletteColour::LightRed);
+    EXPECT_EQ(table.grid().text(4, 2), u"-1"_s);
+    EXPECT_EQ(table.grid().text(3, 1), u"1"_s);
+}
+
 TEST(PaintColorMulti, ControlsHiddenWithoutMultiAnswerColumns) {
     ResultTable table = singleQuestionTable({{u"1"_s, u"9.0"_s}});
     const PaintOutcome outcome = paintColor(table, kDefaults, {});
