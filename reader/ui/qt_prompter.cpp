@@ -1,0 +1,99 @@
+#include "reader/ui/qt_prompter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QThread>
+
+#include "reader/ui/app_context.h"
+
+namespace tarrow {
+
+QtPrompter::QtPrompter(QWidget* parent, Hooks hooks) : parent_(parent), hooks_(std::move(hooks)) {}
+
+void QtPrompter::message(const QString& text, Icon icon) {
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    kApplicationTitle, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+Prompter::Answer QtPrompter::question(const QString& text, Icon icon, Buttons buttons) {
+    QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
+    if (buttons == Buttons::YesNoCancel) set |= QMessageBox::Cancel;
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    kApplicationTitle, text, set, parent_);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+}
+
+QString QtPrompter::chooseFolder(const QString& title) {
+    return QFileDialog::getExistingDirectory(parent_, title);
+}
+
+QString QtPrompter::qtFilter(const QString& filter) {
+    const qsizetype bar = filter.indexOf(u'|');
+    return bar < 0 ? filter : filter.left(bar);
+}
+
+QString QtPrompter::chooseOpenFile(const QString& title, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent_, title, QString(), qtFilter(filter));
+}
+
+QString QtPrompter::chooseSaveFile(const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(parent_, QString(), QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The overwrite questions are asked for the files actually written.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtPrompter::inputText(const QString& title, const QString& prompt,
+                                             const QString& defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+void QtPrompter::setStatus(const QString& text) {
+    if (hooks_.status) hooks_.status(text);
+}
+
+void QtPrompter::setDpiLabel(const QString& text) {
+    if (hooks_.dpiLabel) hooks_.dpiLabel(text);
+}
+
+void QtPrompter::setRunning(bool running) {
+    if (hooks_.running) hooks_.running(running);
+}
+
+void QtPrompter::setProgress(int current, int total) {
+    if (hooks_.progress) hooks_.progress(current, total);
+}
+
+void QtPrompter::processEvents() { QApplication::processEvents(); }
+
+void QtPrompter::pause(int milliseconds) {
+    // Keeps repainting while it waits.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, milliseconds);
+        QThread::msleep(1);
+    }
+}
+
+void QtPrompter::beep() { QApplication::beep(); }
+
+}  // namespace tarrow

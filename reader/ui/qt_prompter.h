@@ -1,0 +1,51 @@
+// The prompter of the desktop windows: message boxes titled with the
+// application's title, Qt's file and folder dialogs, the input box, and the
+// main window's status line, resolution label, buttons and progress bar
+// through hooks the main window sets.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "reader/core/prompter.h"
+
+namespace tarrow {
+
+class QtPrompter final : public Prompter {
+public:
+    struct Hooks {
+        std::function<void(const QString&)> status;
+        std::function<void(const QString&)> dpiLabel;
+        std::function<void(bool)> running;
+        std::function<void(int, int)> progress;
+    };
+
+    explicit QtPrompter(QWidget* parent = nullptr, Hooks hooks = {});
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
+
+    void message(const QString& text, Icon icon) override;
+    Answer question(const QString& text, Icon icon, Buttons buttons) override;
+    QString chooseFolder(const QString& title) override;
+    QString chooseOpenFile(const QString& title, const QString& filter) override;
+    QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                     const QString& defaultText) override;
+    void setStatus(const QString& text) override;
+    void setDpiLabel(const QString& text) override;
+    void setRunning(bool running) override;
+    void setProgress(int current, int total) override;
+    void processEvents() override;
+    void pause(int milliseconds) override;
+    void beep() override;
+
+    /// "説明 (*.csv)|*.csv" to Qt's "説明 (*.csv)".
+    static QString qtFilter(const QString& filter);
+
+private:
+    QPointer<QWidget> parent_;
+    Hooks hooks_;
+};
+
+}  // namespace tarrow
