@@ -1,0 +1,47 @@
+// Entry point of the window tests. Test discovery runs this program without
+// the environment CTest gives the tests, so it picks the offscreen platform
+// and a private configuration folder itself before the application starts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <cstdlib>
+
+namespace {
+
+/// Sets `name` to `value` unless the caller's environment already has it.
+void setDefaultEnv(const char* name, const QByteArray& value) {
+    if (qEnvironmentVariableIsEmpty(name)) {
+        qputenv(name, value);
+    }
+}
+
+}  // namespace
+
+// The offscreen platform maps windows like a real one: a shown widget is
+// visible, exposed and has the size it was given.
+TEST(GuiHarness, WidgetShowsOnTheOffscreenPlatform) {
+    EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("offscreen"));
+    QWidget widget;
+    widget.resize(240, 120);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    EXPECT_TRUE(widget.isVisible());
+    EXPECT_EQ(widget.size(), QSize(240, 120));
+    widget.hide();
+    EXPECT_FALSE(widget.isVisible());
+}
+
+int main(int argc, char** argv) {
+    setDefaultEnv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir configHome(QDir::tempPath() + QStringLiteral("/tarrow-gui-tests-XXXXXX"));
+    if (configHome.isValid()) {
+        setDefaultEnv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
