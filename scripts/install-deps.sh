@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev                     # Qt 6 Core and Widgets for the desktop programs
     poppler-utils imagemagick        # pdfimages and convert for PDF pages
     fonts-noto-cjk                   # Japanese texts on screen
-    xvfb xauth                       # the desktop programs' start-up check in CI
+    xvfb xauth x11-utils             # the desktop programs' start-up check in CI
     time                             # /usr/bin/time for the benchmark's memory figure
 )
 
