@@ -1,0 +1,50 @@
+#include "reader/core/input_list.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tarrow {
+
+QStringList focusedFirstToEnd(QStringList paths) {
+    if (paths.size() > 1 && paths.constFirst() > paths.constLast()) {
+        paths.append(paths.takeFirst());
+    }
+    return paths;
+}
+
+QStringList expandDroppedPaths(const QStringList& paths) {
+    QStringList entries;
+    for (const QString& path : focusedFirstToEnd(paths)) {
+        if (!QFileInfo(path).isDir()) {
+            entries << path;
+            continue;
+        }
+        const QDir folder(path);
+        const QStringList names =
+            folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+        for (const QString& name : names) entries << folder.filePath(name);
+    }
+    return entries;
+}
+
+QString inputListLines(const QStringList& entries) {
+    QString text;
+    for (const QString& entry : entries) text += entry + u'\n';
+    return text;
+}
+
+QString inputListWithCrLf(const QString& boxText) {
+    QString text = boxText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text;
+}
+
+QString droppedDefinition(const QString& current, const QStringList& paths, const QString& text,
+                          bool hasText) {
+    if (!paths.isEmpty()) return paths.constFirst();
+    if (hasText) return text;
+    return current;
+}
+
+}  // namespace tarrow

@@ -1,0 +1,136 @@
+#include "reader/core/pdf_conversion.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <memory>
+
+namespace tarrow {
+namespace {
+
+/// How long one wait for a program lasts before window events run again.
+constexpr int kPollMs = 50;
+/// How long a program may take to start.
+constexpr int kStartMs = 10'000;
+
+QString withSeparator(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString findTool(const QString& applicationFolder, const QString& name) {
+    const QFileInfo bundled(withSeparator(applicationFolder) + name + u'/' + name);
+    if (!applicationFolder.isEmpty() && bundled.isFile() && bundled.isExecutable()) {
+        return bundled.absoluteFilePath();
+    }
+    return QStandardPaths::findExecutable(name);
+}
+
+}  // namespace
+
+PdfTools findPdfTools(const QString& applicationFolder) {
+    return {findTool(applicationFolder, QStringLiteral("pdfimages")),
+            findTool(applicationFolder, QStringLiteral("convert"))};
+}
+
+ToolCommand pdfimagesCommand(const PdfTools& tools, const QString& pdfPath, const QString& prefix) {
+    return {tools.pdfimages, {QStringLiteral("-j"), QStringLiteral("-q"), pdfPath, prefix}};
+}
+
+ToolCommand convertCommand(const PdfTools& tools, const QString& source, const QString& target) {
+    return {tools.convert, {source, target}};
+}
+
+QString outputPrefix(const QString& outputFolder, const QString& pdfPath) {
+    return withSeparator(outputFolder) + QFileInfo(pdfPath).completeBaseName();
+}
+
+QStringList matchingOutputs(const QString& folder, const QString& base, const QString& extension) {
+    const QString marker = base + u'-';
+    QStringList found;
+    const QStringList names =
+        QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : names) {
+        if (name.toLower().contains(extension) && name.contains(marker)) {
+            found << withSeparator(folder) + name;
+        }
+    }
+    return found;
+}
+
+ToolRun PdfConversion::runTool(const ToolCommand& command) {
+    prompter_.setStatus(kConvertingStatus);
+    if (command.program.isEmpty()) return ToolRun::NotStarted;
+    auto process = std::make_unique<QProcess>();
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(command.program, command.arguments, QIODevice::NotOpen);
+    if (!process->waitForStarted(kStartMs)) return ToolRun::NotStarted;
+
+    QElapsedTimer timer;
+    timer.start();
+    while (process->state() != QProcess::NotRunning) {
+        if (timer.elapsed() >= timeoutMs_) {
+            // Not waited for any longer: the program goes on by itself and
+            // its process object goes once it ends.
+            QProcess* running = process.release();
+            QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
+            return ToolRun::TimedOut;
+        }
+        process->waitForFinished(kPollMs);
+        prompter_.processEvents();
+    }
+    const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    prompter_.setStatus(ok ? kConvertedStatus : kConvertFailedStatus);
+    return ok ? ToolRun::Succeeded : ToolRun::ExitFailed;
+}
+
+bool PdfConversion::convertBitmaps(const QString& folder, const QString& base,
+                                   const QString& extension, QStringList* images, bool* found) {
+    const QStringList sources = matchingOutputs(folder, base, extension);
+    *found = !sources.isEmpty();
+    for (const QString& source : sources) {
+        const QFileInfo info(source);
+        const QString target = withSeparator(info.path()) + info.completeBaseName() +
+                               QStringLiteral(".jpg");
+        if (runTool(convertCommand(tools_, source, target)) == ToolRun::NotStarted) return false;
+        if (QFile::exists(source) && QFile::exists(target)) QFile::remove(source);
+        *images << target;
+    }
+    return true;
+}
+
+bool PdfConversion::convertOne(const QString& pdfPath, const QString& outputFolder,
+                               QStringList* images) {
+    const ToolCommand extract = pdfimagesCommand(tools_, pdfPath, outputPrefix(outputFolder, pdfPath));
+    if (runTool(extract) == ToolRun::NotStarted) return false;
+
+    const QString base = QFileInfo(pdfPath).completeBaseName();
+    const QStringList jpegs = matchingOutputs(outputFolder, base, QStringLiteral(".jpg"));
+    if (!jpegs.isEmpty()) {
+        *images << jpegs;
+        return true;
+    }
+    bool found = false;
+    if (!convertBitmaps(outputFolder, base, QStringLiteral(".pbm"), images, &found)) return false;
+    if (found) return true;
+    return convertBitmaps(outputFolder, base, QStringLiteral(".ppm"), images, &found);
+}
+
+PdfConversion::Result PdfConversion::convert(const QStringList& pdfPaths,
+                                             const QString& outputFolder) {
+    Result result;
+    for (const QString& pdf : pdfPaths) {
+        if (!convertOne(pdf, outputFolder, &result.images)) {
+            prompter_.setStatus(kConvertFailedStatus);
+            return result;
+        }
+    }
+    result.completed = true;
+    prompter_.setStatus(kConvertedStatus);
+    return result;
+}
+
+}  // namespace tarrow

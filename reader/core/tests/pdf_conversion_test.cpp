@@ -1,0 +1,216 @@
+// PDF conversion over fake pdfimages and convert scripts in a temporary
+// folder: the exact argument lists (names with quotes, blanks and "$"), the
+// JPEG, PBM and PPM outputs, matching by containment, exit codes, missing
+// programs, the time limit and where the programs are looked for.
+#include "reader/core/pdf_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "reader/core/tests/scripted_prompter.h"
+
+namespace tarrow {
+namespace {
+
+using testing::ScriptedPrompter;
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    return file.write(bytes) == bytes.size();
+}
+
+QStringList readLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+class PdfConversionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("bin")));
+        out_ = dir_.path() + QStringLiteral("/out \"q\" $HOME's");
+        ASSERT_TRUE(QDir().mkpath(out_));
+    }
+
+    QString path(const QString& name) const { return dir_.path() + u'/' + name; }
+
+    /// A shell script that logs each argument on a line of `<name>.log`
+    /// and then runs `body`.
+    QString script(const QString& name, const QString& body) {
+        const QString file = path(QStringLiteral("bin/") + name);
+        const QString text = QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '") +
+                             path(name + QStringLiteral(".log")) + QStringLiteral("'; done\n") +
+                             body + u'\n';
+        EXPECT_TRUE(writeFile(file, text.toUtf8()));
+        QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
+        return file;
+    }
+    QStringList log(const QString& name) const {
+        return readLines(path(name + QStringLiteral(".log")));
+    }
+
+    /// pdfimages writing `count` files "<prefix>-00N<extension>".
+    QString fakePdfimages(const QString& extension, int count, int exitCode = 0) {
+        QString body;
+        for (int i = 0; i < count; ++i) {
+            body += QStringLiteral("echo data > \"$4-00%1%2\"\n").arg(i).arg(extension);
+        }
+        return script(QStringLiteral("pdfimages"), body + QStringLiteral("exit %1").arg(exitCode));
+    }
+    QString fakeConvert() {
+        return script(QStringLiteral("convert"), QStringLiteral("cp \"$1\" \"$2\""));
+    }
+
+    QTemporaryDir dir_;
+    QString out_;
+    ScriptedPrompter prompter_;
+};
+
+TEST_F(PdfConversionTest, JpegPagesAreListedWithExactArguments) {
+    const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 2), fakeConvert()};
+    const QString pdf = path(QStringLiteral("it's \"an\" $exam.pdf"));
+    PdfConversion conversion(tools, prompter_);
+    const PdfConversion::Result result = conversion.convert({pdf}, out_);
+
+    EXPECT_TRUE(result.completed);
+    const QString prefix = out_ + QStringLiteral("/it's \"an\" $exam");
+    EXPECT_EQ(log(QStringLiteral("pdfimages")),
+              (QStringList{QStringLiteral("-j"), QStringLiteral("-q"), pdf, prefix}));
+    EXPECT_EQ(result.images, (QStringList{prefix + QStringLiteral("-000.jpg"),
+                                          prefix + QStringLiteral("-001.jpg")}));
+    EXPECT_TRUE(log(QStringLiteral("convert")).isEmpty());
+    EXPECT_EQ(prompter_.statuses, (QStringList{kConvertingStatus, kConvertedStatus,
+                                               kConvertedStatus}));
+}
+
+TEST_F(PdfConversionTest, BitmapPagesAreConvertedAndTheBitmapsDeleted) {
+    for (const QString& extension : {QStringLiteral(".pbm"), QStringLiteral(".ppm")}) {
+        SCOPED_TRACE(extension.toStdString());
+        QFile::remove(path(QStringLiteral("convert.log")));
+        const PdfTools tools{fakePdfimages(extension, 2), fakeConvert()};
+        const QString pdf = path(QStringLiteral("scan.pdf"));
+        const PdfConversion::Result result = PdfConversion(tools, prompter_).convert({pdf}, out_);
+
+        const QString prefix = out_ + QStringLiteral("/scan");
+        EXPECT_TRUE(result.completed);
+        EXPECT_EQ(result.images, (QStringList{prefix + QStringLiteral("-000.jpg"),
+                                              prefix + QStringLiteral("-001.jpg")}));
+        EXPECT_EQ(log(QStringLiteral("convert")),
+                  (QStringList{prefix + QStringLiteral("-000") + extension,
+                               prefix + QStringLiteral("-000.jpg"),
+                               prefix + QStringLiteral("-001") + extension,
+                               prefix + QStringLiteral("-001.jpg")}));
+        EXPECT_FALSE(QFile::exists(prefix + QStringLiteral("-000") + extension));
+        EXPECT_TRUE(QFile::exists(prefix + QStringLiteral("-001.jpg")));
+        for (const QString& image : result.images) QFile::remove(image);
+    }
+}
+
+TEST_F(PdfConversionTest, FailedConvertKeepsTheBitmapButListsTheTarget) {
+    const PdfTools tools{fakePdfimages(QStringLiteral(".pbm"), 1),
+                         script(QStringLiteral("convert"), QStringLiteral("exit 1"))};
+    const PdfConversion::Result result =
+        PdfConversion(tools, prompter_).convert({path(QStringLiteral("a.pdf"))}, out_);
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.images, QStringList{out_ + QStringLiteral("/a-000.jpg")});
+    EXPECT_TRUE(QFile::exists(out_ + QStringLiteral("/a-000.pbm")));
+    EXPECT_TRUE(prompter_.statuses.contains(kConvertFailedStatus));
+    EXPECT_EQ(prompter_.statuses.constLast(), kConvertedStatus);
+}
+
+TEST_F(PdfConversionTest, OutputsMatchByContainmentOfTheBaseName) {
+    for (const char* name : {"xa-000.jpg", "ab-000.jpg", "a-000.JPG", "a-notes.txt", "b-a-1.jpg"}) {
+        ASSERT_TRUE(writeFile(out_ + u'/' + QString::fromUtf8(name), "x"));
+    }
+    EXPECT_EQ(matchingOutputs(out_, QStringLiteral("a"), QStringLiteral(".jpg")),
+              (QStringList{out_ + QStringLiteral("/a-000.JPG"), out_ + QStringLiteral("/b-a-1.jpg"),
+                           out_ + QStringLiteral("/xa-000.jpg")}));
+    // An earlier extraction in the folder is collected again.
+    const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 0), fakeConvert()};
+    const PdfConversion::Result result =
+        PdfConversion(tools, prompter_).convert({path(QStringLiteral("a.pdf"))}, out_);
+    EXPECT_EQ(result.images.size(), 3);
+}
+
+TEST_F(PdfConversionTest, NonZeroExitShowsFailureButTheSequenceGoesOn) {
+    const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 1, 3), fakeConvert()};
+    const PdfConversion::Result result = PdfConversion(tools, prompter_).convert(
+        {path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.images, (QStringList{out_ + QStringLiteral("/one-000.jpg"),
+                                          out_ + QStringLiteral("/two-000.jpg")}));
+    EXPECT_EQ(prompter_.statuses,
+              (QStringList{kConvertingStatus, kConvertFailedStatus, kConvertingStatus,
+                           kConvertFailedStatus, kConvertedStatus}));
+}
+
+TEST_F(PdfConversionTest, MissingProgramStopsTheSequence) {
+    // pdfimages missing: nothing after the first PDF.
+    PdfTools tools{QString(), fakeConvert()};
+    PdfConversion::Result result = PdfConversion(tools, prompter_).convert(
+        {path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.images.isEmpty());
+    EXPECT_EQ(prompter_.statuses, (QStringList{kConvertingStatus, kConvertFailedStatus}));
+
+    // convert not startable (not executable): the page is not listed.
+    tools = {fakePdfimages(QStringLiteral(".ppm"), 2), path(QStringLiteral("no-such-convert"))};
+    result = PdfConversion(tools, prompter_).convert({path(QStringLiteral("c.pdf"))}, out_);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.images.isEmpty());
+    EXPECT_TRUE(QFile::exists(out_ + QStringLiteral("/c-001.ppm")));
+    EXPECT_EQ(prompter_.statuses.constLast(), kConvertFailedStatus);
+}
+
+TEST_F(PdfConversionTest, SlowProgramIsNoLongerWaitedForAfterTheLimit) {
+    const PdfTools tools{script(QStringLiteral("pdfimages"),
+                                QStringLiteral("echo x > \"$4-000.jpg\"; sleep 3")),
+                         fakeConvert()};
+    PdfConversion conversion(tools, prompter_, 300);
+    const ToolRun run = conversion.runTool(
+        pdfimagesCommand(tools, path(QStringLiteral("slow.pdf")), out_ + QStringLiteral("/slow")));
+    EXPECT_EQ(run, ToolRun::TimedOut);
+    EXPECT_EQ(prompter_.statuses, QStringList{kConvertingStatus});
+    EXPECT_GT(prompter_.eventCalls, 0);  // the window kept running meanwhile
+}
+
+TEST(PdfToolsTest, BundledProgramsComeBeforeThePath) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString app = dir.path() + QStringLiteral("/app");
+    const QString bin = dir.path() + QStringLiteral("/bin");
+    for (const QString& file : {app + QStringLiteral("/pdfimages/pdfimages"),
+                                bin + QStringLiteral("/pdfimages"), bin + QStringLiteral("/convert")}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        ASSERT_TRUE(writeFile(file, "#!/bin/sh\n"));
+        QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
+    }
+    const std::optional<std::string> oldPath =
+        std::getenv("PATH") ? std::optional<std::string>(std::getenv("PATH")) : std::nullopt;
+    setenv("PATH", bin.toUtf8().constData(), 1);
+    const PdfTools tools = findPdfTools(app);
+    const PdfTools none = findPdfTools(dir.path() + QStringLiteral("/elsewhere"));
+    setenv("PATH", (dir.path() + QStringLiteral("/empty")).toUtf8().constData(), 1);
+    const PdfTools missing = findPdfTools(app);
+    if (oldPath) setenv("PATH", oldPath->c_str(), 1);
+
+    EXPECT_EQ(tools.pdfimages, app + QStringLiteral("/pdfimages/pdfimages"));
+    EXPECT_EQ(tools.convert, bin + QStringLiteral("/convert"));
+    EXPECT_EQ(none.pdfimages, bin + QStringLiteral("/pdfimages"));
+    EXPECT_TRUE(missing.convert.isEmpty());
+    EXPECT_EQ(outputPrefix(QStringLiteral("/o/"), QStringLiteral("/p/x.y.pdf")),
+              QStringLiteral("/o/x.y"));
+    EXPECT_EQ(outputPrefix(QStringLiteral("/o"), QStringLiteral("/p/x.PDF")), QStringLiteral("/o/x"));
+}
+
+}  // namespace
+}  // namespace tarrow
