@@ -1,0 +1,121 @@
+#include "reader/ui/result_table_model.h"
+
+#include <QColor>
+#include <QFont>
+#include <algorithm>
+
+#include "reader/core/palette.h"
+
+namespace tarrow {
+
+ResultTableModel::ResultTableModel(ResultTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {
+    table_.grid().takeChanges();
+    rows_ = table_.grid().rows();
+    cols_ = table_.grid().cols();
+}
+
+int ResultTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int ResultTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
+
+namespace {
+
+QColor colourOf(PaletteColour colour) {
+    const Rgb rgb = paletteRgb(int(colour));
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+bool isRowLabel(int row, int col) {
+    return col == 0 && (row == ResultTable::kKeyRow || row == ResultTable::kPointsRow);
+}
+
+}  // namespace
+
+QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
+    ++dataCalls_;
+    if (!index.isValid()) return {};
+    const int row = index.row();
+    const int col = index.column();
+    const TextGrid& grid = table_.grid();
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            if (role == Qt::ToolTipRole && !isHeaderCell(row, col)) return {};
+            return grid.text(row, col);
+        case Qt::BackgroundRole: {
+            const PaletteColour colour = grid.colour(row, col);
+            if (isHeaderCell(row, col) && colour == PaletteColour::White) {
+                return QColor::fromRgb(kHeaderBackground);
+            }
+            return colourOf(colour);
+        }
+        case Qt::ForegroundRole:
+            return QColor(Qt::black);
+        case Qt::FontRole:
+            if (row == ResultTable::kHeaderRow || isRowLabel(row, col)) {
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        case Qt::TextAlignmentRole:
+            return col == 0 ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                            : QVariant(Qt::AlignCenter);
+        default:
+            return {};
+    }
+}
+
+QVariant ResultTableModel::headerData(int, Qt::Orientation, int) const {
+    return {};
+}
+
+Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+bool ResultTableModel::refresh() {
+    const TextGrid::Changes changes = table_.grid().takeChanges();
+    const int rows = table_.grid().rows();
+    const int cols = table_.grid().cols();
+    if (rows != rows_ || cols != cols_) {
+        beginResetModel();
+        rows_ = rows;
+        cols_ = cols;
+        endResetModel();
+        return true;
+    }
+    if (rows_ == 0 || cols_ == 0) return changes.shape;
+    if (changes.shape) {
+        // Same size but widths (or rows removed and added back) changed: the
+        // views repaint what they show.
+        emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1),
+                         {Qt::DisplayRole, Qt::BackgroundRole});
+        return true;
+    }
+    if (changes.cells) {
+        const int bottom = std::min(changes.bottom, rows_ - 1);
+        const int right = std::min(changes.right, cols_ - 1);
+        if (bottom >= changes.top && right >= changes.left) {
+            emit dataChanged(index(changes.top, changes.left), index(bottom, right),
+                             {Qt::DisplayRole, Qt::BackgroundRole});
+        }
+    }
+    return false;
+}
+
+void ResultTableModel::resetFromTable() {
+    table_.grid().takeChanges();
+    beginResetModel();
+    rows_ = table_.grid().rows();
+    cols_ = table_.grid().cols();
+    endResetModel();
+}
+
+}  // namespace tarrow

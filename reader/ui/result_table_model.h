@@ -1,0 +1,56 @@
+// The result table's values grid as a Qt item model: one item per cell of
+// Grid, its text and palette colour, with row 0 and column 0 dressed as
+// header cells. The model keeps no copy of the cells; refresh() tells the
+// views what changed since the last refresh.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QRgb>
+
+#include "reader/core/result_table.h"
+
+namespace tarrow {
+
+class ResultTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    /// Background of header cells (row 0, column 0) that carry no colour of
+    /// their own.
+    static constexpr QRgb kHeaderBackground = 0xffd8d8d8;
+
+    /// The table is borrowed; it must outlive the model.
+    explicit ResultTableModel(ResultTable& table, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    /// DisplayRole: the cell text; BackgroundRole: the palette colour (header
+    /// cells grey unless coloured); FontRole: bold on row 0 and the key and
+    /// points labels; TextAlignmentRole: question cells centred.
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    /// The view's own headers are not used: row 0 and column 0 are cells.
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    /// Takes the grid's changes: a model reset when the shape (rows, columns
+    /// or widths) changed, else one dataChanged over the written rectangle.
+    /// Returns true when the shape changed (the view re-applies the widths).
+    bool refresh();
+    /// A full reset whatever changed.
+    void resetFromTable();
+
+    static bool isHeaderCell(int row, int col) { return row == 0 || col == 0; }
+
+    /// data() calls since the last resetDataCalls(): what a view asked for.
+    qint64 dataCalls() const { return dataCalls_; }
+    void resetDataCalls() { dataCalls_ = 0; }
+
+private:
+    ResultTable& table_;
+    int rows_ = 0;  ///< the shape the views know
+    int cols_ = 0;
+    mutable qint64 dataCalls_ = 0;
+};
+
+}  // namespace tarrow

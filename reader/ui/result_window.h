@@ -1,0 +1,139 @@
+// The result window "frmDetail" (結果表示): the batch's table with its
+// colours, the threshold boxes, the scoring and saving buttons, and the
+// mouse and key work on the grid (in-place editor, input dialog, clearing,
+// image crops). The operations themselves live in reader/core; this window
+// routes the user's gestures to them and refreshes the view.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "reader/core/prompter.h"
+#include "reader/core/threshold_colouring.h"
+#include "reader/ui/app_context.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace tarrow {
+
+class ResultTableModel;
+class SettingsBackend;
+
+class ResultWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    /// The help line under the grid.
+    static const QString kHelpText;
+
+    /// The context and prompter are borrowed and must outlive the window.
+    ResultWindow(AppContext& context, Prompter& prompter, QWidget* parent = nullptr);
+    ~ResultWindow() override;
+
+    /// Before a run fills the table: hides the window and the image viewer.
+    void prepareForRun();
+    /// After a run or a CSV load: thresholds from the settings, the model
+    /// refreshed, the window shown with row 3 column 1 current and the grid
+    /// focused.
+    void showResults();
+    /// Re-reads the whole table into the view (after the table changed
+    /// outside this window).
+    void refreshTable();
+    bool saved() const;
+    void hideImageViewer();
+    /// The window's status line lblStatus (the image viewer reports here).
+    void setStatusText(const QString& text);
+
+    /// The image viewer as this window uses it; the main window connects
+    /// the viewer here. Unset hooks do nothing.
+    struct ImageViewerHooks {
+        std::function<void(int row, int col)> showImage;  ///< crop of (row, col)
+        std::function<void()> hide;
+        std::function<bool()> visible;
+    };
+    void setImageViewerHooks(ImageViewerHooks hooks);
+    /// Opens the rename window (modeless); set by the main window.
+    void setRenameHook(std::function<void()> openRename);
+    /// The desktop's "open this file" (QDesktopServices by default); tests
+    /// replace it so nothing is launched.
+    void setFileOpener(std::function<bool(const QString&)> opener);
+    /// Where the close writes the thresholds and position; without one they
+    /// only go into the context's settings.
+    void setSettingsBackend(SettingsBackend* backend);
+
+    /// The thresholds as typed in the four boxes.
+    ThresholdTexts thresholds() const;
+    /// The model under the grid (the benchmark counts its data() calls).
+    ResultTableModel* model() const { return model_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class StatusPrompter;
+
+    void buildControls();
+    QFrame* buildButtonFrame();
+    QPushButton* addButton(QWidget* parent, const char* name, const QString& caption,
+                           const QString& tip);
+    QLineEdit* addThresholdBox(QWidget* parent, const char* name, const QString& tip);
+    void connectButtons();
+    void loadThresholdBoxes();
+    void storeThresholdBoxes();
+    void applyColumnWidths();
+    void placeWindow();
+    int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
+
+    // Gestures on the grid and the editor.
+    bool gridKeyPress(QKeyEvent* event);
+    void gridMouseRelease(QMouseEvent* event);
+    void gridMouseMove(QMouseEvent* event);
+    bool editorKey(QKeyEvent* event);
+    void openEditor(int row, int col, const std::optional<QString>& typed);
+    void commitEditor();
+    void cancelEditor();
+    void showCrop(int row, int col);
+    void openSheetImageOf(int row);
+    void showCellStatus(int row, int col);
+    void setCurrentCell(int row, int col);
+
+    // Buttons.
+    void repaintTable();
+    void takeFirstSheet(bool asKey);
+    void colourScores();
+    void countAnswers();
+    void saveTable();
+    void resetThresholdBoxes();
+
+    AppContext& context_;
+    Prompter& prompter_;
+    std::unique_ptr<StatusPrompter> statusPrompter_;
+    ResultTableModel* model_ = nullptr;
+    QFrame* buttonFrame_ = nullptr;
+    QTableView* grid_ = nullptr;
+    QLineEdit* txtEdit_ = nullptr;
+    QLineEdit* txtNoMarkValue_ = nullptr;
+    QLineEdit* txtMarkValue_ = nullptr;
+    QLineEdit* txtMultiValue_ = nullptr;
+    QLineEdit* txtMultiRange_ = nullptr;
+    QLabel* lblMultiValue_ = nullptr;
+    QLabel* lblPlusMinus_ = nullptr;
+    QLabel* lblHelp_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    int editRow_ = -1;
+    int editCol_ = -1;
+    bool editStartedByEnter_ = false;
+    ImageViewerHooks viewer_;
+    std::function<void()> openRename_;
+    std::function<bool(const QString&)> fileOpener_;
+    SettingsBackend* settingsBackend_ = nullptr;
+};
+
+}  // namespace tarrow
