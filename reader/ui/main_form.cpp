@@ -1,0 +1,534 @@
+#include "reader/ui/main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
+
+#include "reader/core/app_settings.h"
+#include "reader/core/csv_opener.h"
+#include "reader/core/input_list.h"
+#include "reader/core/main_window_layout.h"
+#include "reader/core/pdf_conversion.h"
+#include "reader/core/save_results.h"
+#include "reader/ui/qt_prompter.h"
+#include "reader/ui/result_window.h"
+#include "reader/ui/settings_dialog.h"
+#include "reader/ui/support_page.h"
+#include "reader/ui/version_dialog.h"
+
+namespace tarrow {
+namespace {
+
+// Geometry in twips, relative to the area under the menu bar.
+constexpr int kNonClientHeightTwips = 450;  // caption and borders of the window
+constexpr int kBorderWidthTwips = 120;      // left and right borders
+constexpr int kInitialHeightTwips = 7500;
+constexpr int kMargin = 120;
+constexpr int kFrameWidth = 8880;
+constexpr int kFrameControlHeight = 1500;
+constexpr int kLabelTop = 120;
+constexpr int kSourceLabelHeight = 420;
+constexpr int kSourceTop = 560;
+constexpr int kBoxWidth = 7300;
+constexpr int kButtonLeft = 7560;
+constexpr int kButtonWidth = 1200;
+constexpr int kButtonHeight = 390;
+constexpr int kButtonStep = 480;
+constexpr int kLineHeight = 330;
+constexpr int kStatusHeight = 300;
+
+const QString kDataFolderName = QStringLiteral("velmora");
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& tip) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    if (!tip.isEmpty()) button->setToolTip(tip);
+    return button;
+}
+
+QStringList localPaths(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+bool isDragEvent(QEvent::Type type) {
+    return type == QEvent::DragEnter || type == QEvent::DragMove;
+}
+
+}  // namespace
+
+const QString MainForm::kSourceFilter =
+    QStringLiteral("スキャン画像ファイル (*.jpg;*.bmp;*.gif)|*.jpg;*.bmp;*.gif");
+const QString MainForm::kSourceTitle =
+    QStringLiteral("スキャン画像ファイルを選択してください (複数選択可)");
+const QString MainForm::kIniFilter = QStringLiteral("マーク情報ファイル (*.ini)|*.ini");
+const QString MainForm::kIniTitle = QStringLiteral("マーク情報ファイルを選択してください");
+const QString MainForm::kPdfFilter = QStringLiteral("PDFファイル (*.pdf)|*.pdf");
+const QString MainForm::kPdfTitle = QStringLiteral("PDFファイルを選択してください (複数選択可)");
+const QString MainForm::kPdfFolderTitle =
+    QStringLiteral("JPEG画像を出力するフォルダを選択してください。");
+const QString MainForm::kNoEngine = QStringLiteral("読取りエンジンを作成できませんでした。");
+
+/// The prompter every part of the application uses: dialogs and messages go
+/// to the wrapped prompter, and the status line, resolution label, buttons
+/// and progress bar of this window follow the run as well.
+class MainForm::WindowPrompter final : public Prompter {
+public:
+    WindowPrompter(Prompter& inner, MainForm& form) : inner_(inner), form_(form) {}
+
+    void message(const QString& text, Icon icon) override { inner_.message(text, icon); }
+    Answer question(const QString& text, Icon icon, Buttons buttons) override {
+        return inner_.question(text, icon, buttons);
+    }
+    QString chooseFolder(const QString& title) override { return inner_.chooseFolder(title); }
+    QString chooseOpenFile(const QString& title, const QString& filter) override {
+        return inner_.chooseOpenFile(title, filter);
+    }
+    QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override {
+        return inner_.chooseSaveFile(filter, defaultSuffix);
+    }
+    std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                     const QString& defaultText) override {
+        return inner_.inputText(title, prompt, defaultText);
+    }
+    void setStatus(const QString& text) override {
+        form_.msgLabel_->setText(text);
+        inner_.setStatus(text);
+    }
+    void setDpiLabel(const QString& text) override {
+        form_.lblDpi_->setText(text);
+        inner_.setDpiLabel(text);
+    }
+    void setRunning(bool running) override {
+        form_.setRunningState(running);
+        inner_.setRunning(running);
+    }
+    void setProgress(int current, int total) override {
+        form_.setProgress(current, total);
+        inner_.setProgress(current, total);
+    }
+    void processEvents() override {
+        QApplication::processEvents();
+        inner_.processEvents();
+    }
+    void pause(int milliseconds) override { inner_.pause(milliseconds); }
+    void beep() override { inner_.beep(); }
+
+private:
+    Prompter& inner_;
+    MainForm& form_;
+};
+
+MainForm::MainForm(QWidget* parent) : MainForm(StartUp{}, parent) {}
+
+MainForm::MainForm(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    dialogs_ = std::make_unique<QtPrompter>(this);
+    prompter_ = std::make_unique<WindowPrompter>(
+        startUp.prompter != nullptr ? *startUp.prompter : static_cast<Prompter&>(*dialogs_), *this);
+    chooseFiles_ = [this](const QString& title, const QString& filter) {
+        QFileDialog dialog(this, title, QString(), QtPrompter::qtFilter(filter));
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        if (dialog.exec() != QDialog::Accepted) return QStringList();
+        return dialog.selectedFiles();
+    };
+    buildControls();
+    buildMenus();
+    connectControls();
+    this->startUp(startUp);
+}
+
+MainForm::~MainForm() = default;
+
+// ---- Construction ----------------------------------------------------------
+
+void MainForm::buildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    buildSourceFrame(central);
+    buildControlFrame(central);
+
+    msgLabel_ = new QLabel(central);
+    msgLabel_->setObjectName(QStringLiteral("MsgLabel"));
+    lblDpi_ = new QLabel(central);
+    lblDpi_->setObjectName(QStringLiteral("lblDPI"));
+    progress_ = new QProgressBar(central);
+    progress_->setObjectName(QStringLiteral("progressBar"));
+    progress_->setTextVisible(false);
+    progress_->hide();
+}
+
+void MainForm::buildSourceFrame(QWidget* central) {
+    frameSrc_ = new QGroupBox(central);
+    frameSrc_->setObjectName(QStringLiteral("frameSrc"));
+    lblSource_ = new QLabel(
+        QStringLiteral("スキャン画像ファイル ( .jpg 他 ) 　ﾄﾞﾗｯｸﾞ＆ﾄﾞﾛｯﾌﾟまたは右の「参照」で"
+                       "指定して下さい（複数指定可）"),
+        frameSrc_);
+    lblSource_->setObjectName(QStringLiteral("lblSource"));
+    lblSource_->setWordWrap(true);
+    txtSource_ = new QPlainTextEdit(frameSrc_);
+    txtSource_->setObjectName(QStringLiteral("txtSource"));
+    txtSource_->setToolTip(
+        QStringLiteral("スキャン画像ファイル (複数ファイルまたはフォルダーを指定可能)"));
+    txtSource_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSource_->viewport()->installEventFilter(this);
+    cmdOpen_ = makeButton(frameSrc_, "cmdOpen", QStringLiteral("参照..."),
+                          QStringLiteral("ファイルダイアログ"));
+    btnClear_ = makeButton(frameSrc_, "btnClear", QStringLiteral("クリア"), QStringLiteral("クリア"));
+    btnPdf_ = makeButton(frameSrc_, "btnPDF", QStringLiteral("PDF→JPG"),
+                         QStringLiteral("PDFをJPEG画像に変換して入力する"));
+}
+
+void MainForm::buildControlFrame(QWidget* central) {
+    frameControl_ = new QGroupBox(central);
+    frameControl_->setObjectName(QStringLiteral("frameControl"));
+    lblIniFile_ = new QLabel(QStringLiteral("マーク情報ファイル ( .ini )"), frameControl_);
+    lblIniFile_->setObjectName(QStringLiteral("lblIniFile"));
+    txtIniFile_ = new QLineEdit(frameControl_);
+    txtIniFile_->setObjectName(QStringLiteral("txtIniFile"));
+    txtIniFile_->setToolTip(QStringLiteral("Dravelで作成したマーク情報ファイル"));
+    txtIniFile_->installEventFilter(this);
+    cmdOpenIni_ = makeButton(frameControl_, "cmdOpenIni", QStringLiteral("参照..."),
+                             QStringLiteral("ファイルダイアログ"));
+    chkDebug_ = new QCheckBox(QStringLiteral("ﾃﾞﾊﾞｯｸﾞ画像出力"), frameControl_);
+    chkDebug_->setObjectName(QStringLiteral("chkDebug"));
+    chkDebug_->setToolTip(QStringLiteral("デバッグ画像ファイルを出力"));
+    cmdConvert_ = makeButton(frameControl_, "cmdConvert", QStringLiteral("処理開始"), QString());
+    cmdStop_ = makeButton(frameControl_, "cmdStop", QStringLiteral("処理中止"), QString());
+}
+
+void MainForm::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    auto add = [this](QMenu* menu, const char* name, const QString& text, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    add(file, "mnuCSV", QStringLiteral("読取値CSVを開く(&O)"), &MainForm::openReadValuesCsv);
+    file->addSeparator();
+    add(file, "mnuSettings", QStringLiteral("各種設定(&S)"), &MainForm::showSettings);
+    file->addSeparator();
+    add(file, "mnuQuit", QStringLiteral("終了(&Q)"), &MainForm::close);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    add(help, "mnuSupport", QStringLiteral("サポート(&S)"), &MainForm::openSupport);
+    help->addSeparator();
+    add(help, "mnuAbout", QStringLiteral("バージョン(&A)"), &MainForm::showVersion);
+}
+
+void MainForm::connectControls() {
+    connect(cmdOpen_, &QPushButton::clicked, this, &MainForm::openSourceFiles);
+    connect(btnClear_, &QPushButton::clicked, txtSource_, &QPlainTextEdit::clear);
+    connect(btnPdf_, &QPushButton::clicked, this, &MainForm::convertPdfs);
+    connect(cmdOpenIni_, &QPushButton::clicked, this, &MainForm::openIniFile);
+    connect(cmdConvert_, &QPushButton::clicked, this, &MainForm::startRun);
+    connect(cmdStop_, &QPushButton::clicked, this, &MainForm::stopRun);
+    connect(txtIniFile_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { context_.settings.iniFile = text; });
+}
+
+void MainForm::startUp(StartUp& startUp) {
+    setRunningState(false);
+    msgLabel_->clear();
+    lblDpi_->clear();
+    setWindowTitle(kApplicationTitle);
+    context_.table.setSaved(true);
+
+    const QString documents =
+        startUp.documentsFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            : startUp.documentsFolder;
+    context_.dataFolder = QDir(documents).filePath(kDataFolderName);
+    QDir().mkpath(context_.dataFolder);
+
+    settingsBackend_ = startUp.settingsBackend ? std::move(startUp.settingsBackend)
+                                               : std::make_unique<RegistrySettingsBackend>();
+    context_.settings = loadAllSettings(*settingsBackend_);
+    txtIniFile_->setText(context_.settings.iniFile);
+
+    QString error;
+    if (startUp.createEngine) {
+        context_.engine = startUp.createEngine(&error);
+    } else {
+        context_.engine = EngineClient::create(&error);
+    }
+    if (!context_.engine) {
+        context_.engineError = error;
+        // Shown once the window is up; the program goes on without an engine.
+        QTimer::singleShot(0, this, [this] { ensureEngine(); });
+    }
+    recordVersion(*settingsBackend_);
+
+    applicationFolder_ = startUp.applicationFolder.isEmpty()
+                             ? QCoreApplication::applicationDirPath()
+                             : startUp.applicationFolder;
+    resultWindow_ = new ResultWindow(context_, *prompter_, this);
+    resultWindow_->setSettingsBackend(settingsBackend_.get());
+
+    resize(toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips),
+           toPixels(kInitialHeightTwips - kNonClientHeightTwips));
+    applyLayout();
+}
+
+// ---- Geometry --------------------------------------------------------------
+
+int MainForm::toPixels(int twips) const { return twipsToPixels(twips, logicalDpiY()); }
+
+int MainForm::toTwips(int pixels) const { return pixelsToTwips(pixels, logicalDpiY()); }
+
+void MainForm::setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const {
+    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+}
+
+void MainForm::applyLayout() {
+    const MainWindowLayout layout =
+        mainWindowLayout(toTwips(height()) + kNonClientHeightTwips, kFrameControlHeight);
+    setGeometryTwips(frameSrc_, kMargin, 0, kFrameWidth, layout.frameSrcHeight);
+    setGeometryTwips(lblSource_, kMargin, kLabelTop, kFrameWidth - 2 * kMargin, kSourceLabelHeight);
+    setGeometryTwips(txtSource_, kMargin, kSourceTop, kBoxWidth, layout.txtSourceHeight);
+    setGeometryTwips(cmdOpen_, kButtonLeft, kSourceTop, kButtonWidth, kButtonHeight);
+    setGeometryTwips(btnClear_, kButtonLeft, kSourceTop + kButtonStep, kButtonWidth, kButtonHeight);
+    setGeometryTwips(btnPdf_, kButtonLeft, kSourceTop + 2 * kButtonStep, kButtonWidth,
+                     kButtonHeight);
+
+    setGeometryTwips(frameControl_, kMargin, layout.frameControlTop, kFrameWidth,
+                     kFrameControlHeight);
+    setGeometryTwips(lblIniFile_, kMargin, kLabelTop, 4000, kLineHeight);
+    setGeometryTwips(txtIniFile_, kMargin, 450, kBoxWidth, kLineHeight);
+    setGeometryTwips(cmdOpenIni_, kButtonLeft, 420, kButtonWidth, kButtonHeight);
+    setGeometryTwips(chkDebug_, kMargin, 960, 2600, kLineHeight);
+    setGeometryTwips(cmdConvert_, 4920, 900, 1800, 450);
+    setGeometryTwips(cmdStop_, 6840, 900, 1800, 450);
+
+    // The status line sits under the lower frame, measured from the window's
+    // outer height as the other rules are.
+    const int statusTop = layout.statusTop - toTwips(menuBar()->height());
+    setGeometryTwips(msgLabel_, kMargin, statusTop, 5400, kStatusHeight);
+    setGeometryTwips(progress_, 5640, statusTop, 1700, kStatusHeight);
+    setGeometryTwips(lblDpi_, 7440, statusTop, 1560, kStatusHeight);
+}
+
+void MainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    const Qt::WindowStates free = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
+                                                   Qt::WindowFullScreen);
+    if (free == Qt::WindowNoState) {
+        const int width = toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips);
+        const int minHeight = toPixels(MainWindowLayout::kMinHeightTwips - kNonClientHeightTwips);
+        const QSize wanted(width, std::max(height(), minHeight));
+        if (size() != wanted) resize(wanted);
+    }
+    applyLayout();
+}
+
+// ---- Input list and definition ------------------------------------------------
+
+void MainForm::appendToInputList(const QStringList& entries) {
+    if (entries.isEmpty()) return;
+    QTextCursor cursor = txtSource_->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(inputListLines(entries));
+    txtSource_->setTextCursor(cursor);
+}
+
+void MainForm::openSourceFiles() {
+    const QStringList chosen = chooseFiles_(kSourceTitle, kSourceFilter);
+    appendToInputList(focusedFirstToEnd(chosen));
+}
+
+void MainForm::openIniFile() {
+    const QString path = prompter_->chooseOpenFile(kIniTitle, kIniFilter);
+    if (!path.isEmpty()) txtIniFile_->setText(path);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    const bool onSource = watched == txtSource_->viewport();
+    const bool onIni = watched == txtIniFile_;
+    if (!onSource && !onIni) return QMainWindow::eventFilter(watched, event);
+    if (isDragEvent(event->type())) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const QMimeData* mime = drag->mimeData();
+        if (mime->hasUrls() || mime->hasText()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        return onSource ? sourceDrop(drop) : iniDrop(drop);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainForm::sourceDrop(QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    const QStringList paths = localPaths(mime);
+    QString text;
+    if (!paths.isEmpty()) {
+        text = inputListLines(expandDroppedPaths(paths));
+    } else if (mime->hasText()) {
+        text = mime->text() + u'\n';
+    } else {
+        return false;
+    }
+    QTextCursor cursor = txtSource_->textCursor();
+    cursor.insertText(text);
+    txtSource_->setTextCursor(cursor);
+    event->acceptProposedAction();
+    return true;
+}
+
+bool MainForm::iniDrop(QDropEvent* event) {
+    const QMimeData* mime = event->mimeData();
+    txtIniFile_->setText(
+        droppedDefinition(txtIniFile_->text(), localPaths(mime), mime->text(), mime->hasText()));
+    event->acceptProposedAction();
+    return true;
+}
+
+void MainForm::convertPdfs() {
+    const QStringList pdfs = chooseFiles_(kPdfTitle, kPdfFilter);
+    if (pdfs.isEmpty()) return;
+    const QString folder = prompter_->chooseFolder(kPdfFolderTitle);
+    if (folder.isEmpty()) return;
+    PdfConversion conversion(findPdfTools(applicationFolder_), *prompter_);
+    appendToInputList(conversion.convert(pdfs, folder).images);
+}
+
+// ---- Batch run -------------------------------------------------------------
+
+BatchInputs MainForm::currentInputs() const {
+    BatchInputs inputs;
+    inputs.inputList = inputListWithCrLf(txtSource_->toPlainText());
+    inputs.definitionPath = txtIniFile_->text();
+    inputs.debugImages = chkDebug_->isChecked();
+    return inputs;
+}
+
+bool MainForm::ensureEngine() {
+    if (context_.engine) return true;
+    QString text = kNoEngine;
+    if (!context_.engineError.isEmpty()) text += QStringLiteral("\r\n") + context_.engineError;
+    prompter_->message(text, Prompter::Icon::Warning);
+    return false;
+}
+
+void MainForm::startRun() {
+    if (run_ != nullptr || !ensureEngine()) return;
+    resultWindow_->prepareForRun();
+    BatchRun run(*context_.engine, *prompter_, context_.table, context_.settings);
+    run_ = &run;
+    const BatchResult result = run.run(currentInputs(), false);
+    run_ = nullptr;
+    progress_->hide();
+    if (result.outcome == BatchOutcome::Completed) resultWindow_->showResults();
+    if (closeAfterRun_) QTimer::singleShot(0, this, &MainForm::close);
+}
+
+void MainForm::stopRun() {
+    if (run_ != nullptr) run_->requestStop();
+}
+
+void MainForm::setRunningState(bool running) {
+    cmdConvert_->setEnabled(!running);
+    cmdStop_->setEnabled(running);
+    if (running) {
+        progress_->setValue(0);
+        progress_->show();
+    } else {
+        progress_->hide();
+    }
+}
+
+void MainForm::setProgress(int current, int total) {
+    progress_->setRange(0, std::max(total, 1));
+    progress_->setValue(std::clamp(current, 0, std::max(total, 1)));
+    if (run_ != nullptr) progress_->show();
+}
+
+void MainForm::openReadValuesCsv() {
+    if (run_ != nullptr || !ensureEngine()) return;
+    const bool wasShown = resultWindow_->isVisible();
+    resultWindow_->prepareForRun();
+    BatchRun run(*context_.engine, *prompter_, context_.table, context_.settings);
+    run_ = &run;
+    const CsvOpenResult result =
+        openReadValues({run, *prompter_, context_.table, context_.settings}, currentInputs());
+    run_ = nullptr;
+    progress_->hide();
+    const bool reread = result.outcome == CsvOpenOutcome::Reread && result.run &&
+                        result.run->outcome == BatchOutcome::Completed;
+    const bool untouched = result.outcome == CsvOpenOutcome::Rejected ||
+                           result.outcome == CsvOpenOutcome::Cancelled ||
+                           result.outcome == CsvOpenOutcome::NotLoaded;
+    if (result.outcome == CsvOpenOutcome::Loaded || reread || (untouched && wasShown)) {
+        resultWindow_->showResults();
+    }
+    if (closeAfterRun_) QTimer::singleShot(0, this, &MainForm::close);
+}
+
+// ---- Menus -----------------------------------------------------------------
+
+void MainForm::showSettings() {
+    if (settingsDialog_ == nullptr) settingsDialog_ = new SettingsDialog(context_.settings, this);
+    settingsDialog_->refreshControls();
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
+}
+
+void MainForm::showVersion() { (new VersionDialog(this))->show(); }
+
+void MainForm::openSupport() { openSupportPage(*prompter_); }
+
+// ---- Shut-down -------------------------------------------------------------
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    if (run_ != nullptr) {
+        // The run ends at the next image; the window closes after it.
+        closeAfterRun_ = true;
+        run_->requestStop();
+        event->ignore();
+        return;
+    }
+    closeAfterRun_ = false;
+    if (!mayClose(context_.table, *prompter_)) {
+        event->ignore();
+        return;
+    }
+    saveApplicationSettings(*settingsBackend_, context_.settings);
+    resultWindow_->hideImageViewer();
+    resultWindow_->hide();
+    for (QWidget* window : findChildren<QWidget*>()) {
+        if (window->isWindow()) window->hide();
+    }
+    event->accept();
+}
+
+}  // namespace tarrow
