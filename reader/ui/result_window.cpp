@@ -395,6 +395,7 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
 // ------------------------------------------------------------ grid events
 
 bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (!grid_ || !txtEdit_) return QWidget::eventFilter(watched, event);  // still building
     const QEvent::Type type = event->type();
     if (watched == grid_ && type == QEvent::KeyPress) {
         return gridKeyPress(static_cast<QKeyEvent*>(event));

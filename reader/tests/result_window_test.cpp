@@ -1,0 +1,521 @@
+// The result window driven through its object names on the offscreen
+// platform, with the scripted prompter answering every question.
+#include "reader/ui/result_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "reader/core/sheet_image_open.h"
+#include "reader/core/tests/scripted_prompter.h"
+#include "reader/ui/result_table_model.h"
+
+namespace tarrow {
+namespace {
+
+using namespace Qt::StringLiterals;
+using tarrow::testing::ScriptedPrompter;
+
+constexpr int kQuestions = 5;
+constexpr int kFailedRow = 5;
+
+/// Three sheets of five questions: sheet 1 with one faint and one missing
+/// mark, sheet 2 clean, sheet 3 failed; coloured as a run leaves them.
+void fillTable(AppContext& context) {
+    ResultTable& table = context.table;
+    table.initMarks(QString());
+    table.storeSheet(1, u"a.jpg"_s, u"1,2,3,4,5"_s, u"9.0,2.5,1.5,9.0,9.0"_s, u"1,1,1,1,1"_s, 0, 2,
+                     false);
+    table.storeSheet(2, u"b.jpg"_s, u"2,2,3,3,1"_s, u"9.0,9.0,9.0,9.0,9.0"_s, u"1,1,1,1,1"_s, 0, 1,
+                     false);
+    table.recordErrorRow(3, u"c.jpg"_s);
+    table.markFailedSheets();
+    table.sheetPaths() << u"/no/such/a.jpg"_s << u"/no/such/b.jpg"_s << u"/no/such/c.jpg"_s;
+    paintColor(table, ThresholdTexts::defaults(), PaintOptions{});
+    table.setSaved(true);
+}
+
+class ResultWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fillTable(context_);
+        window_ = std::make_unique<ResultWindow>(context_, prompter_);
+        window_->setFileOpener([this](const QString& path) {
+            opened_ << path;
+            return true;
+        });
+        window_->setImageViewerHooks({[this](int row, int col) {
+                                          crops_.push_back({row, col});
+                                      },
+                                      [this] { viewerVisible_ = false; },
+                                      [this] { return viewerVisible_; }});
+        window_->showResults();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+    void TearDown() override {
+        context_.table.setSaved(true);
+        window_.reset();
+    }
+
+    template <typename T>
+    T* child(const QString& name) const {
+        T* found = window_->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
+    QTableView* grid() const { return child<QTableView>(u"Grid"_s); }
+    QLineEdit* editor() const { return child<QLineEdit>(u"txtEdit"_s); }
+    QString status() const { return child<QLabel>(u"lblStatus"_s)->text(); }
+    QString cell(int row, int col) const { return context_.table.grid().text(row, col); }
+    QString measurement(int row, int col) const { return context_.table.reli().text(row, col); }
+    PaletteColour colour(int row, int col) const { return context_.table.grid().colour(row, col); }
+
+    void select(int row, int col) {
+        grid()->setCurrentIndex(grid()->model()->index(row, col));
+        grid()->setFocus();
+    }
+    QPoint centreOf(int row, int col) const {
+        return grid()->visualRect(grid()->model()->index(row, col)).center();
+    }
+    void click(int row, int col, Qt::MouseButton button,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(grid()->viewport(), button, modifiers, centreOf(row, col));
+    }
+    void clickButton(const QString& name) { child<QPushButton>(name)->click(); }
+
+    AppContext context_;
+    ScriptedPrompter prompter_;
+    std::unique_ptr<ResultWindow> window_;
+    QStringList opened_;
+    std::vector<std::pair<int, int>> crops_;
+    bool viewerVisible_ = true;
+};
+
+// ------------------------------------------------------------------ model
+
+TEST(ResultTableModel, StaysConsistentThroughCellAndShapeChanges) {
+    AppContext context;
+    fillTable(context);
+    ResultTableModel model(context.table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 6);
+    EXPECT_EQ(model.columnCount(), kQuestions + 3);
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    context.table.grid().setText(3, 2, u"4"_s);
+    context.table.grid().setText(4, 4, u"1"_s);
+    EXPECT_FALSE(model.refresh());
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].value<QModelIndex>(), model.index(3, 2));
+    EXPECT_EQ(changed[0][1].value<QModelIndex>(), model.index(4, 4));
+    EXPECT_EQ(model.data(model.index(3, 2)).toString(), u"4"_s);
+
+    EXPECT_FALSE(model.refresh());  // nothing new: no signal
+    EXPECT_EQ(changed.size(), 1);
+
+    context.table.removeSheetRow(3);
+    EXPECT_TRUE(model.refresh());
+    EXPECT_EQ(reset.size(), 1);
+    EXPECT_EQ(model.rowCount(), 5);
+
+    context.table.grid().setColumnWidth(2, 42);  // same size, new width
+    EXPECT_TRUE(model.refresh());
+    EXPECT_EQ(reset.size(), 1);
+    EXPECT_EQ(changed.size(), 2);
+}
+
+TEST(ResultTableModel, ShowsPaletteColoursAndHeaderCells) {
+    AppContext context;
+    fillTable(context);
+    ResultTableModel model(context.table);
+    const auto background = [&](int row, int col) {
+        return model.data(model.index(row, col), Qt::BackgroundRole).value<QColor>();
+    };
+    EXPECT_EQ(background(3, 3), QColor(255, 0, 0));    // no mark
+    EXPECT_EQ(background(3, 2), QColor(0, 255, 255));  // faint mark
+    EXPECT_EQ(background(4, 1), QColor(255, 255, 255));
+    EXPECT_EQ(background(kFailedRow, 0), QColor(255, 0, 0));  // failed sheet's label
+    EXPECT_EQ(background(0, 1), QColor::fromRgb(ResultTableModel::kHeaderBackground));
+    EXPECT_EQ(background(3, 0), QColor::fromRgb(ResultTableModel::kHeaderBackground));
+    EXPECT_TRUE(model.data(model.index(0, 1), Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(model.data(model.index(1, 0), Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(model.data(model.index(3, 1), Qt::FontRole).isValid());
+    EXPECT_EQ(model.data(model.index(1, 0)).toString(), u"正答入力"_s);
+    EXPECT_FALSE(model.headerData(0, Qt::Horizontal).isValid());
+    EXPECT_FALSE(model.flags(model.index(3, 1)) & Qt::ItemIsEditable);
+}
+
+// ------------------------------------------------------- names, captions
+
+TEST_F(ResultWindowTest, CarriesTheNamesCaptionsAndTooltipsOfTheWindow) {
+    EXPECT_EQ(window_->objectName(), u"frmDetail"_s);
+    EXPECT_EQ(window_->windowTitle(), u"結果表示"_s);
+    const std::vector<std::array<QString, 3>> buttons = {
+        {u"cmdAnswer"_s, u"正答画像読込"_s, u"1行目のｽｷｬﾝ画像を正答入力画像として扱う"_s},
+        {u"cmdScore"_s, u"配点画像読込"_s, u"1行目のｽｷｬﾝ画像を配点入力画像として扱う"_s},
+        {u"cmdColorScore"_s, u"正誤色分け表示"_s, u"正解答を黄色、誤解答を朱色で色分け表示する"_s},
+        {u"btnCount"_s, u"回答別集計"_s,
+         u"回答別集計ﾌｧｲﾙの出力。全設問について、回答毎の人数を集計します"_s},
+        {u"cmdSave"_s, u"結果保存"_s,
+         u"読取値・採点値を保存（採点値は正答が入力されている場合のみ保存されます）"_s},
+        {u"cmdClose"_s, u"閉じる"_s, QString()},
+        {u"btnFilenameConv"_s, u"ﾌｧｲﾙ名変換"_s, u"読取値に応じた画像ファイル名に一括変換"_s},
+        {u"cmdUpdate"_s, u"濃度色分け表示"_s,
+         u"現在のﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値に応じて色分け表示する"_s},
+        {u"cmdReset"_s, u"リセット"_s,
+         u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値などの読取設定を初期化する"_s},
+    };
+    for (const auto& [name, caption, tip] : buttons) {
+        QPushButton* button = child<QPushButton>(name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), caption) << name.toStdString();
+        EXPECT_EQ(button->toolTip(), tip) << name.toStdString();
+    }
+    EXPECT_EQ(child<QLineEdit>(u"txtNoMarkValue"_s)->toolTip(),
+              u"マーク無しと判定する濃度しきい値（ﾃﾞﾌｫﾙﾄ=2.0）"_s);
+    EXPECT_EQ(child<QLineEdit>(u"txtMultiRange"_s)->toolTip(),
+              u"しきい値ﾄﾞｯﾄ数に近い要注意ﾏｰｸを色分け （ﾃﾞﾌｫﾙﾄ=±50ﾄﾞｯﾄ以内を色分け）"_s);
+    EXPECT_EQ(child<QLabel>(u"lblHelp"_s)->text(), ResultWindow::kHelpText);
+    EXPECT_EQ(child<QLabel>(u"lblPlusMinus"_s)->text(), u"±"_s);
+}
+
+TEST_F(ResultWindowTest, ShowsTheTableWithItsWidthsAndStartsOnTheFirstSheet) {
+    QTableView* view = grid();
+    EXPECT_EQ(view->model()->rowCount(), 6);
+    EXPECT_EQ(view->columnWidth(0), ResultTable::kLabelWidth);
+    EXPECT_EQ(view->columnWidth(1), 18);
+    EXPECT_TRUE(view->isColumnHidden(kQuestions + 1));  // rotation flag
+    EXPECT_FALSE(view->isColumnHidden(kQuestions + 2));
+    EXPECT_EQ(view->currentIndex(), view->model()->index(3, 1));
+    EXPECT_TRUE(view->hasFocus());
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(status(), u"ﾏｰｸ濃度=9.0"_s);  // the current cell's measurement
+
+    select(3, 2);
+    EXPECT_EQ(status(), u"ﾏｰｸ濃度=2.5"_s);
+    QTest::mouseMove(grid()->viewport(), centreOf(4, 3));
+    EXPECT_EQ(status(), u"ﾏｰｸ濃度=9.0"_s);
+    QTest::mouseMove(grid()->viewport(), centreOf(0, 3));  // header: unchanged
+    EXPECT_EQ(status(), u"ﾏｰｸ濃度=9.0"_s);
+
+    window_->prepareForRun();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(viewerVisible_);
+}
+
+// ------------------------------------------------------- threshold boxes
+
+TEST_F(ResultWindowTest, EnterInAThresholdBoxReevaluates) {
+    QLineEdit* noMark = child<QLineEdit>(u"txtNoMarkValue"_s);
+    EXPECT_EQ(noMark->text(), u"2.0"_s);
+    noMark->setText(u"3.0"_s);
+    EXPECT_EQ(cell(3, 2), u"2"_s);  // typing alone changes nothing
+    QTest::keyClick(noMark, Qt::Key_Return);
+    EXPECT_EQ(cell(3, 2), u"-1"_s);
+    EXPECT_EQ(colour(3, 2), PaletteColour::LightRed);
+    EXPECT_EQ(grid()->model()->index(3, 2).data().toString(), u"-1"_s);
+    EXPECT_EQ(context_.settings.noMarkValue, u"3.0"_s);  // the next run paints with it
+
+    noMark->setText(u"abc"_s);
+    QTest::keyClick(noMark, Qt::Key_Return);
+    EXPECT_EQ(prompter_.statuses.value(0), kInvalidThresholdStatus);
+}
+
+TEST_F(ResultWindowTest, MultiAnswerBoxesFollowTheHeadersAndResetRestoresDefaults) {
+    EXPECT_FALSE(child<QLineEdit>(u"txtMultiValue"_s)->isVisible());
+    EXPECT_FALSE(child<QLabel>(u"lblMultiValue"_s)->isVisible());
+    context_.table.storeMultiAnswerData(1, {u"3"_s}, {u"100,300,10"_s});
+    context_.table.storeMultiAnswerData(2, {u"3"_s}, {u"160,40,200"_s});
+    clickButton(u"cmdUpdate"_s);
+    EXPECT_TRUE(prompter_.statuses.isEmpty());
+    EXPECT_EQ(cell(3, 4), u"2"_s);
+    for (const QString& name : {u"txtMultiValue"_s, u"txtMultiRange"_s}) {
+        EXPECT_TRUE(child<QLineEdit>(name)->isVisible()) << name.toStdString();
+    }
+    EXPECT_TRUE(child<QLabel>(u"lblMultiValue"_s)->isVisible());
+    EXPECT_TRUE(child<QLabel>(u"lblPlusMinus"_s)->isVisible());
+    EXPECT_EQ(cell(4, 4), u"1 3"_s);
+    EXPECT_EQ(grid()->columnWidth(4), ResultTable::kMultiColumnWidth);
+
+    QLineEdit* multi = child<QLineEdit>(u"txtMultiValue"_s);
+    multi->setText(u"170"_s);
+    QTest::keyClick(multi, Qt::Key_Enter);
+    EXPECT_EQ(cell(4, 4), u"3"_s);
+    select(4, 4);
+    EXPECT_EQ(status(), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)=▲160 40 ●▲200"_s);
+
+    prompter_.answers.push_back(Prompter::Answer::No);
+    clickButton(u"cmdReset"_s);
+    EXPECT_EQ(multi->text(), u"170"_s);
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    clickButton(u"cmdReset"_s);
+    EXPECT_EQ(multi->text(), u"150"_s);
+    EXPECT_EQ(cell(4, 4), u"3"_s);  // no re-evaluation by itself
+}
+
+// ------------------------------------------------------------- keys
+
+TEST_F(ResultWindowTest, TypingADigitThenEnterStoresItAndMovesRight) {
+    select(3, 2);
+    QTest::keyClick(grid(), Qt::Key_7, Qt::NoModifier);
+    ASSERT_TRUE(editor()->isVisible());
+    EXPECT_EQ(editor()->text(), u"7"_s);
+    EXPECT_EQ(editor()->geometry().topLeft(),
+              grid()->viewport()->mapTo(
+                  window_.get(), grid()->visualRect(grid()->model()->index(3, 2)).topLeft()));
+    EXPECT_FALSE(window_->saved());
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(cell(3, 2), u"7"_s);
+    EXPECT_EQ(measurement(3, 2), u"999"_s);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 3));
+    EXPECT_EQ(grid()->model()->index(3, 2).data().toString(), u"7"_s);
+    EXPECT_TRUE(grid()->hasFocus());
+}
+
+TEST_F(ResultWindowTest, EnterOpensTheEditorWithoutStoringOnItsOwnKeyUp) {
+    select(4, 1);
+    QTest::keyPress(grid(), Qt::Key_Return);
+    ASSERT_TRUE(editor()->isVisible());
+    EXPECT_EQ(editor()->text(), u"2"_s);
+    EXPECT_EQ(editor()->selectedText(), u"2"_s);
+    // The key-up of the same Enter reaches the editor, which now has focus.
+    QTest::keyRelease(editor(), Qt::Key_Return);
+    EXPECT_TRUE(editor()->isVisible());
+    EXPECT_EQ(measurement(4, 1), u"9.0"_s);
+    editor()->setText(u"4"_s);
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(cell(4, 1), u"4"_s);
+    EXPECT_EQ(measurement(4, 1), u"999"_s);
+}
+
+TEST_F(ResultWindowTest, EscapeCancelsTheEditorAndHidesTheViewer) {
+    select(3, 4);
+    QTest::keyClick(grid(), Qt::Key_Plus, Qt::NoModifier, 0);
+    ASSERT_TRUE(editor()->isVisible());
+    EXPECT_EQ(editor()->text(), u"+"_s);
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(cell(3, 4), u"4"_s);
+    EXPECT_TRUE(grid()->hasFocus());
+
+    ASSERT_TRUE(viewerVisible_);
+    QTest::keyClick(grid(), Qt::Key_Escape);
+    EXPECT_FALSE(viewerVisible_);
+}
+
+TEST_F(ResultWindowTest, EditorNeverOpensOnTheSkewOrLabelColumns) {
+    select(3, kQuestions + 2);
+    QTest::keyClick(grid(), Qt::Key_5, Qt::NoModifier);
+    EXPECT_FALSE(editor()->isVisible());
+    select(3, 0);
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_TRUE(window_->saved());
+}
+
+TEST_F(ResultWindowTest, BackspaceAsksBeforeClearing) {
+    select(3, 1);
+    prompter_.answers.push_back(Prompter::Answer::Cancel);
+    QTest::keyClick(grid(), Qt::Key_Backspace);
+    EXPECT_EQ(cell(3, 1), u"1"_s);
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    QTest::keyClick(grid(), Qt::Key_Backspace);
+    EXPECT_EQ(cell(3, 1), QString());
+    EXPECT_EQ(grid()->model()->index(3, 1).data().toString(), QString());
+    ASSERT_EQ(prompter_.questions.size(), 2u);
+    EXPECT_EQ(prompter_.questions[0].text, u"値をクリアします。よろしいですか？"_s);
+    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNoCancel);
+    EXPECT_FALSE(window_->saved());
+}
+
+TEST_F(ResultWindowTest, SpaceAndLeftClickShowTheCropOfAQuestionCell) {
+    select(4, 3);
+    QTest::keyClick(grid(), Qt::Key_Space);
+    click(3, 5, Qt::LeftButton);
+    click(1, 2, Qt::LeftButton);  // key row: no crop
+    select(1, 2);
+    QTest::keyClick(grid(), Qt::Key_Space);
+    const std::vector<std::pair<int, int>> expected = {{4, 3}, {3, 5}};
+    EXPECT_EQ(crops_, expected);
+    EXPECT_TRUE(grid()->hasFocus());
+}
+
+// ------------------------------------------------------------- mouse
+
+TEST_F(ResultWindowTest, RightClickOnTheKeyRowFillsSeveralColumns) {
+    prompter_.inputs.push_back(u"１，２、3"_s);
+    click(1, 3, Qt::RightButton);
+    EXPECT_EQ(cell(1, 3), u"1"_s);
+    EXPECT_EQ(cell(1, 4), u"2"_s);
+    EXPECT_EQ(cell(1, 5), u"3"_s);
+    EXPECT_TRUE(prompter_.calls.filter(u"input: 正答入力"_s).size() == 1);
+    EXPECT_EQ(grid()->model()->index(1, 5).data().toString(), u"3"_s);
+    EXPECT_FALSE(window_->saved());
+
+    click(3, 2, Qt::RightButton);  // a sheet row: no answer, no change
+    EXPECT_EQ(cell(3, 2), u"2"_s);
+    click(kFailedRow, 2, Qt::RightButton);
+    EXPECT_EQ(status(), u"変更できません。"_s);
+}
+
+TEST_F(ResultWindowTest, ShiftClickClearsButNotOnAFailedSheet) {
+    click(kFailedRow, 2, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(status(), u"クリアできません。"_s);
+    EXPECT_TRUE(prompter_.questions.empty());
+    EXPECT_TRUE(crops_.empty());
+
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    click(4, 2, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(cell(4, 2), QString());
+    EXPECT_TRUE(crops_.empty());
+}
+
+TEST_F(ResultWindowTest, ClickingALabelOpensTheImageOrSaysWhyNot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString image = dir.filePath(u"a.jpg"_s);
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    context_.table.sheetPaths()[0] = image;
+    click(3, 0, Qt::LeftButton);
+    EXPECT_EQ(opened_, QStringList{image});
+    EXPECT_TRUE(prompter_.messages.empty());
+
+    click(4, 0, Qt::LeftButton);  // "/no/such/b.jpg"
+    EXPECT_EQ(prompter_.messageTexts(), QStringList{kPathNotFound});
+    context_.table.sheetPaths()[1] = dir.filePath(u"gone.jpg"_s);
+    click(4, 0, Qt::LeftButton);
+    EXPECT_EQ(prompter_.messageTexts().value(1), kFileNotFound);
+    window_->setFileOpener([](const QString&) { return false; });
+    click(3, 0, Qt::LeftButton);
+    EXPECT_EQ(prompter_.messageTexts().value(2), kNoAssociation);
+    EXPECT_EQ(prompter_.messages.back().icon, Prompter::Icon::Warning);
+    click(1, 0, Qt::LeftButton);  // the key row's label opens nothing
+    EXPECT_EQ(prompter_.messages.size(), 3u);
+}
+
+// ------------------------------------------------ scoring, saving, close
+
+TEST_F(ResultWindowTest, ColourScoreColoursRightAndWrongAnswers) {
+    clickButton(u"cmdColorScore"_s);
+    ASSERT_EQ(prompter_.messages.size(), 1u);  // no key yet
+    EXPECT_TRUE(prompter_.messages[0].text.startsWith(u"正答が入力されていません。"_s));
+
+    context_.table.grid().setText(1, 1, u"1"_s);
+    clickButton(u"cmdColorScore"_s);
+    EXPECT_EQ(colour(3, 1), PaletteColour::LightYellow);
+    EXPECT_EQ(colour(4, 1), PaletteColour::LightMagenta);
+    EXPECT_EQ(colour(kFailedRow, 1), PaletteColour::LightRed);
+    EXPECT_EQ(colour(3, 2), PaletteColour::White);  // unscored
+    EXPECT_EQ(grid()->model()->index(4, 1).data(Qt::BackgroundRole).value<QColor>(),
+              QColor(255, 0, 255));
+}
+
+TEST_F(ResultWindowTest, KeySheetButtonTakesTheFirstSheetAsKey) {
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    clickButton(u"cmdAnswer"_s);
+    EXPECT_EQ(cell(1, 1), u"1"_s);
+    EXPECT_EQ(cell(1, 5), u"5"_s);
+    EXPECT_EQ(grid()->model()->rowCount(), 5);
+    EXPECT_EQ(grid()->model()->index(3, 0).data().toString(), u"b.jpg"_s);
+}
+
+TEST_F(ResultWindowTest, SaveWritesTheFilesThroughTheChosenName) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    context_.table.setSaved(false);
+    context_.table.grid().setText(1, 1, u"1"_s);
+    prompter_.saveFiles.push_back(dir.filePath(u"class1.csv"_s));
+    clickButton(u"cmdSave"_s);
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"class1-読取値.csv"_s)));
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"class1-採点値.csv"_s)));
+    EXPECT_TRUE(window_->saved());
+    EXPECT_EQ(cell(2, 1), u"1"_s);  // default points written by the score file
+    EXPECT_EQ(grid()->model()->index(2, 1).data().toString(), u"1"_s);
+
+    // Saving again asks before overwriting; No keeps the files as they are.
+    prompter_.saveFiles.push_back(dir.filePath(u"class1.csv"_s));
+    prompter_.answers.push_back(Prompter::Answer::No);
+    prompter_.answers.push_back(Prompter::Answer::No);
+    clickButton(u"cmdSave"_s);
+    ASSERT_FALSE(prompter_.questions.empty());
+    EXPECT_TRUE(prompter_.questions[0].text.endsWith(u"は既に存在します。上書きしますか？"_s));
+}
+
+TEST_F(ResultWindowTest, AnswersByChoiceAsksTheLargestChoiceAndWrites) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    prompter_.inputs.push_back(u"5"_s);
+    prompter_.saveFiles.push_back(dir.filePath(u"c.csv"_s));
+    clickButton(u"btnCount"_s);
+    EXPECT_TRUE(QFile::exists(dir.filePath(u"c-回答別.csv"_s)));
+    EXPECT_EQ(prompter_.calls.filter(u"input: 最大選択肢数入力"_s).size(), 1);
+}
+
+class RecordingBackend final : public SettingsBackend {
+public:
+    std::optional<QString> read(const QString& name) const override {
+        return values.contains(name) ? std::optional<QString>(values.value(name)) : std::nullopt;
+    }
+    bool write(const QString& name, const QString& text) override {
+        values.insert(name, text);
+        return true;
+    }
+    QHash<QString, QString> values;
+};
+
+TEST_F(ResultWindowTest, CloseGuardAsksWhenUnsavedAndStoresTheThresholds) {
+    RecordingBackend backend;
+    window_->setSettingsBackend(&backend);
+    context_.table.setSaved(false);
+    child<QLineEdit>(u"txtMarkValue"_s)->setText(u"3.5"_s);
+    child<QLineEdit>(u"txtMultiRange"_s)->clear();
+
+    prompter_.answers.push_back(Prompter::Answer::No);
+    clickButton(u"cmdClose"_s);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_TRUE(viewerVisible_);
+    EXPECT_TRUE(backend.values.isEmpty());
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].text,
+              u"読取値が保存されていません。本当に閉じてもよろしいですか？"_s);
+
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    clickButton(u"cmdClose"_s);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_FALSE(viewerVisible_);
+    EXPECT_EQ(backend.values.value(u"MarkValue"_s), u"3.5"_s);
+    EXPECT_FALSE(backend.values.contains(u"MultiRange"_s));  // empty box: not written
+    EXPECT_TRUE(backend.values.contains(u"FormTop"_s));
+    EXPECT_GE(backend.values.value(u"FormHeight"_s).toInt(), 4000);
+    EXPECT_EQ(context_.settings.markValue, u"3.5"_s);
+}
+
+TEST_F(ResultWindowTest, ClosingASavedTableAsksNothing) {
+    clickButton(u"cmdClose"_s);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(prompter_.questions.empty());
+}
+
+TEST_F(ResultWindowTest, RenameButtonUsesTheHook) {
+    int opened = 0;
+    window_->setRenameHook([&opened] { ++opened; });
+    clickButton(u"btnFilenameConv"_s);
+    EXPECT_EQ(opened, 1);
+}
+
+}  // namespace
+}  // namespace tarrow
