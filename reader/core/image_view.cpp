@@ -17,7 +17,9 @@ constexpr double kTopShareDivisor = 2.0;
 const QString kCannotShow = QStringLiteral("表示できません：");
 const QString kFailedMark = QStringLiteral("-1");
 
-int rounded(double value) { return int(std::lround(value)); }
+int rounded(double value) {
+    return int(std::lround(value));
+}
 
 QSize scaledBy(QSize size, double ratio) {
     return {rounded(size.width() / ratio), rounded(size.height() / ratio)};
@@ -94,8 +96,8 @@ bool SheetImageView::ensureLoaded(const QString& path) {
     return true;
 }
 
-ImageViewOutcome SheetImageView::show(const ResultTable& table, int row, int col,
-                                      bool forceRotate, QSize screen) {
+ImageViewOutcome SheetImageView::show(const ResultTable& table, int row, int col, bool forceRotate,
+                                      QSize screen) {
     ImageViewOutcome out;
     const int sheet = row - 2;
     if (sheet < 1 || sheet > table.sheetCount()) return out;
