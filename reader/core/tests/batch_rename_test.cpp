@@ -1,5 +1,7 @@
 #include "reader/core/batch_rename.h"
 
+#include "reader/core/tests/file_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -17,17 +19,8 @@ using testing::ScriptedPrompter;
 const QString kFailed = QStringLiteral(
     "エラーが発生しました。「読取値の列番号」を正しく指定してください。処理を中止します。");
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void putBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::fileBytes;
+using testing::putBytes;
 
 class BatchRenameTest : public ::testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include "reader/core/csv_text.h"
 
+#include "reader/core/tests/file_bytes.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,17 +12,8 @@
 namespace tarrow {
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void putBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::fileBytes;
+using testing::putBytes;
 
 TEST(CsvText, EncodesLinesAsCp932WithCrLfAfterEveryLine) {
     const QByteArray bytes = encodeLines({QStringLiteral("列番号,1,*2"), QStringLiteral("ｱ")});

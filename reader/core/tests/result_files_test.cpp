@@ -1,5 +1,7 @@
 #include "reader/core/result_files.h"
 
+#include "reader/core/tests/file_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,17 +13,8 @@
 namespace tarrow {
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void putBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::fileBytes;
+using testing::putBytes;
 
 /// A table as a run leaves it: sheets stored with their measurements, key
 /// and points cells typed, sheet list filled.

@@ -1,5 +1,7 @@
 #include "reader/core/save_results.h"
 
+#include "reader/core/tests/file_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -16,17 +18,8 @@ using testing::ScriptedPrompter;
 
 const QString kExists = QStringLiteral("は既に存在します。上書きしますか？");
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void putBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::fileBytes;
+using testing::putBytes;
 
 class SaveResultsTest : public ::testing::Test {
 protected:
