@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "reader/core/sheet_image_open.h"
 #include "reader/core/tests/scripted_prompter.h"
@@ -515,6 +519,53 @@ TEST_F(ResultWindowTest, RenameButtonUsesTheHook) {
     window_->setRenameHook([&opened] { ++opened; });
     clickButton(u"btnFilenameConv"_s);
     EXPECT_EQ(opened, 1);
+}
+
+TEST(ResultWindowOwnDialogs, FailedSheetCropAndRenameWindowUseTheRealDialogs) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString image = dir.filePath(u"c.png"_s);
+    QImage sheet(64, 48, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    ASSERT_TRUE(sheet.save(image));
+    AppContext context;
+    fillTable(context);
+    context.table.sheetPaths()[2] = image;
+    ScriptedPrompter prompter;
+    ResultWindow window(context, prompter);
+    window.showResults();
+    auto* view = window.findChild<QTableView*>(u"Grid"_s);
+    view->setCurrentIndex(view->model()->index(kFailedRow, 2));
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(window.findChild<QLabel*>(u"lblStatus"_s)->text(), u"表示できません："_s + image);
+    auto* viewer = window.findChild<QWidget*>(u"frmImage"_s);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(viewer->isVisible());
+
+    window.findChild<QPushButton*>(u"btnFilenameConv"_s)->click();
+    auto* rename = window.findChild<QWidget*>(u"frmRename"_s);
+    ASSERT_NE(rename, nullptr);
+    EXPECT_TRUE(rename->isVisible());
+    EXPECT_FALSE(rename->isModal());
+    rename->hide();
+}
+
+TEST_F(ResultWindowTest, WheelScrollsOneRowPerStep) {
+    context_.table.grid().setRows(200);
+    window_->refreshTable();
+    QApplication::processEvents();  // the view lays out its scroll range
+    QScrollBar* bar = grid()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 2);
+    bar->setValue(0);
+    const QPoint at = grid()->viewport()->rect().center();
+    QWheelEvent down(at, grid()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid()->viewport(), &down);
+    EXPECT_EQ(bar->value(), 1);
+    QWheelEvent up(at, grid()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid()->viewport(), &up);
+    EXPECT_EQ(bar->value(), 0);
 }
 
 }  // namespace

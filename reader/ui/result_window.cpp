@@ -11,14 +11,18 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "reader/core/app_settings.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
 #include "reader/core/sheet_image_open.h"
 #include "reader/core/table_edits.h"
+#include "reader/ui/image_viewer.h"
+#include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_table_model.h"
 
 namespace tarrow {
@@ -94,6 +98,7 @@ ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, QWidget* par
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
     buildControls();
+    useOwnViewerAndRenameDialog();
     statusPrompter_ = std::make_unique<StatusPrompter>(prompter_, lblStatus_);
     connectButtons();
     loadThresholdBoxes();
@@ -103,6 +108,24 @@ ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, QWidget* par
 ResultWindow::~ResultWindow() = default;
 
 // ---------------------------------------------------------------- building
+
+void ResultWindow::useOwnViewerAndRenameDialog() {
+    viewer_.showImage = [this](int row, int col) {
+        if (!imageViewer_) imageViewer_ = new ImageViewer(context_, this);
+        const QString status = imageViewer_->showImage(row, col);
+        if (!status.isEmpty()) lblStatus_->setText(status);
+    };
+    viewer_.hide = [this] {
+        if (imageViewer_) imageViewer_->hide();
+    };
+    viewer_.visible = [this] { return imageViewer_ && imageViewer_->isVisible(); };
+    openRename_ = [this] {
+        if (!renameDialog_) renameDialog_ = new RenameDialog(context_, prompter_, this);
+        renameDialog_->show();
+        renameDialog_->raise();
+        renameDialog_->activateWindow();
+    };
+}
 
 void ResultWindow::buildControls() {
     buttonFrame_ = buildButtonFrame();
@@ -403,6 +426,7 @@ bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_->viewport()) {
         if (type == QEvent::MouseButtonRelease) gridMouseRelease(static_cast<QMouseEvent*>(event));
         if (type == QEvent::MouseMove) gridMouseMove(static_cast<QMouseEvent*>(event));
+        if (type == QEvent::Wheel) return scrollOneLine(static_cast<QWheelEvent*>(event));
         return false;
     }
     if (watched == txtEdit_ && (type == QEvent::KeyPress || type == QEvent::KeyRelease)) {
@@ -484,6 +508,16 @@ void ResultWindow::gridMouseRelease(QMouseEvent* event) {
 void ResultWindow::gridMouseMove(QMouseEvent* event) {
     const QModelIndex index = grid_->indexAt(event->position().toPoint());
     if (index.isValid()) showCellStatus(index.row(), index.column());
+}
+
+bool ResultWindow::scrollOneLine(QWheelEvent* event) {
+    // One row per wheel step, up when the wheel turns away from the user.
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return false;
+    grid_->verticalScrollBar()->triggerAction(delta > 0 ? QAbstractSlider::SliderSingleStepSub
+                                                        : QAbstractSlider::SliderSingleStepAdd);
+    event->accept();
+    return true;
 }
 
 void ResultWindow::showCellStatus(int row, int col) {

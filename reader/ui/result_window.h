@@ -20,6 +20,8 @@ class QTableView;
 
 namespace tarrow {
 
+class ImageViewer;
+class RenameDialog;
 class ResultTableModel;
 class SettingsBackend;
 
@@ -48,15 +50,17 @@ public:
     /// The window's status line lblStatus (the image viewer reports here).
     void setStatusText(const QString& text);
 
-    /// The image viewer as this window uses it; the main window connects
-    /// the viewer here. Unset hooks do nothing.
+    /// The image viewer as this window uses it. By default the window's own
+    /// viewer (frmImage, created on first use); tests put recorders here.
+    /// Unset hooks do nothing.
     struct ImageViewerHooks {
         std::function<void(int row, int col)> showImage;  ///< crop of (row, col)
         std::function<void()> hide;
         std::function<bool()> visible;
     };
     void setImageViewerHooks(ImageViewerHooks hooks);
-    /// Opens the rename window (modeless); set by the main window.
+    /// Opens the rename window; by default the window's own modeless
+    /// frmRename, created on first use.
     void setRenameHook(std::function<void()> openRename);
     /// The desktop's "open this file" (QDesktopServices by default); tests
     /// replace it so nothing is launched.
@@ -102,6 +106,8 @@ private:
     void showCrop(int row, int col);
     void openSheetImageOf(int row);
     void showCellStatus(int row, int col);
+    bool scrollOneLine(QWheelEvent* event);
+    void useOwnViewerAndRenameDialog();
     void setCurrentCell(int row, int col);
 
     // Buttons.
@@ -130,6 +136,8 @@ private:
     int editRow_ = -1;
     int editCol_ = -1;
     bool editStartedByEnter_ = false;
+    ImageViewer* imageViewer_ = nullptr;
+    RenameDialog* renameDialog_ = nullptr;
     ImageViewerHooks viewer_;
     std::function<void()> openRename_;
     std::function<bool(const QString&)> fileOpener_;
