@@ -9,12 +9,12 @@ struct MainWindowLayout {
     static constexpr int kWidthTwips = 9250;
     static constexpr int kMinHeightTwips = 4500;
 
-    int windowWidth = 0;       ///< held at kWidthTwips
-    int windowHeight = 0;      ///< raised to kMinHeightTwips
-    int frameControlTop = 0;   ///< window height - frameControl height - 1200
-    int frameSrcHeight = 0;    ///< frameControl top - 100
-    int txtSourceHeight = 0;   ///< frameSrc height - 600
-    int statusTop = 0;         ///< MsgLabel and lblDPI: window height - 1100
+    int windowWidth = 0;      ///< held at kWidthTwips
+    int windowHeight = 0;     ///< raised to kMinHeightTwips
+    int frameControlTop = 0;  ///< window height - frameControl height - 1200
+    int frameSrcHeight = 0;   ///< frameControl top - 100
+    int txtSourceHeight = 0;  ///< frameSrc height - 600
+    int statusTop = 0;        ///< MsgLabel and lblDPI: window height - 1100
 };
 
 /// The layout for a window of `heightTwips` whose lower frame is

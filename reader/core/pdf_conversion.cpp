@@ -93,8 +93,8 @@ bool PdfConversion::convertBitmaps(const QString& folder, const QString& base,
     *found = !sources.isEmpty();
     for (const QString& source : sources) {
         const QFileInfo info(source);
-        const QString target = withSeparator(info.path()) + info.completeBaseName() +
-                               QStringLiteral(".jpg");
+        const QString target =
+            withSeparator(info.path()) + info.completeBaseName() + QStringLiteral(".jpg");
         if (runTool(convertCommand(tools_, source, target)) == ToolRun::NotStarted) return false;
         if (QFile::exists(source) && QFile::exists(target)) QFile::remove(source);
         *images << target;
@@ -104,7 +104,8 @@ bool PdfConversion::convertBitmaps(const QString& folder, const QString& base,
 
 bool PdfConversion::convertOne(const QString& pdfPath, const QString& outputFolder,
                                QStringList* images) {
-    const ToolCommand extract = pdfimagesCommand(tools_, pdfPath, outputPrefix(outputFolder, pdfPath));
+    const ToolCommand extract =
+        pdfimagesCommand(tools_, pdfPath, outputPrefix(outputFolder, pdfPath));
     if (runTool(extract) == ToolRun::NotStarted) return false;
 
     const QString base = QFileInfo(pdfPath).completeBaseName();

@@ -27,7 +27,9 @@
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
+#include "reader/ui/image_viewer.h"
 #include "reader/ui/qt_prompter.h"
+#include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/settings_dialog.h"
 #include "reader/ui/support_page.h"
@@ -198,7 +200,8 @@ void MainForm::buildSourceFrame(QWidget* central) {
     txtSource_->viewport()->installEventFilter(this);
     cmdOpen_ = makeButton(frameSrc_, "cmdOpen", QStringLiteral("参照..."),
                           QStringLiteral("ファイルダイアログ"));
-    btnClear_ = makeButton(frameSrc_, "btnClear", QStringLiteral("クリア"), QStringLiteral("クリア"));
+    btnClear_ =
+        makeButton(frameSrc_, "btnClear", QStringLiteral("クリア"), QStringLiteral("クリア"));
     btnPdf_ = makeButton(frameSrc_, "btnPDF", QStringLiteral("PDF→JPG"),
                          QStringLiteral("PDFをJPEG画像に変換して入力する"));
 }
@@ -287,19 +290,41 @@ void MainForm::startUp(StartUp& startUp) {
     applicationFolder_ = startUp.applicationFolder.isEmpty()
                              ? QCoreApplication::applicationDirPath()
                              : startUp.applicationFolder;
-    resultWindow_ = new ResultWindow(context_, *prompter_, this);
-    resultWindow_->setSettingsBackend(settingsBackend_.get());
+    createWindows();
 
     resize(toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips),
            toPixels(kInitialHeightTwips - kNonClientHeightTwips));
     applyLayout();
 }
 
+void MainForm::createWindows() {
+    resultWindow_ = new ResultWindow(context_, *prompter_, this);
+    resultWindow_->setSettingsBackend(settingsBackend_.get());
+    imageViewer_ = new ImageViewer(context_, this);
+    ResultWindow::ImageViewerHooks viewer;
+    viewer.showImage = [this](int row, int col) {
+        const QString text = imageViewer_->showImage(row, col);
+        if (!text.isEmpty()) resultWindow_->setStatusText(text);
+    };
+    viewer.hide = [this] { imageViewer_->hide(); };
+    viewer.visible = [this] { return imageViewer_->isVisible(); };
+    resultWindow_->setImageViewerHooks(std::move(viewer));
+    resultWindow_->setRenameHook([this] {
+        if (renameDialog_ == nullptr) renameDialog_ = new RenameDialog(context_, *prompter_, this);
+        renameDialog_->show();
+        renameDialog_->raise();
+    });
+}
+
 // ---- Geometry --------------------------------------------------------------
 
-int MainForm::toPixels(int twips) const { return twipsToPixels(twips, logicalDpiY()); }
+int MainForm::toPixels(int twips) const {
+    return twipsToPixels(twips, logicalDpiY());
+}
 
-int MainForm::toTwips(int pixels) const { return pixelsToTwips(pixels, logicalDpiY()); }
+int MainForm::toTwips(int pixels) const {
+    return pixelsToTwips(pixels, logicalDpiY());
+}
 
 void MainForm::setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const {
     widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
@@ -325,18 +350,17 @@ void MainForm::applyLayout() {
     setGeometryTwips(cmdConvert_, 4920, 900, 1800, 450);
     setGeometryTwips(cmdStop_, 6840, 900, 1800, 450);
 
-    // The status line sits under the lower frame, measured from the window's
-    // outer height as the other rules are.
-    const int statusTop = layout.statusTop - toTwips(menuBar()->height());
-    setGeometryTwips(msgLabel_, kMargin, statusTop, 5400, kStatusHeight);
-    setGeometryTwips(progress_, 5640, statusTop, 1700, kStatusHeight);
-    setGeometryTwips(lblDpi_, 7440, statusTop, 1560, kStatusHeight);
+    // The status line sits under the lower frame; like the frames it is
+    // placed from the window's outer height.
+    setGeometryTwips(msgLabel_, kMargin, layout.statusTop, 5400, kStatusHeight);
+    setGeometryTwips(progress_, 5640, layout.statusTop, 1700, kStatusHeight);
+    setGeometryTwips(lblDpi_, 7440, layout.statusTop, 1560, kStatusHeight);
 }
 
 void MainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    const Qt::WindowStates free = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                                   Qt::WindowFullScreen);
+    const Qt::WindowStates free =
+        windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     if (free == Qt::WindowNoState) {
         const int width = toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips);
         const int minHeight = toPixels(MainWindowLayout::kMinHeightTwips - kNonClientHeightTwips);
@@ -503,9 +527,13 @@ void MainForm::showSettings() {
     settingsDialog_->activateWindow();
 }
 
-void MainForm::showVersion() { (new VersionDialog(this))->show(); }
+void MainForm::showVersion() {
+    (new VersionDialog(this))->show();
+}
 
-void MainForm::openSupport() { openSupportPage(*prompter_); }
+void MainForm::openSupport() {
+    openSupportPage(*prompter_);
+}
 
 // ---- Shut-down -------------------------------------------------------------
 

@@ -26,7 +26,9 @@ class QPushButton;
 
 namespace tarrow {
 
+class ImageViewer;
 class QtPrompter;
+class RenameDialog;
 class ResultWindow;
 class SettingsBackend;
 class SettingsDialog;
@@ -70,6 +72,7 @@ public:
 
     AppContext& context() { return context_; }
     ResultWindow* resultWindow() const { return resultWindow_; }
+    ImageViewer* imageViewer() const { return imageViewer_; }
     /// Replaces the multiple-selection file dialog (tests script it).
     void setFilesChooser(FilesChooser chooser) { chooseFiles_ = std::move(chooser); }
     /// True while a batch run is in progress.
@@ -92,6 +95,7 @@ private:
     void buildMenus();
     void connectControls();
     void startUp(StartUp& startUp);
+    void createWindows();
     void applyLayout();
     void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const;
     int toPixels(int twips) const;
@@ -127,6 +131,8 @@ private:
 
     ResultWindow* resultWindow_ = nullptr;
     SettingsDialog* settingsDialog_ = nullptr;
+    ImageViewer* imageViewer_ = nullptr;
+    RenameDialog* renameDialog_ = nullptr;
 
     QGroupBox* frameSrc_ = nullptr;
     QLabel* lblSource_ = nullptr;

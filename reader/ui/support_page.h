@@ -19,9 +19,9 @@ QUrl supportPageUrl(const QString& base, const AppVersion& version = AppVersion{
 QUrl defaultSupportPageUrl();
 
 /// The message when the page cannot be opened.
-inline const QString kSupportPageFailure =
-    QStringLiteral("アプリケーション上からWebサイトにアクセスできません。\r\n"
-                   "ネットワークの状態を確認して下さい。");
+inline const QString kSupportPageFailure = QStringLiteral(
+    "アプリケーション上からWebサイトにアクセスできません。\r\n"
+    "ネットワークの状態を確認して下さい。");
 
 /// Opens `url` with `open` (the desktop's browser by default); when that
 /// fails, shows kSupportPageFailure. Returns whether it opened.

@@ -15,8 +15,7 @@ namespace {
 
 TEST(InputListTest, FocusedFirstFileMovesToTheEnd) {
     // Five files chosen with e focused arrive as e, a, b, c, d.
-    EXPECT_EQ(focusedFirstToEnd({"e", "a", "b", "c", "d"}),
-              (QStringList{"a", "b", "c", "d", "e"}));
+    EXPECT_EQ(focusedFirstToEnd({"e", "a", "b", "c", "d"}), (QStringList{"a", "b", "c", "d", "e"}));
     EXPECT_EQ(focusedFirstToEnd({"a", "b", "c"}), (QStringList{"a", "b", "c"}));
     EXPECT_EQ(focusedFirstToEnd({"b"}), QStringList{"b"});
     // Character codes: upper case sorts before lower case.

@@ -47,9 +47,9 @@ protected:
     /// and then runs `body`.
     QString script(const QString& name, const QString& body) {
         const QString file = path(QStringLiteral("bin/") + name);
-        const QString text = QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '") +
-                             path(name + QStringLiteral(".log")) + QStringLiteral("'; done\n") +
-                             body + u'\n';
+        const QString text =
+            QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '") +
+            path(name + QStringLiteral(".log")) + QStringLiteral("'; done\n") + body + u'\n';
         EXPECT_TRUE(writeFile(file, text.toUtf8()));
         QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
         return file;
@@ -88,8 +88,8 @@ TEST_F(PdfConversionTest, JpegPagesAreListedWithExactArguments) {
     EXPECT_EQ(result.images, (QStringList{prefix + QStringLiteral("-000.jpg"),
                                           prefix + QStringLiteral("-001.jpg")}));
     EXPECT_TRUE(log(QStringLiteral("convert")).isEmpty());
-    EXPECT_EQ(prompter_.statuses, (QStringList{kConvertingStatus, kConvertedStatus,
-                                               kConvertedStatus}));
+    EXPECT_EQ(prompter_.statuses,
+              (QStringList{kConvertingStatus, kConvertedStatus, kConvertedStatus}));
 }
 
 TEST_F(PdfConversionTest, BitmapPagesAreConvertedAndTheBitmapsDeleted) {
@@ -104,11 +104,11 @@ TEST_F(PdfConversionTest, BitmapPagesAreConvertedAndTheBitmapsDeleted) {
         EXPECT_TRUE(result.completed);
         EXPECT_EQ(result.images, (QStringList{prefix + QStringLiteral("-000.jpg"),
                                               prefix + QStringLiteral("-001.jpg")}));
-        EXPECT_EQ(log(QStringLiteral("convert")),
-                  (QStringList{prefix + QStringLiteral("-000") + extension,
-                               prefix + QStringLiteral("-000.jpg"),
-                               prefix + QStringLiteral("-001") + extension,
-                               prefix + QStringLiteral("-001.jpg")}));
+        EXPECT_EQ(
+            log(QStringLiteral("convert")),
+            (QStringList{
+                prefix + QStringLiteral("-000") + extension, prefix + QStringLiteral("-000.jpg"),
+                prefix + QStringLiteral("-001") + extension, prefix + QStringLiteral("-001.jpg")}));
         EXPECT_FALSE(QFile::exists(prefix + QStringLiteral("-000") + extension));
         EXPECT_TRUE(QFile::exists(prefix + QStringLiteral("-001.jpg")));
         for (const QString& image : result.images) QFile::remove(image);
@@ -143,8 +143,9 @@ TEST_F(PdfConversionTest, OutputsMatchByContainmentOfTheBaseName) {
 
 TEST_F(PdfConversionTest, NonZeroExitShowsFailureButTheSequenceGoesOn) {
     const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 1, 3), fakeConvert()};
-    const PdfConversion::Result result = PdfConversion(tools, prompter_).convert(
-        {path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
+    const PdfConversion::Result result =
+        PdfConversion(tools, prompter_)
+            .convert({path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.images, (QStringList{out_ + QStringLiteral("/one-000.jpg"),
                                           out_ + QStringLiteral("/two-000.jpg")}));
@@ -156,8 +157,9 @@ TEST_F(PdfConversionTest, NonZeroExitShowsFailureButTheSequenceGoesOn) {
 TEST_F(PdfConversionTest, MissingProgramStopsTheSequence) {
     // pdfimages missing: nothing after the first PDF.
     PdfTools tools{QString(), fakeConvert()};
-    PdfConversion::Result result = PdfConversion(tools, prompter_).convert(
-        {path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
+    PdfConversion::Result result =
+        PdfConversion(tools, prompter_)
+            .convert({path(QStringLiteral("one.pdf")), path(QStringLiteral("two.pdf"))}, out_);
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.images.isEmpty());
     EXPECT_EQ(prompter_.statuses, (QStringList{kConvertingStatus, kConvertFailedStatus}));
@@ -172,9 +174,9 @@ TEST_F(PdfConversionTest, MissingProgramStopsTheSequence) {
 }
 
 TEST_F(PdfConversionTest, SlowProgramIsNoLongerWaitedForAfterTheLimit) {
-    const PdfTools tools{script(QStringLiteral("pdfimages"),
-                                QStringLiteral("echo x > \"$4-000.jpg\"; sleep 3")),
-                         fakeConvert()};
+    const PdfTools tools{
+        script(QStringLiteral("pdfimages"), QStringLiteral("echo x > \"$4-000.jpg\"; sleep 3")),
+        fakeConvert()};
     PdfConversion conversion(tools, prompter_, 300);
     const ToolRun run = conversion.runTool(
         pdfimagesCommand(tools, path(QStringLiteral("slow.pdf")), out_ + QStringLiteral("/slow")));
@@ -188,8 +190,9 @@ TEST(PdfToolsTest, BundledProgramsComeBeforeThePath) {
     ASSERT_TRUE(dir.isValid());
     const QString app = dir.path() + QStringLiteral("/app");
     const QString bin = dir.path() + QStringLiteral("/bin");
-    for (const QString& file : {app + QStringLiteral("/pdfimages/pdfimages"),
-                                bin + QStringLiteral("/pdfimages"), bin + QStringLiteral("/convert")}) {
+    for (const QString& file :
+         {app + QStringLiteral("/pdfimages/pdfimages"), bin + QStringLiteral("/pdfimages"),
+          bin + QStringLiteral("/convert")}) {
         ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
         ASSERT_TRUE(writeFile(file, "#!/bin/sh\n"));
         QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner);
@@ -209,7 +212,8 @@ TEST(PdfToolsTest, BundledProgramsComeBeforeThePath) {
     EXPECT_TRUE(missing.convert.isEmpty());
     EXPECT_EQ(outputPrefix(QStringLiteral("/o/"), QStringLiteral("/p/x.y.pdf")),
               QStringLiteral("/o/x.y"));
-    EXPECT_EQ(outputPrefix(QStringLiteral("/o"), QStringLiteral("/p/x.PDF")), QStringLiteral("/o/x"));
+    EXPECT_EQ(outputPrefix(QStringLiteral("/o"), QStringLiteral("/p/x.PDF")),
+              QStringLiteral("/o/x"));
 }
 
 }  // namespace
