@@ -217,6 +217,24 @@ TEST_F(ResultWindowTest, ShowsTheTableWithItsWidthsAndStartsOnTheFirstSheet) {
     EXPECT_FALSE(viewerVisible_);
 }
 
+TEST_F(ResultWindowTest, PlacesItselfFromTheStoredTopAndHeight) {
+    const int dpi = window_->logicalDpiY();
+    context_.settings.formTopTwips = 1500;
+    context_.settings.formHeightTwips = 9000;
+    window_->showResults();
+    EXPECT_EQ(window_->x(), 0);
+    EXPECT_EQ(window_->y(), 1500 * dpi / 1440);
+    EXPECT_EQ(window_->height(), 9000 * dpi / 1440);
+
+    context_.settings.formHeightTwips = 1000;  // below the 4000-twip minimum
+    window_->showResults();
+    EXPECT_EQ(window_->height(), 4000 * dpi / 1440);
+    context_.settings.formTopTwips = 0;  // stored but not above 0: top unchanged
+    window_->move(0, 40);
+    window_->showResults();
+    EXPECT_EQ(window_->y(), 40);
+}
+
 // ------------------------------------------------------- threshold boxes
 
 TEST_F(ResultWindowTest, EnterInAThresholdBoxReevaluates) {
@@ -447,6 +465,7 @@ TEST_F(ResultWindowTest, SaveWritesTheFilesThroughTheChosenName) {
     EXPECT_TRUE(QFile::exists(dir.filePath(u"class1-読取値.csv"_s)));
     EXPECT_TRUE(QFile::exists(dir.filePath(u"class1-採点値.csv"_s)));
     EXPECT_TRUE(window_->saved());
+    EXPECT_EQ(child<QLineEdit>(u"txtDest"_s)->text(), u"class1"_s);
     EXPECT_EQ(cell(2, 1), u"1"_s);  // default points written by the score file
     EXPECT_EQ(grid()->model()->index(2, 1).data().toString(), u"1"_s);
 

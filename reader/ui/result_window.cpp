@@ -157,6 +157,10 @@ void ResultWindow::buildControls() {
     txtEdit_->hide();
     txtEdit_->installEventFilter(this);
 
+    txtDest_ = new QLineEdit(this);
+    txtDest_->setObjectName(u"txtDest"_s);
+    txtDest_->hide();
+
     lblHelp_ = new QLabel(kHelpText, this);
     lblHelp_->setObjectName(u"lblHelp"_s);
     lblStatus_ = new QLabel(this);
@@ -377,8 +381,9 @@ void ResultWindow::placeWindow() {
                                    AppSettings::kDefaultFormHeightPixels, twipsPerPixel);
     const int screenWidth = screen ? screen->availableGeometry().width() : width();
     const int width = std::max(screenWidth - twipsToPixels(kNarrowerThanScreenTwips), 1);
-    setGeometry(0, twipsToPixels(top), width,
-                std::max(twipsToPixels(height), twipsToPixels(kMinimumHeightTwips)));
+    // Left and top place the frame, as the stored top is read back from it.
+    resize(width, std::max(twipsToPixels(height), twipsToPixels(kMinimumHeightTwips)));
+    move(0, twipsToPixels(top));
 }
 
 void ResultWindow::resizeEvent(QResizeEvent* event) {
@@ -641,10 +646,12 @@ void ResultWindow::colourScores() {
 
 void ResultWindow::countAnswers() {
     saveAnswersByChoice(context_.table, prompter_, context_.settings.tenToZero);
+    txtDest_->setText(context_.table.destinationBase());
 }
 
 void ResultWindow::saveTable() {
     saveResults(context_.table, prompter_, context_.settings.transpose);
+    txtDest_->setText(context_.table.destinationBase());
     // The score file writes default points and colours into the table.
     if (model_->refresh()) applyColumnWidths();
 }

@@ -125,6 +125,7 @@ private:
     QFrame* buttonFrame_ = nullptr;
     QTableView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;
+    QLineEdit* txtDest_ = nullptr;  ///< hidden: base name of the last output file
     QLineEdit* txtNoMarkValue_ = nullptr;
     QLineEdit* txtMarkValue_ = nullptr;
     QLineEdit* txtMultiValue_ = nullptr;
