@@ -397,14 +397,15 @@ TEST_F(MainFormRunTest, RunOverSampleSheetsFillsTheTableAndShowsTheResults) {
     EXPECT_TRUE(form->resultWindow()->isVisible());
     EXPECT_FALSE(table.saved());
 
-    // A click on a sheet's answer shows its crop in the image viewer the
-    // main window connected.
+    // A click on a sheet's answer shows its crop in the image viewer.
     auto* grid = form->resultWindow()->findChild<QTableView*>(QStringLiteral("Grid"));
     ASSERT_NE(grid, nullptr);
     const QRect cell = grid->visualRect(grid->model()->index(ResultTable::rowOfSheet(1), 1));
     ASSERT_TRUE(cell.isValid());
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_TRUE(form->imageViewer()->isVisible());
+    auto* viewer = form->findChild<ImageViewer*>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
 
     // Closing with unsaved results asks; No keeps everything, Yes closes and
     // saves the settings.
@@ -419,7 +420,7 @@ TEST_F(MainFormRunTest, RunOverSampleSheetsFillsTheTableAndShowsTheResults) {
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->resultWindow()->isVisible());
-    EXPECT_FALSE(form->imageViewer()->isVisible());
+    EXPECT_FALSE(viewer->isVisible());
     EXPECT_EQ(stored_[QStringLiteral("_Dummy")], QStringLiteral(" "));
     EXPECT_EQ(stored_[QStringLiteral("IniFile")], path("sheet.ini"));
 }

@@ -27,9 +27,7 @@
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
-#include "reader/ui/image_viewer.h"
 #include "reader/ui/qt_prompter.h"
-#include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/settings_dialog.h"
 #include "reader/ui/support_page.h"
@@ -298,22 +296,9 @@ void MainForm::startUp(StartUp& startUp) {
 }
 
 void MainForm::createWindows() {
+    // The result window brings its own image viewer and rename window.
     resultWindow_ = new ResultWindow(context_, *prompter_, this);
     resultWindow_->setSettingsBackend(settingsBackend_.get());
-    imageViewer_ = new ImageViewer(context_, this);
-    ResultWindow::ImageViewerHooks viewer;
-    viewer.showImage = [this](int row, int col) {
-        const QString text = imageViewer_->showImage(row, col);
-        if (!text.isEmpty()) resultWindow_->setStatusText(text);
-    };
-    viewer.hide = [this] { imageViewer_->hide(); };
-    viewer.visible = [this] { return imageViewer_->isVisible(); };
-    resultWindow_->setImageViewerHooks(std::move(viewer));
-    resultWindow_->setRenameHook([this] {
-        if (renameDialog_ == nullptr) renameDialog_ = new RenameDialog(context_, *prompter_, this);
-        renameDialog_->show();
-        renameDialog_->raise();
-    });
 }
 
 // ---- Geometry --------------------------------------------------------------

@@ -26,9 +26,7 @@ class QPushButton;
 
 namespace tarrow {
 
-class ImageViewer;
 class QtPrompter;
-class RenameDialog;
 class ResultWindow;
 class SettingsBackend;
 class SettingsDialog;
@@ -72,7 +70,6 @@ public:
 
     AppContext& context() { return context_; }
     ResultWindow* resultWindow() const { return resultWindow_; }
-    ImageViewer* imageViewer() const { return imageViewer_; }
     /// Replaces the multiple-selection file dialog (tests script it).
     void setFilesChooser(FilesChooser chooser) { chooseFiles_ = std::move(chooser); }
     /// True while a batch run is in progress.
@@ -131,8 +128,6 @@ private:
 
     ResultWindow* resultWindow_ = nullptr;
     SettingsDialog* settingsDialog_ = nullptr;
-    ImageViewer* imageViewer_ = nullptr;
-    RenameDialog* renameDialog_ = nullptr;
 
     QGroupBox* frameSrc_ = nullptr;
     QLabel* lblSource_ = nullptr;
