@@ -94,6 +94,7 @@ ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, QWidget* par
     : QWidget(parent, Qt::Window), context_(context), prompter_(prompter) {
     setObjectName(u"frmDetail"_s);
     setWindowTitle(u"結果表示"_s);
+    if (parent) setWindowIcon(parent->windowIcon());
     fileOpener_ = [](const QString& path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
