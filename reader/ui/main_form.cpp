@@ -160,7 +160,14 @@ MainForm::MainForm(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
     this->startUp(startUp);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+    // The other windows borrow the context and the prompter, which go before
+    // the base class deletes its children: delete those windows first.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (child->isWindow()) delete child;
+    }
+}
 
 // ---- Construction ----------------------------------------------------------
 
