@@ -185,6 +185,69 @@ TEST_F(PdfConversionTest, SlowProgramIsNoLongerWaitedForAfterTheLimit) {
     EXPECT_GT(prompter_.eventCalls, 0);  // the window kept running meanwhile
 }
 
+/// A one-page PDF whose page is `jpeg`, stored as JPEG data.
+QByteArray pdfAroundJpeg(const QByteArray& jpeg) {
+    const QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] "
+        "/Resources << /XObject << /Im0 4 0 R >> >> /Contents 5 0 R >>",
+        "<< /Type /XObject /Subtype /Image /Width 100 /Height 100 /ColorSpace /DeviceRGB "
+        "/BitsPerComponent 8 /Filter /DCTDecode /Length " +
+            QByteArray::number(jpeg.size()) + " >>\nstream\n" + jpeg + "\nendstream",
+        "<< /Length 29 >>\nstream\nq 100 0 0 100 0 0 cm /Im0 Do Q\nendstream",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets << pdf.size();
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets) {
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    }
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
+// The installed programs, when present: a PDF of a scanned JPEG page under
+// an awkward name gives "<base>-000.jpg" with the page's bytes, and a
+// black-and-white bitmap becomes a JPEG file.
+TEST(PdfInstalledToolsTest, RealProgramsExtractAndConvert) {
+    const PdfTools tools = findPdfTools(QString());
+    if (tools.pdfimages.isEmpty() || tools.convert.isEmpty()) {
+        GTEST_SKIP() << "pdfimages or convert not installed";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile sample(QStringLiteral(VELMORA_SOURCE_DIR "/samples/images/sheet001.jpg"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = sample.readAll();
+    const QString pdf = dir.path() + QStringLiteral("/exam 'one' $x.pdf");
+    ASSERT_TRUE(writeFile(pdf, pdfAroundJpeg(jpeg)));
+
+    ScriptedPrompter prompter;
+    const PdfConversion::Result result = PdfConversion(tools, prompter).convert({pdf}, dir.path());
+    EXPECT_TRUE(result.completed);
+    const QString page = dir.path() + QStringLiteral("/exam 'one' $x-000.jpg");
+    ASSERT_EQ(result.images, QStringList{page});
+    QFile extracted(page);
+    ASSERT_TRUE(extracted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(extracted.readAll(), jpeg);
+
+    const QString bitmap = dir.path() + QStringLiteral("/bw $1-000.pbm");
+    ASSERT_TRUE(writeFile(bitmap, "P1\n2 2\n0 1\n1 0\n"));
+    const QString target = dir.path() + QStringLiteral("/bw $1-000.jpg");
+    ASSERT_EQ(PdfConversion(tools, prompter).runTool(convertCommand(tools, bitmap, target)),
+              ToolRun::Succeeded);
+    QFile converted(target);
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(converted.read(2) == QByteArray("\xFF\xD8", 2));
+}
+
 TEST(PdfToolsTest, BundledProgramsComeBeforeThePath) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
