@@ -28,13 +28,13 @@ inside_display() {
     local screen_shot="${screenshot%/*}/tarrow-screen.png"
 
     "$program" >"$log" 2>&1 &
-    local pid=$!
-    trap 'kill "$pid" 2>/dev/null || true' EXIT
+    tarrow_pid=$!
+    trap 'kill "$tarrow_pid" 2>/dev/null || true' EXIT
 
     local window="" waited=0
     while [ -z "$window" ]; do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid" && status=0 || status=$?
+        if ! kill -0 "$tarrow_pid" 2>/dev/null; then
+            wait "$tarrow_pid" && status=0 || status=$?
             cat "$log" >&2
             fail "tarrow ended (status $status) before its main window appeared"
         fi
@@ -50,7 +50,14 @@ inside_display() {
     echo "check-tarrow-starts: main window $window mapped after $((waited / 10)).$((waited % 10)) s"
 
     sleep "$kPaintSettleSeconds"
-    kill -0 "$pid" 2>/dev/null || fail "tarrow ended right after showing its window"
+    kill -0 "$tarrow_pid" 2>/dev/null || fail "tarrow ended right after showing its window"
+    # A message box carries the same title: a second window means the
+    # program complained at start-up (an engine that is not registered).
+    local shown
+    shown=$(viewable_windows | wc -l)
+    [ "$shown" -eq 1 ] || import -window root "$screen_shot" || true
+    [ "$shown" -eq 1 ] || fail "$shown windows titled ${kWindowTitlePrefix}... are open" \
+        "(a message at start-up?)"
     import -window "$window" "$screenshot" || fail "could not grab window $window"
     import -window root "$screen_shot" || fail "could not grab the screen"
 
@@ -61,22 +68,28 @@ inside_display() {
     echo "check-tarrow-starts: screenshot $screenshot ($(identify -format '%wx%h' \
         "$screenshot"), $colours colours)"
 
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
+    kill "$tarrow_pid"
+    wait "$tarrow_pid" 2>/dev/null || true
     trap - EXIT
 }
 
-# The id of a viewable top-level window whose title starts with the
-# application's title, or nothing.
-find_main_window() {
+# The ids of the viewable top-level windows whose title starts with the
+# application's title, one a line, in stacking order (bottom first).
+viewable_windows() {
     local id
     for id in $(xwininfo -root -children 2>/dev/null |
         awk -v prefix="\"$kWindowTitlePrefix" 'index($2, prefix) == 1 { print $1 }'); do
         if xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
             echo "$id"
-            return
         fi
     done
+}
+
+# The first such window (the main window maps first), or nothing.
+find_main_window() {
+    local ids
+    ids=$(viewable_windows)
+    echo "${ids%%$'\n'*}"
 }
 
 if [ "${1:-}" = "--inside-display" ]; then
