@@ -19,6 +19,7 @@
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
 #include "reader/ui/settings_dialog.h"
+#include "tools/sheetgen/sheet_generator.h"
 
 namespace tarrow {
 namespace {
@@ -500,6 +501,33 @@ TEST_F(ImageViewerTest, FailedSheetsReportInTheStatusAndEscapeOrCloseOnlyHide) {
     EXPECT_FALSE(viewer_.close());
     EXPECT_FALSE(viewer_.isVisible());
     EXPECT_EQ(viewer_.imageLoads(), 2);
+}
+
+}  // namespace
+}  // namespace tarrow
+
+namespace tarrow {
+namespace {
+
+// Scans Qt cannot decode here (TIFF) are shown through the engine's decoders.
+TEST_F(ImageViewerTest, ShowsTiffScansThroughTheEngineDecoders) {
+    ASSERT_EQ(viewer_.showImage(3, 1, false), QString());
+    const QImage fromJpeg = viewer_.picture();
+
+    const QImage rgb = sheet1_.convertToFormat(QImage::Format_RGB888);
+    sheetgen::Image tiff{rgb.width(), rgb.height(), {}};
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar* line = rgb.constScanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            tiff.bgr.insert(tiff.bgr.end(), {line[3 * x + 2], line[3 * x + 1], line[3 * x]});
+        }
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sheet001.tif");
+    ASSERT_TRUE(sheetgen::saveImage(path.toStdString(), tiff, sheetgen::Format::Tiff, 200));
+    ctx_.table.sheetPaths()[0] = path;
+    ASSERT_EQ(viewer_.showImage(3, 1, false), QString());
+    EXPECT_EQ(viewer_.picture(), fromJpeg);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "engine/image/image_loader.h"
+
 namespace tarrow {
 
 ImageViewer::ImageViewer(AppContext& ctx, QWidget* parent)
@@ -22,10 +24,33 @@ ImageViewer::ImageViewer(AppContext& ctx, QWidget* parent)
     move(0, 0);
 }
 
+namespace {
+
+// Formats Qt cannot read here (TIFF) go through the engine's own decoders,
+// so every scan the engine reads can be shown too.
+QImage loadWithEngineDecoders(const QString& path) {
+    const std::optional<strovik::Raster> raster = strovik::loadImageFile(path.toStdString());
+    if (!raster) return {};
+    QImage image(raster->width(), raster->height(), QImage::Format_RGB888);
+    for (int y = 0; y < raster->height(); ++y) {
+        const std::uint8_t* bgr = raster->storedRow(raster->height() - 1 - y);
+        uchar* rgb = image.scanLine(y);
+        for (int x = 0; x < raster->width(); ++x, bgr += 3, rgb += 3) {
+            rgb[0] = bgr[2];
+            rgb[1] = bgr[1];
+            rgb[2] = bgr[0];
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
 std::optional<QSize> ImageViewer::loadSheet(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(false);
     QImage image = reader.read();
+    if (image.isNull()) image = loadWithEngineDecoders(path);
     if (image.isNull()) return std::nullopt;
     sheet_ = std::move(image);
     return sheet_.size();
