@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -83,6 +84,14 @@ void dropFiles(QWidget* target, const QStringList& paths) {
     for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
     mime.setUrls(urls);
     dragAndDrop(target, &mime);
+}
+
+/// Keeps a picture of `window` as a test artefact in the build's
+/// artifacts/ folder (for people to look at; the tests check the model).
+void keepScreenshot(QWidget* window, const QString& name) {
+    const QString folder = QStringLiteral(VELMORA_BINARY_DIR "/artifacts");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(window->grab().save(folder + u'/' + name)) << name.toStdString();
 }
 
 /// Waits (processing events) until `done` holds or `ms` have passed.
@@ -319,6 +328,7 @@ TEST_F(EndToEndTest, DroppedFolderAndDefinitionAreReadIntoTheResultWindow) {
     // Question 29 lists the filled choices (sheet 2: 1, 4 and 5).
     EXPECT_EQ(cell(4, kMultiColumn), QStringLiteral("1 4 5"));
     EXPECT_TRUE(control<QLineEdit>("txtMultiValue")->isVisible());
+    keepScreenshot(frmDetail(), QStringLiteral("tarrow-result.png"));
 }
 
 TEST_F(EndToEndTest, StopButtonEndsTheRunBetweenImages) {
@@ -527,6 +537,8 @@ TEST_F(EndToEndTest, KeyScoreSaveAndReopenTheReadValues) {
             EXPECT_EQ(background(row, c), expected) << "sheet " << s << " column " << c;
         }
     }
+
+    keepScreenshot(frmDetail(), QStringLiteral("tarrow-scored.png"));
 
     // Closing unsaved asks; No keeps everything.
     prompter_.answers.push_back(Answer::No);
