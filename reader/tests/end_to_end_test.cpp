@@ -331,6 +331,60 @@ TEST_F(EndToEndTest, DroppedFolderAndDefinitionAreReadIntoTheResultWindow) {
     keepScreenshot(frmDetail(), QStringLiteral("tarrow-result.png"));
 }
 
+/// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TEST_F(EndToEndTest, FortySheetRunRepaintsTheWindowBetweenSheets) {
+    constexpr int kSheets = 40;
+    ASSERT_TRUE(QDir().mkpath(path("forty")));
+    for (int i = 1; i <= kSheets; ++i) {
+        const QString copy =
+            path("forty/") + QStringLiteral("scan%1.jpg").arg(i, 3, 10, QChar(u'0'));
+        ASSERT_TRUE(QFile::copy(imagePath((i - 1) % kSampleSheets + 1), copy));
+    }
+    startForm();
+    dropFiles(txtSource()->viewport(), {path("forty")});
+    dropFiles(txtIniFile(), {definition()});
+
+    // The status line is painted again at the start of every sheet, while
+    // the engine works through the batch, and the progress bar follows.
+    PaintCounter statusPaints(control<QLabel>("MsgLabel"));
+    auto* progress = control<QProgressBar>("progressBar");
+    QList<int> paintsAt;
+    QList<int> progressAt;
+    QString lastStatus;
+    prompter_.onProcessEvents = [&](int) {
+        const QString status = msgLabel();
+        if (!status.startsWith(QStringLiteral("処理中(")) || status == lastStatus) return;
+        lastStatus = status;
+        paintsAt << statusPaints.paints;
+        progressAt << (progress->isVisible() ? progress->value() : -1);
+    };
+    startRunWithoutCrops();
+
+    EXPECT_EQ(msgLabel(), QStringLiteral("処理完了: 40件"));
+    ASSERT_EQ(paintsAt.size(), kSheets);
+    for (int k = 1; k < kSheets; ++k) {
+        EXPECT_GT(paintsAt[k], paintsAt[k - 1])
+            << "status line not repainted before sheet " << k + 1;
+    }
+    for (int k = 0; k < kSheets; ++k) EXPECT_EQ(progressAt[k], k) << "sheet " << k + 1;
+    EXPECT_EQ(progress->maximum(), kSheets);
+    EXPECT_EQ(table().grid().rows(), 3 + kSheets);
+    EXPECT_EQ(table().grid().text(ResultTable::rowOfSheet(kSheets), 0),
+              QStringLiteral("scan040.jpg"));
+}
+
 TEST_F(EndToEndTest, StopButtonEndsTheRunBetweenImages) {
     startForm();
     dropSamples();
