@@ -28,6 +28,7 @@
 #include <QUrl>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -76,7 +77,9 @@ bool touch(const QString& path, const QByteArray& bytes = QByteArray()) {
 }
 
 /// Drags `mime` onto `target` and drops it; true when both were accepted.
+/// Takes the mime data.
 bool dropOn(QWidget* target, QMimeData* mime) {
+    const std::unique_ptr<QMimeData> owned(mime);
     const QPoint point(5, 5);
     QDragEnterEvent enter(point, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -241,8 +244,6 @@ TEST_F(MainFormTest, DropsOntoTheInputListAndTheDefinitionBox) {
     ASSERT_TRUE(dropOn(ini, iniText));
     EXPECT_EQ(ini->text(), QStringLiteral("/typed/def.ini"));
     EXPECT_EQ(form->context().settings.iniFile, QStringLiteral("/typed/def.ini"));
-    delete text;
-    delete iniText;
 }
 
 TEST_F(MainFormTest, BrowseClearAndPdfButtons) {
