@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
