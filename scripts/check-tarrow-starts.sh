@@ -5,8 +5,9 @@
 #
 #   scripts/check-tarrow-starts.sh [BUILD_DIR] [SCREENSHOT]
 #
-# BUILD_DIR defaults to the repository's build/, SCREENSHOT to BUILD_DIR/artifacts/tarrow-main.png
-# (a screenshot of the whole screen is kept beside it as tarrow-screen.png).
+# BUILD_DIR defaults to the repository's build/, SCREENSHOT to
+# BUILD_DIR/artifacts/tarrow-main.png (a screenshot of the whole screen is
+# kept beside it as tarrow-screen.png).
 # Exit status 0 when the window appeared and the screenshot shows more than a
 # blank area; 1 with a reason otherwise.
 set -euo pipefail
