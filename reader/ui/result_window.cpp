@@ -144,6 +144,8 @@ void ResultWindow::buildControls() {
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setWordWrap(false);
+    // Narrow columns clip their text, as a grid does, instead of eliding "-1".
+    grid_->setTextElideMode(Qt::ElideNone);
     grid_->setTabKeyNavigation(false);
     grid_->viewport()->setMouseTracking(true);
     grid_->installEventFilter(this);
