@@ -73,10 +73,11 @@ ToolRun PdfConversion::runTool(const ToolCommand& command) {
     timer.start();
     while (process->state() != QProcess::NotRunning) {
         if (timer.elapsed() >= timeoutMs_) {
-            // Not waited for any longer: the program goes on by itself and
-            // its process object goes once it ends.
-            QProcess* running = process.release();
-            QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
+            // Not waited for any longer: the conversion goes on with what the
+            // program wrote so far. A program hung this long is stopped
+            // rather than left running unowned behind the window.
+            process->kill();
+            process->waitForFinished(kStartMs);
             return ToolRun::TimedOut;
         }
         process->waitForFinished(kPollMs);

@@ -183,6 +183,7 @@ TEST_F(PdfConversionTest, SlowProgramIsNoLongerWaitedForAfterTheLimit) {
     EXPECT_EQ(run, ToolRun::TimedOut);
     EXPECT_EQ(prompter_.statuses, QStringList{kConvertingStatus});
     EXPECT_GT(prompter_.eventCalls, 0);  // the window kept running meanwhile
+    EXPECT_TRUE(QFile::exists(out_ + QStringLiteral("/slow-000.jpg")));  // output so far kept
 }
 
 /// A one-page PDF whose page is `jpeg`, stored as JPEG data.
