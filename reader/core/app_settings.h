@@ -48,7 +48,7 @@ private:
 struct AppVersion {
     int major = 3;
     int minor = 0;
-    int revision = 0;
+    int revision = 6;  // the version the About box shows: 3.0.6
     QString text() const;
 };
 
