@@ -64,7 +64,7 @@ std::filesystem::path programFolder() {
 }
 
 namespace {
-sheetgen::Layout layoutFor(const SheetSpec& spec) {
+sheetgen::Layout layoutFor(const SheetRecipe& spec) {
     sheetgen::LayoutParams params;
     params.dpi = spec.dpi;
     params.questions = spec.questions;
@@ -75,13 +75,13 @@ sheetgen::Layout layoutFor(const SheetSpec& spec) {
 }
 }  // namespace
 
-std::string writeDefinition(const std::filesystem::path& folder, const SheetSpec& spec) {
+std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& spec) {
     const std::filesystem::path path = folder / "sheet.ini";
     std::ofstream(path, std::ios::binary) << sheetgen::definitionText(layoutFor(spec));
     return path.string();
 }
 
-std::string writeSheet(const std::filesystem::path& path, const SheetSpec& spec) {
+std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& spec) {
     const sheetgen::Layout layout = layoutFor(spec);
     sheetgen::Distortion distortion;
     distortion.shiftX = 7;

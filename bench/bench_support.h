@@ -26,7 +26,7 @@ double medianChildSeconds(int reps, const std::vector<std::string>& argv);
 /// Folder of this executable (where the other programs of the build live).
 std::filesystem::path programFolder();
 
-struct SheetSpec {
+struct SheetRecipe {
     int dpi = 300;
     int questions = 100;
     int choices = 5;
@@ -35,9 +35,9 @@ struct SheetSpec {
 };
 
 /// Writes a definition (sheet.ini) into `folder` for the layout of `spec`.
-std::string writeDefinition(const std::filesystem::path& folder, const SheetSpec& spec);
+std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& spec);
 
 /// Renders one sheet and saves it as a JPEG of quality 75.
-std::string writeSheet(const std::filesystem::path& path, const SheetSpec& spec);
+std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& spec);
 
 }  // namespace bench

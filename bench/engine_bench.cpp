@@ -19,7 +19,7 @@ namespace {
 
 struct ReadCase {
     const char* name;
-    bench::SheetSpec spec;
+    bench::SheetRecipe spec;
     double target;
 };
 
@@ -62,7 +62,7 @@ void compareWithDjpeg(const fs::path& work, const fs::path& velmora, const ReadC
 void parallelSpeedup(const fs::path& work, const fs::path& velmora) {
     const fs::path folder = work / "batch";
     fs::create_directories(folder / "images");
-    bench::SheetSpec spec;
+    bench::SheetRecipe spec;
     const std::string definition = bench::writeDefinition(folder, spec);
     for (unsigned i = 0; i < 40; ++i) {
         spec.seed = 100 + i;

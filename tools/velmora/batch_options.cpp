@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "tools/velmora/command_line.h"
+#include "tools/velmora/number_words.h"
 #include "tools/velmora/option_words.h"
 
 namespace velmora::cli {
@@ -87,24 +88,6 @@ std::vector<OptionSpec> withSettings(const OptionSpec (&own)[N]) {
     return specs;
 }
 
-std::optional<long> parseWhole(std::string_view text) {
-    long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseReal(std::string_view text) {
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::string badValue(const OptionWord& w, std::string_view expected) {
     return "bad value for " + w.name + ": '" + w.value + "' (expected " + std::string(expected) +
            ")";
@@ -112,7 +95,7 @@ std::string badValue(const OptionWord& w, std::string_view expected) {
 
 /// A whole number in [lo, hi], stored as typed.
 std::string wholeInRange(const OptionWord& w, long lo, long hi, std::optional<std::string>& to) {
-    const auto n = parseWhole(w.value);
+    const auto n = parseWholeWord<long>(w.value);
     if (!n || *n < lo || *n > hi) {
         return badValue(w, std::to_string(lo) + " to " + std::to_string(hi));
     }
@@ -122,7 +105,7 @@ std::string wholeInRange(const OptionWord& w, long lo, long hi, std::optional<st
 
 /// A real number in [lo, hi], stored as typed.
 std::string realInRange(const OptionWord& w, double lo, double hi, std::optional<std::string>& to) {
-    const auto x = parseReal(w.value);
+    const auto x = parseRealWord(w.value);
     if (!x || *x < lo || *x > hi) return badValue(w, "a number");
     to = w.value;
     return {};
@@ -233,7 +216,7 @@ struct ReadHandler {
                 o.verbose = true;
                 return {};
             case kJobs: {
-                const auto n = parseWhole(w.value);
+                const auto n = parseWholeWord<long>(w.value);
                 if (!n || *n < 1 || *n > kMaxJobs) return badValue(w, "1 to 256");
                 o.jobs = int(*n);
                 return {};
@@ -266,7 +249,7 @@ struct CountHandler {
     std::string operator()(const OptionWord& w, CountOptions& o) const {
         if (w.id == kOutput) o.output = w.value;
         if (w.id == kMaxChoices) {
-            const auto n = parseWhole(w.value);
+            const auto n = parseWholeWord<long>(w.value);
             if (!n || *n < 1 || *n > kMaxChoicesLimit) return badValue(w, "1 to 1000");
             o.maxChoices = int(*n);
         }

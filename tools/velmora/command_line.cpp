@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "tools/velmora/batch_options.h"
+#include "tools/velmora/number_words.h"
 
 namespace velmora::cli {
 namespace {
@@ -32,23 +33,6 @@ constexpr OptionName kOptions[] = {
     {"", "--debug", OptionId::Debug},
 };
 
-std::optional<int> parseInt(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-std::optional<double> parseReal(std::string_view text) {
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 /// Stores one option value; returns an error text or an empty string.
 std::string applyOption(OptionId id, std::string_view name, const std::string& value,
@@ -68,19 +52,19 @@ std::string applyOption(OptionId id, std::string_view name, const std::string& v
             opts.debugDir = value;
             return {};
         case OptionId::Jobs: {
-            const auto n = parseInt(value);
+            const auto n = parseWholeWord<int>(value);
             if (!n || *n < 1 || *n > kMaxJobs) return bad("expected 1 to 256");
             opts.jobs = *n;
             return {};
         }
         case OptionId::Dots: {
-            const auto n = parseInt(value);
+            const auto n = parseWholeWord<int>(value);
             if (!n || *n < 0 || *n > kMaxDotsPercent) return bad("expected 0 to 100");
             opts.dots = *n;
             return {};
         }
         case OptionId::Multiply: {
-            const auto x = parseReal(value);
+            const auto x = parseRealWord(value);
             if (!x || *x < 0.0 || *x > kMaxMultiply) return bad("expected 0 to 1000");
             opts.multiply1000 = static_cast<int>(std::lround(*x * kMultiplyScale));
             return {};
