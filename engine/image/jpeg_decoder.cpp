@@ -1,4 +1,6 @@
 // JPEG through libjpeg-turbo, decoded straight into the raster rows.
+
+#include "engine/image/jpeg_error.h"
 //
 // The library reports fatal errors through error_exit, which must not return;
 // ours longjmps back to decodeJpeg. Corrupt-data warnings (a truncated file,
@@ -31,17 +33,8 @@ constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
 constexpr int kMaxScans = 1000;
 constexpr int kMaxSample = 255;
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void onError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
+using ErrorManager = detail::JpegErrorManager;
+constexpr auto onError = detail::jumpOnJpegError;
 
 bool isCorruptionWarning(int code) {
     switch (code) {

@@ -1,5 +1,7 @@
 #include "engine/image/jpeg_writer.h"
 
+#include "engine/image/jpeg_error.h"
+
 #include <csetjmp>
 #include <cstdio>
 
@@ -16,17 +18,8 @@ constexpr int kGreyBytes = 1;
 constexpr int kColourBytes = 3;
 constexpr UINT8 kDotsPerInch = 1;
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void onError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
+using ErrorManager = detail::JpegErrorManager;
+constexpr auto onError = detail::jumpOnJpegError;
 
 void onMessage(j_common_ptr, int) {}
 
