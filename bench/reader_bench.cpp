@@ -215,7 +215,7 @@ double batchRunSeconds(tarrow::StrovaEngine& engine, const std::string& definiti
 void runOverhead(const fs::path& work, int sheets) {
     const fs::path folder = work / "run";
     fs::create_directories(folder);
-    bench::SheetSpec spec;
+    bench::SheetRecipe spec;
     const std::string definition = bench::writeDefinition(folder, spec);
     std::vector<std::string> images;
     for (int i = 0; i < sheets; ++i) {
