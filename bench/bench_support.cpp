@@ -64,35 +64,35 @@ std::filesystem::path programFolder() {
 }
 
 namespace {
-sheetgen::Layout layoutFor(const SheetRecipe& spec) {
+sheetgen::Layout layoutFor(const SheetRecipe& recipe) {
     sheetgen::LayoutParams params;
-    params.dpi = spec.dpi;
-    params.questions = spec.questions;
-    params.choices = spec.choices;
+    params.dpi = recipe.dpi;
+    params.questions = recipe.questions;
+    params.choices = recipe.choices;
     params.columns = 4;
     params.imageAreas = 1;
     return sheetgen::makeLayout(params);
 }
 }  // namespace
 
-std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& spec) {
+std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& recipe) {
     const std::filesystem::path path = folder / "sheet.ini";
-    std::ofstream(path, std::ios::binary) << sheetgen::definitionText(layoutFor(spec));
+    std::ofstream(path, std::ios::binary) << sheetgen::definitionText(layoutFor(recipe));
     return path.string();
 }
 
-std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& spec) {
-    const sheetgen::Layout layout = layoutFor(spec);
+std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& recipe) {
+    const sheetgen::Layout layout = layoutFor(recipe);
     sheetgen::Distortion distortion;
     distortion.shiftX = 7;
     distortion.shiftY = -5;
     distortion.angleRad = 0.002;
-    distortion.upsideDown = spec.upsideDown;
+    distortion.upsideDown = recipe.upsideDown;
     distortion.noise = 4.0;
     distortion.blur = 0.7;
     const sheetgen::Image image = sheetgen::renderSheet(
-        layout, sheetgen::randomAnswers(layout, spec.seed), distortion, spec.seed);
-    sheetgen::saveImage(path.string(), image, sheetgen::Format::Jpeg, spec.dpi, 75);
+        layout, sheetgen::randomAnswers(layout, recipe.seed), distortion, recipe.seed);
+    sheetgen::saveImage(path.string(), image, sheetgen::Format::Jpeg, recipe.dpi, 75);
     return path.string();
 }
 

@@ -34,10 +34,10 @@ struct SheetRecipe {
     unsigned seed = 1;
 };
 
-/// Writes a definition (sheet.ini) into `folder` for the layout of `spec`.
-std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& spec);
+/// Writes a definition (sheet.ini) into `folder` for the layout of `recipe`.
+std::string writeDefinition(const std::filesystem::path& folder, const SheetRecipe& recipe);
 
 /// Renders one sheet and saves it as a JPEG of quality 75.
-std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& spec);
+std::string writeSheet(const std::filesystem::path& path, const SheetRecipe& recipe);
 
 }  // namespace bench

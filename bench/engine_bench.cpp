@@ -19,7 +19,7 @@ namespace {
 
 struct ReadCase {
     const char* name;
-    bench::SheetRecipe spec;
+    bench::SheetRecipe recipe;
     double target;
 };
 
@@ -42,11 +42,11 @@ double engineReadSeconds(const std::string& definition, const std::string& image
 // printed too: it adds the tool's start-up (loading its libraries).
 void compareWithDjpeg(const fs::path& work, const fs::path& velmora, const ReadCase& c,
                       int reps) {
-    const fs::path folder = work / ("case-" + std::to_string(c.spec.dpi) +
-                                    (c.spec.upsideDown ? "-turned" : ""));
+    const fs::path folder = work / ("case-" + std::to_string(c.recipe.dpi) +
+                                    (c.recipe.upsideDown ? "-turned" : ""));
     fs::create_directories(folder);
-    const std::string definition = bench::writeDefinition(folder, c.spec);
-    const std::string image = bench::writeSheet(folder / "sheet.jpg", c.spec);
+    const std::string definition = bench::writeDefinition(folder, c.recipe);
+    const std::string image = bench::writeSheet(folder / "sheet.jpg", c.recipe);
     const double engine = engineReadSeconds(definition, image, reps);
     const double process =
         bench::medianChildSeconds(reps, {velmora.string(), "read", "-d", definition, image});
@@ -62,13 +62,13 @@ void compareWithDjpeg(const fs::path& work, const fs::path& velmora, const ReadC
 void parallelSpeedup(const fs::path& work, const fs::path& velmora) {
     const fs::path folder = work / "batch";
     fs::create_directories(folder / "images");
-    bench::SheetRecipe spec;
-    const std::string definition = bench::writeDefinition(folder, spec);
+    bench::SheetRecipe recipe;
+    const std::string definition = bench::writeDefinition(folder, recipe);
     for (unsigned i = 0; i < 40; ++i) {
-        spec.seed = 100 + i;
+        recipe.seed = 100 + i;
         char name[32];
         std::snprintf(name, sizeof name, "sheet%03u.jpg", i);
-        bench::writeSheet(folder / "images" / name, spec);
+        bench::writeSheet(folder / "images" / name, recipe);
     }
     auto timed = [&](const char* jobs) {
         return bench::medianChildSeconds(3, {velmora.string(), "read", "-d", definition, "-j",

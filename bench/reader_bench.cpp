@@ -215,12 +215,12 @@ double batchRunSeconds(tarrow::StrovaEngine& engine, const std::string& definiti
 void runOverhead(const fs::path& work, int sheets) {
     const fs::path folder = work / "run";
     fs::create_directories(folder);
-    bench::SheetRecipe spec;
-    const std::string definition = bench::writeDefinition(folder, spec);
+    bench::SheetRecipe recipe;
+    const std::string definition = bench::writeDefinition(folder, recipe);
     std::vector<std::string> images;
     for (int i = 0; i < sheets; ++i) {
-        spec.seed = 200 + unsigned(i);
-        images.push_back(bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), spec));
+        recipe.seed = 200 + unsigned(i);
+        images.push_back(bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
     }
     velmora::cli::SessionEngine session;
     QString why;

@@ -83,9 +83,9 @@ constexpr OptionSpec kRenameSpecs[] = {
 /// The command's own options followed by the settings options.
 template <std::size_t N>
 std::vector<OptionSpec> withSettings(const OptionSpec (&own)[N]) {
-    std::vector<OptionSpec> specs(std::begin(own), std::end(own));
-    specs.insert(specs.end(), std::begin(kSettingSpecs), std::end(kSettingSpecs));
-    return specs;
+    std::vector<OptionSpec> options(std::begin(own), std::end(own));
+    options.insert(options.end(), std::begin(kSettingSpecs), std::end(kSettingSpecs));
+    return options;
 }
 
 std::string badValue(const OptionWord& w, std::string_view expected) {
@@ -169,10 +169,10 @@ Parsed<Options> failed(std::string message) {
 
 /// Splits and applies the settings options; `own` handles the rest.
 template <typename Options, typename Own>
-Parsed<Options> parseWith(const std::vector<std::string>& args, std::span<const OptionSpec> specs,
+Parsed<Options> parseWith(const std::vector<std::string>& args, std::span<const OptionSpec> options,
                           Own own) {
     Parsed<Options> p;
-    const SplitWords words = splitWords(args, specs);
+    const SplitWords words = splitWords(args, options);
     if (words.help) {
         p.kind = Parsed<Options>::Kind::Help;
         return p;

@@ -6,25 +6,25 @@ namespace velmora::cli {
 namespace {
 
 struct Match {
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     std::optional<std::string> attached;  ///< value given in the same word
 };
 
-Match matchWord(std::string_view word, std::span<const OptionSpec> specs) {
-    for (const OptionSpec& spec : specs) {
-        if (word == spec.longName || (!spec.shortName.empty() && word == spec.shortName)) {
-            return {&spec, std::nullopt};
+Match matchWord(std::string_view word, std::span<const OptionSpec> options) {
+    for (const OptionSpec& option : options) {
+        if (word == option.longName || (!option.shortName.empty() && word == option.shortName)) {
+            return {&option, std::nullopt};
         }
     }
-    for (const OptionSpec& spec : specs) {
-        if (!spec.takesValue) continue;
-        if (word.size() > spec.longName.size() && word.starts_with(spec.longName) &&
-            word[spec.longName.size()] == '=') {
-            return {&spec, std::string(word.substr(spec.longName.size() + 1))};
+    for (const OptionSpec& option : options) {
+        if (!option.takesValue) continue;
+        if (word.size() > option.longName.size() && word.starts_with(option.longName) &&
+            word[option.longName.size()] == '=') {
+            return {&option, std::string(word.substr(option.longName.size() + 1))};
         }
-        if (!spec.shortName.empty() && !word.starts_with("--") && word.size() > 2 &&
-            word.starts_with(spec.shortName)) {
-            return {&spec, std::string(word.substr(2))};
+        if (!option.shortName.empty() && !word.starts_with("--") && word.size() > 2 &&
+            word.starts_with(option.shortName)) {
+            return {&option, std::string(word.substr(2))};
         }
     }
     return {};
@@ -36,7 +36,7 @@ bool isHelp(std::string_view word) {
 
 }  // namespace
 
-SplitWords splitWords(const std::vector<std::string>& args, std::span<const OptionSpec> specs) {
+SplitWords splitWords(const std::vector<std::string>& args, std::span<const OptionSpec> options) {
     SplitWords result;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -53,18 +53,18 @@ SplitWords splitWords(const std::vector<std::string>& args, std::span<const Opti
             result.help = true;
             return result;
         }
-        const Match m = matchWord(word, specs);
-        if (m.spec == nullptr) {
+        const Match m = matchWord(word, options);
+        if (m.option == nullptr) {
             result.error = "unknown option '" + word + "'";
             return result;
         }
         OptionWord option{
-            m.spec->id,
-            word.starts_with("--") ? std::string(m.spec->longName) : std::string(m.spec->shortName),
+            m.option->id,
+            word.starts_with("--") ? std::string(m.option->longName) : std::string(m.option->shortName),
             {}};
         if (m.attached) {
             option.value = *m.attached;
-        } else if (m.spec->takesValue) {
+        } else if (m.option->takesValue) {
             if (i + 1 >= args.size()) {
                 result.error = "option " + word + " needs a value";
                 return result;

@@ -32,6 +32,6 @@ struct SplitWords {
     std::string error;  ///< one line, without the "velmora: " prefix
 };
 
-SplitWords splitWords(const std::vector<std::string>& args, std::span<const OptionSpec> specs);
+SplitWords splitWords(const std::vector<std::string>& args, std::span<const OptionSpec> options);
 
 }  // namespace velmora::cli

@@ -31,43 +31,43 @@ void put32(ByteVector& out, std::uint32_t v) {
     put16(out, v >> 16);
 }
 
-ByteVector buildBmp(const BmpSpec& spec) {
-    const bool core = spec.infoSize == 12;
-    const bool masksAfter = spec.compression == kBitfields && spec.infoSize == 40;
-    const std::size_t paletteBytes = spec.palette.size() * (core ? 3 : 4);
+ByteVector buildBmp(const BmpSpec& layout) {
+    const bool core = layout.infoSize == 12;
+    const bool masksAfter = layout.compression == kBitfields && layout.infoSize == 40;
+    const std::size_t paletteBytes = layout.palette.size() * (core ? 3 : 4);
     const std::size_t dataOffset =
-        14 + std::size_t(spec.infoSize) + (masksAfter ? 12 : 0) + paletteBytes;
+        14 + std::size_t(layout.infoSize) + (masksAfter ? 12 : 0) + paletteBytes;
     ByteVector out{'B', 'M'};
-    put32(out, std::uint32_t(dataOffset + spec.data.size()));
+    put32(out, std::uint32_t(dataOffset + layout.data.size()));
     put32(out, 0);
     put32(out, std::uint32_t(dataOffset));
-    put32(out, std::uint32_t(spec.infoSize));
+    put32(out, std::uint32_t(layout.infoSize));
     if (core) {
-        put16(out, std::uint32_t(spec.width));
-        put16(out, std::uint32_t(spec.height));
+        put16(out, std::uint32_t(layout.width));
+        put16(out, std::uint32_t(layout.height));
         put16(out, 1);
-        put16(out, std::uint32_t(spec.bits));
+        put16(out, std::uint32_t(layout.bits));
     } else {
-        put32(out, std::uint32_t(spec.width));
-        put32(out, std::uint32_t(spec.height));
+        put32(out, std::uint32_t(layout.width));
+        put32(out, std::uint32_t(layout.height));
         put16(out, 1);
-        put16(out, std::uint32_t(spec.bits));
-        put32(out, spec.compression);
-        put32(out, std::uint32_t(spec.data.size()));
+        put16(out, std::uint32_t(layout.bits));
+        put32(out, layout.compression);
+        put32(out, std::uint32_t(layout.data.size()));
         put32(out, 2835);
         put32(out, 2835);
-        put32(out, std::uint32_t(spec.palette.size()));
+        put32(out, std::uint32_t(layout.palette.size()));
         put32(out, 0);
-        for (std::uint32_t mask : spec.masks) {
-            if (spec.infoSize > 40 || masksAfter) put32(out, mask);
+        for (std::uint32_t mask : layout.masks) {
+            if (layout.infoSize > 40 || masksAfter) put32(out, mask);
         }
-        out.resize(14 + std::size_t(spec.infoSize) + (masksAfter ? 12 : 0), 0);
+        out.resize(14 + std::size_t(layout.infoSize) + (masksAfter ? 12 : 0), 0);
     }
-    for (const Rgb& c : spec.palette) {
+    for (const Rgb& c : layout.palette) {
         out.insert(out.end(), {c.b, c.g, c.r});
         if (!core) out.push_back(0);
     }
-    out.insert(out.end(), spec.data.begin(), spec.data.end());
+    out.insert(out.end(), layout.data.begin(), layout.data.end());
     return out;
 }
 
@@ -115,15 +115,15 @@ TEST(BmpDecoder, PaletteImagesAtOneFourAndEightBits) {
         for (int infoSize : {40, 12, 124}) {
             const int width = 13, height = 5, colours = 1 << bits;
             auto index = [&](int x, int row) { return std::uint32_t((x + 3 * row) % colours); };
-            BmpSpec spec{.infoSize = infoSize, .width = width, .height = height, .bits = bits};
-            spec.palette = makePalette(colours);
-            spec.data = packRows(width, height, bits, index);
-            const Raster raster = decodeOk(buildBmp(spec));
+            BmpSpec layout{.infoSize = infoSize, .width = width, .height = height, .bits = bits};
+            layout.palette = makePalette(colours);
+            layout.data = packRows(width, height, bits, index);
+            const Raster raster = decodeOk(buildBmp(layout));
             ASSERT_EQ(raster.width(), width);
             ASSERT_EQ(raster.height(), height);
             for (int y = 0; y < height; ++y) {
                 for (int x = 0; x < width; ++x) {
-                    EXPECT_EQ(pixelAt(raster, x, y), spec.palette[index(x, height - 1 - y)])
+                    EXPECT_EQ(pixelAt(raster, x, y), layout.palette[index(x, height - 1 - y)])
                         << bits << " bits, header " << infoSize << " at " << x << "," << y;
                 }
             }
@@ -139,12 +139,12 @@ TEST(BmpDecoder, TrueColourBottomUpAndTopDown) {
     };
     for (int sign : {1, -1}) {
         for (int bits : {24, 32}) {
-            BmpSpec spec{.width = width, .height = sign * height, .bits = bits};
+            BmpSpec layout{.width = width, .height = sign * height, .bits = bits};
             // 32-bit BI_RGB ignores the top byte.
-            spec.data = packRows(width, height, bits, [&](int x, int row) {
+            layout.data = packRows(width, height, bits, [&](int x, int row) {
                 return colour(x, row) | (bits == 32 ? 0xAB000000u : 0u);
             });
-            const Raster raster = decodeOk(buildBmp(spec));
+            const Raster raster = decodeOk(buildBmp(layout));
             for (int y = 0; y < height; ++y) {
                 const int row = sign > 0 ? height - 1 - y : y;
                 for (int x = 0; x < width; ++x) {
@@ -161,12 +161,12 @@ std::uint8_t scale(std::uint32_t v, std::uint32_t max) {
 }
 
 TEST(BmpDecoder, SixteenBitDefaultsToFiveFiveFive) {
-    BmpSpec spec{.width = 3, .height = 1, .bits = 16};
-    spec.data = packRows(3, 1, 16, [](int x, int) {
+    BmpSpec layout{.width = 3, .height = 1, .bits = 16};
+    layout.data = packRows(3, 1, 16, [](int x, int) {
         const std::uint32_t words[] = {0x7C00, 0x03E0 | 0x0001, (10u << 10) | (20u << 5) | 30u};
         return words[x];
     });
-    const Raster raster = decodeOk(buildBmp(spec));
+    const Raster raster = decodeOk(buildBmp(layout));
     EXPECT_EQ(pixelAt(raster, 0, 0), (Rgb{255, 0, 0}));
     EXPECT_EQ(pixelAt(raster, 1, 0), (Rgb{0, 255, scale(1, 31)}));
     EXPECT_EQ(pixelAt(raster, 2, 0), (Rgb{scale(10, 31), scale(20, 31), scale(30, 31)}));
@@ -191,9 +191,9 @@ TEST(BmpDecoder, BitfieldMasksAfterAndInsideTheHeader) {
 }
 
 TEST(BmpDecoder, RunLengthEightWithEscapesAndClipping) {
-    BmpSpec spec{.width = 6, .height = 4, .bits = 8, .compression = kRle8};
-    spec.palette = makePalette(8);
-    spec.data = {
+    BmpSpec layout{.width = 6, .height = 4, .bits = 8, .compression = kRle8};
+    layout.palette = makePalette(8);
+    layout.data = {
         3, 5,              // row 0: three pixels of index 5
         0, 3, 1, 2, 3, 0,  //        absolute run 1 2 3, padded
         0, 0,              // end of line
@@ -203,8 +203,8 @@ TEST(BmpDecoder, RunLengthEightWithEscapesAndClipping) {
         2, 6,              // two pixels of 6
         0, 1,              // end of bitmap
     };
-    const Raster raster = decodeOk(buildBmp(spec));
-    const auto& p = spec.palette;
+    const Raster raster = decodeOk(buildBmp(layout));
+    const auto& p = layout.palette;
     const std::vector<std::vector<int>> expected = {
         {5, 5, 5, 1, 2, 3}, {4, 4, 4, 4, 4, 4}, {0, 0, 0, 0, 0, 0}, {0, 0, 6, 6, 0, 0}};
     for (int row = 0; row < 4; ++row) {
@@ -216,21 +216,21 @@ TEST(BmpDecoder, RunLengthEightWithEscapesAndClipping) {
 }
 
 TEST(BmpDecoder, RunLengthFourAlternatesNibbles) {
-    BmpSpec spec{.width = 7, .height = 2, .bits = 4, .compression = kRle4};
-    spec.palette = makePalette(16);
-    spec.data = {
+    BmpSpec layout{.width = 7, .height = 2, .bits = 4, .compression = kRle4};
+    layout.palette = makePalette(16);
+    layout.data = {
         5, 0x12,                       // 1 2 1 2 1
         0, 3,    0x34, 0x50,           // absolute 3 4 5 (two bytes, already even)
         0, 0,                          // end of line
         0, 5,    0x9A, 0xBC, 0xD0, 0,  // absolute 9 A B C D, padded to four bytes
         0, 1,
     };
-    const Raster raster = decodeOk(buildBmp(spec));
+    const Raster raster = decodeOk(buildBmp(layout));
     const std::vector<std::vector<int>> expected = {{1, 2, 1, 2, 1, 3, 4},
                                                     {9, 10, 11, 12, 13, 0, 0}};
     for (int row = 0; row < 2; ++row) {
         for (int x = 0; x < 7; ++x) {
-            EXPECT_EQ(pixelAt(raster, x, 1 - row), spec.palette[std::size_t(expected[row][x])])
+            EXPECT_EQ(pixelAt(raster, x, 1 - row), layout.palette[std::size_t(expected[row][x])])
                 << "row " << row << " x " << x;
         }
     }
@@ -253,9 +253,9 @@ TEST(BmpDecoder, RejectsInconsistentFiles) {
     BmpSpec shortData{.width = 10, .height = 10, .bits = 24};
     shortData.data = ByteVector(10 * 32 - 40, 0);
 
-    for (const BmpSpec* spec : {&rle, &truncatedRle, &huge, &hugeRle, &badBits, &shortData}) {
+    for (const BmpSpec* layout : {&rle, &truncatedRle, &huge, &hugeRle, &badBits, &shortData}) {
         std::string error;
-        EXPECT_FALSE(decodeBytes(buildBmp(*spec), &error));
+        EXPECT_FALSE(decodeBytes(buildBmp(*layout), &error));
         EXPECT_FALSE(error.empty());
     }
 }
