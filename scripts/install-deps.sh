@@ -9,7 +9,12 @@ packages=(
     libjpeg62-turbo-dev libjpeg-turbo-progs
     libgif-dev libpng-dev libtiff-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev                     # Qt 6 Core and Widgets for the desktop programs
+    qt6-base-dev                     # Qt 6 Core, Widgets and Print Support for the desktop programs
+    qt6-translations-l10n            # Qt's own dialogs and buttons in Japanese
+    qt6-svg-dev                      # the launcher's artwork, drawn as SVG
+    libsane-dev sane-utils           # the scanner front-end's SANE path and its test device
+    libcli11-dev                     # the command-line tools' option tables
+    desktop-file-utils               # checks the installed desktop entries
     poppler-utils imagemagick        # pdfimages and convert for PDF pages
     fonts-noto-cjk                   # Japanese texts on screen
     xvfb xauth x11-utils             # the desktop programs' start-up check in CI

@@ -19,7 +19,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "reader/core/sheet_image_open.h"
+#include "common/qt/desktop_open.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/ui/result_table_model.h"
 
@@ -417,13 +417,13 @@ TEST_F(ResultWindowTest, ClickingALabelOpensTheImageOrSaysWhyNot) {
     EXPECT_TRUE(prompter_.messages.empty());
 
     click(4, 0, Qt::LeftButton);  // "/no/such/b.jpg"
-    EXPECT_EQ(prompter_.messageTexts(), QStringList{kPathNotFound});
+    EXPECT_EQ(prompter_.messageTexts(), QStringList{velmora::kPathNotFound});
     context_.table.sheetPaths()[1] = dir.filePath(u"gone.jpg"_s);
     click(4, 0, Qt::LeftButton);
-    EXPECT_EQ(prompter_.messageTexts().value(1), kFileNotFound);
+    EXPECT_EQ(prompter_.messageTexts().value(1), velmora::kFileNotFound);
     window_->setFileOpener([](const QString&) { return false; });
     click(3, 0, Qt::LeftButton);
-    EXPECT_EQ(prompter_.messageTexts().value(2), kNoAssociation);
+    EXPECT_EQ(prompter_.messageTexts().value(2), velmora::kNoAssociation);
     EXPECT_EQ(prompter_.messages.back().icon, Prompter::Icon::Warning);
     click(1, 0, Qt::LeftButton);  // the key row's label opens nothing
     EXPECT_EQ(prompter_.messages.size(), 3u);

@@ -27,6 +27,7 @@
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
+#include "common/qt/file_filters.h"
 #include "reader/ui/qt_prompter.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/settings_dialog.h"
@@ -80,7 +81,7 @@ bool isDragEvent(QEvent::Type type) {
 }  // namespace
 
 const QString MainForm::kSourceFilter =
-    QStringLiteral("スキャン画像ファイル (*.jpg;*.bmp;*.gif)|*.jpg;*.bmp;*.gif");
+    QStringLiteral("スキャン画像ファイル (*.jpg;*.bmp;*.gif)|") + velmora::kImageFilePatterns;
 const QString MainForm::kSourceTitle =
     QStringLiteral("スキャン画像ファイルを選択してください (複数選択可)");
 const QString MainForm::kIniFilter = QStringLiteral("マーク情報ファイル (*.ini)|*.ini");

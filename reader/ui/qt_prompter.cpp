@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "common/qt/file_filters.h"
 #include "reader/ui/app_context.h"
 
 namespace tarrow {
@@ -38,10 +39,7 @@ QString QtPrompter::chooseFolder(const QString& title) {
     return QFileDialog::getExistingDirectory(parent_, title);
 }
 
-QString QtPrompter::qtFilter(const QString& filter) {
-    const qsizetype bar = filter.indexOf(u'|');
-    return bar < 0 ? filter : filter.left(bar);
-}
+QString QtPrompter::qtFilter(const QString& filter) { return velmora::toQtFileFilter(filter); }
 
 QString QtPrompter::chooseOpenFile(const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, title, QString(), qtFilter(filter));

@@ -19,7 +19,7 @@
 #include "reader/core/app_settings.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
-#include "reader/core/sheet_image_open.h"
+#include "common/qt/desktop_open.h"
 #include "reader/core/table_edits.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
@@ -551,7 +551,7 @@ void ResultWindow::openSheetImageOf(int row) {
     const QStringList& paths = context_.table.sheetPaths();
     const int index = row - ResultTable::kFirstSheetRow;
     const QString path = index >= 0 && index < paths.size() ? paths.at(index) : QString();
-    const QString problem = openSheetImage(path, fileOpener_);
+    const QString problem = velmora::openWithDesktop(path, fileOpener_);
     if (!problem.isEmpty()) prompter_.message(problem, Prompter::Icon::Warning);
 }
 

@@ -1,4 +1,4 @@
-#include "reader/core/sheet_image_open.h"
+#include "common/qt/desktop_open.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace tarrow {
+namespace velmora {
 namespace {
 
-class SheetImageOpen : public ::testing::Test {
+class DesktopOpen : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
@@ -31,33 +31,33 @@ protected:
     QStringList opened_;
 };
 
-TEST_F(SheetImageOpen, AnExistingFileGoesToTheDesktopAndShowsNothing) {
-    EXPECT_EQ(openSheetImage(image_, opener(true)), QString());
+TEST_F(DesktopOpen, AnExistingFileGoesToTheDesktopAndShowsNothing) {
+    EXPECT_EQ(openWithDesktop(image_, opener(true)), QString());
     EXPECT_EQ(opened_, QStringList{image_});
 }
 
-TEST_F(SheetImageOpen, NoProgramForTheFileIsReportedAsMissingAssociation) {
-    EXPECT_EQ(openSheetImage(image_, opener(false)), kNoAssociation);
+TEST_F(DesktopOpen, NoProgramForTheFileIsReportedAsMissingAssociation) {
+    EXPECT_EQ(openWithDesktop(image_, opener(false)), kNoAssociation);
     EXPECT_EQ(opened_.size(), 1);
-    EXPECT_EQ(openSheetImage(image_, {}), kNoAssociation);
+    EXPECT_EQ(openWithDesktop(image_, {}), kNoAssociation);
 }
 
-TEST_F(SheetImageOpen, MissingFilesAndFoldersAreReportedWithoutAsking) {
-    EXPECT_EQ(openSheetImage(dir_.filePath(QStringLiteral("gone.jpg")), opener(true)),
+TEST_F(DesktopOpen, MissingFilesAndFoldersAreReportedWithoutAsking) {
+    EXPECT_EQ(openWithDesktop(dir_.filePath(QStringLiteral("gone.jpg")), opener(true)),
               kFileNotFound);
-    EXPECT_EQ(openSheetImage(dir_.filePath(QStringLiteral("no/such/dir/a.jpg")), opener(true)),
+    EXPECT_EQ(openWithDesktop(dir_.filePath(QStringLiteral("no/such/dir/a.jpg")), opener(true)),
               kPathNotFound);
-    EXPECT_EQ(openSheetImage(QString(), opener(true)), kFileNotFound);
-    EXPECT_EQ(openSheetImage(dir_.path(), opener(true)), kFileNotFound);
+    EXPECT_EQ(openWithDesktop(QString(), opener(true)), kFileNotFound);
+    EXPECT_EQ(openWithDesktop(dir_.path(), opener(true)), kFileNotFound);
     EXPECT_TRUE(opened_.isEmpty());
 }
 
-TEST_F(SheetImageOpen, AnUnreadableFileIsDenied) {
+TEST_F(DesktopOpen, AnUnreadableFileIsDenied) {
     QFile::setPermissions(image_, QFileDevice::WriteOwner);
     if (QFileInfo(image_).isReadable()) GTEST_SKIP() << "running with rights that read anything";
-    EXPECT_EQ(openSheetImage(image_, opener(true)), kAccessDenied);
+    EXPECT_EQ(openWithDesktop(image_, opener(true)), kAccessDenied);
     EXPECT_TRUE(opened_.isEmpty());
 }
 
 }  // namespace
-}  // namespace tarrow
+}  // namespace velmora

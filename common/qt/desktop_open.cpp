@@ -1,11 +1,11 @@
-#include "reader/core/sheet_image_open.h"
+#include "common/qt/desktop_open.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-namespace tarrow {
+namespace velmora {
 
-QString openSheetImage(const QString& path, const std::function<bool(const QString&)>& open) {
+QString openWithDesktop(const QString& path, const std::function<bool(const QString&)>& open) {
     if (path.isEmpty()) return kFileNotFound;
     const QFileInfo info(path);
     if (!info.absoluteDir().exists()) return kPathNotFound;
@@ -15,4 +15,9 @@ QString openSheetImage(const QString& path, const std::function<bool(const QStri
     return {};
 }
 
-}  // namespace tarrow
+QString folderWithSeparator(const QString& folder) {
+    if (folder.isEmpty() || folder.endsWith(u'/')) return folder;
+    return folder + u'/';
+}
+
+}  // namespace velmora

@@ -1,4 +1,4 @@
-// Entry point of the window tests. Test discovery runs this program without
+// Entry point of every window test program. Test discovery runs this program without
 // the environment CTest gives the tests, so it picks the offscreen platform
 // and private configuration and runtime folders itself before the
 // application starts.
@@ -38,7 +38,7 @@ TEST(GuiHarness, WidgetShowsOnTheOffscreenPlatform) {
 
 int main(int argc, char** argv) {
     setDefaultEnv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir configHome(QDir::tempPath() + QStringLiteral("/tarrow-gui-tests-XXXXXX"));
+    QTemporaryDir configHome(QDir::tempPath() + QStringLiteral("/velmora-gui-tests-XXXXXX"));
     if (configHome.isValid()) {
         setDefaultEnv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
         // Qt wants a private runtime folder; the temporary folder is one.
