@@ -83,10 +83,13 @@ SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
         double ratio = 0.0;
         // Without a single dark sample nothing is marked, whatever the limit.
         if (max > 0 && max >= limit) ratio = mean == 0 ? kAllOthersClean : double(max) / double(mean);
+        // A choice looks marked when it stands out from the others' mean and
+        // is itself as dark as a mark must be: with clean neighbours the mean
+        // truncates to 0 or 1, and a few dark specks alone would count.
         int marked = 0;
         if (ratio > 0) {
             for (int count : counts) {
-                if (double(count) > double(mean) * multiMarkedMultiply) ++marked;
+                if (double(count) > double(mean) * multiMarkedMultiply && count >= limit) ++marked;
             }
         }
         if (ratio > d.reliability) d = SingleDecision{int(g), ratio, marked};

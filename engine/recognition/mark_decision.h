@@ -25,6 +25,11 @@ struct SingleDecision {
 
 /// Decides a single-answer question from its counts at every ladder step
 /// (`dark[step][choice]`) and the sample total of each step's last choice.
+/// At each step, with g the darkest choice (lowest index on ties), mean the
+/// others' truncated mean and limit = trunc(noMarkMinDots% of the total):
+/// ratio = 0 when max < limit (or max = 0), 999 when mean = 0, else
+/// max / mean; marked counts the choices above mean x multiply that also
+/// reach the limit. A strictly higher ratio replaces the decision.
 SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
                             const std::vector<int>& totals, int noMarkMinDots,
                             double multiMarkedMultiply);

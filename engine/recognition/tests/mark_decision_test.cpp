@@ -38,6 +38,19 @@ TEST(MarkDecision, TwoFilledChoices) {
     EXPECT_EQ(d.marked, 2);
 }
 
+TEST(MarkDecision, OnlyChoicesAsDarkAsAMarkCountAsMarked) {
+    // A clean mark beside specks: the others' mean truncates to 1, so a
+    // speck of 5 is above twice the mean but far below the 187-sample limit.
+    EXPECT_EQ(decideConstant({1500, 5, 0, 0}).marked, 1);
+    EXPECT_EQ(decideConstant({0, 3, 1200, 1}).marked, 1);
+    // A second real mark still counts, however it compares to the first.
+    EXPECT_EQ(decideConstant({1500, 0, 200, 0}).marked, 2);
+    // The answer and reliability do not depend on the marked count.
+    const SingleDecision specks = decideConstant({1500, 5, 0, 0});
+    EXPECT_EQ(specks.best, 0);
+    EXPECT_DOUBLE_EQ(specks.reliability, 1500.0);
+}
+
 TEST(MarkDecision, BlankAndFaintQuestions) {
     const SingleDecision blank = decideConstant({100, 90, 80, 70});  // below 187 samples
     EXPECT_DOUBLE_EQ(blank.reliability, 0.0);
