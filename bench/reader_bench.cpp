@@ -157,7 +157,7 @@ void tableFigures(const fs::path& work) {
 class SilentPrompter final : public tarrow::Prompter {
 public:
     void message(const QString&, Icon) override {}
-    Answer question(const QString&, Icon, Buttons) override { return Answer::Yes; }
+    Answer question(tarrow::QuestionId, const QString&) override { return Answer::Yes; }
     QString chooseFolder(const QString&) override { return {}; }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }

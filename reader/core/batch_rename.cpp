@@ -89,8 +89,8 @@ Step copySheet(RenameState& st, int s) {
     }
     const QString target = withSlash(st.folder) + name;
     if (QFileInfo::exists(target) &&
-        st.prompter.question(target + QStringLiteral("\r\n") + kExists, Prompter::Icon::Warning,
-                             Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+        st.prompter.question(QuestionId::ReplaceRenamedCopy,
+                             target + QStringLiteral("\r\n") + kExists) != Prompter::Answer::Yes) {
         st.prompter.message(kAborted, Prompter::Icon::Warning);
         return Step::Stopped;
     }

@@ -285,9 +285,8 @@ bool BatchRun::setImageOptions(const QString& path, bool debugImages) {
 
 BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
     if (!skipAll_) {
-        const Prompter::Answer answer =
-            prompter_.question(kReadError + label + kCrLf + kCrLf + kSkipAllQuestion,
-                               Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+        const Prompter::Answer answer = prompter_.question(
+            QuestionId::SkipReadErrors, kReadError + label + kCrLf + kCrLf + kSkipAllQuestion);
         if (answer != Prompter::Answer::Yes) return Step::Stop;
         skipAll_ = true;
     }

@@ -29,9 +29,9 @@ SaveOutcome failed(const QString& path, const QString& reason) {
 
 bool confirmOverwrite(Prompter& prompter, const QString& path) {
     if (!QFileInfo::exists(path)) return true;
-    return prompter.question(path + QStringLiteral("\r\n") + kExistsQuestion,
-                             Prompter::Icon::Warning,
-                             Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+    return prompter.question(QuestionId::ReplaceOutputFile,
+                             path + QStringLiteral("\r\n") + kExistsQuestion) ==
+           Prompter::Answer::Yes;
 }
 
 std::optional<SaveTarget> chooseSaveTarget(ResultTable& table, Prompter& prompter) {
@@ -107,10 +107,9 @@ SaveOutcome saveAnswersByChoice(ResultTable& table, Prompter& prompter, bool ten
     return outcome;
 }
 
-bool mayClose(const ResultTable& table, Prompter& prompter) {
+bool mayDiscard(const ResultTable& table, Prompter& prompter) {
     if (table.saved()) return true;
-    return prompter.question(kUnsavedQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNo) ==
-           Prompter::Answer::Yes;
+    return prompter.question(QuestionId::DiscardUnsaved, kUnsavedQuestion) == Prompter::Answer::Yes;
 }
 
 }  // namespace tarrow

@@ -62,8 +62,9 @@ SaveOutcome saveResults(ResultTable& table, Prompter& prompter, bool transpose);
 /// answer gives Cancelled.
 SaveOutcome saveAnswersByChoice(ResultTable& table, Prompter& prompter, bool tenToZero);
 
-/// The close guard: true when the window may close (saved, or the user
-/// answered Yes to "読取値が保存されていません。本当に閉じてもよろしいですか？").
-bool mayClose(const ResultTable& table, Prompter& prompter);
+/// The guard before the table is closed or replaced: true when it is saved
+/// or the user answered Yes to
+/// "読取値が保存されていません。本当に閉じてもよろしいですか？".
+bool mayDiscard(const ResultTable& table, Prompter& prompter);
 
 }  // namespace tarrow

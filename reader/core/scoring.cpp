@@ -123,14 +123,15 @@ bool takeFirstSheetAs(ResultTable& table, Prompter& prompter, FirstSheetRole rol
     TextGrid& grid = table.grid();
     if (grid.rows() <= ResultTable::kFirstSheetRow) return false;
     const bool key = role == FirstSheetRole::AnswerKey;
-    const auto answer = prompter.question(key ? kKeySheetQuestion : kPointsSheetQuestion,
-                                          Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+    const auto answer = key ? prompter.question(QuestionId::TakeKeySheet, kKeySheetQuestion)
+                            : prompter.question(QuestionId::TakePointsSheet, kPointsSheetQuestion);
     if (answer != Prompter::Answer::Yes) return false;
     const int target = key ? ResultTable::kKeyRow : ResultTable::kPointsRow;
     for (int c = 1; c <= table.questionCount(); ++c) {
         grid.setText(target, c, grid.text(ResultTable::kFirstSheetRow, c));
     }
     table.removeSheetRow(ResultTable::kFirstSheetRow);
+    table.setSaved(false);
     return true;
 }
 

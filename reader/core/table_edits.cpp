@@ -41,8 +41,7 @@ QStringList splitParts(const QString& text) {
 }
 
 ClearResult askAndClear(ResultTable& table, int row, int col, Prompter& prompter) {
-    const Prompter::Answer answer =
-        prompter.question(kClearQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNoCancel);
+    const Prompter::Answer answer = prompter.question(QuestionId::ClearCell, kClearQuestion);
     if (answer != Prompter::Answer::Yes) return ClearResult::Declined;
     table.grid().setText(row, col, QString());
     table.setSaved(false);
@@ -185,8 +184,7 @@ std::optional<QString> cellStatusText(const ResultTable& table, int row, int col
 }
 
 bool resetThresholds(ThresholdTexts& thresholds, Prompter& prompter) {
-    const Prompter::Answer answer =
-        prompter.question(kResetQuestion, Prompter::Icon::Warning, Prompter::Buttons::YesNo);
+    const Prompter::Answer answer = prompter.question(QuestionId::ResetThresholds, kResetQuestion);
     if (answer != Prompter::Answer::Yes) return false;
     thresholds = ThresholdTexts::defaults();
     return true;

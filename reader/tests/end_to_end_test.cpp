@@ -431,8 +431,7 @@ TEST_F(EndToEndTest, ReadErrorQuestionYesSkipsLaterErrorsAndMarksTheRowsRed) {
     EXPECT_EQ(prompter_.questions[0].text,
               QStringLiteral("読取エラーが発生しました：broken1.jpg\r\n\r\n"
                              "エラーを全てスキップして残りの処理を継続しますか？"));
-    EXPECT_EQ(prompter_.questions[0].icon, Prompter::Icon::Warning);
-    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::SkipReadErrors);
     EXPECT_EQ(msgLabel(), QStringLiteral("処理完了: 4件"));
     ASSERT_TRUE(waitFor([this] { return frmDetail()->isVisible(); }));
 
@@ -519,7 +518,7 @@ TEST_F(EndToEndTest, CellsAreEditedWithKeysAndTheInputDialog) {
     ASSERT_FALSE(prompter_.questions.empty());
     EXPECT_EQ(prompter_.questions.back().text,
               QStringLiteral("値をクリアします。よろしいですか？"));
-    EXPECT_EQ(prompter_.questions.back().buttons, Prompter::Buttons::YesNoCancel);
+    EXPECT_EQ(prompter_.questions.back().id, QuestionId::ClearCell);
     EXPECT_EQ(cell(5, 1), QString());
 
     // Right click on a sheet cell: full-width digits and commas fill three

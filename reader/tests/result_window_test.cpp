@@ -358,7 +358,7 @@ TEST_F(ResultWindowTest, BackspaceAsksBeforeClearing) {
     EXPECT_EQ(grid()->model()->index(3, 1).data().toString(), QString());
     ASSERT_EQ(prompter_.questions.size(), 2u);
     EXPECT_EQ(prompter_.questions[0].text, u"値をクリアします。よろしいですか？"_s);
-    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNoCancel);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::ClearCell);
     EXPECT_FALSE(window_->saved());
 }
 

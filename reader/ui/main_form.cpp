@@ -100,8 +100,8 @@ public:
     WindowPrompter(Prompter& inner, MainForm& form) : inner_(inner), form_(form) {}
 
     void message(const QString& text, Icon icon) override { inner_.message(text, icon); }
-    Answer question(const QString& text, Icon icon, Buttons buttons) override {
-        return inner_.question(text, icon, buttons);
+    Answer question(QuestionId id, const QString& text) override {
+        return inner_.question(id, text);
     }
     QString chooseFolder(const QString& title) override { return inner_.chooseFolder(title); }
     QString chooseOpenFile(const QString& title, const QString& filter) override {
@@ -539,7 +539,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     closeAfterRun_ = false;
-    if (!mayClose(context_.table, *prompter_)) {
+    if (!mayDiscard(context_.table, *prompter_)) {
         event->ignore();
         return;
     }

@@ -20,18 +20,33 @@ void QtPrompter::message(const QString& text, Icon icon) {
     box.exec();
 }
 
-Prompter::Answer QtPrompter::question(const QString& text, Icon icon, Buttons buttons) {
+QMessageBox::StandardButton QtPrompter::buttonOf(Answer answer) {
+    switch (answer) {
+        case Answer::Yes:
+            return QMessageBox::Yes;
+        case Answer::No:
+            return QMessageBox::No;
+        case Answer::Cancel:
+            break;
+    }
+    return QMessageBox::Cancel;
+}
+
+Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
+    const QuestionForm form = formOf(id);
     QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
-    if (buttons == Buttons::YesNoCancel) set |= QMessageBox::Cancel;
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+    if (form.buttons == Buttons::YesNoCancel) set |= QMessageBox::Cancel;
+    QMessageBox box(form.icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
                     kApplicationTitle, text, set, parent_);
+    // Enter takes the answer that loses nothing.
+    box.setDefaultButton(buttonOf(form.safeAnswer));
     switch (box.exec()) {
         case QMessageBox::Yes:
             return Answer::Yes;
         case QMessageBox::No:
             return Answer::No;
         default:
-            return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+            return form.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
 }
 
@@ -39,7 +54,9 @@ QString QtPrompter::chooseFolder(const QString& title) {
     return QFileDialog::getExistingDirectory(parent_, title);
 }
 
-QString QtPrompter::qtFilter(const QString& filter) { return velmora::toQtFileFilter(filter); }
+QString QtPrompter::qtFilter(const QString& filter) {
+    return velmora::toQtFileFilter(filter);
+}
 
 QString QtPrompter::chooseOpenFile(const QString& title, const QString& filter) {
     return QFileDialog::getOpenFileName(parent_, title, QString(), qtFilter(filter));
@@ -80,7 +97,9 @@ void QtPrompter::setProgress(int current, int total) {
     if (hooks_.progress) hooks_.progress(current, total);
 }
 
-void QtPrompter::processEvents() { QApplication::processEvents(); }
+void QtPrompter::processEvents() {
+    QApplication::processEvents();
+}
 
 void QtPrompter::pause(int milliseconds) {
     // Keeps repainting while it waits.
@@ -92,6 +111,8 @@ void QtPrompter::pause(int milliseconds) {
     }
 }
 
-void QtPrompter::beep() { QApplication::beep(); }
+void QtPrompter::beep() {
+    QApplication::beep();
+}
 
 }  // namespace tarrow

@@ -4,6 +4,7 @@
 // through hooks the main window sets.
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -26,7 +27,7 @@ public:
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
     void message(const QString& text, Icon icon) override;
-    Answer question(const QString& text, Icon icon, Buttons buttons) override;
+    Answer question(QuestionId id, const QString& text) override;
     QString chooseFolder(const QString& title) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
     QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
@@ -40,10 +41,12 @@ public:
     void pause(int milliseconds) override;
     void beep() override;
 
-    /// "説明 (*.csv)|*.csv" to Qt's "説明 (*.csv)".
+    /// A dialog filter in the form "説明 (*.csv)|*.csv" as Qt takes it.
     static QString qtFilter(const QString& filter);
 
 private:
+    static QMessageBox::StandardButton buttonOf(Answer answer);
+
     QPointer<QWidget> parent_;
     Hooks hooks_;
 };

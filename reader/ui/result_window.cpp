@@ -63,8 +63,8 @@ class ResultWindow::StatusPrompter final : public Prompter {
 public:
     StatusPrompter(Prompter& outer, QLabel* status) : outer_(outer), status_(status) {}
     void message(const QString& text, Icon icon) override { outer_.message(text, icon); }
-    Answer question(const QString& text, Icon icon, Buttons buttons) override {
-        return outer_.question(text, icon, buttons);
+    Answer question(QuestionId id, const QString& text) override {
+        return outer_.question(id, text);
     }
     QString chooseFolder(const QString& title) override { return outer_.chooseFolder(title); }
     QString chooseOpenFile(const QString& title, const QString& filter) override {
@@ -408,7 +408,7 @@ void ResultWindow::resizeEvent(QResizeEvent* event) {
 
 void ResultWindow::closeEvent(QCloseEvent* event) {
     cancelEditor();
-    if (!mayClose(context_.table, prompter_)) {
+    if (!mayDiscard(context_.table, prompter_)) {
         event->ignore();
         return;
     }

@@ -20,9 +20,9 @@ void HeadlessPrompter::message(const QString& text, Icon) {
     print(text);
 }
 
-// Every question the tool meets is either "skip read errors and go on?" or
-// "overwrite?"; the tool always goes on and always replaces its output.
-tarrow::Prompter::Answer HeadlessPrompter::question(const QString& text, Icon, Buttons) {
+// The tool goes on after read errors, replaces its own output and has no
+// table to keep: every question it meets is answered Yes.
+tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId, const QString& text) {
     questions_.append(text);
     if (verbose_) print(text);
     return Answer::Yes;

@@ -36,7 +36,7 @@ public:
     const QStringList& questions() const { return questions_; }
 
     void message(const QString& text, Icon icon) override;
-    Answer question(const QString& text, Icon icon, Buttons buttons) override;
+    Answer question(tarrow::QuestionId id, const QString& text) override;
     QString chooseFolder(const QString& title) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
     QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;

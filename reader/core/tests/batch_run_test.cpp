@@ -281,8 +281,7 @@ TEST_F(BatchRunTest, SkipAllRecordsEveryFailedSheetAsAnErrorRow) {
     EXPECT_EQ(prompter_.questions[0].text,
               QStringLiteral("読取エラーが発生しました：b.jpg\r\n\r\n"
                              "エラーを全てスキップして残りの処理を継続しますか？"));
-    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNo);
-    EXPECT_EQ(prompter_.questions[0].icon, Prompter::Icon::Warning);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::SkipReadErrors);
     for (const int row : {4, 6}) {
         EXPECT_EQ(table_.grid().colour(row, 0), PaletteColour::LightRed);
         for (int c = 1; c <= 2; ++c) {

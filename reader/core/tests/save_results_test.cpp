@@ -84,8 +84,7 @@ TEST_F(SaveResultsTest, AsksForEachExistingFileAndKeepsThemWhenDeclined) {
     ASSERT_EQ(prompter_.questions.size(), 2u);
     EXPECT_EQ(prompter_.questions[0].text, values + "\r\n" + kExists);
     EXPECT_EQ(prompter_.questions[1].text, scores + "\r\n" + kExists);
-    EXPECT_EQ(prompter_.questions[0].icon, Prompter::Icon::Warning);
-    EXPECT_EQ(prompter_.questions[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::ReplaceOutputFile);
     EXPECT_EQ(fileBytes(values), QByteArray("old values\r\n"));
     EXPECT_EQ(fileBytes(scores), QByteArray("old scores\r\n"));
     EXPECT_FALSE(table_.saved());
@@ -108,13 +107,13 @@ TEST_F(SaveResultsTest, UnwritableFolderFailsSilentlyAndStaysUnsaved) {
 
 TEST_F(SaveResultsTest, CloseGuardAsksOnlyWhenUnsaved) {
     prompter_.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
-    EXPECT_FALSE(mayClose(table_, prompter_));
-    EXPECT_TRUE(mayClose(table_, prompter_));
+    EXPECT_FALSE(mayDiscard(table_, prompter_));
+    EXPECT_TRUE(mayDiscard(table_, prompter_));
     ASSERT_EQ(prompter_.questions.size(), 2u);
     EXPECT_EQ(prompter_.questions[0].text,
               QStringLiteral("読取値が保存されていません。本当に閉じてもよろしいですか？"));
     table_.setSaved(true);
-    EXPECT_TRUE(mayClose(table_, prompter_));
+    EXPECT_TRUE(mayDiscard(table_, prompter_));
     EXPECT_EQ(prompter_.questions.size(), 2u);
 }
 

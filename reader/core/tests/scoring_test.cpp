@@ -108,7 +108,7 @@ TEST(Scoring, FirstSheetBecomesTheKeyAfterYes) {
     EXPECT_EQ(prompter.questions[0].text,
               QStringLiteral(
                   "1行目のｽｷｬﾝ画像を正答入力画像と見なし、1行目から削除します。よろしいですか？"));
-    EXPECT_EQ(prompter.questions[0].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter.questions[0].id, QuestionId::TakeKeySheet);
 
     prompter.answers = {Prompter::Answer::Yes};
     ASSERT_TRUE(takeFirstSheetAs(table, prompter, FirstSheetRole::AnswerKey));

@@ -23,9 +23,8 @@ public:
         bool operator==(const Shown&) const = default;
     };
     struct Asked {
+        QuestionId id;
         QString text;
-        Icon icon = Icon::Warning;
-        Buttons buttons = Buttons::YesNo;
     };
 
     // ---- The script. An empty queue answers No / cancel and is noted in
@@ -66,12 +65,12 @@ public:
         messages.push_back({text, icon});
         calls << QStringLiteral("message: ") + text;
     }
-    Answer question(const QString& text, Icon icon, Buttons buttons) override {
-        questions.push_back({text, icon, buttons});
+    Answer question(QuestionId id, const QString& text) override {
+        questions.push_back({id, text});
         calls << QStringLiteral("question: ") + text;
         if (answers.empty()) {
             unanswered << text;
-            return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+            return formOf(id).buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
         }
         return take(answers);
     }

@@ -162,8 +162,7 @@ TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
     EXPECT_FALSE(table.saved());
     ASSERT_EQ(prompter.questions.size(), 3u);
     EXPECT_EQ(prompter.questions[0].text, u"値をクリアします。よろしいですか？"_s);
-    EXPECT_EQ(prompter.questions[0].icon, Prompter::Icon::Warning);
-    EXPECT_EQ(prompter.questions[0].buttons, Prompter::Buttons::YesNoCancel);
+    EXPECT_EQ(prompter.questions[0].id, QuestionId::ClearCell);
 
     // Key row and skew column: nothing happens, nothing asked.
     EXPECT_EQ(clearCellOnShiftClick(table, 1, 2, prompter), ClearResult::NotApplicable);
@@ -221,8 +220,7 @@ TEST(ThresholdReset, AsksAndPutsTheDefaultsBackOnYes) {
     EXPECT_EQ(
         prompter.questions[1].text,
         u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値を初期化します。よろしいですか？"_s);
-    EXPECT_EQ(prompter.questions[1].icon, Prompter::Icon::Warning);
-    EXPECT_EQ(prompter.questions[1].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(prompter.questions[1].id, QuestionId::ResetThresholds);
 }
 
 }  // namespace

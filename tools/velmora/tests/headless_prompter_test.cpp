@@ -9,17 +9,16 @@ namespace velmora::cli {
 namespace {
 
 using Icon = tarrow::Prompter::Icon;
-using Buttons = tarrow::Prompter::Buttons;
 using Answer = tarrow::Prompter::Answer;
 
 TEST(HeadlessPrompter, GoesOnAndOverwritesWithoutPrinting) {
     std::ostringstream err;
     HeadlessPrompter p(err);
-    EXPECT_EQ(p.question("読取エラーが発生しました：a.jpg\r\n\r\nエラーを全てスキップ",
-                         Icon::Warning, Buttons::YesNo),
+    EXPECT_EQ(p.question(tarrow::QuestionId::SkipReadErrors,
+                         "読取エラーが発生しました：a.jpg\r\n\r\nエラーを全てスキップ"),
               Answer::Yes);
-    EXPECT_EQ(p.question("x.csv\r\nは既に存在します。上書きしますか？", Icon::Warning,
-                         Buttons::YesNoCancel),
+    EXPECT_EQ(p.question(tarrow::QuestionId::ReplaceOutputFile,
+                         "x.csv\r\nは既に存在します。上書きしますか？"),
               Answer::Yes);
     EXPECT_EQ(p.questions().size(), 2);
     EXPECT_TRUE(err.str().empty());
