@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "reader/core/save_results.h"  // mayDiscard()
+
 namespace tarrow {
 
 namespace {
@@ -152,6 +154,9 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     result_ = BatchResult{};
     QStringList entries;
     if (!checkInputs(inputs, &entries)) return result_;
+    // A fresh run replaces the table; a kept key means the caller (the CSV
+    // opener) has already replaced it.
+    if (!keepAnswerKey && !mayDiscard(table_, prompter_)) return result_;
     result_.sheetCount = int(entries.size());
 
     stop_ = false;

@@ -32,7 +32,8 @@ struct BatchInputs {
 };
 
 enum class BatchOutcome {
-    Rejected,   ///< a check failed (one warning shown); nothing changed but the labels
+    Rejected,   ///< a check failed (one warning shown), or the user kept an unsaved
+                ///< table; nothing changed but the labels
     Stopped,    ///< stop request or "No" after a read error: "処理中断", window stays hidden
     Completed,  ///< "処理完了: S件"; the caller shows the result window (row 3, column 1)
     Failed,     ///< an engine call failed or a setting was not a number: ended silently
@@ -81,7 +82,8 @@ public:
 
     /// The whole run. keepAnswerKey keeps the header, key and points rows
     /// (a read-values file was just loaded); otherwise the table starts
-    /// fresh from the definition. The result window is the caller's: hide
+    /// fresh from the definition, after asking whether to discard it when
+    /// it is unsaved. The result window is the caller's: hide
     /// it before, and show it (row 3, column 1 selected) after Completed.
     /// After Failed the start and stop buttons are back to idle.
     BatchResult run(const BatchInputs& inputs, bool keepAnswerKey);

@@ -1,6 +1,7 @@
 #include "reader/core/csv_opener.h"
 
 #include "reader/core/result_files.h"
+#include "reader/core/save_results.h"
 
 namespace tarrow {
 
@@ -65,6 +66,10 @@ CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInput
                                  const QString& path) {
     CsvOpenResult result;
     result.path = path;
+    if (!mayDiscard(context.table, context.prompter)) {
+        result.outcome = CsvOpenOutcome::Cancelled;
+        return result;
+    }
     const LoadOutcome loaded = loadReadValues(context.table, path, inputs.definitionPath,
                                               context.settings.tenToZero, &result.sheetLines);
     if (loaded != LoadOutcome::Loaded) {
@@ -72,6 +77,8 @@ CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInput
         return result;
     }
     if (blankText(inputs.inputList)) {
+        // The table now is what the file holds.
+        context.table.setSaved(true);
         showLoaded(context, result.sheetLines);
         result.outcome = CsvOpenOutcome::Loaded;
         return result;

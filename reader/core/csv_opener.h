@@ -16,7 +16,7 @@ namespace tarrow {
 
 enum class CsvOpenOutcome {
     Rejected,   ///< no or missing definition file (one warning shown)
-    Cancelled,  ///< the open dialog was cancelled
+    Cancelled,  ///< the open dialog was cancelled, or the user kept an unsaved table
     NotLoaded,  ///< not a read-values file, or unreadable: table untouched, no message
     Loaded,     ///< table rebuilt from the file; the caller shows the result window
     Reread,     ///< the listed images were read again; see `run`
@@ -45,12 +45,13 @@ struct CsvOpenContext {
 /// "読取値CSVファイル (*.csv)|*.csv", then openReadValuesFile().
 CsvOpenResult openReadValues(const CsvOpenContext& context, const BatchInputs& inputs);
 
-/// Everything after the file was chosen: loads it (initMarks with the
-/// definition, placeholder measurements, the 10→0 setting of now) and
+/// Everything after the file was chosen: asks before an unsaved table is
+/// replaced, loads the file (initMarks with the definition, placeholder
+/// measurements, the 10→0 setting of now) and
 ///  - with an empty input list (after trimming blanks): asks for the image
 ///    folder, points the sheet list at it (a cancelled folder leaves
 ///    "/" + label), re-evaluates and colours the table, status
-///    "処理完了: S件" and a beep; the saved flag keeps its value;
+///    "処理完了: S件" and a beep; the table counts as saved;
 ///  - otherwise: a batch run over the listed images with the answer key kept.
 CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInputs& inputs,
                                  const QString& path);

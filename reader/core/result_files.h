@@ -44,8 +44,7 @@ enum class LoadOutcome {
 /// (initMarks with `definitionPath`, key and points lines, one sheet per
 /// line with placeholder measurements, "*" column widths). The sheet list
 /// is left empty; the caller fills it.
-LoadOutcome loadReadValues(ResultTable& table, const QString& path,
-                           const QString& definitionPath, bool tenToZero,
-                           int* sheetLines = nullptr);
+LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QString& definitionPath,
+                           bool tenToZero, int* sheetLines = nullptr);
 
 }  // namespace tarrow

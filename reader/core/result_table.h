@@ -76,9 +76,8 @@ public:
     /// the column counts and widths, the label, values, rotation, skew,
     /// measurements and marked counts; with tenToZero a "10" is stored as
     /// "0". The sheet list is not touched (the run fills it).
-    void storeSheet(int s, const QString& label, const QString& result,
-                    const QString& reliability, const QString& markedCounts, int rotated,
-                    int skew, bool tenToZero);
+    void storeSheet(int s, const QString& label, const QString& result, const QString& reliability,
+                    const QString& markedCounts, int rotated, int skew, bool tenToZero);
     /// Puts each multi-answer question's dot string into ReliGrid and marks
     /// its header with one "*". `questions` are 0-based indices as text.
     void storeMultiAnswerData(int s, const QStringList& questions, const QStringList& dots);

@@ -1,7 +1,5 @@
 #include "reader/core/batch_rename.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "reader/core/csv_text.h"
+#include "reader/core/tests/file_bytes.h"
 #include "reader/core/tests/scripted_prompter.h"
 
 namespace tarrow {

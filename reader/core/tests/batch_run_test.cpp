@@ -256,6 +256,7 @@ TEST_F(BatchRunTest, ResolutionsBelow72AreIgnored) {
     const QString list = images({"a.jpg"});
     for (const Case& c : cases) {
         prompter_ = ScriptedPrompter();
+        table_.setSaved(true);  // each case starts from a saved table
         engine_.editorDpi = c.editor;
         engine_.sheets[path("a.jpg")].dpi = c.image;
         EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
@@ -339,6 +340,7 @@ TEST_F(BatchRunTest, CropFolderIsAskedOnceAndOnlyWithImageAreas) {
 
     engine_.calls.clear();
     prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
     prompter_.folders.push_back(dir_.path() + "/crops/");
     const BatchResult r = run(list);
     EXPECT_EQ(r.cropFolder, dir_.path() + "/crops/");
@@ -350,6 +352,7 @@ TEST_F(BatchRunTest, CropFolderIsAskedOnceAndOnlyWithImageAreas) {
     engine_.sheets.clear();
     engine_.calls.clear();
     prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
     run(list);
     EXPECT_TRUE(prompter_.folderTitles.isEmpty());
 }
@@ -401,6 +404,27 @@ TEST_F(BatchRunTest, SheetsAreStoredWithOffsetsAndLeftUnsaved) {
     EXPECT_TRUE(prompter_.statuses.contains("処理中(1/2)... a.jpg"));
 }
 
+TEST_F(BatchRunTest, AFreshRunAsksBeforeItReplacesAnUnsavedTable) {
+    const QString list = images({"a.jpg"});
+    ASSERT_EQ(run(list).outcome, BatchOutcome::Completed);
+    ASSERT_FALSE(table_.saved());
+    table_.grid().setText(3, 1, QStringLiteral("4"));  // a correction
+
+    prompter_.answers = {Prompter::Answer::No};
+    const int callsBefore = int(engine_.calls.size());
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Rejected);
+    EXPECT_EQ(cell(3, 1), QStringLiteral("4"));
+    EXPECT_EQ(int(engine_.calls.size()), callsBefore);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::DiscardUnsaved);
+
+    prompter_.answers = {Prompter::Answer::Yes};
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
+    // A run that keeps the answer key was asked for by its caller already.
+    EXPECT_EQ(run(list, true).outcome, BatchOutcome::Completed);
+    EXPECT_EQ(prompter_.questions.size(), 2u);
+}
+
 TEST_F(BatchRunTest, TenBecomesZeroWhenTheOptionIsOn) {
     const QString list = images({"a.jpg"});
     engine_.sheets[path("a.jpg")].result = "10,10";
@@ -419,6 +443,7 @@ TEST_F(BatchRunTest, KeepingTheAnswerKeyKeepsTheFirstThreeRows) {
     run(list, true);
     EXPECT_EQ(cell(1, 1), QStringLiteral("3"));
     EXPECT_EQ(cell(2, 1), QStringLiteral("5"));
+    table_.setSaved(true);
     run(list, false);
     EXPECT_EQ(cell(1, 1), QString());
 }

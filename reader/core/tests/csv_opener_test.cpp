@@ -117,10 +117,25 @@ TEST_F(CsvOpenerTest, EmptyInputListPointsTheSheetListAtTheChosenFolder) {
 
 TEST_F(CsvOpenerTest, CancelledFolderLeavesLabelsWithALeadingSeparator) {
     prompter_.openFiles.push_back(csv_);
-    table_.setSaved(false);
     EXPECT_EQ(open().outcome, CsvOpenOutcome::Loaded);
     EXPECT_EQ(table_.sheetPaths(), (QStringList{"/s1.jpg", "/s2.jpg"}));
+}
+
+TEST_F(CsvOpenerTest, AnUnsavedTableIsReplacedOnlyAfterTheUserAgrees) {
+    table_.initMarks(inputs_.definitionPath);
+    table_.storeSheet(1, "old.jpg", "1", "5.0", "1", 0, 0, false);
+    table_.setSaved(false);
+    prompter_.openFiles = {csv_, csv_};
+    prompter_.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
+    EXPECT_EQ(open().outcome, CsvOpenOutcome::Cancelled);
+    EXPECT_EQ(cell(3, 0), QStringLiteral("old.jpg"));
     EXPECT_FALSE(table_.saved());
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::DiscardUnsaved);
+
+    EXPECT_EQ(open().outcome, CsvOpenOutcome::Loaded);
+    EXPECT_EQ(cell(3, 0), QStringLiteral("s1.jpg"));
+    EXPECT_TRUE(table_.saved());  // the table is what the file holds
 }
 
 TEST_F(CsvOpenerTest, ListedImagesAreReadAgainWithTheAnswerKeyKept) {

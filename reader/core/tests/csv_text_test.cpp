@@ -1,13 +1,13 @@
 #include "reader/core/csv_text.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "reader/core/tests/file_bytes.h"
 
 namespace tarrow {
 namespace {

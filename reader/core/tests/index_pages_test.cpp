@@ -1,13 +1,12 @@
 #include "reader/core/index_pages.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "reader/core/csv_text.h"
+#include "reader/core/tests/file_bytes.h"
 
 namespace tarrow {
 namespace {

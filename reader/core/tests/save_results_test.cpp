@@ -1,7 +1,5 @@
 #include "reader/core/save_results.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,6 +7,7 @@
 
 #include "reader/core/csv_text.h"
 #include "reader/core/result_files.h"
+#include "reader/core/tests/file_bytes.h"
 #include "reader/core/tests/scripted_prompter.h"
 
 namespace tarrow {

@@ -101,9 +101,11 @@ TEST(Scoring, ColouringWithoutAKeyWarnsAndChangesNothing) {
 TEST(Scoring, FirstSheetBecomesTheKeyAfterYes) {
     ResultTable table = makeTable({"3,1", "2,2", "1,4"});
     ScriptedPrompter prompter;
+    table.setSaved(true);
     prompter.answers = {Prompter::Answer::No};
     EXPECT_FALSE(takeFirstSheetAs(table, prompter, FirstSheetRole::AnswerKey));
     EXPECT_EQ(table.sheetCount(), 3);
+    EXPECT_TRUE(table.saved());
     ASSERT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(prompter.questions[0].text,
               QStringLiteral(
@@ -118,6 +120,7 @@ TEST(Scoring, FirstSheetBecomesTheKeyAfterYes) {
     EXPECT_EQ(table.grid().rows(), 5);
     EXPECT_EQ(table.grid().text(3, 0), QStringLiteral("s2.jpg"));
     EXPECT_EQ(table.sheetPaths().first(), QStringLiteral("/scans/s2.jpg"));
+    EXPECT_FALSE(table.saved());  // the table changed: closing asks again
 
     prompter.answers = {Prompter::Answer::Yes};
     ASSERT_TRUE(takeFirstSheetAs(table, prompter, FirstSheetRole::Points));
