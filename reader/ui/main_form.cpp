@@ -27,6 +27,7 @@
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
+#include "common/qt/engine_help.h"
 #include "common/qt/file_filters.h"
 #include "reader/ui/qt_prompter.h"
 #include "reader/ui/result_window.h"
@@ -90,7 +91,6 @@ const QString MainForm::kPdfFilter = QStringLiteral("PDFファイル (*.pdf)|*.p
 const QString MainForm::kPdfTitle = QStringLiteral("PDFファイルを選択してください (複数選択可)");
 const QString MainForm::kPdfFolderTitle =
     QStringLiteral("JPEG画像を出力するフォルダを選択してください。");
-const QString MainForm::kNoEngine = QStringLiteral("読取りエンジンを作成できませんでした。");
 
 /// The prompter every part of the application uses: dialogs and messages go
 /// to the wrapped prompter, and the status line, resolution label, buttons
@@ -450,9 +450,9 @@ BatchInputs MainForm::currentInputs() const {
 
 bool MainForm::ensureEngine() {
     if (context_.engine) return true;
-    QString text = kNoEngine;
-    if (!context_.engineError.isEmpty()) text += QStringLiteral("\r\n") + context_.engineError;
-    prompter_->message(text, Prompter::Icon::Warning);
+    prompter_->message(
+        velmora::engineUnavailableMessage(applicationFolder_, context_.engineError),
+        Prompter::Icon::Warning);
     return false;
 }
 

@@ -61,7 +61,6 @@ public:
     static const QString kPdfFilter;
     static const QString kPdfTitle;
     static const QString kPdfFolderTitle;
-    static const QString kNoEngine;
 
     /// The real program's start-up.
     explicit MainForm(QWidget* parent = nullptr);

@@ -23,6 +23,7 @@
 #include "reader/core/table_edits.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
+#include "reader/ui/grid_column_widths.h"
 #include "reader/ui/result_table_model.h"
 
 namespace tarrow {
@@ -360,8 +361,9 @@ void ResultWindow::storeThresholdBoxes() {
 
 void ResultWindow::applyColumnWidths() {
     const TextGrid& grid = context_.table.grid();
+    const QFontMetrics metrics = grid_->fontMetrics();
     for (int col = 0; col < grid.cols(); ++col) {
-        const int width = grid.columnWidth(col);
+        const int width = displayColumnWidth(grid, col, metrics);
         grid_->setColumnHidden(col, width <= 0);
         if (width > 0) grid_->setColumnWidth(col, width);
     }
