@@ -256,6 +256,8 @@ TEST_F(ResultWindowTest, EnterInAThresholdBoxReevaluates) {
     noMark->setText(u"abc"_s);
     QTest::keyClick(noMark, Qt::Key_Return);
     EXPECT_EQ(prompter_.statuses.value(0), kInvalidThresholdStatus);
+    // The main window's status line is hidden under this window: a box says it.
+    EXPECT_EQ(prompter_.messageTexts(), QStringList{kInvalidThresholdStatus});
 }
 
 TEST_F(ResultWindowTest, MultiAnswerBoxesFollowTheHeadersAndResetRestoresDefaults) {

@@ -14,9 +14,16 @@ namespace tarrow {
 
 QtPrompter::QtPrompter(QWidget* parent, Hooks hooks) : parent_(parent), hooks_(std::move(hooks)) {}
 
+QWidget* QtPrompter::dialogParent() const {
+    // A question asked from the result window (or any other window the user
+    // is working in) opens over that window, not behind it.
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return parent_;
+}
+
 void QtPrompter::message(const QString& text, Icon icon) {
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    kApplicationTitle, text, QMessageBox::Ok, parent_);
+                    kApplicationTitle, text, QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
@@ -37,7 +44,7 @@ Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
     QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
     if (form.buttons == Buttons::YesNoCancel) set |= QMessageBox::Cancel;
     QMessageBox box(form.icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    kApplicationTitle, text, set, parent_);
+                    kApplicationTitle, text, set, dialogParent());
     // Enter takes the answer that loses nothing.
     box.setDefaultButton(buttonOf(form.safeAnswer));
     switch (box.exec()) {
@@ -51,7 +58,7 @@ Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
 }
 
 QString QtPrompter::chooseFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(parent_, title);
+    return QFileDialog::getExistingDirectory(dialogParent(), title);
 }
 
 QString QtPrompter::qtFilter(const QString& filter) {
@@ -59,11 +66,11 @@ QString QtPrompter::qtFilter(const QString& filter) {
 }
 
 QString QtPrompter::chooseOpenFile(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, title, QString(), qtFilter(filter));
+    return QFileDialog::getOpenFileName(dialogParent(), title, QString(), qtFilter(filter));
 }
 
 QString QtPrompter::chooseSaveFile(const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(parent_, QString(), QString(), qtFilter(filter));
+    QFileDialog dialog(dialogParent(), QString(), QString(), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     // The overwrite questions are asked for the files actually written.
@@ -76,7 +83,7 @@ std::optional<QString> QtPrompter::inputText(const QString& title, const QString
                                              const QString& defaultText) {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);
+        QInputDialog::getText(dialogParent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }

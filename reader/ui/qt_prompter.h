@@ -46,6 +46,8 @@ public:
 
 private:
     static QMessageBox::StandardButton buttonOf(Answer answer);
+    /// The window the user works in, else the window given at construction.
+    QWidget* dialogParent() const;
 
     QPointer<QWidget> parent_;
     Hooks hooks_;

@@ -628,7 +628,9 @@ void ResultWindow::repaintTable() {
         paintColor(context_.table, thresholds(),
                    PaintOptions{context_.settings.tenToZero, context_.settings.multiMarked});
     if (outcome.stoppedOnInvalid) {
+        // The main window's status line is under this window: say it here.
         prompter_.setStatus(kInvalidThresholdStatus);
+        prompter_.message(kInvalidThresholdStatus, Prompter::Icon::Warning);
     } else {
         lblMultiValue_->setVisible(outcome.showMultiControls);
         txtMultiValue_->setVisible(outcome.showMultiControls);
