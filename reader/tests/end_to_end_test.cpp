@@ -551,6 +551,29 @@ TEST_F(EndToEndTest, SheetCellShowsItsImageCropAndEscapeHidesIt) {
     EXPECT_TRUE(viewer->isVisible());
 }
 
+TEST_F(EndToEndTest, ReviewAidsFindTheBlankQuestionAndShowTheDensities) {
+    readSamples();
+    // sheet001 left question 13 blank: the first doubtful cell in reading order.
+    QApplication::setActiveWindow(frmDetail());  // the user works in it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frmDetail()));
+    selectCell(3, 1);
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 13));
+    EXPECT_TRUE(lblStatus().startsWith(QStringLiteral("要確認 1/")));
+    QWidget* viewer = frmDetail()->findChild<QWidget*>(QStringLiteral("frmImage"));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    frmDetail()->resize(1100, 420);  // the offscreen screen is small
+    keepScreenshot(frmDetail(), QStringLiteral("tarrow-review.png"));
+    keepScreenshot(viewer, QStringLiteral("tarrow-review-crop.png"));
+
+    QTest::mouseClick(control<QPushButton>("cmdDensity"), Qt::LeftButton);
+    QWidget* density = frmDetail()->findChild<QWidget*>(QStringLiteral("frmDensity"));
+    ASSERT_NE(density, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(density));
+    keepScreenshot(density, QStringLiteral("tarrow-density.png"));
+}
+
 // ------------------------------------------------- scoring, saving, reopening
 
 TEST_F(EndToEndTest, KeyScoreSaveAndReopenTheReadValues) {

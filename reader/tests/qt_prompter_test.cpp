@@ -1,5 +1,7 @@
 // The desktop prompter's questions: the safe answer on the default button,
 // over the window the user works in.
+#include "reader/ui/qt_prompter.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,8 +9,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include "reader/ui/qt_prompter.h"
 
 namespace tarrow {
 namespace {
@@ -33,10 +33,10 @@ Prompter::Answer askAndPressEnter(QtPrompter& prompter, QuestionId id, SeenBox& 
 TEST(QtPrompter, EnterTakesTheAnswerThatLosesNothing) {
     QWidget main;
     QtPrompter prompter(&main);
-    for (const QuestionId id : {QuestionId::DiscardUnsaved, QuestionId::ReplaceOutputFile,
-                                QuestionId::ReplaceRenamedCopy, QuestionId::TakeKeySheet,
-                                QuestionId::TakePointsSheet, QuestionId::ResetThresholds,
-                                QuestionId::ClearCell}) {
+    for (const QuestionId id :
+         {QuestionId::DiscardUnsaved, QuestionId::ReplaceOutputFile, QuestionId::ReplaceRenamedCopy,
+          QuestionId::TakeKeySheet, QuestionId::TakePointsSheet, QuestionId::ResetThresholds,
+          QuestionId::ClearCell}) {
         SeenBox seen;
         EXPECT_EQ(askAndPressEnter(prompter, id, seen), Prompter::Answer::No) << int(id);
         EXPECT_EQ(seen.defaultButton, QMessageBox::No) << int(id);

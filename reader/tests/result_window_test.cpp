@@ -596,3 +596,47 @@ TEST_F(ResultWindowTest, WheelScrollsOneRowPerStep) {
 
 }  // namespace
 }  // namespace tarrow
+
+namespace tarrow {
+namespace {
+
+// ------------------------------------------------------------ review aids
+
+TEST_F(ResultWindowTest, F3WalksTheDoubtfulCellsAndShowsTheirCrops) {
+    select(4, 1);
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(kFailedRow, 1));
+    EXPECT_EQ(status(), u"要確認 3/3 (残り0件)"_s);
+    QTest::keyClick(grid(), Qt::Key_F3);  // round to the first: the faint mark
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 2));
+    EXPECT_EQ(status(), u"要確認 1/3 (残り2件)"_s);
+    QTest::keyClick(grid(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(kFailedRow, 1));
+    clickButton(u"cmdNextDoubtful"_s);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 2));
+    EXPECT_EQ(crops_,
+              (std::vector<std::pair<int, int>>{{kFailedRow, 1}, {3, 2}, {kFailedRow, 1}, {3, 2}}));
+    EXPECT_TRUE(grid()->hasFocus());
+}
+
+TEST_F(ResultWindowTest, DensityWindowAppliesItsSuggestedThreshold) {
+    clickButton(u"cmdDensity"_s);
+    auto* density = window_->findChild<QWidget*>(u"frmDensity"_s);
+    ASSERT_NE(density, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(density));
+    EXPECT_EQ(density->windowTitle(), u"濃度分布"_s);
+    // Densities 1.5 and 2.5 below 9.0: the widest gap lies between 2.5 and 9.
+    auto* apply = density->findChild<QPushButton*>(u"cmdApplySuggested"_s);
+    ASSERT_NE(apply, nullptr);
+    apply->click();
+    bool ok = false;
+    const double applied = child<QLineEdit>(u"txtNoMarkValue"_s)->text().toDouble(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_GT(applied, 2.5);
+    EXPECT_LT(applied, 9.0);
+    EXPECT_EQ(cell(3, 2), u"-1"_s);  // re-coloured with it: the faint mark is now blank
+    EXPECT_EQ(colour(3, 2), PaletteColour::LightRed);
+}
+
+}  // namespace
+}  // namespace tarrow

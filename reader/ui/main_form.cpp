@@ -21,14 +21,14 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "common/qt/engine_help.h"
+#include "common/qt/file_filters.h"
 #include "reader/core/app_settings.h"
 #include "reader/core/csv_opener.h"
 #include "reader/core/input_list.h"
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
-#include "common/qt/engine_help.h"
-#include "common/qt/file_filters.h"
 #include "reader/ui/qt_prompter.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/settings_dialog.h"
@@ -450,9 +450,8 @@ BatchInputs MainForm::currentInputs() const {
 
 bool MainForm::ensureEngine() {
     if (context_.engine) return true;
-    prompter_->message(
-        velmora::engineUnavailableMessage(applicationFolder_, context_.engineError),
-        Prompter::Icon::Warning);
+    prompter_->message(velmora::engineUnavailableMessage(applicationFolder_, context_.engineError),
+                       Prompter::Icon::Warning);
     return false;
 }
 

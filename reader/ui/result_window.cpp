@@ -12,18 +12,21 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableView>
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "common/qt/desktop_open.h"
 #include "reader/core/app_settings.h"
+#include "reader/core/density_histogram.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
-#include "common/qt/desktop_open.h"
 #include "reader/core/table_edits.h"
+#include "reader/ui/density_window.h"
+#include "reader/ui/grid_column_widths.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
-#include "reader/ui/grid_column_widths.h"
 #include "reader/ui/result_table_model.h"
 
 namespace tarrow {
@@ -169,6 +172,21 @@ void ResultWindow::buildControls() {
     lblHelp_->setObjectName(u"lblHelp"_s);
     lblStatus_ = new QLabel(this);
     lblStatus_->setObjectName(u"lblStatus"_s);
+    reviewBar_ = buildReviewBar();
+}
+
+QFrame* ResultWindow::buildReviewBar() {
+    auto* bar = new QFrame(this);
+    bar->setObjectName(u"fraReview"_s);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(addButton(bar, "cmdNextDoubtful", u"次の要確認 (F3)"_s,
+                                u"次の赤・水色・灰色のｾﾙへ移動し、ｽｷｬﾝ画像を表示する "
+                                u"(前へ: Shift+F3)"_s));
+    layout->addWidget(
+        addButton(bar, "cmdDensity", u"濃度分布..."_s,
+                  u"全設問のﾏｰｸ濃度の分布と、提案するﾏｰｸ無し濃度しきい値を表示する"_s));
+    return bar;
 }
 
 QFrame* ResultWindow::buildButtonFrame() {
@@ -268,6 +286,46 @@ void ResultWindow::connectButtons() {
     on("cmdUpdate", [this] { repaintTable(); });
     on("cmdReset", [this] { resetThresholdBoxes(); });
     on("cmdClose", [this] { close(); });
+    on("cmdNextDoubtful", [this] { goToDoubtful(ReviewDirection::Forward); });
+    on("cmdDensity", [this] { showDensity(); });
+    const auto shortcut = [this](QKeySequence keys, ReviewDirection direction) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, [this, direction] { goToDoubtful(direction); });
+    };
+    shortcut(QKeySequence(Qt::Key_F3), ReviewDirection::Forward);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), ReviewDirection::Backward);
+}
+
+// ------------------------------------------------------------ review aids
+
+void ResultWindow::goToDoubtful(ReviewDirection direction) {
+    cancelEditor();
+    const QModelIndex current = grid_->currentIndex();
+    const GridCell from = current.isValid() ? GridCell{current.row(), current.column()}
+                                            : GridCell{ResultTable::kHeaderRow, 0};
+    const std::optional<GridCell> next = nextDoubtfulCell(context_.table, from, direction);
+    if (next) {
+        setCurrentCell(next->row, next->col);
+        showCrop(next->row, next->col);
+    }
+    lblStatus_->setText(
+        reviewStatusText(reviewPosition(context_.table, next.value_or(GridCell{}))));
+}
+
+void ResultWindow::showDensity() {
+    if (!densityWindow_) {
+        densityWindow_ = new DensityWindow(
+            [this](double threshold) {
+                txtNoMarkValue_->setText(thresholdText(threshold));
+                repaintTable();
+            },
+            this);
+    }
+    bool ok = false;
+    const double threshold = txtNoMarkValue_->text().trimmed().toDouble(&ok);
+    densityWindow_->showDensities(singleAnswerDensities(context_.table),
+                                  ok ? std::optional<double>(threshold) : std::nullopt);
 }
 
 // ------------------------------------------------------ public operations
@@ -399,9 +457,13 @@ void ResultWindow::resizeEvent(QResizeEvent* event) {
     buttonFrame_->setGeometry(left, 0, frameWidth, frameHeight);
     const int helpTop = height() - twipsToPixels(kHelpFromBottomTwips);
     const int labelHeight = lblHelp_->sizeHint().height();
-    lblHelp_->setGeometry(left, helpTop, frameWidth, labelHeight);
+    // The review buttons sit at the right end of the help and status lines.
+    const QSize bar = reviewBar_->sizeHint();
+    const int textWidth = std::max(frameWidth - bar.width() - 8, 1);
+    reviewBar_->setGeometry(left + frameWidth - bar.width(), helpTop, bar.width(), bar.height());
+    lblHelp_->setGeometry(left, helpTop, textWidth, labelHeight);
     lblStatus_->setGeometry(left, helpTop + labelHeight + twipsToPixels(kStatusBelowHelpTwips),
-                            frameWidth, labelHeight);
+                            textWidth, labelHeight);
     const int gridTop = frameHeight + twipsToPixels(kGridGapTwips) / 2;
     const int gridHeight = helpTop - frameHeight - twipsToPixels(kGridGapTwips);
     grid_->setGeometry(left, gridTop, frameWidth, std::max(gridHeight, 1));

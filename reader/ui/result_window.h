@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "reader/core/prompter.h"
+#include "reader/core/review_navigation.h"
 #include "reader/core/threshold_colouring.h"
 #include "reader/ui/app_context.h"
 
@@ -20,6 +21,7 @@ class QTableView;
 
 namespace tarrow {
 
+class DensityWindow;
 class ImageViewer;
 class RenameDialog;
 class ResultTableModel;
@@ -84,6 +86,7 @@ private:
 
     void buildControls();
     QFrame* buildButtonFrame();
+    QFrame* buildReviewBar();
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption,
                            const QString& tip);
     QLineEdit* addThresholdBox(QWidget* parent, const char* name, const QString& tip);
@@ -118,11 +121,16 @@ private:
     void saveTable();
     void resetThresholdBoxes();
 
+    // Review aids.
+    void goToDoubtful(ReviewDirection direction);
+    void showDensity();
+
     AppContext& context_;
     Prompter& prompter_;
     std::unique_ptr<StatusPrompter> statusPrompter_;
     ResultTableModel* model_ = nullptr;
     QFrame* buttonFrame_ = nullptr;
+    QFrame* reviewBar_ = nullptr;
     QTableView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;
     QLineEdit* txtDest_ = nullptr;  ///< hidden: base name of the last output file
@@ -139,6 +147,7 @@ private:
     bool editStartedByEnter_ = false;
     ImageViewer* imageViewer_ = nullptr;
     RenameDialog* renameDialog_ = nullptr;
+    DensityWindow* densityWindow_ = nullptr;
     ImageViewerHooks viewer_;
     std::function<void()> openRename_;
     std::function<bool(const QString&)> fileOpener_;

@@ -1,0 +1,96 @@
+#include "reader/core/review_navigation.h"
+
+#include <algorithm>
+
+#include "reader/core/palette.h"
+
+namespace tarrow {
+namespace {
+
+bool isFailedRow(const ResultTable& table, int row) {
+    return table.reli().text(row, 1) == QStringLiteral("-1");
+}
+
+/// Doubtful items in one row, in order, as the callback wants them; stops
+/// when the callback returns true.
+template <typename Visit>
+bool visitRow(const ResultTable& table, int row, Visit&& visit) {
+    const int n = table.questionCount();
+    if (n == 0) return false;
+    if (isFailedRow(table, row)) return visit(GridCell{row, 1});
+    for (int col = 1; col <= n; ++col)
+        if (isDoubtfulCell(table, row, col) && visit(GridCell{row, col})) return true;
+    return false;
+}
+
+/// Reading-order rank of a cell: rows first, then columns (label column 0
+/// before every question column).
+long long rank(const ResultTable& table, GridCell cell) {
+    return (long long)cell.row * (table.grid().cols() + 1) + cell.col;
+}
+
+}  // namespace
+
+bool isDoubtfulCell(const ResultTable& table, int row, int col) {
+    if (row < ResultTable::kFirstSheetRow || col < 1 || col > table.questionCount()) return false;
+    switch (table.grid().colour(row, col)) {
+        case PaletteColour::LightRed:
+        case PaletteColour::LightCyan:
+        case PaletteColour::Grey:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::optional<GridCell> nextDoubtfulCell(const ResultTable& table, GridCell from,
+                                         ReviewDirection direction) {
+    const int first = ResultTable::kFirstSheetRow;
+    const int last = table.grid().rows() - 1;
+    const long long fromRank = rank(table, from);
+    const bool forward = direction == ReviewDirection::Forward;
+    // The first item of a row beyond `limit` in the walking direction.
+    const auto itemIn = [&](int row, long long limit) {
+        std::optional<GridCell> item;
+        visitRow(table, row, [&](GridCell cell) {
+            const long long r = rank(table, cell);
+            if (forward ? r > limit : r < limit) {
+                item = cell;
+                return forward;  // forwards the first one, backwards the last
+            }
+            return false;
+        });
+        return item;
+    };
+    const int step = forward ? 1 : -1;
+    const long long anywhere = forward ? -1 : rank(table, {last + 1, 0});
+    // From `from` to the end, then once round from the other end.
+    for (int row = forward ? std::max(from.row, first) : std::min(from.row, last);
+         row >= first && row <= last; row += step)
+        if (const auto item = itemIn(row, fromRank)) return item;
+    for (int row = forward ? first : last; row >= first && row <= last; row += step)
+        if (const auto item = itemIn(row, anywhere)) return item;
+    return std::nullopt;
+}
+
+ReviewPosition reviewPosition(const ResultTable& table, GridCell at) {
+    ReviewPosition position;
+    for (int row = ResultTable::kFirstSheetRow; row < table.grid().rows(); ++row) {
+        visitRow(table, row, [&](GridCell cell) {
+            ++position.total;
+            if (cell == at) position.number = position.total;
+            return false;
+        });
+    }
+    return position;
+}
+
+QString reviewStatusText(const ReviewPosition& position) {
+    if (position.total == 0) return QStringLiteral("要確認のセルはありません");
+    return QStringLiteral("要確認 %1/%2 (残り%3件)")
+        .arg(position.number)
+        .arg(position.total)
+        .arg(position.total - position.number);
+}
+
+}  // namespace tarrow

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "reader/core/density_histogram.h"
+#include "reader/core/palette.h"
+#include "reader/core/review_navigation.h"
+
+namespace tarrow {
+namespace {
+
+/// Three sheets of four questions, question 3 multi-answer, sheet 2 failed:
+/// doubtful cells (3,2) cyan, (3,4) grey, all of row 4, (5,1) and (5,3) red.
+ResultTable reviewTable() {
+    ResultTable table;
+    TextGrid& grid = table.grid();
+    grid.setRows(6);
+    grid.setCols(7);
+    table.reli().setRows(6);
+    table.reli().setCols(7);
+    grid.setText(0, 3, QStringLiteral("*3"));
+    for (int row = 3; row <= 5; ++row)
+        for (int col = 1; col <= 4; ++col) grid.setColour(row, col, PaletteColour::White);
+    grid.setColour(3, 2, PaletteColour::LightCyan);
+    grid.setColour(3, 3, PaletteColour::LightGreen);  // near a dot threshold: not asked
+    grid.setColour(3, 4, PaletteColour::Grey);
+    table.reli().setText(4, 1, QStringLiteral("-1"));
+    for (int col = 1; col <= 4; ++col) grid.setColour(4, col, PaletteColour::LightRed);
+    grid.setColour(5, 1, PaletteColour::LightRed);
+    grid.setColour(5, 3, PaletteColour::LightRed);
+    return table;
+}
+
+TEST(ReviewNavigation, WalksDoubtfulCellsInReadingOrderAndWraps) {
+    const ResultTable table = reviewTable();
+    const auto walk = [&](GridCell from, ReviewDirection direction, int steps) {
+        std::vector<GridCell> seen;
+        for (int i = 0; i < steps; ++i) {
+            const auto next = nextDoubtfulCell(table, from, direction);
+            if (!next) break;
+            seen.push_back(from = *next);
+        }
+        return seen;
+    };
+    // A failed sheet is one stop, however many red cells it has.
+    EXPECT_EQ(walk({0, 0}, ReviewDirection::Forward, 6),
+              (std::vector<GridCell>{{3, 2}, {3, 4}, {4, 1}, {5, 1}, {5, 3}, {3, 2}}));
+    EXPECT_EQ(walk({5, 1}, ReviewDirection::Backward, 5),
+              (std::vector<GridCell>{{4, 1}, {3, 4}, {3, 2}, {5, 3}, {5, 1}}));
+    // From the middle of a failed sheet's row or its label cell.
+    EXPECT_EQ(nextDoubtfulCell(table, {4, 3}, ReviewDirection::Forward), (GridCell{5, 1}));
+    EXPECT_EQ(nextDoubtfulCell(table, {4, 0}, ReviewDirection::Forward), (GridCell{4, 1}));
+}
+
+TEST(ReviewNavigation, CountsThePositionAndWhatIsLeft) {
+    const ResultTable table = reviewTable();
+    const ReviewPosition at = reviewPosition(table, {4, 1});
+    EXPECT_EQ(at.number, 3);
+    EXPECT_EQ(at.total, 5);
+    EXPECT_EQ(reviewStatusText(at), QStringLiteral("要確認 3/5 (残り2件)"));
+
+    ResultTable clean;
+    clean.grid().setRows(4);
+    clean.grid().setCols(5);
+    EXPECT_FALSE(nextDoubtfulCell(clean, {3, 1}, ReviewDirection::Forward));
+    EXPECT_EQ(reviewStatusText(reviewPosition(clean, {3, 1})),
+              QStringLiteral("要確認のセルはありません"));
+}
+
+TEST(DensityHistogram, SuggestsTheGapBetweenBlankAndMarkedQuestions) {
+    // A bimodal batch: blanks at 1.1-1.7, marks at 2.8-9.0 and far above.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> blank(1.1, 1.7), mark(2.8, 9.0), clear(20, 900);
+    std::vector<double> densities{0.0, 0.0};
+    for (int i = 0; i < 300; ++i) densities.push_back(blank(rng));
+    for (int i = 0; i < 300; ++i) densities.push_back(mark(rng));
+    for (int i = 0; i < 3000; ++i) densities.push_back(clear(rng));
+    const auto suggested = suggestNoMarkThreshold(densities);
+    ASSERT_TRUE(suggested.has_value());
+    EXPECT_GT(*suggested, 1.7);
+    EXPECT_LT(*suggested, 2.8);
+    EXPECT_EQ(std::round(*suggested * 10) / 10, *suggested);  // fits the threshold box
+
+    const DensityHistogram histogram = makeDensityHistogram(densities, 30);
+    EXPECT_EQ(histogram.belowLowest, 2);
+    int counted = histogram.belowLowest;
+    for (const int bin : histogram.bins) counted += bin;
+    EXPECT_EQ(counted, int(densities.size()));
+    EXPECT_EQ(histogram.binOf(999.0), 29);
+    EXPECT_EQ(histogram.binOf(1.0), 0);
+    EXPECT_NEAR(histogram.edge(10), 10.0, 1e-9);  // a third of three decades
+
+    EXPECT_FALSE(suggestNoMarkThreshold({}).has_value());
+    EXPECT_EQ(thresholdText(2.0), QStringLiteral("2.0"));
+    EXPECT_EQ(thresholdText(1.85), QStringLiteral("1.85"));
+}
+
+TEST(DensityHistogram, TakesSingleAnswerQuestionsOfReadSheetsOnly) {
+    ResultTable table = reviewTable();
+    const char* rows[3][4] = {{"150.0", "1.4", "10,300,5", "999"},
+                              {"-1", "-1", "-1", "-1"},
+                              {"2.5", "0.0", "1,2,3", "7.0"}};
+    for (int s = 0; s < 3; ++s)
+        for (int q = 0; q < 4; ++q)
+            table.reli().setText(3 + s, 1 + q, QString::fromLatin1(rows[s][q]));
+    EXPECT_EQ(singleAnswerDensities(table), (std::vector<double>{150.0, 1.4, 2.5, 0.0, 7.0}));
+}
+
+}  // namespace
+}  // namespace tarrow
