@@ -32,6 +32,7 @@
 #include <optional>
 #include <string>
 
+#include "common/desktop/testing/dialog_listing.h"
 #include "engine/com/com_types.h"
 #include "reader/core/app_settings.h"
 #include "reader/core/main_window_layout.h"
@@ -39,6 +40,7 @@
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/ui/image_viewer.h"
+#include "reader/ui/qt_prompter.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/support_page.h"
 #include "reader/ui/version_dialog.h"
@@ -244,6 +246,24 @@ TEST_F(MainFormTest, DropsOntoTheInputListAndTheDefinitionBox) {
     ASSERT_TRUE(dropOn(ini, iniText));
     EXPECT_EQ(ini->text(), QStringLiteral("/typed/def.ini"));
     EXPECT_EQ(form->context().settings.iniFile, QStringLiteral("/typed/def.ini"));
+}
+
+TEST(MainFormFilters, EveryFileDialogListsItsFilesInAnyCase) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"a.jpg", "b.JPEG", "c.bmp", "d.Gif", "e.PNG", "f.tif", "g.TIFF",
+                             "h.ini", "i.csv", "j.PDF", "k.txt"})
+        ASSERT_TRUE(touch(dir.filePath(QString::fromLatin1(name))));
+    const auto listed = [&](const QString& filter) {
+        return velmora::testing::filesListedByDialog(dir.path(), QtPrompter::qtFilter(filter));
+    };
+    EXPECT_EQ(listed(MainForm::kSourceFilter),
+              (QStringList{"a.jpg", "b.JPEG", "c.bmp", "d.Gif", "e.PNG", "f.tif", "g.TIFF"}));
+    EXPECT_EQ(listed(MainForm::kIniFilter), QStringList{"h.ini"});
+    EXPECT_EQ(listed(MainForm::kPdfFilter), QStringList{"j.PDF"});
+    // The read-values dialogs of the core.
+    EXPECT_EQ(listed(QStringLiteral("読取値CSVファイル (*.csv)|*.csv")), QStringList{"i.csv"});
+    EXPECT_EQ(listed(QStringLiteral("csvファイル(*.csv)|*.csv")), QStringList{"i.csv"});
 }
 
 TEST_F(MainFormTest, BrowseClearAndPdfButtons) {
