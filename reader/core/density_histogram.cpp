@@ -8,6 +8,7 @@ namespace {
 
 constexpr double kGapFrom = 1.0;
 constexpr double kGapTo = 10.0;
+constexpr double kMinGapRatio = 1.2;
 
 /// `value` rounded to the fewest decimals (1 to 3) that keep it strictly
 /// inside (low, high).
@@ -25,12 +26,13 @@ std::vector<double> singleAnswerDensities(const ResultTable& table) {
     std::vector<double> densities;
     const int n = table.questionCount();
     for (int row = ResultTable::kFirstSheetRow; row < table.reli().rows(); ++row) {
-        if (table.reli().text(row, 1) == QStringLiteral("-1")) continue;  // failed sheet
+        if (table.reli().text(row, 1) == ResultTable::kNoAnswer) continue;  // failed sheet
         for (int col = 1; col <= n; ++col) {
-            if (table.isMultiAnswerColumn(col)) continue;
+            const QString& text = table.reli().text(row, col);
+            if (table.isMultiAnswerColumn(col) || text == ResultTable::kNoMeasurement) continue;
             bool ok = false;
-            const double density = table.reli().text(row, col).toDouble(&ok);
-            if (ok && density >= 0.0 && density != 999.0) densities.push_back(density);
+            const double density = text.toDouble(&ok);
+            if (ok && density >= 0.0) densities.push_back(density);
         }
     }
     return densities;
@@ -62,20 +64,22 @@ DensityHistogram makeDensityHistogram(const std::vector<double>& densities, int 
 }
 
 std::optional<double> suggestNoMarkThreshold(const std::vector<double>& densities) {
-    if (densities.empty()) return std::nullopt;
-    std::vector<double> points{kGapFrom, kGapTo};
+    std::vector<double> points;
     for (const double density : densities)
-        if (density > kGapFrom && density < kGapTo) points.push_back(density);
+        if (density >= kGapFrom) points.push_back(density);
     std::sort(points.begin(), points.end());
-    double low = kGapFrom, high = kGapTo, widest = -1.0;
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const double gap = std::log(points[i] / points[i - 1]);
+    double low = 0.0, high = 0.0, widest = 0.0;
+    for (std::size_t i = 1; i < points.size() && points[i - 1] < kGapTo; ++i) {
+        const double upper = std::min(points[i], kGapTo);  // a gap ends at 10.0 at most
+        const double gap = std::log(upper / points[i - 1]);
         if (gap > widest) {
             widest = gap;
             low = points[i - 1];
-            high = points[i];
+            high = upper;
         }
     }
+    // Densities are shown to one decimal: neighbours 0.1 apart are no gap.
+    if (widest < std::log(kMinGapRatio)) return std::nullopt;
     return roundInside(std::sqrt(low * high), low, high);
 }
 

@@ -13,8 +13,8 @@
 namespace tarrow {
 
 /// Every reliability of a single-answer question on a sheet that was read
-/// (failed sheets, multi-answer columns and "999" placeholders are left
-/// out), in table order.
+/// (failed sheets, multi-answer columns and the "999" placeholders of a
+/// loaded file are left out; the engine's "999.0" counts), in table order.
 std::vector<double> singleAnswerDensities(const ResultTable& table);
 
 struct DensityHistogram {
@@ -35,9 +35,10 @@ struct DensityHistogram {
 DensityHistogram makeDensityHistogram(const std::vector<double>& densities, int binCount = 60);
 
 /// The suggested no-mark threshold: the widest gap (in log scale) between
-/// neighbouring densities inside [1.0, 10.0], both ends counting as
-/// neighbours, and its geometric middle rounded to one decimal (more when
-/// one would leave the gap). nullopt without any density.
+/// neighbouring densities from 1.0 that starts below 10.0 (a gap reaching
+/// beyond 10.0 counts up to 10.0), and its geometric middle rounded to one
+/// decimal (more when one would leave the gap). nullopt when no gap spans a
+/// ratio of 1.2: blank and marked questions overlap.
 std::optional<double> suggestNoMarkThreshold(const std::vector<double>& densities);
 
 /// A threshold as the threshold boxes show it: one decimal ("2.0"), more

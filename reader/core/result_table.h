@@ -32,6 +32,10 @@ public:
     static constexpr int kLabelWidth = 72;
     static constexpr int kSkewWidth = 30;
     static constexpr int kMultiColumnWidth = 42;
+    /// ReliGrid text of a cell without a measurement (a loaded sheet).
+    static inline const QString kNoMeasurement = QStringLiteral("999");
+    /// ReliGrid column 1 of a failed sheet; Grid text of "no answer".
+    static inline const QString kNoAnswer = QStringLiteral("-1");
 
     TextGrid& grid() { return grid_; }
     const TextGrid& grid() const { return grid_; }

@@ -150,7 +150,11 @@ void DensityWindow::showDensities(const std::vector<double>& densities,
 void DensityWindow::updateTexts() {
     plot_->setLines(threshold_, suggested_);
     const QString current = threshold_ ? thresholdText(*threshold_) : u"-"_s;
-    const QString suggested = suggested_ ? thresholdText(*suggested_) : u"-"_s;
+    QString suggested = u"-"_s;
+    if (suggested_)
+        suggested = thresholdText(*suggested_);
+    else if (count_ > 0)
+        suggested = u"なし（ﾏｰｸ有りと無しの濃度が重なっています）"_s;
     lblSummary_->setText(
         u"単一選択の設問 %1件　現在のﾏｰｸ無し濃度しきい値 = %2（赤線）　"
         u"提案値 = %3（緑の破線）"_s.arg(count_)

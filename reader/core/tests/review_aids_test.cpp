@@ -91,6 +91,15 @@ TEST(DensityHistogram, SuggestsTheGapBetweenBlankAndMarkedQuestions) {
     EXPECT_NEAR(histogram.edge(10), 10.0, 1e-9);  // a third of three decades
 
     EXPECT_FALSE(suggestNoMarkThreshold({}).has_value());
+    // Densities every 0.1 from 1.0 to 3.3 (blank and marked overlap): no gap.
+    std::vector<double> overlapping;
+    for (int tenths = 10; tenths <= 33; ++tenths) overlapping.push_back(tenths / 10.0);
+    EXPECT_FALSE(suggestNoMarkThreshold(overlapping).has_value());
+    // Every mark clean (999.0) beside blanks: the gap from the blanks to 10.
+    const auto clean = suggestNoMarkThreshold({1.1, 1.3, 999.0, 999.0});
+    ASSERT_TRUE(clean.has_value());
+    EXPECT_GT(*clean, 1.3);
+    EXPECT_LT(*clean, 10.0);
     EXPECT_EQ(thresholdText(2.0), QStringLiteral("2.0"));
     EXPECT_EQ(thresholdText(1.85), QStringLiteral("1.85"));
 }
@@ -104,6 +113,8 @@ TEST(DensityHistogram, TakesSingleAnswerQuestionsOfReadSheetsOnly) {
         for (int q = 0; q < 4; ++q)
             table.reli().setText(3 + s, 1 + q, QString::fromLatin1(rows[s][q]));
     EXPECT_EQ(singleAnswerDensities(table), (std::vector<double>{150.0, 1.4, 2.5, 0.0, 7.0}));
+    table.reli().setText(3, 4, QStringLiteral("999.0"));  // the engine's "all others clean"
+    EXPECT_EQ(singleAnswerDensities(table).size(), 6u);
 }
 
 }  // namespace
