@@ -35,5 +35,38 @@ endif()
 # Installed programs find the libraries of the suite in ../lib.
 set(CMAKE_INSTALL_RPATH "$ORIGIN/../${VELMORA_INSTALL_LIBDIR}")
 
+# The install rules; call after every program is defined. Programs built
+# by this tree are installed when their target exists.
 function(velmora_install_suite)
+    set(desktop_programs)
+    foreach(program pandle tarrow dravel fenwary velmora velmora-sheetgen strovik-regsvr)
+        if(TARGET ${program})
+            install(TARGETS ${program} RUNTIME DESTINATION ${VELMORA_INSTALL_BINDIR})
+            if(EXISTS ${PROJECT_SOURCE_DIR}/share/applications/velmora-${program}.desktop.in)
+                list(APPEND desktop_programs ${program})
+            endif()
+        endif()
+    endforeach()
+    if(TARGET strovik)
+        install(TARGETS strovik LIBRARY DESTINATION ${VELMORA_INSTALL_LIBDIR})
+    endif()
+    # The build tree's share folder holds what the build made (templates,
+    # manual, icons), laid out as installed.
+    foreach(folder velmora/templates doc/velmora icons/hicolor)
+        get_filename_component(parent ${folder} DIRECTORY)
+        install(DIRECTORY ${VELMORA_BUILD_SHARE_DIR}/${folder}
+            DESTINATION share/${parent} OPTIONAL)
+    endforeach()
+    install(CODE "
+        set(VELMORA_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+        set(VELMORA_DESKTOP_PROGRAMS \"${desktop_programs}\")
+        set(VELMORA_REGISTER_AT_INSTALL ${VELMORA_ENGINE_REGISTERS})")
+    install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/VelmoraInstallSteps.cmake)
+
+    if(VELMORA_BUILD_TESTS)
+        # An install into a temporary prefix, run from there.
+        add_test(NAME install_layout
+            COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-install.sh ${CMAKE_BINARY_DIR})
+        set_tests_properties(install_layout PROPERTIES LABELS install TIMEOUT 600)
+    endif()
 endfunction()
