@@ -32,6 +32,11 @@ else()
     set(VELMORA_ENGINE_REGISTERS OFF)
 endif()
 
+# The environment of the tools that run at build time (templates, manual,
+# artwork): no display needed; in a sanitizer build, what the font
+# libraries keep until exit is not a reason to fail the build.
+set(VELMORA_TOOL_ENV QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0)
+
 # Installed programs find the libraries of the suite in ../lib.
 set(CMAKE_INSTALL_RPATH "$ORIGIN/../${VELMORA_INSTALL_LIBDIR}")
 

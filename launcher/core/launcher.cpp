@@ -22,13 +22,12 @@ Launcher::Services Launcher::systemServices() {
     services.start = systemStart();
     services.open = xdgOpenHandler();
     services.nowMs = [] {
-        static QElapsedTimer clock = [] {
-            QElapsedTimer t;
-            t.start();
-            return t;
+        static const QElapsedTimer clock = [] {
+            QElapsedTimer timer;
+            timer.start();
+            return timer;
         }();
-        // Offset so that the first press is never taken for a repeat.
-        return clock.elapsed() + kRepeatMs + 1;
+        return clock.elapsed();
     };
     return services;
 }
