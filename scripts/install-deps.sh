@@ -15,6 +15,7 @@ packages=(
     libsane-dev sane-utils           # the scanner front-end's SANE path and its test device
     libcli11-dev                     # the command-line tools' option tables
     desktop-file-utils               # checks the installed desktop entries
+    xdg-utils                        # xdg-open: the launcher opens the manual and templates with it
     poppler-utils imagemagick        # pdfimages and convert for PDF pages
     fonts-noto-cjk                   # Japanese texts on screen
     xvfb xauth x11-utils             # the desktop programs' start-up check in CI

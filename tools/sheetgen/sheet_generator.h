@@ -21,11 +21,11 @@ struct LayoutParams {
     int dpi = 300;
     int questions = 20;
     int choices = 5;
-    int columns = 2;                   ///< question blocks side by side
-    int imageAreas = 0;                ///< rectangular writing fields
-    std::vector<int> multiQuestions;   ///< 0-based questions that accept several marks
-    int widthPx = 0;                   ///< 0 = A4 width at dpi
-    int heightPx = 0;                  ///< 0 = A4 height at dpi
+    int columns = 2;                  ///< question blocks side by side
+    int imageAreas = 0;               ///< rectangular writing fields
+    std::vector<int> multiQuestions;  ///< 0-based questions that accept several marks
+    int widthPx = 0;                  ///< 0 = A4 width at dpi
+    int heightPx = 0;                 ///< 0 = A4 height at dpi
 };
 
 struct AreaRect {
@@ -70,12 +70,12 @@ using Answers = std::vector<std::vector<Mark>>;
 Answers randomAnswers(const Layout& layout, std::uint32_t seed);
 
 struct Distortion {
-    int shiftX = 0;             ///< pixels, positive = right
-    int shiftY = 0;             ///< pixels, positive = down
-    double angleRad = 0.0;      ///< small turn about the sheet centre
-    bool upsideDown = false;    ///< fed the wrong way round (turned 180 degrees)
-    double noise = 0.0;         ///< standard deviation of grey noise, 0..255
-    double blur = 0.0;          ///< blur radius in pixels, 0 = sharp
+    int shiftX = 0;           ///< pixels, positive = right
+    int shiftY = 0;           ///< pixels, positive = down
+    double angleRad = 0.0;    ///< small turn about the sheet centre
+    bool upsideDown = false;  ///< fed the wrong way round (turned 180 degrees)
+    double noise = 0.0;       ///< standard deviation of grey noise, 0..255
+    double blur = 0.0;        ///< blur radius in pixels, 0 = sharp
 };
 
 /// A rendered scan: top-down BGR rows, 3 bytes a pixel, no padding.
