@@ -32,7 +32,11 @@ QuestionReading judgeSingle(int answer, double reliability, int marked) {
         return r;
     }
     r.chosen.push_back(answer - 1);
-    r.doubtful = reliability < kFaintReliability || marked >= 2;
+    // With every other choice clean the engine's marked count holds no
+    // information (any stray dark sample counts), so only a real ratio
+    // lets two marks make a question doubtful.
+    r.doubtful = reliability < kFaintReliability ||
+                 (marked >= 2 && reliability < kCleanReliability);
     return r;
 }
 

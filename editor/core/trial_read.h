@@ -16,6 +16,8 @@ namespace dravel {
 /// A question reads as doubtful below this reliability (the reading
 /// application's faint-mark threshold) or with two or more marked choices.
 inline constexpr double kFaintReliability = 3.0;
+/// The engine's reliability when every other choice of a question is clean.
+inline constexpr double kCleanReliability = 999.0;
 /// Dots above which a choice of a multi-select question counts as marked,
 /// and the half-width of the band around it that needs a second look.
 inline constexpr int kMultiMarkedDots = 150;
