@@ -78,6 +78,10 @@ public:
     /// Restores and then maximises the main window.
     virtual void maximiseWindow() = 0;
     virtual void redraw(bool eraseBackground) = 0;
+    /// The figure in progress or the dragged item follows the pointer:
+    /// repaint what it covered and covers (everything when
+    /// `eraseBackground`).
+    virtual void redrawFigure(bool eraseBackground) = 0;
     /// Moves the mouse pointer to the screen position of `image`, shifted
     /// down by `screenDy` screen pixels.
     virtual void movePointer(Point image, int screenDy) = 0;

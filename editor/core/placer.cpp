@@ -310,7 +310,7 @@ void Placer::mouseMove(Point p) {
         }
     }
     if (followsPointer()) {
-        host_.redraw(state_.zeroMarkMode && state_.moveCounter % kEraseEveryMoves == 0);
+        host_.redrawFigure(state_.zeroMarkMode && state_.moveCounter % kEraseEveryMoves == 0);
     }
     applyCursor();
 }

@@ -35,6 +35,7 @@ public:
     int pictureWidth = 0;
     int maximised = 0;
     int redraws = 0;
+    int figureRedraws = 0;
     std::vector<Point> pointerMoves;  ///< image point, with the screen shift in pointerShifts
     std::vector<int> pointerShifts;
     std::vector<CursorShape> cursors;
@@ -75,6 +76,7 @@ public:
     }
     void maximiseWindow() override { ++maximised; }
     void redraw(bool) override { ++redraws; }
+    void redrawFigure(bool) override { ++figureRedraws; }
     void movePointer(Point image, int screenDy) override {
         pointerMoves.push_back(image);
         pointerShifts.push_back(screenDy);
