@@ -129,7 +129,7 @@ void CDravelView::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
     const EditorDocument& document = doc_.document();
     const SheetScene scene{&doc_.picture(), &document.state(),
-                           document.trial() ? &*document.trial() : nullptr, pointer_};
+                           document.trial() ? &*document.trial() : nullptr, pointer_, &cache_};
     paintSheet(painter, scene, scrollPosition(), event->rect());
 }
 

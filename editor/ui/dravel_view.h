@@ -8,6 +8,7 @@
 #include <QRect>
 
 #include "editor/core/editor_state.h"
+#include "editor/ui/sheet_painter.h"
 
 namespace dravel {
 
@@ -48,6 +49,7 @@ private:
     QRect figureRect() const;
 
     CDravelDoc& doc_;
+    PaintCache cache_;
     Point pointer_;          ///< last image point the mouse was at
     QRect shownFigure_;      ///< client rectangle of the figure drawn last
     bool rightDragging_ = false;

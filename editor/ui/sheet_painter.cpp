@@ -1,6 +1,7 @@
 #include "editor/ui/sheet_painter.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <cstdio>
@@ -34,7 +35,7 @@ void drawCircle(QPainter& p, Point centre, int radius) {
     p.drawEllipse(QPointF(centre.x, centre.y), radius, radius);
 }
 
-QString label(const char* format, int a, int b = 0) {
+QString labelText(const char* format, int a, int b = 0) {
     char text[32];
     std::snprintf(text, sizeof text, format, a, b);
     return QString::fromLatin1(text);
@@ -81,10 +82,13 @@ void drawInProgress(QPainter& p, const EditorState& s, Point pointer) {
     }
 }
 
-void drawMarks(QPainter& p, const EditorState& s, const QRect& visible) {
+void drawMarks(QPainter& p, const EditorState& s, const QRect& visible, PaintCache* cache) {
     QFont font = p.font();
     font.setPixelSize(kLabelPixels);
     p.setFont(font);
+    // Labels are vertically centred on the oval's centre.
+    const QFontMetrics metrics(font);
+    const int baseline = (metrics.ascent() - metrics.descent()) / 2;
     const int w = s.ovalWidth;
     const int h = s.ovalHeight;
     const QRect reach = visible.adjusted(-w - kMargin, -h - kMargin, w + kMargin, h + kMargin);
@@ -92,15 +96,24 @@ void drawMarks(QPainter& p, const EditorState& s, const QRect& visible) {
     for (int i = 0; i < s.markCount; ++i) {
         const MarkRecord& m = s.marks[std::size_t(i)];
         if (!reach.contains(m.x, m.y)) continue;
-        const QColor* wanted = s.isMulti(m.question) ? &kMultiColour : &kMarkColour;
-        if (wanted != brush) {
-            p.setBrush(*wanted);
-            brush = wanted;
+        const bool multi = s.isMulti(m.question);
+        if (cache != nullptr && w > 0 && h > 0) {
+            p.drawImage(QPoint(m.x - w / 2, m.y - h / 2), cache->oval(w, h, multi));
+        } else {
+            const QColor* wanted = multi ? &kMultiColour : &kMarkColour;
+            if (wanted != brush) {
+                p.setBrush(*wanted);
+                brush = wanted;
+            }
+            drawOval(p, {m.x, m.y}, w, h);
         }
-        drawOval(p, {m.x, m.y}, w, h);
-        const QRect text(m.x - w / 2 + kLabelInset, m.y - kLabelPixels, w * 4, 2 * kLabelPixels);
-        p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
-                   label("%d,%d", m.question + 1, m.choice + 1));
+        const QPoint at(m.x - w / 2 + kLabelInset, m.y + baseline);
+        if (cache != nullptr) {
+            const QStaticText& text = cache->label(m.question, m.choice, font);
+            p.drawStaticText(at.x(), at.y() - metrics.ascent(), text);
+        } else {
+            p.drawText(at, labelText("%d,%d", m.question + 1, m.choice + 1));
+        }
     }
 }
 
@@ -113,7 +126,7 @@ void drawAreas(QPainter& p, const EditorState& s, const QRect& visible) {
         p.drawPolygon(outline);
         const Point first = s.areas[i].corners[0];
         p.drawText(QPoint(first.x + kAreaNumberOffset, first.y - kAreaNumberOffset),
-                   label("%d", int(i) + 1));
+                   labelText("%d", int(i) + 1));
     }
 }
 
@@ -157,6 +170,34 @@ void drawTrial(QPainter& p, const EditorState& s, const TrialResult& trial, cons
 }
 
 }  // namespace
+
+const QImage& PaintCache::oval(int width, int height, bool multi) {
+    const QSize size(width / 2 * 2 + 1, height / 2 * 2 + 1);
+    if (size != ovalSize_) {
+        ovalSize_ = size;
+        for (int i = 0; i < 2; ++i) {
+            QImage& sprite = ovals_[i];
+            sprite = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            sprite.fill(Qt::transparent);
+            QPainter p(&sprite);
+            p.setPen(Qt::black);
+            p.setBrush(i == 1 ? kMultiColour : kMarkColour);
+            p.drawEllipse(QRectF(0, 0, size.width() - 1, size.height() - 1));
+        }
+    }
+    return ovals_[multi ? 1 : 0];
+}
+
+const QStaticText& PaintCache::label(int question, int choice, const QFont& font) {
+    const long long key = (long long)question * (kMaxChoices + 1) + choice;
+    auto it = labels_.find(key);
+    if (it != labels_.end()) return it->second;
+    if (labels_.size() >= kMaxLabels) labels_.clear();
+    QStaticText text(labelText("%d,%d", question + 1, choice + 1));
+    text.setTextFormat(Qt::PlainText);
+    text.prepare(QTransform(), font);
+    return labels_.emplace(key, std::move(text)).first->second;
+}
 
 QPoint toClient(const EditorState& s, Point image, QPoint scroll) {
     return QPoint(image.x * 100 / s.divisor - scroll.x(), image.y * 100 / s.divisor - scroll.y());
@@ -213,7 +254,7 @@ void paintSheet(QPainter& painter, const SheetScene& scene, QPoint scroll, const
 
     painter.setPen(Qt::black);
     drawInProgress(painter, s, scene.pointer);
-    drawMarks(painter, s, visible);
+    drawMarks(painter, s, visible, scene.cache);
     drawAreas(painter, s, visible);
     drawZeroMarks(painter, s);
     if (scene.trial != nullptr) drawTrial(painter, s, *scene.trial, visible);

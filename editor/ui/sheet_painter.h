@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QStaticText>
+#include <unordered_map>
 
 #include "editor/core/editor_state.h"
 #include "editor/core/trial_read.h"
@@ -16,11 +18,29 @@ class QPainter;
 
 namespace dravel {
 
+/// What every repaint draws again and again, prepared once: the "q,c"
+/// labels laid out (glyph blits instead of text shaping) and the oval in
+/// each of its two colours (a blit instead of rasterising an ellipse).
+/// Bounded; cleared when full or when the oval size changes.
+class PaintCache {
+public:
+    static constexpr std::size_t kMaxLabels = 4 * 10100;
+    const QStaticText& label(int question, int choice, const QFont& font);
+    /// The oval of full size w x h filled with `fill`, outlined in black.
+    const QImage& oval(int width, int height, bool multi);
+
+private:
+    std::unordered_map<long long, QStaticText> labels_;
+    QSize ovalSize_;
+    QImage ovals_[2];
+};
+
 struct SheetScene {
     const QImage* picture = nullptr;
     const EditorState* state = nullptr;
     const TrialResult* trial = nullptr;  ///< null: no test read shown
     Point pointer;                       ///< image pixels, for the figure in progress
+    PaintCache* cache = nullptr;         ///< null: everything drawn from scratch
 };
 
 /// Paints the part of the view in `exposed` (client pixels) with the view
