@@ -24,7 +24,7 @@ std::vector<int> parseCounts(const std::string& text) {
     return counts;
 }
 
-QuestionReading judgeSingle(int answer, double reliability, int marked) {
+QuestionReading judgeSingle(int answer, double reliability, int marked, int choices) {
     QuestionReading r;
     r.reliability = reliability;
     if (answer < 1) {
@@ -32,11 +32,8 @@ QuestionReading judgeSingle(int answer, double reliability, int marked) {
         return r;
     }
     r.chosen.push_back(answer - 1);
-    // With every other choice clean the engine's marked count holds no
-    // information (any stray dark sample counts), so only a real ratio
-    // lets two marks make a question doubtful.
     r.doubtful = reliability < kFaintReliability ||
-                 (marked >= 2 && reliability < kCleanReliability);
+                 (marked >= 2 && reliability <= doubledLimit(choices));
     return r;
 }
 
@@ -83,9 +80,14 @@ std::optional<TrialResult> runTrialRead(const EditorState& state) {
 
     const strovik::QuestionResults& r = engine.results();
     const strovik::SheetDefinition& def = engine.definition();
+    std::vector<int> choices(r.answers.size(), 0);
+    for (int i = 0; i < state.markCount; ++i) {
+        const int q = state.marks[std::size_t(i)].question;
+        if (q >= 0 && q < int(choices.size())) ++choices[std::size_t(q)];
+    }
     result.questions.resize(r.answers.size());
     for (std::size_t q = 0; q < r.answers.size(); ++q) {
-        result.questions[q] = judgeSingle(r.answers[q], r.reliability[q], r.marked[q]);
+        result.questions[q] = judgeSingle(r.answers[q], r.reliability[q], r.marked[q], choices[q]);
     }
     for (std::size_t k = 0; k < def.multiQuestions.size() && k < r.dots.size(); ++k) {
         const int q = def.multiQuestions[k];

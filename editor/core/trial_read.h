@@ -14,10 +14,16 @@
 namespace dravel {
 
 /// A question reads as doubtful below this reliability (the reading
-/// application's faint-mark threshold) or with two or more marked choices.
+/// application's faint-mark threshold), or when two or more choices look
+/// marked and the reliability is no more than two marks among n choices
+/// give (see doubledLimit).
 inline constexpr double kFaintReliability = 3.0;
-/// The engine's reliability when every other choice of a question is clean.
-inline constexpr double kCleanReliability = 999.0;
+
+/// Two equally dark choices among n put the darkest at n - 1 times the mean
+/// of the others; a single clean mark stands out by far more. Twice that is
+/// the limit below which a marked count of two or more is believed (the
+/// engine counts stray dark samples beside a single clean mark too).
+inline double doubledLimit(int choices) { return 2.0 * (choices - 1); }
 /// Dots above which a choice of a multi-select question counts as marked,
 /// and the half-width of the band around it that needs a second look.
 inline constexpr int kMultiMarkedDots = 150;
