@@ -3,6 +3,8 @@
 // test read and the engine read the sheet right with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "editor/core/definition_file.h"
 #include "editor/tests/editor_fixture.h"
 #include "engine/recognition/engine_core.h"
@@ -140,6 +142,39 @@ TEST_F(EndToEnd, TestReadNeedsZeroMarksThatAreOnTheSheet) {
     EXPECT_FALSE(document.trialRead());
     EXPECT_EQ(host.messages.back(), MessageId::ZeroMarksUnset);
     EXPECT_FALSE(document.trial());
+}
+
+// Random sheets of five choices: every clean single mark reads as it is
+// without a flag, two marks and no mark are flagged.
+TEST_F(EndToEnd, TestReadFlagsExactlyTheBlankAndDoubledQuestions) {
+    sheetgen::LayoutParams p;
+    p.questions = 40;
+    p.choices = 5;
+    const sheetgen::Layout five = sheetgen::makeLayout(p);
+    ASSERT_TRUE(writeBytes(path("five.ini"), QByteArray::fromStdString(sheetgen::definitionText(five))));
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        const sheetgen::Answers answers = sheetgen::randomAnswers(five, seed);
+        const sheetgen::Image image = sheetgen::renderSheet(five, answers, {4, -3, 0.001}, seed);
+        ASSERT_TRUE(sheetgen::saveImage(QFile::encodeName(path("five.jpg")).toStdString(), image,
+                                        sheetgen::Format::Jpeg, five.dpi));
+        ASSERT_EQ(document.openDropped(path("five.jpg")), EditorDocument::OpenResult::Opened);
+        ASSERT_EQ(document.openDropped(path("five.ini")), EditorDocument::OpenResult::Opened);
+        ASSERT_TRUE(document.trialRead());
+        const sheetgen::GroundTruth truth = sheetgen::groundTruth(five, answers);
+        for (std::size_t q = 0; q < answers.size(); ++q) {
+            const QuestionReading& r = document.trial()->questions[q];
+            const auto& row = answers[q];
+            if (std::count(row.begin(), row.end(), Mark::Faint) > 0) continue;
+            switch (truth.filledCount[q]) {
+                case 0: EXPECT_TRUE(r.blank) << seed << " q" << q; break;
+                case 1:
+                    EXPECT_EQ(r.chosen, std::vector<int>{truth.answers[q] - 1}) << seed << " q" << q;
+                    EXPECT_FALSE(r.flagged()) << seed << " q" << q << " reliability " << r.reliability;
+                    break;
+                default: EXPECT_TRUE(r.flagged()) << seed << " q" << q; break;
+            }
+        }
+    }
 }
 
 }  // namespace
