@@ -21,10 +21,10 @@
 #include <string>
 
 #include "bench/bench_support.h"
-#include "engine/image/image_loader.h"
 #include "editor/ui/dravel_doc.h"
 #include "editor/ui/qt_editor_prompter.h"
 #include "editor/ui/sheet_painter.h"
+#include "engine/image/image_loader.h"
 
 namespace {
 
@@ -36,7 +36,9 @@ constexpr double kMemoryTarget = 3.0;
 constexpr int kReps = 15;
 const QSize kViewport(1280, 1024);
 
-const char* verdict(bool ok) { return ok ? "ok" : "MISSED"; }
+const char* verdict(bool ok) {
+    return ok ? "ok" : "MISSED";
+}
 
 /// Dialogs answered OK with the shown values, boxes passed over.
 class QuietPrompter final : public dravel::QtEditorPrompter {
@@ -144,17 +146,20 @@ int main(int argc, char* argv[]) {
     // The same file through the engine's decoder alone, and a second open,
     // show how much of the figure the machine's load makes.
     const double decodeMs = bench::medianSeconds(3, [&] { strovik::loadImageFile(sheet); }) * 1e3;
-    const double againMs = bench::medianSeconds(3, [&] {
-        doc.document().openDropped(QString::fromStdString(sheet));
-        paintView(view, doc, QPoint(0, 0), whole);
-    }) * 1e3;
+    const double againMs =
+        bench::medianSeconds(3,
+                             [&] {
+                                 doc.document().openDropped(QString::fromStdString(sheet));
+                                 paintView(view, doc, QPoint(0, 0), whole);
+                             }) *
+        1e3;
     const dravel::EditorState& s = doc.document().state();
     const double decodedMb = double(s.bitmapWidth) * s.bitmapHeight * 3 / 1e6;
     const double usedMb = double(peakKb - baseKb) * 1024 / 1e6;
     std::printf("%-44s %8.1f ms  (target < %.0f ms) %s\n", "open and show a 600-dpi A4 JPEG",
                 openMs, kOpenTargetMs, verdict(openMs < kOpenTargetMs));
-    std::printf("%-44s %8.1f ms  (decoding alone %.1f ms)\n", "  opened again (median of 3)", againMs,
-                decodeMs);
+    std::printf("%-44s %8.1f ms  (decoding alone %.1f ms)\n", "  opened again (median of 3)",
+                againMs, decodeMs);
     std::printf("%-44s %8.1f MB  decoded %.1f MB (%d x %d)  ratio %.2f  (target < %.2f) %s\n",
                 "memory taken by opening", usedMb, decodedMb, s.bitmapWidth, s.bitmapHeight,
                 usedMb / decodedMb, kMemoryTarget, verdict(usedMb / decodedMb < kMemoryTarget));
@@ -188,13 +193,17 @@ int main(int argc, char* argv[]) {
     dravel::Point pointer = first;
     QRect shown;
     int step = 0;
-    const double moveMs = bench::medianSeconds(kReps * 4, [&] {
-        pointer = {first.x + 300 + (step++ % 40) * 5, first.y + 3};
-        doc.document().pointerMoved(pointer);
-        const QRect now = dravel::clientRect(state, dravel::inProgressBounds(state, pointer), middle);
-        paintView(view, doc, middle, (shown | now) & whole, pointer);
-        shown = now;
-    }) * 1e3;
+    const double moveMs =
+        bench::medianSeconds(kReps * 4,
+                             [&] {
+                                 pointer = {first.x + 300 + (step++ % 40) * 5, first.y + 3};
+                                 doc.document().pointerMoved(pointer);
+                                 const QRect now = dravel::clientRect(
+                                     state, dravel::inProgressBounds(state, pointer), middle);
+                                 paintView(view, doc, middle, (shown | now) & whole, pointer);
+                                 shown = now;
+                             }) *
+        1e3;
     std::printf("%-44s %8.2f ms  (target < %.0f ms) %s\n", "mouse move while placing a question",
                 moveMs, kMoveTargetMs, verdict(moveMs < kMoveTargetMs));
     return 0;

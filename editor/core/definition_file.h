@@ -29,13 +29,13 @@ struct ImportedDefinition {
     std::array<Point, 3> zeroMarks{};
     int ovalWidth = kDefaultOvalWidth;
     int ovalHeight = kDefaultOvalHeight;
-    std::vector<MarkRecord> marks;   ///< at most kMaxMarks
-    int questionCount = 0;           ///< highest question taken + 1
-    std::vector<ImageArea> areas;    ///< at most kMaxAreas, in the file's order
-    std::vector<int> multiQuestions; ///< flagged questions, as listed
+    std::vector<MarkRecord> marks;    ///< at most kMaxMarks
+    int questionCount = 0;            ///< highest question taken + 1
+    std::vector<ImageArea> areas;     ///< at most kMaxAreas, in the file's order
+    std::vector<int> multiQuestions;  ///< flagged questions, as listed
     int dpiX = -1;
     int dpiY = -1;
-    int skippedEntries = 0;          ///< MARK / IMAGEAREA / QUESTIONS entries left out
+    int skippedEntries = 0;  ///< MARK / IMAGEAREA / QUESTIONS entries left out
 };
 
 /// Reads the definition text. Missing keys take the editor's defaults

@@ -17,9 +17,13 @@
 namespace dravel {
 namespace {
 
-std::string localName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string localName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
-QString absolute(const QString& path) { return QDir::current().absoluteFilePath(path); }
+QString absolute(const QString& path) {
+    return QDir::current().absoluteFilePath(path);
+}
 
 /// The whole definition file, or nullopt when it is not a regular file, is
 /// larger than a definition can be, or cannot be read.
@@ -40,7 +44,9 @@ EditorDocument::EditorDocument(EditorHost& host, NameSources names, RecentFiles*
     proposeName();
 }
 
-QString EditorDocument::documentName() const { return QFileInfo(path_).fileName(); }
+QString EditorDocument::documentName() const {
+    return QFileInfo(path_).fileName();
+}
 
 void EditorDocument::setModified(bool modified) {
     // A changed definition no longer matches what the test read showed.
@@ -99,9 +105,12 @@ EditorDocument::OpenResult EditorDocument::openDropped(const QString& path) {
 bool EditorDocument::saveModified() {
     if (!modified_) return true;
     switch (host_.ask(questionFor(QuestionId::SaveChanges, documentName()))) {
-        case Answer::Yes: return save();
-        case Answer::No: return true;
-        case Answer::Cancel: return false;
+        case Answer::Yes:
+            return save();
+        case Answer::No:
+            return true;
+        case Answer::Cancel:
+            return false;
     }
     return false;
 }
@@ -141,8 +150,10 @@ bool EditorDocument::saveTo(const QString& path) {
 
 EditorDocument::OpenResult EditorDocument::openFile(const QString& path) {
     switch (fileKindOf(path)) {
-        case FileKind::Image: return loadImage(path);
-        case FileKind::Definition: return importDefinition(path);
+        case FileKind::Image:
+            return loadImage(path);
+        case FileKind::Definition:
+            return importDefinition(path);
         case FileKind::Pdf:
             host_.showMessage(messageFor(MessageId::PdfRefused));
             return OpenResult::Failed;

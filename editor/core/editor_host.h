@@ -15,13 +15,13 @@ namespace dravel {
 
 /// Every message the editor shows. Warning boxes with an OK button.
 enum class MessageId {
-    ImageLoadFailed,    ///< "画像ファイルの読み込みに失敗しました。"
-    LowResolution,      ///< "入力画像のスキャン解像度は%ddpiです。"
-    LoadImageFirst,     ///< "先に画像ファイルを読み込んでください。"
-    PdfRefused,         ///< PDF files are converted by the reading application
+    ImageLoadFailed,  ///< "画像ファイルの読み込みに失敗しました。"
+    LowResolution,    ///< "入力画像のスキャン解像度は%ddpiです。"
+    LoadImageFirst,   ///< "先に画像ファイルを読み込んでください。"
+    PdfRefused,       ///< PDF files are converted by the reading application
     NotImageOrDefinition,
-    ZeroMarksUnset,     ///< "基準点が設定されていません。"
-    SaveFailed,         ///< "保存に失敗しました。"
+    ZeroMarksUnset,  ///< "基準点が設定されていません。"
+    SaveFailed,      ///< "保存に失敗しました。"
     DefinitionUnreadable,
     TrialZeroMarksNotFound,  ///< the test read did not find the zero marks
 };

@@ -2,8 +2,7 @@
 
 namespace dravel {
 
-EditorState::EditorState()
-    : marks(std::size_t(kMaxMarks)), multi(std::size_t(kMaxQuestions), 0) {
+EditorState::EditorState() : marks(std::size_t(kMaxMarks)), multi(std::size_t(kMaxQuestions), 0) {
     areas.reserve(std::size_t(kMaxAreas));
 }
 

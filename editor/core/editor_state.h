@@ -56,7 +56,7 @@ struct ImageArea {
 struct Drag {
     enum class Kind { None, Mark, ZeroMark };
     Kind kind = Kind::None;
-    int index = 0;  ///< record index, or 0..2 for zero marks 1..3
+    int index = 0;     ///< record index, or 0..2 for zero marks 1..3
     Point grab{0, 0};  ///< click minus the item's centre
     bool active() const { return kind != Kind::None; }
 };

@@ -88,17 +88,24 @@ QString movePrompt(const EditorState& state) {
     if (state.drag.active()) return QStringLiteral(u"ﾏｰｸ移動ﾓｰﾄﾞ");
     if (state.zeroMarkMode) {
         switch (state.step) {
-            case 1: return QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。");
-            case 2: return QStringLiteral(u"2番目（通常右下）の基準点をｸﾘｯｸして下さい。");
-            case 3: return QStringLiteral(u"3番目（通常左下）の基準点をｸﾘｯｸして下さい。");
-            default: return QString();
+            case 1:
+                return QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。");
+            case 2:
+                return QStringLiteral(u"2番目（通常右下）の基準点をｸﾘｯｸして下さい。");
+            case 3:
+                return QStringLiteral(u"3番目（通常左下）の基準点をｸﾘｯｸして下さい。");
+            default:
+                return QString();
         }
     }
     if (state.areaMode) {
         switch (state.step) {
-            case 1: return QStringLiteral(u"画像出力範囲の左上をｸﾘｯｸしてください。");
-            case 2: return QStringLiteral(u"画像出力範囲の右下をｸﾘｯｸしてください。");
-            default: return QString();
+            case 1:
+                return QStringLiteral(u"画像出力範囲の左上をｸﾘｯｸしてください。");
+            case 2:
+                return QStringLiteral(u"画像出力範囲の右下をｸﾘｯｸしてください。");
+            default:
+                return QString();
         }
     }
     if (state.step == 1) {

@@ -29,8 +29,8 @@ bool insideArea(Point p, const ImageArea& area) {
         const Point a = area.corners[i];
         const Point b = area.corners[(i + 1) % area.corners.size()];
         if ((a.y > p.y) == (b.y > p.y)) continue;
-        const double crossX = double(a.x) + (py - double(a.y)) * double(b.x - a.x) /
-                                                double(b.y - a.y);
+        const double crossX =
+            double(a.x) + (py - double(a.y)) * double(b.x - a.x) / double(b.y - a.y);
         if (px < crossX) inside = !inside;
     }
     return inside;

@@ -5,13 +5,17 @@
 namespace dravel {
 namespace {
 
-MarkRecord& record(EditorState& state, int index) { return state.marks[std::size_t(index)]; }
+MarkRecord& record(EditorState& state, int index) {
+    return state.marks[std::size_t(index)];
+}
 
 const MarkRecord& record(const EditorState& state, int index) {
     return state.marks[std::size_t(index)];
 }
 
-bool inUse(const EditorState& state, int index) { return index >= 0 && index < state.markCount; }
+bool inUse(const EditorState& state, int index) {
+    return index >= 0 && index < state.markCount;
+}
 
 }  // namespace
 

@@ -18,7 +18,9 @@ constexpr int kOvalKeyStep = 2;
 constexpr int kPageStep = 100;
 constexpr int kEraseEveryMoves = 25;
 
-bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+bool inRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
 
 /// Slope of the line from a to b, 0 when it is vertical.
 double slope(Point a, Point b) {
@@ -26,7 +28,9 @@ double slope(Point a, Point b) {
     return std::atan(double(b.y - a.y) / double(b.x - a.x));
 }
 
-bool isSet(Point p) { return p.x >= 0 && p.y >= 0; }
+bool isSet(Point p) {
+    return p.x >= 0 && p.y >= 0;
+}
 
 }  // namespace
 
@@ -71,8 +75,8 @@ void Placer::enterMarkMode() {
     state_.divisor = kMinDivisor;
     host_.maximiseWindow();
     host_.redraw(true);
-    const std::optional<MarkSettings> chosen = host_.editMarkSettings(
-        {state_.choicesPerQuestion, state_.ovalWidth, state_.ovalHeight});
+    const std::optional<MarkSettings> chosen =
+        host_.editMarkSettings({state_.choicesPerQuestion, state_.ovalWidth, state_.ovalHeight});
     state_.clearPoints();
     if (!chosen) return;
     if (inRange(chosen->choices, 1, kMaxChoices)) state_.choicesPerQuestion = chosen->choices;
@@ -322,7 +326,9 @@ void Placer::leftButtonUp(Point) {
     if (wasDragging) host_.redraw(false);
 }
 
-bool Placer::followsPointer() const { return state_.drag.active() || state_.step >= 2; }
+bool Placer::followsPointer() const {
+    return state_.drag.active() || state_.step >= 2;
+}
 
 void Placer::applyCursor() {
     if (state_.drag.active() || state_.toggleMode) {
@@ -332,7 +338,9 @@ void Placer::applyCursor() {
     }
 }
 
-void Placer::showStatus(Point pointer) { host_.setStatus(statusText(state_, pointer)); }
+void Placer::showStatus(Point pointer) {
+    host_.setStatus(statusText(state_, pointer));
+}
 
 // ---- Keys ---------------------------------------------------------------------
 
@@ -360,18 +368,38 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
                 host_.redraw(false);
             }
             return {};
-        case ViewKey::PageUp: host_.redraw(false); return {0, -kPageStep};
-        case ViewKey::PageDown: host_.redraw(false); return {0, kPageStep};
-        case ViewKey::Left: return arrow(-1, 0);
-        case ViewKey::Right: return arrow(1, 0);
-        case ViewKey::Up: return arrow(0, -1);
-        case ViewKey::Down: return arrow(0, 1);
-        case ViewKey::WiderOval: resize(state_.ovalWidth, kOvalKeyStep); return {};
-        case ViewKey::NarrowerOval: resize(state_.ovalWidth, -kOvalKeyStep); return {};
-        case ViewKey::TallerOval: resize(state_.ovalHeight, kOvalKeyStep); return {};
-        case ViewKey::ShorterOval: resize(state_.ovalHeight, -kOvalKeyStep); return {};
-        case ViewKey::LargerZero: resize(state_.zeroRadius, 1); return {};
-        case ViewKey::SmallerZero: resize(state_.zeroRadius, -1); return {};
+        case ViewKey::PageUp:
+            host_.redraw(false);
+            return {0, -kPageStep};
+        case ViewKey::PageDown:
+            host_.redraw(false);
+            return {0, kPageStep};
+        case ViewKey::Left:
+            return arrow(-1, 0);
+        case ViewKey::Right:
+            return arrow(1, 0);
+        case ViewKey::Up:
+            return arrow(0, -1);
+        case ViewKey::Down:
+            return arrow(0, 1);
+        case ViewKey::WiderOval:
+            resize(state_.ovalWidth, kOvalKeyStep);
+            return {};
+        case ViewKey::NarrowerOval:
+            resize(state_.ovalWidth, -kOvalKeyStep);
+            return {};
+        case ViewKey::TallerOval:
+            resize(state_.ovalHeight, kOvalKeyStep);
+            return {};
+        case ViewKey::ShorterOval:
+            resize(state_.ovalHeight, -kOvalKeyStep);
+            return {};
+        case ViewKey::LargerZero:
+            resize(state_.zeroRadius, 1);
+            return {};
+        case ViewKey::SmallerZero:
+            resize(state_.zeroRadius, -1);
+            return {};
         case ViewKey::Redo:
             redo();
             showStatus(pointer);

@@ -9,11 +9,15 @@ constexpr const char* kRoot = "HKEY_CURRENT_USER";
 constexpr const char* kKey =
     "Software\\Local AppWizard-Generated Applications\\Dravel\\Recent File List";
 
-std::string valueName(int index) { return "File" + std::to_string(index + 1); }
+std::string valueName(int index) {
+    return "File" + std::to_string(index + 1);
+}
 
 }  // namespace
 
-RecentFiles::RecentFiles(velmora::SettingsStore store) : settings_(std::move(store)) { load(); }
+RecentFiles::RecentFiles(velmora::SettingsStore store) : settings_(std::move(store)) {
+    load();
+}
 
 void RecentFiles::load() {
     entries_.clear();

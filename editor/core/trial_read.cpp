@@ -32,8 +32,8 @@ QuestionReading judgeSingle(int answer, double reliability, int marked, int choi
         return r;
     }
     r.chosen.push_back(answer - 1);
-    r.doubtful = reliability < kFaintReliability ||
-                 (marked >= 2 && reliability <= doubledLimit(choices));
+    r.doubtful =
+        reliability < kFaintReliability || (marked >= 2 && reliability <= doubledLimit(choices));
     return r;
 }
 
@@ -54,7 +54,9 @@ QuestionReading judgeMulti(const std::string& dotText, double reliability) {
     return r;
 }
 
-Point fromEngine(strovik::Point p) { return {p.x, p.y}; }
+Point fromEngine(strovik::Point p) {
+    return {p.x, p.y};
+}
 
 }  // namespace
 

@@ -23,7 +23,9 @@ inline constexpr double kFaintReliability = 3.0;
 /// of the others; a single clean mark stands out by far more. Twice that is
 /// the limit below which a marked count of two or more is believed (the
 /// engine counts stray dark samples beside a single clean mark too).
-inline double doubledLimit(int choices) { return 2.0 * (choices - 1); }
+inline double doubledLimit(int choices) {
+    return 2.0 * (choices - 1);
+}
 /// Dots above which a choice of a multi-select question counts as marked,
 /// and the half-width of the band around it that needs a second look.
 inline constexpr int kMultiMarkedDots = 150;
@@ -36,18 +38,18 @@ struct QuestionReading {
     std::vector<int> chosen;  ///< 0-based choices read as marked
     double reliability = 0.0;
     bool multi = false;
-    bool blank = false;       ///< nothing read
-    bool doubtful = false;    ///< read, but not clearly
-    std::vector<int> dots;    ///< multi-select: dark samples per choice
+    bool blank = false;     ///< nothing read
+    bool doubtful = false;  ///< read, but not clearly
+    std::vector<int> dots;  ///< multi-select: dark samples per choice
     bool flagged() const { return blank || doubtful; }
 };
 
 struct TrialResult {
     int status = 0;  ///< the engine's: 0 read, -2 image not loaded, -3 zero marks not found
-    std::array<Point, 3> foundZeroMarks{};  ///< as the engine saw them (see shown())
-    bool rotated = false;                   ///< found on the image turned by 180 degrees
-    strovik::Alignment alignment;           ///< of a successful read
-    std::vector<QuestionReading> questions; ///< by question index
+    std::array<Point, 3> foundZeroMarks{};   ///< as the engine saw them (see shown())
+    bool rotated = false;                    ///< found on the image turned by 180 degrees
+    strovik::Alignment alignment;            ///< of a successful read
+    std::vector<QuestionReading> questions;  ///< by question index
 
     const QuestionReading* question(int q) const {
         return q >= 0 && q < int(questions.size()) ? &questions[std::size_t(q)] : nullptr;

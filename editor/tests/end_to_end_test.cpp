@@ -28,7 +28,8 @@ sheetgen::Layout sheetLayout() {
 /// Questions 0-8 one mark each, 9 blank, 10 doubled, 11 (multi) two marks.
 sheetgen::Answers sheetAnswers(const sheetgen::Layout& layout, int firstChoice) {
     sheetgen::Answers answers(layout.ovals.size(), std::vector<Mark>(4, Mark::Blank));
-    for (int q = 0; q < 9; ++q) answers[std::size_t(q)][std::size_t((q + firstChoice) % 4)] = Mark::Filled;
+    for (int q = 0; q < 9; ++q)
+        answers[std::size_t(q)][std::size_t((q + firstChoice) % 4)] = Mark::Filled;
     answers[10][0] = answers[10][2] = Mark::Filled;
     answers[11][1] = answers[11][3] = Mark::Filled;
     return answers;
@@ -151,7 +152,8 @@ TEST_F(EndToEnd, TestReadFlagsExactlyTheBlankAndDoubledQuestions) {
     p.questions = 40;
     p.choices = 5;
     const sheetgen::Layout five = sheetgen::makeLayout(p);
-    ASSERT_TRUE(writeBytes(path("five.ini"), QByteArray::fromStdString(sheetgen::definitionText(five))));
+    ASSERT_TRUE(
+        writeBytes(path("five.ini"), QByteArray::fromStdString(sheetgen::definitionText(five))));
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
         const sheetgen::Answers answers = sheetgen::randomAnswers(five, seed);
         const sheetgen::Image image = sheetgen::renderSheet(five, answers, {4, -3, 0.001}, seed);
@@ -166,12 +168,18 @@ TEST_F(EndToEnd, TestReadFlagsExactlyTheBlankAndDoubledQuestions) {
             const auto& row = answers[q];
             if (std::count(row.begin(), row.end(), Mark::Faint) > 0) continue;
             switch (truth.filledCount[q]) {
-                case 0: EXPECT_TRUE(r.blank) << seed << " q" << q; break;
-                case 1:
-                    EXPECT_EQ(r.chosen, std::vector<int>{truth.answers[q] - 1}) << seed << " q" << q;
-                    EXPECT_FALSE(r.flagged()) << seed << " q" << q << " reliability " << r.reliability;
+                case 0:
+                    EXPECT_TRUE(r.blank) << seed << " q" << q;
                     break;
-                default: EXPECT_TRUE(r.flagged()) << seed << " q" << q; break;
+                case 1:
+                    EXPECT_EQ(r.chosen, std::vector<int>{truth.answers[q] - 1})
+                        << seed << " q" << q;
+                    EXPECT_FALSE(r.flagged())
+                        << seed << " q" << q << " reliability " << r.reliability;
+                    break;
+                default:
+                    EXPECT_TRUE(r.flagged()) << seed << " q" << q;
+                    break;
             }
         }
     }

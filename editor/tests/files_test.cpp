@@ -83,7 +83,8 @@ TEST_F(FilesTest, ImportEdges) {
     EXPECT_FALSE(state().isMulti(0));
     EXPECT_TRUE(state().isMulti(1));
     EXPECT_EQ(state().zeroMarks[0], (Point{272, 3257}));  // the defaults
-    ASSERT_TRUE(writeBytes(path("none.ini"), "[MARK]\r\nMARK0=0,0,10,10\r\n[MULTI]\r\nQUESTIONS=\r\n"));
+    ASSERT_TRUE(
+        writeBytes(path("none.ini"), "[MARK]\r\nMARK0=0,0,10,10\r\n[MULTI]\r\nQUESTIONS=\r\n"));
     ASSERT_EQ(document.openDropped(path("none.ini")), OpenResult::Opened);
     EXPECT_FALSE(state().isMulti(0));
 
@@ -122,9 +123,9 @@ TEST_F(FilesTest, FilesOpenByExtension) {
     ASSERT_TRUE(writeBytes(path("d.pdf"), "%PDF-1.4"));
     EXPECT_EQ(document.openDocument(path("d.pdf")), OpenResult::Failed);
     EXPECT_EQ(document.openDocument(path("notes.txt")), OpenResult::Done);
-    EXPECT_EQ(host.messages, (std::vector<MessageId>{MessageId::LoadImageFirst,
-                                                     MessageId::PdfRefused,
-                                                     MessageId::NotImageOrDefinition}));
+    EXPECT_EQ(host.messages,
+              (std::vector<MessageId>{MessageId::LoadImageFirst, MessageId::PdfRefused,
+                                      MessageId::NotImageOrDefinition}));
     EXPECT_EQ(host.pictures, 0);
     EXPECT_FALSE(state().imageLoaded);
 }
@@ -138,7 +139,8 @@ TEST_F(FilesTest, JpegResolutionScalesTheSizes) {
     EXPECT_EQ(state().zeroRadius, 9);
     EXPECT_EQ(state().dpiX, 200);
     EXPECT_EQ(host.messages, (std::vector<MessageId>{MessageId::LowResolution}));
-    EXPECT_EQ(host.messageTexts.value(0), QStringLiteral(u"入力画像のスキャン解像度は200dpiです。"));
+    EXPECT_EQ(host.messageTexts.value(0),
+              QStringLiteral(u"入力画像のスキャン解像度は200dpiです。"));
     EXPECT_EQ(document.path(), QStringLiteral(u"マーク情報ファイル-131208-5000-low.jpg.ini"));
 
     // A bitmap keeps the resolution read before and resets the sizes.
@@ -193,7 +195,8 @@ TEST_F(FilesTest, BadDefinitionsAreRefusedAndTheSheetStays) {
     {
         QFile big(path("big.ini"));
         ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-        const QByteArray block = QByteArray("[MARK]\r\nMARK0=0,0,1,1\r\n").leftJustified(1 << 20, ';');
+        const QByteArray block =
+            QByteArray("[MARK]\r\nMARK0=0,0,1,1\r\n").leftJustified(1 << 20, ';');
         for (int i = 0; i < 50; ++i) ASSERT_EQ(big.write(block), block.size());
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
@@ -291,7 +294,8 @@ TEST(RecentFilesList, NewestFirstFourKeptAndStored) {
     RecentFiles again(store);
     EXPECT_EQ(again.entries(), (QStringList{"/c.jpg", "/e.jpg", "/b.ini"}));
     const char* key = "Software\\Local AppWizard-Generated Applications\\Dravel\\Recent File List";
-    EXPECT_EQ(store.getValue("HKEY_CURRENT_USER", key, "File1"), std::optional<std::string>("/c.jpg"));
+    EXPECT_EQ(store.getValue("HKEY_CURRENT_USER", key, "File1"),
+              std::optional<std::string>("/c.jpg"));
     EXPECT_FALSE(store.getValue("HKEY_CURRENT_USER", key, "File4"));
 }
 

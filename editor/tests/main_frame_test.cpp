@@ -5,6 +5,8 @@
 // files, a dropped definition, zoom, printing to a file, the version dialog
 // and the save question on close. Keeps a picture of the window in
 // build/artifacts/dravel-main.png.
+#include "editor/ui/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -27,7 +29,6 @@
 #include "editor/core/recent_files.h"
 #include "editor/ui/dravel_doc.h"
 #include "editor/ui/dravel_view.h"
-#include "editor/ui/main_frame.h"
 #include "editor/ui/qt_editor_prompter.h"
 #include "editor/ui/sheet_painter.h"
 #include "editor/ui/sheet_printing.h"
@@ -129,7 +130,8 @@ protected:
         CMainFrame::StartUp startUp;
         startUp.prompter = &prompter;
         startUp.names = {[] { return QDate(2024, 4, 1); }, [] { return 0; }};
-        startUp.settings = velmora::SettingsStore(QFile::encodeName(folder.filePath("cfg")).toStdString());
+        startUp.settings =
+            velmora::SettingsStore(QFile::encodeName(folder.filePath("cfg")).toStdString());
         frame = std::make_unique<CMainFrame>(std::move(startUp));
         frame->show();
         frame->activateWindow();
@@ -170,7 +172,8 @@ protected:
 TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     EditorState& s = frame->doc().state();
     EXPECT_FALSE(frame->action(Command::Import)->isEnabled());
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral(u"マーク情報ファイル-240401-0000.ini - Velmora3"));
+    EXPECT_EQ(frame->windowTitle(),
+              QStringLiteral(u"マーク情報ファイル-240401-0000.ini - Velmora3"));
 
     // Alt+F, O: the open dialog, then the zero-mark dialog over the sheet.
     prompter.openPaths.push_back(sheetPath);
@@ -231,7 +234,8 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     frame->view().horizontalScrollBar()->setValue(layout.ovals[0][0].x - 250);
     frame->view().verticalScrollBar()->setValue(layout.areas[0].y + layout.areas[0].height / 2);
     QDir().mkpath(QStringLiteral(VELMORA_BINARY_DIR "/artifacts"));
-    EXPECT_TRUE(frame->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-main.png")));
+    EXPECT_TRUE(
+        frame->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-main.png")));
 
     // Ctrl+S on a name never saved asks for one.
     const QString saved = folder.filePath(QStringLiteral("sheet.ini"));

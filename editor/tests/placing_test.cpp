@@ -43,7 +43,8 @@ TEST_F(PlacingTest, SessionPlacedClickByClickSavesTheExpectedFile) {
     openBlankScan(12);
     EXPECT_EQ(host.zeroDialogs, 1);
     EXPECT_EQ(state().divisor, 200);
-    EXPECT_EQ(movePrompt(state()), QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。"));
+    EXPECT_EQ(movePrompt(state()),
+              QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。"));
 
     host.markSettings.push_back(MarkSettings{4, 30, 50});
     click(500, 700);
@@ -353,8 +354,7 @@ TEST_F(PlacingTest, StatusLineAndPrompts) {
     EXPECT_EQ(host.statuses.back().left(9), QStringLiteral("(400,110)"));
     EXPECT_TRUE(host.statuses.back().contains(QStringLiteral(u"傾斜=0.033321 rad")));
     document.pointerMoved({5, 5});
-    EXPECT_EQ(host.statuses.back(),
-              QStringLiteral(u"2問目の1番目の選択肢をｸﾘｯｸしてください。"));
+    EXPECT_EQ(host.statuses.back(), QStringLiteral(u"2問目の1番目の選択肢をｸﾘｯｸしてください。"));
     document.placer().enterAreaMode();
     click(1, 1);
     EXPECT_EQ(movePrompt(state()), QStringLiteral(u"画像出力範囲の右下をｸﾘｯｸしてください。"));

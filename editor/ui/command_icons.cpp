@@ -32,11 +32,16 @@ void magnifier(QPainter& p, bool plus) {
 
 QIcon commandIcon(Command command, const QStyle& style) {
     switch (command) {
-        case Command::OpenImage: return style.standardIcon(QStyle::SP_DialogOpenButton);
-        case Command::Import: return style.standardIcon(QStyle::SP_FileDialogContentsView);
-        case Command::Save: return style.standardIcon(QStyle::SP_DialogSaveButton);
-        case Command::Undo: return style.standardIcon(QStyle::SP_ArrowBack);
-        case Command::Redo: return style.standardIcon(QStyle::SP_ArrowForward);
+        case Command::OpenImage:
+            return style.standardIcon(QStyle::SP_DialogOpenButton);
+        case Command::Import:
+            return style.standardIcon(QStyle::SP_FileDialogContentsView);
+        case Command::Save:
+            return style.standardIcon(QStyle::SP_DialogSaveButton);
+        case Command::Undo:
+            return style.standardIcon(QStyle::SP_ArrowBack);
+        case Command::Redo:
+            return style.standardIcon(QStyle::SP_ArrowForward);
         case Command::MarkMode:
             return glyph([](QPainter& p) {
                 p.setBrush(QColor(255, 255, 200));
@@ -59,8 +64,10 @@ QIcon commandIcon(Command command, const QStyle& style) {
                 p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
                 p.drawRect(QRectF(3, 5, 18, 14));
             });
-        case Command::ZoomIn: return glyph([](QPainter& p) { magnifier(p, true); });
-        case Command::ZoomOut: return glyph([](QPainter& p) { magnifier(p, false); });
+        case Command::ZoomIn:
+            return glyph([](QPainter& p) { magnifier(p, true); });
+        case Command::ZoomOut:
+            return glyph([](QPainter& p) { magnifier(p, false); });
         case Command::TrialRead:
             return glyph([](QPainter& p) {
                 p.setBrush(QColor(0, 90, 255, 140));
@@ -69,7 +76,8 @@ QIcon commandIcon(Command command, const QStyle& style) {
                 p.setBrush(Qt::NoBrush);
                 p.drawEllipse(QRectF(13, 5, 9, 14));
             });
-        default: return QIcon();
+        default:
+            return QIcon();
     }
 }
 

@@ -1,7 +1,5 @@
 #include "editor/ui/dialog_parts.h"
 
-#include <algorithm>
-
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,11 +7,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace dravel {
 
-QSpinBox* addSpinRow(QFormLayout* form, const QString& caption, const char* objectName,
-                     int minimum, int maximum, int value) {
+QSpinBox* addSpinRow(QFormLayout* form, const QString& caption, const char* objectName, int minimum,
+                     int maximum, int value) {
     auto* spin = new QSpinBox(form->parentWidget());
     spin->setObjectName(QLatin1String(objectName));
     spin->setRange(minimum, maximum);

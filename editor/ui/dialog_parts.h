@@ -12,8 +12,8 @@ class QVBoxLayout;
 namespace dravel {
 
 /// Adds "caption [spin]" to `form`; the spin box is named `objectName`.
-QSpinBox* addSpinRow(QFormLayout* form, const QString& caption, const char* objectName,
-                     int minimum, int maximum, int value);
+QSpinBox* addSpinRow(QFormLayout* form, const QString& caption, const char* objectName, int minimum,
+                     int maximum, int value);
 
 /// Adds one line of wrapped text.
 void addTextLine(QVBoxLayout* layout, const QString& text);

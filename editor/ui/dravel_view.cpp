@@ -16,16 +16,20 @@ constexpr int kScrollLine = 20;
 
 Qt::CursorShape qtShape(CursorShape shape) {
     switch (shape) {
-        case CursorShape::Arrow: return Qt::ArrowCursor;
-        case CursorShape::Cross: return Qt::CrossCursor;
-        case CursorShape::SizeAll: return Qt::SizeAllCursor;
+        case CursorShape::Arrow:
+            return Qt::ArrowCursor;
+        case CursorShape::Cross:
+            return Qt::CrossCursor;
+        case CursorShape::SizeAll:
+            return Qt::SizeAllCursor;
     }
     return Qt::ArrowCursor;
 }
 
 }  // namespace
 
-CDravelView::CDravelView(CDravelDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), doc_(doc) {
+CDravelView::CDravelView(CDravelDoc& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc) {
     setObjectName(QStringLiteral("CDravelView"));
     viewport()->setObjectName(QStringLiteral("canvas"));
     viewport()->setMouseTracking(true);

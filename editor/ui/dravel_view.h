@@ -50,11 +50,11 @@ private:
 
     CDravelDoc& doc_;
     PaintCache cache_;
-    Point pointer_;          ///< last image point the mouse was at
-    QRect shownFigure_;      ///< client rectangle of the figure drawn last
+    Point pointer_;      ///< last image point the mouse was at
+    QRect shownFigure_;  ///< client rectangle of the figure drawn last
     bool rightDragging_ = false;
-    QPoint rightPress_;      ///< client point of the right press
-    QPoint rightScroll_;     ///< scroll position at the right press
+    QPoint rightPress_;   ///< client point of the right press
+    QPoint rightScroll_;  ///< scroll position at the right press
 };
 
 }  // namespace dravel

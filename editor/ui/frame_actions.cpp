@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QToolBar>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "editor/core/recent_files.h"
 #include "editor/ui/dravel_doc.h"
@@ -22,27 +22,69 @@ void CMainFrame::run(Command command) {
     EditorDocument& document = doc_->document();
     Placer& placer = document.placer();
     switch (command) {
-        case Command::NewDocument: document.newDocument(); break;
-        case Command::OpenImage: openImage(); break;
-        case Command::Import: importDefinition(); break;
-        case Command::SaveAs: document.saveAs(); break;
-        case Command::Save: document.save(); break;
-        case Command::Print: printing_->print(doc_->picture(), this); break;
-        case Command::PrintPreview: printing_->preview(doc_->picture(), this); break;
-        case Command::PrintSetup: printing_->setup(this); break;
-        case Command::Exit: close(); break;
-        case Command::Undo: document.undo(view_->pointerInImage()); break;
-        case Command::Redo: document.redo(view_->pointerInImage()); break;
-        case Command::MarkMode: placer.enterMarkMode(); break;
-        case Command::ZeroMarkMode: placer.enterZeroMarkMode(); break;
-        case Command::ToggleMode: placer.enterToggleMode(); break;
-        case Command::AreaMode: placer.enterAreaMode(); break;
-        case Command::TrialRead: trialRead(); break;
-        case Command::ToolBar: toolBar_->setVisible(action(command)->isChecked()); break;
-        case Command::StatusBar: statusBar()->setVisible(action(command)->isChecked()); break;
-        case Command::ZoomIn: placer.zoomIn(); break;
-        case Command::ZoomOut: placer.zoomOut(); break;
-        case Command::Version: showVersion(); break;
+        case Command::NewDocument:
+            document.newDocument();
+            break;
+        case Command::OpenImage:
+            openImage();
+            break;
+        case Command::Import:
+            importDefinition();
+            break;
+        case Command::SaveAs:
+            document.saveAs();
+            break;
+        case Command::Save:
+            document.save();
+            break;
+        case Command::Print:
+            printing_->print(doc_->picture(), this);
+            break;
+        case Command::PrintPreview:
+            printing_->preview(doc_->picture(), this);
+            break;
+        case Command::PrintSetup:
+            printing_->setup(this);
+            break;
+        case Command::Exit:
+            close();
+            break;
+        case Command::Undo:
+            document.undo(view_->pointerInImage());
+            break;
+        case Command::Redo:
+            document.redo(view_->pointerInImage());
+            break;
+        case Command::MarkMode:
+            placer.enterMarkMode();
+            break;
+        case Command::ZeroMarkMode:
+            placer.enterZeroMarkMode();
+            break;
+        case Command::ToggleMode:
+            placer.enterToggleMode();
+            break;
+        case Command::AreaMode:
+            placer.enterAreaMode();
+            break;
+        case Command::TrialRead:
+            trialRead();
+            break;
+        case Command::ToolBar:
+            toolBar_->setVisible(action(command)->isChecked());
+            break;
+        case Command::StatusBar:
+            statusBar()->setVisible(action(command)->isChecked());
+            break;
+        case Command::ZoomIn:
+            placer.zoomIn();
+            break;
+        case Command::ZoomOut:
+            placer.zoomOut();
+            break;
+        case Command::Version:
+            showVersion();
+            break;
     }
 }
 
@@ -61,7 +103,9 @@ void CMainFrame::openPath(const QString& path) {
     view_->setFocus();
 }
 
-void CMainFrame::openFromCommandLine(const QString& path) { openPath(path); }
+void CMainFrame::openFromCommandLine(const QString& path) {
+    openPath(path);
+}
 
 void CMainFrame::openRecent(int index) {
     const QStringList& entries = recent_->entries();

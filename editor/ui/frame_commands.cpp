@@ -42,11 +42,17 @@ constexpr std::array<CommandSpec, 21> kCommands{{
 // clang-format on
 
 constexpr std::array<ToolbarSlot, 12> kToolbar{{
-    {C::OpenImage, false}, {C::Import, false}, {C::Save, false},
-    {C::MarkMode, true}, {C::ZeroMarkMode, false},
-    {C::Undo, true}, {C::Redo, false},
-    {C::ZoomIn, true}, {C::ZoomOut, false},
-    {C::ToggleMode, true}, {C::AreaMode, false},
+    {C::OpenImage, false},
+    {C::Import, false},
+    {C::Save, false},
+    {C::MarkMode, true},
+    {C::ZeroMarkMode, false},
+    {C::Undo, true},
+    {C::Redo, false},
+    {C::ZoomIn, true},
+    {C::ZoomOut, false},
+    {C::ToggleMode, true},
+    {C::AreaMode, false},
     {C::TrialRead, true},
 }};
 
@@ -61,10 +67,18 @@ const std::array<Accelerator, 6> kAccelerators{{
 
 }  // namespace
 
-std::span<const MenuSpec> menuTable() { return kMenus; }
-std::span<const CommandSpec> commandTable() { return kCommands; }
-std::span<const ToolbarSlot> toolbarTable() { return kToolbar; }
-std::span<const Accelerator> acceleratorTable() { return kAccelerators; }
+std::span<const MenuSpec> menuTable() {
+    return kMenus;
+}
+std::span<const CommandSpec> commandTable() {
+    return kCommands;
+}
+std::span<const ToolbarSlot> toolbarTable() {
+    return kToolbar;
+}
+std::span<const Accelerator> acceleratorTable() {
+    return kAccelerators;
+}
 
 const CommandSpec& commandSpec(Command command) {
     for (const CommandSpec& spec : kCommands) {

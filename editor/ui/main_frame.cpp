@@ -36,8 +36,8 @@ CMainFrame::CMainFrame(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
     prompter_ = startUp.prompter;
     prompter_->setParent(this);
     if (!startUp.names.today || !startUp.names.random) startUp.names = NameSources::system();
-    recent_ = std::make_unique<RecentFiles>(
-        startUp.settings ? std::move(*startUp.settings) : velmora::SettingsStore());
+    recent_ = std::make_unique<RecentFiles>(startUp.settings ? std::move(*startUp.settings)
+                                                             : velmora::SettingsStore());
     printing_ = std::make_unique<SheetPrinting>();
     doc_ = new CDravelDoc(*prompter_, std::move(startUp.names), recent_.get(), this);
     view_ = new CDravelView(*doc_, this);
@@ -127,7 +127,9 @@ void CMainFrame::buildStatusBar() {
     doc_->setStatusHook([this](const QString& text) { showStatus(text); });
 }
 
-void CMainFrame::showStatus(const QString& text) { message_->setText(text); }
+void CMainFrame::showStatus(const QString& text) {
+    message_->setText(text);
+}
 
 void CMainFrame::rebuildRecentFiles() {
     for (QAction* act : recentActions_) {

@@ -16,8 +16,8 @@ MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* par
     addTextLine(layout, QStringLiteral(u"左ｸﾘｯｸでﾏｰｸ読取箇所を指定してください"));
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    choices_ = addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxChoices,
-                          current.choices);
+    choices_ =
+        addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxChoices, current.choices);
     width_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ横幅"), "edit1005", 4, 99, current.ovalWidth);
     height_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ縦幅"), "edit1006", 4, 99, current.ovalHeight);
     addTextLine(layout, QStringLiteral(u"(各問毎に選択肢数を設定可能)"));

@@ -20,8 +20,7 @@ QString definitionFileFilter() {
 }
 
 void QtEditorPrompter::showMessage(const Message& message) {
-    QMessageBox box(QMessageBox::Warning, message.caption, message.text, QMessageBox::Ok,
-                    parent_);
+    QMessageBox box(QMessageBox::Warning, message.caption, message.text, QMessageBox::Ok, parent_);
     box.exec();
 }
 
@@ -31,9 +30,12 @@ Answer QtEditorPrompter::ask(const Question& question) {
     if (withCancel) buttons |= QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Warning, question.caption, question.text, buttons, parent_);
     switch (box.exec()) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        default: return withCancel ? Answer::Cancel : Answer::No;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return withCancel ? Answer::Cancel : Answer::No;
     }
 }
 

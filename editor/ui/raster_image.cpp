@@ -5,7 +5,9 @@
 namespace dravel {
 namespace {
 
-void deleteRaster(void* raster) { delete static_cast<strovik::Raster*>(raster); }
+void deleteRaster(void* raster) {
+    delete static_cast<strovik::Raster*>(raster);
+}
 
 }  // namespace
 

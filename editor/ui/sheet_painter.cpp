@@ -152,9 +152,8 @@ void drawTrial(QPainter& p, const EditorState& s, const TrialResult& trial, cons
         const QuestionReading* reading = trial.question(m.question);
         if (reading == nullptr || !reach.contains(m.x, m.y)) continue;
         const Point at = readPosition(trial, {m.x, m.y}, width, height);
-        const bool chosen =
-            std::find(reading->chosen.begin(), reading->chosen.end(), m.choice) !=
-            reading->chosen.end();
+        const bool chosen = std::find(reading->chosen.begin(), reading->chosen.end(), m.choice) !=
+                            reading->chosen.end();
         if (chosen) {
             p.setPen(Qt::NoPen);
             p.setBrush(kChosenColour);
@@ -204,7 +203,8 @@ QPoint toClient(const EditorState& s, Point image, QPoint scroll) {
 }
 
 Point toImage(const EditorState& s, QPoint client, QPoint scroll) {
-    return {(client.x() + scroll.x()) * s.divisor / 100, (client.y() + scroll.y()) * s.divisor / 100};
+    return {(client.x() + scroll.x()) * s.divisor / 100,
+            (client.y() + scroll.y()) * s.divisor / 100};
 }
 
 QRect clientRect(const EditorState& s, const QRect& image, QPoint scroll) {
@@ -220,7 +220,8 @@ QRect inProgressBounds(const EditorState& s, Point pointer) {
                  .adjusted(-kMargin, -kMargin, kMargin, kMargin);
     };
     if (s.zeroMarkMode && (s.step == 2 || s.step == 3)) {
-        for (int i = 0; i < s.step - 1; ++i) add(s.points[std::size_t(i)], s.zeroRadius, s.zeroRadius);
+        for (int i = 0; i < s.step - 1; ++i)
+            add(s.points[std::size_t(i)], s.zeroRadius, s.zeroRadius);
         add(pointer, s.zeroRadius, s.zeroRadius);
     } else if (s.areaMode && s.step >= 2) {
         for (int i = 0; i < s.step - 1; ++i) add(s.points[std::size_t(i)], 0, 0);
@@ -244,11 +245,10 @@ void paintSheet(QPainter& painter, const SheetScene& scene, QPoint scroll, const
     painter.scale(scale, scale);
 
     // The exposed part in image pixels, a pixel wider on every side.
-    const QRect visible(
-        QPoint((exposed.left() + scroll.x()) * s.divisor / 100 - 1,
-               (exposed.top() + scroll.y()) * s.divisor / 100 - 1),
-        QPoint((exposed.right() + 1 + scroll.x()) * s.divisor / 100 + 1,
-               (exposed.bottom() + 1 + scroll.y()) * s.divisor / 100 + 1));
+    const QRect visible(QPoint((exposed.left() + scroll.x()) * s.divisor / 100 - 1,
+                               (exposed.top() + scroll.y()) * s.divisor / 100 - 1),
+                        QPoint((exposed.right() + 1 + scroll.x()) * s.divisor / 100 + 1,
+                               (exposed.bottom() + 1 + scroll.y()) * s.divisor / 100 + 1));
     const QRect source = visible & scene.picture->rect();
     if (!source.isEmpty()) painter.drawImage(source, *scene.picture, source);
 

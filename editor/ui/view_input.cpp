@@ -28,20 +28,34 @@ std::optional<ViewKey> viewKey(const QKeyEvent& event) {
         return std::nullopt;
     }
     switch (event.key()) {
-        case Qt::Key_Escape: return ViewKey::Escape;
-        case Qt::Key_PageUp: return ViewKey::PageUp;
-        case Qt::Key_PageDown: return ViewKey::PageDown;
-        case Qt::Key_Left: return ViewKey::Left;
-        case Qt::Key_Right: return ViewKey::Right;
-        case Qt::Key_Up: return ViewKey::Up;
-        case Qt::Key_Down: return ViewKey::Down;
-        case Qt::Key_A: return ViewKey::WiderOval;
-        case Qt::Key_S: return ViewKey::NarrowerOval;
-        case Qt::Key_W: return ViewKey::TallerOval;
-        case Qt::Key_Z: return ViewKey::ShorterOval;
-        case Qt::Key_D: return ViewKey::LargerZero;
-        case Qt::Key_F: return ViewKey::SmallerZero;
-        default: return std::nullopt;
+        case Qt::Key_Escape:
+            return ViewKey::Escape;
+        case Qt::Key_PageUp:
+            return ViewKey::PageUp;
+        case Qt::Key_PageDown:
+            return ViewKey::PageDown;
+        case Qt::Key_Left:
+            return ViewKey::Left;
+        case Qt::Key_Right:
+            return ViewKey::Right;
+        case Qt::Key_Up:
+            return ViewKey::Up;
+        case Qt::Key_Down:
+            return ViewKey::Down;
+        case Qt::Key_A:
+            return ViewKey::WiderOval;
+        case Qt::Key_S:
+            return ViewKey::NarrowerOval;
+        case Qt::Key_W:
+            return ViewKey::TallerOval;
+        case Qt::Key_Z:
+            return ViewKey::ShorterOval;
+        case Qt::Key_D:
+            return ViewKey::LargerZero;
+        case Qt::Key_F:
+            return ViewKey::SmallerZero;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -24,6 +24,8 @@ ZeroMarkDialog::ZeroMarkDialog(int radius, QWidget* parent) : QDialog(parent) {
     radius_->selectAll();
 }
 
-int ZeroMarkDialog::radius() const { return radius_->value(); }
+int ZeroMarkDialog::radius() const {
+    return radius_->value();
+}
 
 }  // namespace dravel
