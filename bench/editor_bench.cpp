@@ -134,6 +134,12 @@ int main(int argc, char* argv[]) {
     QImage view(kViewport, QImage::Format_ARGB32_Premultiplied);
     const QRect whole(QPoint(0, 0), kViewport);
 
+    // The program's window is up before anything is opened: its fonts are
+    // loaded by then.
+    {
+        QPainter warm(&view);
+        warm.drawText(QPoint(10, 10), QStringLiteral("1,1"));
+    }
     // Open and show: decoding, the resolution, the picture, the first paint
     // (zero-mark placing starts at divisor 200).
     resetPeak();

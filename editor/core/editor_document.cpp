@@ -172,7 +172,7 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
         host_.showMessage(messageFor(MessageId::ImageLoadFailed));
         return OpenResult::Failed;
     }
-    state_.imagePath = localName(path);
+    state_.imagePath = localName(QFileInfo(path).absoluteFilePath());
     state_.ovalWidth = kDefaultOvalWidth;
     state_.ovalHeight = kDefaultOvalHeight;
     state_.zeroRadius = kDefaultZeroRadius;

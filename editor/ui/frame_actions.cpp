@@ -120,10 +120,12 @@ void CMainFrame::openRecent(int index) {
 }
 
 void CMainFrame::trialRead() {
+    // The canvas shows the wait; a message the read may bring keeps the
+    // ordinary pointer.
     showStatus(QStringLiteral(u"試し読み中..."));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    view_->viewport()->setCursor(Qt::WaitCursor);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const auto restore = qScopeGuard([this] { view_->viewport()->setCursor(Qt::ArrowCursor); });
     doc_->document().trialRead();
 }
 

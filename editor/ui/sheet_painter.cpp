@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QtMath>
 #include <algorithm>
 #include <cstdio>
 
@@ -98,7 +99,10 @@ void drawMarks(QPainter& p, const EditorState& s, const QRect& visible, PaintCac
         if (!reach.contains(m.x, m.y)) continue;
         const bool multi = s.isMulti(m.question);
         if (cache != nullptr && w > 0 && h > 0) {
-            p.drawImage(QPoint(m.x - w / 2, m.y - h / 2), cache->oval(w, h, multi));
+            const QImage& sprite = cache->oval(w, h, multi);
+            p.drawImage(QRectF(m.x - w / 2, m.y - h / 2, sprite.width() / cache->scale(),
+                               sprite.height() / cache->scale()),
+                        sprite);
         } else {
             const QColor* wanted = multi ? &kMultiColour : &kMarkColour;
             if (wanted != brush) {
@@ -170,15 +174,25 @@ void drawTrial(QPainter& p, const EditorState& s, const TrialResult& trial, cons
 
 }  // namespace
 
+void PaintCache::useDivisor(int divisor) {
+    if (divisor == divisor_) return;
+    divisor_ = divisor;
+    scale_ = 100.0 / divisor;
+    labels_.clear();
+    ovalSize_ = QSize();
+}
+
 const QImage& PaintCache::oval(int width, int height, bool multi) {
     const QSize size(width / 2 * 2 + 1, height / 2 * 2 + 1);
     if (size != ovalSize_) {
         ovalSize_ = size;
+        const QSize shown(qCeil(size.width() * scale_), qCeil(size.height() * scale_));
         for (int i = 0; i < 2; ++i) {
             QImage& sprite = ovals_[i];
-            sprite = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            sprite = QImage(shown, QImage::Format_ARGB32_Premultiplied);
             sprite.fill(Qt::transparent);
             QPainter p(&sprite);
+            p.scale(scale_, scale_);
             p.setPen(Qt::black);
             p.setBrush(i == 1 ? kMultiColour : kMarkColour);
             p.drawEllipse(QRectF(0, 0, size.width() - 1, size.height() - 1));
@@ -194,7 +208,7 @@ const QStaticText& PaintCache::label(int question, int choice, const QFont& font
     if (labels_.size() >= kMaxLabels) labels_.clear();
     QStaticText text(labelText("%d,%d", question + 1, choice + 1));
     text.setTextFormat(Qt::PlainText);
-    text.prepare(QTransform(), font);
+    text.prepare(QTransform::fromScale(scale_, scale_), font);
     return labels_.emplace(key, std::move(text)).first->second;
 }
 
@@ -253,6 +267,7 @@ void paintSheet(QPainter& painter, const SheetScene& scene, QPoint scroll, const
     if (!source.isEmpty()) painter.drawImage(source, *scene.picture, source);
 
     painter.setPen(Qt::black);
+    if (scene.cache != nullptr) scene.cache->useDivisor(s.divisor);
     drawInProgress(painter, s, scene.pointer);
     drawMarks(painter, s, visible, scene.cache);
     drawAreas(painter, s, visible);

@@ -18,19 +18,28 @@ class QPainter;
 
 namespace dravel {
 
-/// What every repaint draws again and again, prepared once: the "q,c"
-/// labels laid out (glyph blits instead of text shaping) and the oval in
-/// each of its two colours (a blit instead of rasterising an ellipse).
-/// Bounded; cleared when full or when the oval size changes.
+/// What every repaint draws again and again, prepared once for the current
+/// zoom: the "q,c" labels laid out (glyph blits instead of text shaping) and
+/// the oval in each of its two colours at screen size (a blit instead of
+/// rasterising an ellipse). Bounded; cleared when full or when the zoom or
+/// the oval size changes.
 class PaintCache {
 public:
     static constexpr std::size_t kMaxLabels = 4 * 10100;
+
+    /// Starts a paint at `divisor`; drops what was prepared for another.
+    void useDivisor(int divisor);
     const QStaticText& label(int question, int choice, const QFont& font);
-    /// The oval of full size w x h filled with `fill`, outlined in black.
+    /// The oval of full size w x h (image pixels) at screen size, filled
+    /// pink when `multi`, else pale yellow, outlined in black.
     const QImage& oval(int width, int height, bool multi);
+    /// Image pixels per screen pixel of the prepared figures.
+    double scale() const { return scale_; }
 
 private:
     std::unordered_map<long long, QStaticText> labels_;
+    int divisor_ = 0;
+    double scale_ = 1.0;
     QSize ovalSize_;
     QImage ovals_[2];
 };
