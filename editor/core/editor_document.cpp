@@ -49,10 +49,15 @@ QString EditorDocument::documentName() const {
 }
 
 void EditorDocument::setModified(bool modified) {
-    // A changed definition no longer matches what the test read showed.
-    if (modified) trial_.reset();
+    bool changedAny = modified != modified_;
     modified_ = modified;
-    changed();
+    // A changed definition no longer matches what the test read showed.
+    if (modified && trial_) {
+        trial_.reset();
+        host_.redraw(false);
+        changedAny = true;
+    }
+    if (changedAny) changed();
 }
 
 void EditorDocument::changed() {
