@@ -1,0 +1,122 @@
+#include "editor/core/editor_texts.h"
+
+#include <array>
+#include <cstdio>
+
+namespace dravel {
+namespace {
+
+const QString kError = QStringLiteral(u"エラー");
+const QString kNotice = QStringLiteral(u"注意");
+
+struct MessageText {
+    MessageId id;
+    const char16_t* text;
+    bool error;  ///< caption "エラー", else "注意"
+};
+
+constexpr std::array<MessageText, 9> kMessages{{
+    {MessageId::ImageLoadFailed, u"画像ファイルの読み込みに失敗しました。", true},
+    {MessageId::LowResolution, u"入力画像のスキャン解像度は%1dpiです。", false},
+    {MessageId::LoadImageFirst, u"先に画像ファイルを読み込んでください。", true},
+    {MessageId::PdfRefused,
+     u"PDFファイルは、読取りプログラムの「PDF→JPG」ボタンでJPEG画像に変換してから読み込んでくだ"
+     u"さい。",
+     true},
+    {MessageId::NotImageOrDefinition, u"画像ファイルまたはマーク情報ファイルを入力してください。",
+     false},
+    {MessageId::ZeroMarksUnset, u"基準点が設定されていません。", true},
+    {MessageId::SaveFailed, u"保存に失敗しました。", true},
+    {MessageId::DefinitionUnreadable, u"マーク情報ファイルとして読み込めませんでした。", true},
+    {MessageId::TrialZeroMarksNotFound,
+     u"基準点が見つからないため、試し読みできませんでした。基準点の位置と半径を確かめてください。",
+     true},
+}};
+
+QString formatted(const char* format, int a, int b) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, a, b);
+    return QString::fromLatin1(buffer);
+}
+
+}  // namespace
+
+Message messageFor(MessageId id, int number) {
+    for (const MessageText& m : kMessages) {
+        if (m.id != id) continue;
+        QString text = QString::fromUtf16(m.text);
+        if (id == MessageId::LowResolution) text = text.arg(number);
+        return {id, text, m.error ? kError : kNotice};
+    }
+    return {id, QString(), kError};
+}
+
+Question questionFor(QuestionId id, const QString& documentName) {
+    switch (id) {
+        case QuestionId::DeleteArea:
+            return {id, QStringLiteral(u"この切り出し画像を削除します。よろしいですか？"),
+                    QStringLiteral(u"切り出し画像範囲を削除")};
+        case QuestionId::SaveChanges:
+            return {id, QStringLiteral(u"%1 への変更を保存しますか?").arg(documentName),
+                    kFrameTitle};
+    }
+    return {id, QString(), kFrameTitle};
+}
+
+QString statusText(const EditorState& state, Point pointer) {
+    const Point p1 = state.points[0];
+    const Point p2 = state.points[1];
+    QString text = formatted("(%d,%d)", pointer.x, pointer.y);
+    text += p1.x < 0 || p1.y < 0 ? QStringLiteral(u"  始点=未設定")
+                                 : QStringLiteral(u"  始点=") + formatted("(%d,%d)", p1.x, p1.y);
+    text += p2.x < 0 || p2.y < 0 ? QStringLiteral(u"  終点=未設定")
+                                 : QStringLiteral(u"  終点=") + formatted("(%d,%d)", p2.x, p2.y);
+    if (state.angle == 0.0) {
+        text += QStringLiteral(u"  傾斜=未設定");
+    } else {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%f", state.angle);
+        text += QStringLiteral(u"  傾斜=") + QString::fromLatin1(buffer) + QStringLiteral(" rad");
+    }
+    return text;
+}
+
+QString movePrompt(const EditorState& state) {
+    if (state.toggleMode) {
+        return QStringLiteral(u"単一選択/複数選択を切替える問題のﾏｰｸをｸﾘｯｸしてください");
+    }
+    if (state.drag.active()) return QStringLiteral(u"ﾏｰｸ移動ﾓｰﾄﾞ");
+    if (state.zeroMarkMode) {
+        switch (state.step) {
+            case 1:
+                return QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。");
+            case 2:
+                return QStringLiteral(u"2番目（通常右下）の基準点をｸﾘｯｸして下さい。");
+            case 3:
+                return QStringLiteral(u"3番目（通常左下）の基準点をｸﾘｯｸして下さい。");
+            default:
+                return QString();
+        }
+    }
+    if (state.areaMode) {
+        switch (state.step) {
+            case 1:
+                return QStringLiteral(u"画像出力範囲の左上をｸﾘｯｸしてください。");
+            case 2:
+                return QStringLiteral(u"画像出力範囲の右下をｸﾘｯｸしてください。");
+            default:
+                return QString();
+        }
+    }
+    if (state.step == 1) {
+        return QStringLiteral(u"%1問目の1番目の選択肢をｸﾘｯｸしてください。")
+            .arg(state.questionCount + 1);
+    }
+    if (state.step == 2) {
+        return QStringLiteral(u"%1問目の最後の選択肢をｸﾘｯｸしてください。")
+            .arg(state.questionCount + 1);
+    }
+    return QString();
+}
+
+}  // namespace dravel

@@ -1,0 +1,29 @@
+// The editor's own texts: messages with their captions, questions, the
+// status line after clicks and the prompts while the mouse moves.
+#pragma once
+
+#include <QString>
+
+#include "editor/core/editor_host.h"
+#include "editor/core/editor_state.h"
+
+namespace dravel {
+
+/// The main window's title; message boxes carry it too.
+inline const QString kFrameTitle = QStringLiteral("Velmora3");
+
+/// A message with its text and caption; `number` fills the one "%d" of
+/// LowResolution.
+Message messageFor(MessageId id, int number = 0);
+
+/// A question with its text and caption; `documentName` fills the save
+/// question.
+Question questionFor(QuestionId id, const QString& documentName = QString());
+
+/// "(x,y)  始点=(..)  終点=(..)  傾斜=.. rad" for the pointer at `pointer`.
+QString statusText(const EditorState& state, Point pointer);
+
+/// The prompt for the current mode and step (empty when there is none).
+QString movePrompt(const EditorState& state);
+
+}  // namespace dravel

@@ -1,0 +1,412 @@
+#include "editor/core/placer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/core/editor_texts.h"
+#include "editor/core/geometry.h"
+#include "editor/core/mark_list.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kMinDialogSize = 4;
+constexpr int kMaxOvalSize = 99;
+constexpr int kMaxZeroRadius = 999;
+constexpr int kMinKeySize = 5;
+constexpr int kOvalKeyStep = 2;
+constexpr int kPageStep = 100;
+constexpr int kEraseEveryMoves = 25;
+
+bool inRange(int value, int low, int high) {
+    return value >= low && value <= high;
+}
+
+/// Slope of the line from a to b, 0 when it is vertical.
+double slope(Point a, Point b) {
+    if (b.x == a.x) return 0.0;
+    return std::atan(double(b.y - a.y) / double(b.x - a.x));
+}
+
+bool isSet(Point p) {
+    return p.x >= 0 && p.y >= 0;
+}
+
+}  // namespace
+
+Placer::Placer(EditorState& state, EditorHost& host, ModifiedHook onModified)
+    : state_(state), host_(host), onModified_(std::move(onModified)) {}
+
+void Placer::modified() {
+    if (onModified_) onModified_();
+}
+
+// ---- Modes ----------------------------------------------------------------
+
+void Placer::enterZeroMarkMode() {
+    // The marks are cleared so the circles vanish while the radius is chosen;
+    // Cancel gives them back (the user chose not to place them again).
+    const std::array<Point, 3> previous = state_.zeroMarks;
+    state_.zeroMarks.fill(Point{});
+    state_.drag = Drag{};
+    state_.divisor = kZeroMarkDivisor;
+    host_.maximiseWindow();
+    host_.redraw(true);
+    const std::optional<int> radius = host_.editZeroMarkRadius(state_.zeroRadius);
+    state_.clearPoints();
+    if (!radius) {
+        state_.zeroMarks = previous;
+        host_.redraw(true);
+        return;
+    }
+    if (inRange(*radius, kMinDialogSize, kMaxZeroRadius) && *radius != state_.zeroRadius) {
+        state_.zeroRadius = *radius;
+        modified();
+    }
+    state_.step = 1;
+    state_.zeroMarkMode = true;
+    state_.areaMode = false;
+    state_.toggleMode = false;
+    host_.setCursor(CursorShape::Cross);
+}
+
+void Placer::enterMarkMode() {
+    state_.drag = Drag{};
+    state_.divisor = kMinDivisor;
+    host_.maximiseWindow();
+    host_.redraw(true);
+    const std::optional<MarkSettings> chosen =
+        host_.editMarkSettings({state_.choicesPerQuestion, state_.ovalWidth, state_.ovalHeight});
+    state_.clearPoints();
+    if (!chosen) return;
+    if (inRange(chosen->choices, 1, kMaxChoices)) state_.choicesPerQuestion = chosen->choices;
+    bool sizeChanged = false;
+    if (inRange(chosen->ovalWidth, kMinDialogSize, kMaxOvalSize)) {
+        sizeChanged |= chosen->ovalWidth != state_.ovalWidth;
+        state_.ovalWidth = chosen->ovalWidth;
+    }
+    if (inRange(chosen->ovalHeight, kMinDialogSize, kMaxOvalSize)) {
+        sizeChanged |= chosen->ovalHeight != state_.ovalHeight;
+        state_.ovalHeight = chosen->ovalHeight;
+    }
+    if (sizeChanged) {
+        modified();
+        host_.redraw(false);
+    }
+    state_.zeroMarkMode = false;
+    state_.areaMode = false;
+    state_.toggleMode = false;
+    state_.step = 1;
+    host_.setCursor(CursorShape::Cross);
+}
+
+void Placer::enterToggleMode() {
+    state_.toggleMode = true;
+    state_.zeroMarkMode = false;
+    state_.areaMode = false;
+    state_.step = 1;
+}
+
+void Placer::enterAreaMode() {
+    state_.toggleMode = false;
+    state_.zeroMarkMode = false;
+    state_.areaMode = true;
+    state_.step = 1;
+}
+
+void Placer::zoomIn() {
+    state_.divisor = std::max(kMinDivisor, state_.divisor - kDivisorStep);
+    host_.redraw(true);
+}
+
+void Placer::zoomOut() {
+    state_.divisor = std::min(kMaxDivisor, state_.divisor + kDivisorStep);
+    host_.redraw(true);
+}
+
+// ---- Undo and redo ----------------------------------------------------------
+
+void Placer::undo() {
+    state_.drag = Drag{};
+    if (state_.step >= 2) {
+        state_.step = 1;
+        state_.clearPoints();
+        host_.redraw(false);
+    } else if (state_.step == 1 && undoQuestion(state_)) {
+        host_.redraw(false);
+        modified();
+    }
+    host_.setCursor(CursorShape::Arrow);
+}
+
+void Placer::redo() {
+    if (state_.step == 1 && redoQuestion(state_)) {
+        host_.redraw(false);
+        modified();
+    }
+    host_.setCursor(CursorShape::Arrow);
+}
+
+// ---- Clicks -----------------------------------------------------------------
+
+void Placer::leftButtonDown(Point p, Modifiers modifiers) {
+    state_.moveCounter = 0;
+    if (state_.toggleMode) {
+        clickToggle(p);
+    } else if (state_.zeroMarkMode) {
+        clickZeroMark(p);
+    } else if (state_.areaMode) {
+        clickArea(p);
+    } else if (state_.step == 1) {
+        clickMarkFirst(p, modifiers);
+    } else if (state_.step == 2) {
+        clickMarkLast(p);
+    }
+    showStatus(p);
+    applyCursor();
+}
+
+void Placer::clickToggle(Point p) {
+    state_.toggleMode = false;
+    const int hit = markAt(state_, p);
+    if (hit < 0) return;
+    const int question = state_.marks[std::size_t(hit)].question;
+    state_.setMulti(question, !state_.isMulti(question));
+    modified();
+    host_.redraw(false);
+}
+
+void Placer::clickZeroMark(Point p) {
+    switch (state_.step) {
+        case 1:
+            state_.points[0] = p;
+            state_.zeroMarks[0] = p;
+            state_.step = 2;
+            break;
+        case 2:
+            state_.points[1] = p;
+            state_.zeroMarks[1] = p;
+            state_.angle = slope(state_.points[0], p);
+            state_.step = 3;
+            break;
+        case 3:
+            state_.points[2] = p;
+            state_.zeroMarks[2] = p;
+            modified();
+            host_.redraw(false);
+            state_.zeroMarkMode = false;
+            state_.step = 1;
+            enterMarkMode();
+            break;
+        default:
+            break;
+    }
+}
+
+void Placer::clickArea(Point p) {
+    if (state_.step < 1 || state_.step > 4) return;
+    state_.points[std::size_t(state_.step - 1)] = p;
+    if (state_.step < 4) {
+        ++state_.step;
+        return;
+    }
+    state_.areaMode = false;
+    state_.step = 1;
+    if (int(state_.areas.size()) < kMaxAreas) {
+        state_.areas.push_back(sortedArea(state_.points));
+        modified();
+    }
+    host_.redraw(false);
+}
+
+bool Placer::startDrag(Point p) {
+    state_.drag = Drag{};
+    const int mark = markAt(state_, p);
+    if (mark >= 0) {
+        const MarkRecord& m = state_.marks[std::size_t(mark)];
+        state_.drag = {Drag::Kind::Mark, mark, {p.x - m.x, p.y - m.y}};
+    }
+    // A later hit overrides an earlier one; zero marks that are not set are
+    // not there to be hit.
+    for (int i = 0; i < 3; ++i) {
+        const Point z = state_.zeroMarks[std::size_t(i)];
+        if (isSet(z) && insideDisc(p, z, state_.zeroRadius)) {
+            state_.drag = {Drag::Kind::ZeroMark, i, {p.x - z.x, p.y - z.y}};
+        }
+    }
+    return state_.drag.active();
+}
+
+void Placer::clickMarkFirst(Point p, Modifiers modifiers) {
+    const bool dragging = startDrag(p);
+    const int area = areaAt(state_, p);
+    if (area >= 0) {
+        // The question takes the button release; the drag would never end.
+        state_.drag = Drag{};
+        if (host_.ask(questionFor(QuestionId::DeleteArea)) == Answer::Yes) {
+            state_.areas.erase(state_.areas.begin() + area);
+            host_.redraw(true);
+            modified();
+        }
+        return;
+    }
+    if (!dragging) {
+        if (state_.choicesPerQuestion == 1) {
+            if (appendQuestion(state_, p, p, 1)) {
+                modified();
+                host_.redraw(false);
+            }
+            return;
+        }
+        const Point oldFirst = state_.points[0];
+        const Point oldLast = state_.points[1];
+        state_.points[0] = p;
+        state_.step = 2;
+        if (oldFirst.y > 0) state_.rowStep = (p.y - oldFirst.y) * 100 / state_.divisor;
+        if (oldLast.x > 0) {
+            host_.movePointer({p.x + oldLast.x - oldFirst.x, p.y + oldLast.y - oldFirst.y}, 0);
+        }
+        return;
+    }
+    if (state_.drag.kind != Drag::Kind::Mark) return;
+    if (modifiers.shift) {
+        if (removeLastChoice(state_, state_.drag.index)) {
+            state_.drag = Drag{};
+            modified();
+            host_.redraw(true);
+        }
+    } else if (modifiers.control) {
+        if (insertChoiceAfter(state_, state_.drag.index)) {
+            state_.drag = Drag{};
+            modified();
+            host_.redraw(false);
+        }
+    }
+}
+
+void Placer::clickMarkLast(Point p) {
+    host_.movePointer(state_.points[0], state_.rowStep);
+    state_.points[1] = p;
+    if (appendQuestion(state_, state_.points[0], p, state_.choicesPerQuestion)) {
+        state_.angle = slope(state_.points[0], p);
+        modified();
+    }
+    state_.step = 1;
+    host_.redraw(false);
+}
+
+// ---- Moves and releases -------------------------------------------------------
+
+void Placer::mouseMove(Point p) {
+    ++state_.moveCounter;
+    const Drag& drag = state_.drag;
+    if (drag.active()) {
+        const Point centre{p.x - drag.grab.x, p.y - drag.grab.y};
+        if (drag.kind == Drag::Kind::Mark) {
+            MarkRecord& m = state_.marks[std::size_t(drag.index)];
+            if (m.x != centre.x || m.y != centre.y) modified();
+            m.x = centre.x;
+            m.y = centre.y;
+        } else {
+            Point& z = state_.zeroMarks[std::size_t(drag.index)];
+            if (z != centre) modified();
+            z = centre;
+        }
+    }
+    if (followsPointer()) {
+        host_.redrawFigure(state_.zeroMarkMode && state_.moveCounter % kEraseEveryMoves == 0);
+    }
+    applyCursor();
+}
+
+void Placer::leftButtonUp(Point) {
+    const bool wasDragging = state_.drag.active();
+    state_.drag = Drag{};
+    if (state_.step == 1 || state_.step == 2) host_.setCursor(CursorShape::Cross);
+    if (wasDragging) host_.redraw(false);
+}
+
+bool Placer::followsPointer() const {
+    return state_.drag.active() || state_.step >= 2;
+}
+
+void Placer::applyCursor() {
+    if (state_.drag.active() || state_.toggleMode) {
+        host_.setCursor(CursorShape::SizeAll);
+    } else if (state_.step >= 1) {
+        host_.setCursor(CursorShape::Cross);
+    }
+}
+
+void Placer::showStatus(Point pointer) {
+    host_.setStatus(statusText(state_, pointer));
+}
+
+// ---- Keys ---------------------------------------------------------------------
+
+PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
+    auto resize = [&](int& value, int delta) {
+        value = std::max(kMinKeySize, value + delta);
+        modified();
+        host_.redraw(true);
+    };
+    auto arrow = [&](int dx, int dy) {
+        if (modifiers.shift) {
+            moveAllMarks(state_, dx, dy);
+            modified();
+            host_.redraw(false);
+        }
+        return PointerStep{dx, dy};
+    };
+    switch (key) {
+        case ViewKey::Escape:
+            if (state_.toggleMode) {
+                state_.toggleMode = false;
+            } else {
+                undo();
+                showStatus(pointer);
+                host_.redraw(false);
+            }
+            return {};
+        case ViewKey::PageUp:
+            host_.redraw(false);
+            return {0, -kPageStep};
+        case ViewKey::PageDown:
+            host_.redraw(false);
+            return {0, kPageStep};
+        case ViewKey::Left:
+            return arrow(-1, 0);
+        case ViewKey::Right:
+            return arrow(1, 0);
+        case ViewKey::Up:
+            return arrow(0, -1);
+        case ViewKey::Down:
+            return arrow(0, 1);
+        case ViewKey::WiderOval:
+            resize(state_.ovalWidth, kOvalKeyStep);
+            return {};
+        case ViewKey::NarrowerOval:
+            resize(state_.ovalWidth, -kOvalKeyStep);
+            return {};
+        case ViewKey::TallerOval:
+            resize(state_.ovalHeight, kOvalKeyStep);
+            return {};
+        case ViewKey::ShorterOval:
+            resize(state_.ovalHeight, -kOvalKeyStep);
+            return {};
+        case ViewKey::LargerZero:
+            resize(state_.zeroRadius, 1);
+            return {};
+        case ViewKey::SmallerZero:
+            resize(state_.zeroRadius, -1);
+            return {};
+        case ViewKey::Redo:
+            redo();
+            showStatus(pointer);
+            host_.redraw(false);
+            return {};
+    }
+    return {};
+}
+
+}  // namespace dravel

@@ -1,0 +1,95 @@
+// The placing steps of the view over the editor state: entering the four
+// modes, left clicks (zero marks, areas, questions, toggling, Shift/Ctrl
+// edits and drags), mouse moves and releases, undo and redo, the keys, and
+// zoom. Points are image pixels; what the view must do in answer (redraw,
+// move the pointer, set the cursor and the status line) goes to the host.
+#pragma once
+
+#include <functional>
+
+#include "editor/core/editor_host.h"
+#include "editor/core/editor_state.h"
+
+namespace dravel {
+
+struct Modifiers {
+    bool shift = false;
+    bool control = false;
+};
+
+/// Keys the view passes on.
+enum class ViewKey {
+    Escape,
+    PageUp,
+    PageDown,
+    Left,
+    Right,
+    Up,
+    Down,
+    WiderOval,     ///< A
+    NarrowerOval,  ///< S
+    TallerOval,    ///< W
+    ShorterOval,   ///< Z
+    LargerZero,    ///< D
+    SmallerZero,   ///< F
+    Redo,          ///< Ctrl+Y
+};
+
+/// Screen pixels the pointer moves for a key (Page Up/Down 100, arrows 1).
+struct PointerStep {
+    int dx = 0;
+    int dy = 0;
+};
+
+class Placer {
+public:
+    /// Called whenever the definition changes in a way that sets the
+    /// document's modified flag.
+    using ModifiedHook = std::function<void()>;
+
+    Placer(EditorState& state, EditorHost& host, ModifiedHook onModified = {});
+
+    // ---- Commands.
+    void enterZeroMarkMode();
+    void enterMarkMode();
+    void enterToggleMode();
+    void enterAreaMode();
+    void zoomIn();
+    void zoomOut();
+    /// Cancels a step in progress, or removes the last question.
+    void undo();
+    void redo();
+
+    // ---- Mouse, in image pixels.
+    void leftButtonDown(Point p, Modifiers modifiers);
+    void leftButtonUp(Point p);
+    /// Moves a dragged item, refreshes the status line and the cursor, and
+    /// redraws while something is in progress.
+    void mouseMove(Point p);
+
+    // ---- Keys. Returns how far the pointer moves (the view moves it).
+    PointerStep keyDown(ViewKey key, Modifiers modifiers, Point pointer);
+
+    /// Shown on the status line after clicks, undo and redo.
+    void showStatus(Point pointer);
+
+    /// Whether the in-progress figure follows the pointer (mouse moves
+    /// repaint only then).
+    bool followsPointer() const;
+
+private:
+    void clickToggle(Point p);
+    void clickZeroMark(Point p);
+    void clickArea(Point p);
+    void clickMarkFirst(Point p, Modifiers modifiers);
+    void clickMarkLast(Point p);
+    bool startDrag(Point p);
+    void applyCursor();
+    void modified();
+
+    EditorState& state_;
+    EditorHost& host_;
+    ModifiedHook onModified_;
+};
+
+}  // namespace dravel

@@ -1,0 +1,320 @@
+// The editor's real windows driven by object name on the offscreen
+// platform through one whole session over a generated sheet: open by the
+// File menu's keys, the zero-mark and mark dialogs, clicks on the canvas,
+// toggling, an image area, the test read, saving with Ctrl+S, the recent
+// files, a dropped definition, zoom, printing to a file, the version dialog
+// and the save question on close. Keeps a picture of the window in
+// build/artifacts/dravel-main.png.
+#include "editor/ui/main_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
+#include <functional>
+
+#include "editor/core/recent_files.h"
+#include "editor/ui/dravel_doc.h"
+#include "editor/ui/dravel_view.h"
+#include "editor/ui/qt_editor_prompter.h"
+#include "editor/ui/sheet_painter.h"
+#include "editor/ui/sheet_printing.h"
+#include "tools/sheetgen/sheet_generator.h"
+
+namespace dravel {
+namespace {
+
+/// Boxes and file dialogs answered from queues; the settings dialogs stay
+/// the real ones.
+class ScriptedPrompter final : public QtEditorPrompter {
+public:
+    std::deque<Answer> answers;
+    std::deque<QString> savePaths;
+    std::deque<QString> openPaths;
+    std::vector<MessageId> messages;
+    std::vector<QuestionId> questions;
+    std::vector<OpenDialog> openDialogs;
+
+    void showMessage(const Message& m) override { messages.push_back(m.id); }
+    Answer ask(const Question& q) override {
+        questions.push_back(q.id);
+        return take(answers, Answer::Cancel);
+    }
+    QString chooseSavePath(const QString&) override {
+        ++saveDialogs;
+        return take(savePaths, QString());
+    }
+    int saveDialogs = 0;
+    QString chooseOpenFile(OpenDialog kind) override {
+        openDialogs.push_back(kind);
+        return take(openPaths, QString());
+    }
+
+private:
+    template <typename T>
+    static T take(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) return fallback;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+/// Runs `act` on the first visible top-level widget named `name` once it
+/// shows (a modal dialog opened by the next call); true when it ran.
+class WhenShown {
+public:
+    WhenShown(const char* name, std::function<void(QWidget*)> act) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, name, act] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->objectName() == QLatin1String(name)) {
+                    timer_.stop();
+                    ran = true;
+                    act(w);
+                    return;
+                }
+            }
+        });
+        timer_.start(10);
+    }
+    bool ran = false;
+
+private:
+    QTimer timer_;
+};
+
+void setSpin(QWidget* dialog, const char* name, int value) {
+    auto* spin = dialog->findChild<QSpinBox*>(QLatin1String(name));
+    ASSERT_NE(spin, nullptr) << name;
+    spin->setValue(value);
+}
+
+void clickButton(QWidget* dialog, const char* name) {
+    auto* button = dialog->findChild<QPushButton*>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->click();
+}
+
+class MainFrameSession : public ::testing::Test {
+protected:
+    MainFrameSession() {
+        sheetgen::LayoutParams p;
+        p.questions = 6;
+        p.choices = 4;
+        p.columns = 1;
+        p.imageAreas = 1;
+        p.multiQuestions = {5};
+        layout = sheetgen::makeLayout(p);
+        sheetgen::Answers answers(6, std::vector<sheetgen::Mark>(4, sheetgen::Mark::Blank));
+        for (int q = 0; q < 5; ++q) {
+            if (q != 3) answers[std::size_t(q)][std::size_t(q % 4)] = sheetgen::Mark::Filled;
+        }
+        answers[5][0] = answers[5][3] = sheetgen::Mark::Filled;
+        const sheetgen::Image image = sheetgen::renderSheet(layout, answers, {}, 3);
+        sheetPath = folder.filePath(QStringLiteral("sheet.jpg"));
+        EXPECT_TRUE(sheetgen::saveImage(QFile::encodeName(sheetPath).toStdString(), image,
+                                        sheetgen::Format::Jpeg, layout.dpi));
+        CMainFrame::StartUp startUp;
+        startUp.prompter = &prompter;
+        startUp.names = {[] { return QDate(2024, 4, 1); }, [] { return 0; }};
+        startUp.settings =
+            velmora::SettingsStore(QFile::encodeName(folder.filePath("cfg")).toStdString());
+        frame = std::make_unique<CMainFrame>(std::move(startUp));
+        frame->show();
+        frame->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+
+    /// Scrolls the image point to the middle of the view; its client point.
+    QPoint scrollTo(int x, int y) {
+        CDravelView& view = frame->view();
+        const EditorState& s = frame->doc().state();
+        const QSize page = view.viewport()->size();
+        view.horizontalScrollBar()->setValue(x * 100 / s.divisor - page.width() / 2);
+        view.verticalScrollBar()->setValue(y * 100 / s.divisor - page.height() / 2);
+        return toClient(s, {x, y}, view.scrollPosition());
+    }
+
+    void clickImage(int x, int y) {
+        QTest::mouseClick(frame->view().viewport(), Qt::LeftButton, {}, scrollTo(x, y));
+    }
+
+    /// The window back in front after a dialog (a window manager's job).
+    void activate() {
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == frame.get(); }));
+    }
+
+    QString status() const {
+        return frame->findChild<QLabel*>(QStringLiteral("messagePane"))->text();
+    }
+
+    QTemporaryDir folder;
+    sheetgen::Layout layout;
+    QString sheetPath;
+    ScriptedPrompter prompter;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
+    EditorState& s = frame->doc().state();
+    EXPECT_FALSE(frame->action(Command::Import)->isEnabled());
+    EXPECT_EQ(frame->windowTitle(),
+              QStringLiteral(u"マーク情報ファイル-240401-0000.ini - Velmora3"));
+
+    // Alt+F, O: the open dialog, then the zero-mark dialog over the sheet.
+    prompter.openPaths.push_back(sheetPath);
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) {
+        setSpin(d, "edit1006", 15);
+        clickButton(d, "IDOK");
+    });
+    QTest::keyClick(frame.get(), Qt::Key_F, Qt::AltModifier);
+    QMenu* fileMenu = frame->findChild<QMenu*>(QStringLiteral("menuFile"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileMenu->isVisible(); }));
+    QTest::keyClick(fileMenu, Qt::Key_O);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    EXPECT_TRUE(zeroDialog.ran);
+    EXPECT_EQ(s.zeroRadius, 15);
+    EXPECT_EQ(s.divisor, 200);
+    EXPECT_TRUE(frame->action(Command::Import)->isEnabled());
+    EXPECT_EQ(frame->windowTitle(),
+              QStringLiteral(u"マーク情報ファイル-240401-0000-sheet.jpg.ini - Velmora3"));
+
+    // Three zero marks at full size, then the mark dialog.
+    WhenShown markDialog("MarkSettingsDialog", [](QWidget* d) {
+        setSpin(d, "edit1004", 4);
+        clickButton(d, "IDOK");
+    });
+    QTest::keyClick(&frame->view(), Qt::Key_F);  // radius 14 again
+    frame->action(Command::ZoomIn)->trigger();
+    frame->action(Command::ZoomIn)->trigger();
+    EXPECT_EQ(s.divisor, 100);
+    for (const sheetgen::Pt& z : layout.zero) clickImage(z.x, z.y);
+    ASSERT_TRUE(markDialog.ran);
+    EXPECT_EQ(s.divisor, 100);
+    EXPECT_EQ(s.zeroRadius, 14);
+    for (const auto& ovals : layout.ovals) {
+        clickImage(ovals.front().x, ovals.front().y);
+        clickImage(ovals.back().x, ovals.back().y);
+    }
+    EXPECT_EQ(s.questionCount, 6);
+    frame->action(Command::ToggleMode)->trigger();
+    clickImage(layout.ovals[5][2].x, layout.ovals[5][2].y);
+    const sheetgen::AreaRect a = layout.areas[0];
+    frame->action(Command::AreaMode)->trigger();
+    clickImage(a.x, a.y);
+    clickImage(a.x + a.width - 1, a.y + a.height - 1);
+    clickImage(a.x, a.y + a.height - 1);
+    clickImage(a.x + a.width - 1, a.y);
+    ASSERT_EQ(s.areas.size(), 1u);
+
+    // The test read, then the reading of a hovered mark.
+    frame->action(Command::TrialRead)->trigger();
+    ASSERT_TRUE(frame->doc().document().trial());
+    EXPECT_EQ(status(), QStringLiteral(u"試し読み: 6問  ﾏｰｸ無し 1問  要確認 0問"));
+    const sheetgen::Pt hover = layout.ovals[2][1];
+    QTest::mouseMove(frame->view().viewport(), scrollTo(hover.x, hover.y));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status().contains(QStringLiteral(u"3問目")); }));
+    EXPECT_TRUE(status().startsWith(QStringLiteral(u"試し読み 3問目: 読取値=3  信頼度=")));
+    frame->resize(1000, 860);
+    QTest::qWait(10);
+    frame->view().horizontalScrollBar()->setValue(layout.ovals[0][0].x - 250);
+    frame->view().verticalScrollBar()->setValue(layout.areas[0].y + layout.areas[0].height / 2);
+    QDir().mkpath(QStringLiteral(VELMORA_BINARY_DIR "/artifacts"));
+    EXPECT_TRUE(
+        frame->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-main.png")));
+
+    // Ctrl+S on a name never saved asks for one.
+    const QString saved = folder.filePath(QStringLiteral("sheet.ini"));
+    prompter.savePaths.push_back(saved);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), sheetgen::definitionText(layout));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("sheet.ini - Velmora3"));
+    EXPECT_EQ(frame->recentFiles().entries(), (QStringList{saved, sheetPath}));
+    EXPECT_NE(frame->findChild<QAction*>(QStringLiteral("ID_FILE_MRU_FILE2")), nullptr);
+
+    // Keys change the definition; a dropped definition brings it back.
+    QTest::keyClick(&frame->view(), Qt::Key_A);
+    EXPECT_EQ(s.ovalWidth, layout.ovalWidth + 2);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(saved)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame->view().viewport(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame->view().viewport(), &drop);
+    EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.ovalWidth == layout.ovalWidth; }));
+
+    // Zoom, printing to a file, the version dialog.
+    frame->action(Command::ZoomOut)->trigger();
+    EXPECT_EQ(s.divisor, 150);
+    frame->action(Command::ZoomIn)->trigger();
+    frame->action(Command::ZoomIn)->trigger();
+    EXPECT_EQ(s.divisor, 100);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath(QStringLiteral("sheet.pdf")));
+    SheetPrinting::render(frame->doc().picture(), printer);
+    EXPECT_GT(QFileInfo(folder.filePath(QStringLiteral("sheet.pdf"))).size(), 10000);
+    WhenShown about("AboutDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    frame->action(Command::Version)->trigger();
+    EXPECT_TRUE(about.ran);
+
+    // Closing while modified asks; Cancel keeps the window, No closes it.
+    QTest::keyClick(&frame->view(), Qt::Key_W);
+    prompter.answers = {Answer::Cancel, Answer::No};
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(prompter.questions,
+              (std::vector<QuestionId>{QuestionId::SaveChanges, QuestionId::SaveChanges}));
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(prompter.openDialogs, std::vector<OpenDialog>{OpenDialog::Image});
+}
+
+TEST_F(MainFrameSession, KeyboardReachesImportAndSaveAndTheCommandLineNeedsAnImage) {
+    // A definition alone on the command line.
+    frame->openFromCommandLine(folder.filePath(QStringLiteral("alone.ini")));
+    EXPECT_EQ(prompter.messages, std::vector<MessageId>{MessageId::LoadImageFirst});
+
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    frame->openFromCommandLine(sheetPath);
+    ASSERT_TRUE(zeroDialog.ran);
+
+    // Alt+F then I: import; Alt+F then S: save as.
+    QMenu* fileMenu = frame->findChild<QMenu*>(QStringLiteral("menuFile"));
+    for (const Qt::Key key : {Qt::Key_I, Qt::Key_S}) {
+        activate();
+        QTest::keyClick(frame.get(), Qt::Key_F, Qt::AltModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fileMenu->isVisible(); }));
+        QTest::keyClick(fileMenu, key);
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(prompter.openDialogs, std::vector<OpenDialog>{OpenDialog::Definition});
+    EXPECT_EQ(prompter.saveDialogs, 1);
+    // Save as with zero marks never placed: asked for a name, then refused.
+    EXPECT_EQ(prompter.messages.size(), 1u);
+    prompter.savePaths.push_back(folder.filePath(QStringLiteral("x.ini")));
+    frame->action(Command::SaveAs)->trigger();
+    EXPECT_EQ(prompter.messages.back(), MessageId::ZeroMarksUnset);
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("x.ini"))));
+}
+
+}  // namespace
+}  // namespace dravel

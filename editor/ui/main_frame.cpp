@@ -1,0 +1,169 @@
+#include "editor/ui/main_frame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "editor/core/editor_texts.h"
+#include "editor/core/recent_files.h"
+#include "editor/ui/command_icons.h"
+#include "editor/ui/dravel_doc.h"
+#include "editor/ui/dravel_view.h"
+#include "editor/ui/qt_editor_prompter.h"
+#include "editor/ui/sheet_printing.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kInitialWidth = 900;
+constexpr int kInitialHeight = 700;
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : CMainFrame(StartUp{}, parent) {}
+
+CMainFrame::CMainFrame(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    if (startUp.prompter == nullptr) {
+        ownPrompter_ = std::make_unique<QtEditorPrompter>(this);
+        startUp.prompter = ownPrompter_.get();
+    }
+    prompter_ = startUp.prompter;
+    prompter_->setParent(this);
+    if (!startUp.names.today || !startUp.names.random) startUp.names = NameSources::system();
+    recent_ = std::make_unique<RecentFiles>(startUp.settings ? std::move(*startUp.settings)
+                                                             : velmora::SettingsStore());
+    printing_ = std::make_unique<SheetPrinting>();
+    doc_ = new CDravelDoc(*prompter_, std::move(startUp.names), recent_.get(), this);
+    view_ = new CDravelView(*doc_, this);
+    setCentralWidget(view_);
+
+    buildMenus();
+    buildToolBar();
+    buildAccelerators();
+    buildStatusBar();
+    connect(doc_, &CDravelDoc::documentChanged, this, [this] {
+        updateTitle();
+        updateCommands();
+        rebuildRecentFiles();
+    });
+    updateTitle();
+    updateCommands();
+    rebuildRecentFiles();
+    resize(kInitialWidth, kInitialHeight);
+    view_->setFocus();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::action(Command command) const {
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::buildMenus() {
+    std::map<Menu, QMenu*> menus;
+    for (const MenuSpec& m : menuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf16(m.title));
+        menu->setObjectName(QLatin1String(m.objectName));
+        menus[m.id] = menu;
+    }
+    fileMenu_ = menus[Menu::File];
+    for (const CommandSpec& spec : commandTable()) {
+        auto* act = new QAction(QString::fromUtf16(spec.text), this);
+        act->setObjectName(QLatin1String(spec.objectName));
+        act->setCheckable(spec.checkable);
+        connect(act, &QAction::triggered, this, [this, id = spec.id] { run(id); });
+        actions_[spec.id] = act;
+        if (spec.menu == Menu::None) continue;
+        QMenu* menu = menus[spec.menu];
+        if (spec.id == kRecentFilesBefore) {
+            recentAnchor_ = menu->addSeparator();
+        } else if (spec.separatorBefore) {
+            menu->addSeparator();
+        }
+        menu->addAction(act);
+    }
+    action(Command::ToolBar)->setChecked(true);
+    action(Command::StatusBar)->setChecked(true);
+}
+
+void CMainFrame::buildToolBar() {
+    toolBar_ = addToolBar(QStringLiteral(u"ﾂｰﾙ ﾊﾞｰ"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(true);
+    toolBar_->toggleViewAction()->setVisible(false);
+    for (const ToolbarSlot& slot : toolbarTable()) {
+        if (slot.separatorBefore) toolBar_->addSeparator();
+        QAction* act = action(slot.command);
+        act->setIcon(commandIcon(slot.command, *style()));
+        toolBar_->addAction(act);
+    }
+    // Menus show only their texts; the toolbar its pictures.
+    for (const auto& [id, act] : actions_) act->setIconVisibleInMenu(false);
+}
+
+void CMainFrame::buildAccelerators() {
+    for (const Accelerator& a : acceleratorTable()) {
+        auto* shortcut = new QShortcut(QKeySequence(a.keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id = a.command] {
+            QAction* act = action(id);
+            if (act != nullptr && act->isEnabled()) run(id);
+        });
+    }
+}
+
+void CMainFrame::buildStatusBar() {
+    message_ = new QLabel(this);
+    message_->setObjectName(QStringLiteral("messagePane"));
+    message_->setTextInteractionFlags(Qt::NoTextInteraction);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addWidget(message_, 1);
+    doc_->setStatusHook([this](const QString& text) { showStatus(text); });
+}
+
+void CMainFrame::showStatus(const QString& text) {
+    message_->setText(text);
+}
+
+void CMainFrame::rebuildRecentFiles() {
+    for (QAction* act : recentActions_) {
+        fileMenu_->removeAction(act);
+        act->deleteLater();
+    }
+    recentActions_.clear();
+    const QStringList& entries = recent_->entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        auto* act = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i]), this);
+        act->setObjectName(QStringLiteral("ID_FILE_MRU_FILE%1").arg(i + 1));
+        connect(act, &QAction::triggered, this, [this, i] { openRecent(i); });
+        fileMenu_->insertAction(recentAnchor_, act);
+        recentActions_.append(act);
+    }
+}
+
+void CMainFrame::updateTitle() {
+    setWindowTitle(doc_->document().documentName() + QStringLiteral(" - ") + kFrameTitle);
+}
+
+void CMainFrame::updateCommands() {
+    const bool image = doc_->state().imageLoaded;
+    for (const CommandSpec& spec : commandTable()) {
+        if (spec.needsImage) actions_[spec.id]->setEnabled(image);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (doc_->document().saveModified()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace dravel
