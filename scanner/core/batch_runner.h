@@ -30,9 +30,10 @@ public:
         std::function<void(ScanSettings& settings)> readForm;
         /// A page's file is about to be written.
         std::function<void(const std::string& path)> writing;
-        /// A page was handled; `settings` holds the stepped counter.
+        /// A page was handled; `settings` holds the stepped counter. The
+        /// page's pixels may be taken (for the preview).
         std::function<void(const SaveOutcome& outcome, const ScanSettings& settings,
-                           const ScannedPage& page)>
+                           ScannedPage& page)>
             saved;
         std::function<void(const BatchSummary& summary)> finished;
     };

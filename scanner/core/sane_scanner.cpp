@@ -157,6 +157,12 @@ void SaneScanner::runBatch(const BatchRequest& request, std::shared_ptr<BatchEve
     if (cancel_ && result.error == DeviceError::None) result.cancelled = true;
     api_->cancel(handle);
     api_->close(handle);
+    {
+        // The end of the batch follows the last page's callback, never
+        // overtakes it.
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return pagesInFlight_ == 0 || stopping_; });
+    }
     finish(result, events);
 }
 

@@ -70,7 +70,7 @@ TEST_F(BatchRunnerTest, EveryPageIsSavedWithTheFormValuesOfItsMoment) {
         // form keeps it from then on.
         if (++formReads == 2) s.format = ImageFormat::Png;
     };
-    host.saved = [&](const SaveOutcome& outcome, const ScanSettings&, const ScannedPage&) {
+    host.saved = [&](const SaveOutcome& outcome, const ScanSettings&, ScannedPage&) {
         statuses.push_back(outcome.status);
     };
     const BatchSummary summary = run(host);
@@ -84,7 +84,7 @@ TEST_F(BatchRunnerTest, EveryPageIsSavedWithTheFormValuesOfItsMoment) {
 TEST_F(BatchRunnerTest, VanishedFolderStopsTheFeederAndKeepsTheSavedPages) {
     ::setenv("FAKE_TWAIN_PAGES", "5", 1);
     BatchRunner::Host host;
-    host.saved = [&](const SaveOutcome& outcome, const ScanSettings&, const ScannedPage&) {
+    host.saved = [&](const SaveOutcome& outcome, const ScanSettings&, ScannedPage&) {
         if (outcome.written()) std::filesystem::rename(output_.path(), log_.path() / "moved");
     };
     const BatchSummary summary = run(host);
