@@ -89,7 +89,7 @@ bool dropOn(QWidget* target, const QStringList& paths) {
     return enter.isAccepted() && drop.isAccepted();
 }
 
-class MainWindowTest : public ::testing::Test {
+class FenwaryWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testing::usePrivateSaneConfig(); }
 
@@ -155,7 +155,7 @@ protected:
     std::unique_ptr<MainWindow> window_;
 };
 
-TEST_F(MainWindowTest, FirstStartShowsTheDefaults) {
+TEST_F(FenwaryWindowTest, FirstStartShowsTheDefaults) {
     MainWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral(u"Velmora3  スキャンツール"));
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -176,7 +176,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheDefaults) {
     EXPECT_TRUE(w.grab().save(artifacts + "/fenwary-main.png"));
 }
 
-TEST_F(MainWindowTest, FormRulesFormatCounterResetDropAndBrowse) {
+TEST_F(FenwaryWindowTest, FormRulesFormatCounterResetDropAndBrowse) {
     MainWindow& w = open();
     auto* format = child<QComboBox>(&w, "cmbFormat");
     format->setCurrentIndex(1);  // BMP
@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, FormRulesFormatCounterResetDropAndBrowse) {
     EXPECT_EQ(text("edtFolder"), output_);
 }
 
-TEST_F(MainWindowTest, InvalidValueStopsScanAndSourceSelection) {
+TEST_F(FenwaryWindowTest, InvalidValueStopsScanAndSourceSelection) {
     MainWindow& w = open();
     setText("edtDigits", "0");
     click("btnStartScan");
@@ -222,7 +222,7 @@ TEST_F(MainWindowTest, InvalidValueStopsScanAndSourceSelection) {
     EXPECT_FALSE(w.scanning());
 }
 
-TEST_F(MainWindowTest, FeederOfTheSaneTestDeviceIsSavedWhileTheWindowAnswers) {
+TEST_F(FenwaryWindowTest, FeederOfTheSaneTestDeviceIsSavedWhileTheWindowAnswers) {
     store("folder", output_.toStdString());
     store("source", "sane:test:0");
     store("sane_resolution", "75");
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, FeederOfTheSaneTestDeviceIsSavedWhileTheWindowAnswers) {
     EXPECT_EQ(revealed_, QStringList{"select:" + output_ + "sheet0010.jpg"});
 }
 
-TEST_F(MainWindowTest, CancelStopsTheBatchAndKeepsItsPages) {
+TEST_F(FenwaryWindowTest, CancelStopsTheBatchAndKeepsItsPages) {
     store("folder", output_.toStdString());
     store("source", "sane:test:0");
     store("sane_resolution", "300");
@@ -266,7 +266,7 @@ TEST_F(MainWindowTest, CancelStopsTheBatchAndKeepsItsPages) {
     EXPECT_EQ(text("edtCounter"), QString::number(outputFiles().size() + 1));
 }
 
-TEST_F(MainWindowTest, MissingOutputFolderIsCreatedOnlyWhenTheUserSaysSo) {
+TEST_F(FenwaryWindowTest, MissingOutputFolderIsCreatedOnlyWhenTheUserSaysSo) {
     const QString missing = output_ + "new";
     store("folder", missing.toStdString());
     store("source", "sane:test:0");
@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, MissingOutputFolderIsCreatedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(QDir(missing).entryList(QDir::Files), QStringList{"0001.jpg"});
 }
 
-TEST_F(MainWindowTest, TwainSourceChosenInTheDialogScansAndReportsAJam) {
+TEST_F(FenwaryWindowTest, TwainSourceChosenInTheDialogScansAndReportsAJam) {
     ::setenv("FAKE_TWAIN_SOURCES", "Alpha,Beta", 1);
     ::setenv("FAKE_TWAIN_PAGES", "4", 1);
     ::setenv("FAKE_TWAIN_FAULT", "jam", 1);
@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, TwainSourceChosenInTheDialogScansAndReportsAJam) {
     EXPECT_EQ(prompter_.warnings[0].second, QStringLiteral(u"紙詰まりが発生しました。"));
 }
 
-TEST_F(MainWindowTest, ScannerDialogListsTheSaneDevicesAndKeepsTheChoice) {
+TEST_F(FenwaryWindowTest, ScannerDialogListsTheSaneDevicesAndKeepsTheChoice) {
     MainWindow& w = open();
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -325,7 +325,7 @@ TEST_F(MainWindowTest, ScannerDialogListsTheSaneDevicesAndKeepsTheChoice) {
     EXPECT_FALSE(w.settings().saneFeeder);
 }
 
-TEST_F(MainWindowTest, PreviewShowsThePageAndItsClosedSizeIsStored) {
+TEST_F(FenwaryWindowTest, PreviewShowsThePageAndItsClosedSizeIsStored) {
     store("folder", output_.toStdString());
     store("source", "sane:test:0");
     store("sane_feeder", "0");
@@ -351,7 +351,7 @@ TEST_F(MainWindowTest, PreviewShowsThePageAndItsClosedSizeIsStored) {
     EXPECT_EQ(stored("preview"), std::optional<std::string>("0"));
 }
 
-TEST_F(MainWindowTest, ExitStoresEveryValueWithThePreviewStateOfTheMoment) {
+TEST_F(FenwaryWindowTest, ExitStoresEveryValueWithThePreviewStateOfTheMoment) {
     MainWindow& w = open();
     QTest::mouseClick(child<QCheckBox>(&w, "chkPreview"), Qt::LeftButton);
     setText("edtCounter", "42");
@@ -368,7 +368,7 @@ TEST_F(MainWindowTest, ExitStoresEveryValueWithThePreviewStateOfTheMoment) {
     EXPECT_EQ(stored("usecounter"), std::optional<std::string>("1"));
 }
 
-TEST_F(MainWindowTest, VersionDialogNamesTheProgramAndItsVersion) {
+TEST_F(FenwaryWindowTest, VersionDialogNamesTheProgramAndItsVersion) {
     MainWindow& w = open();
     QString shown;
     QTimer::singleShot(0, [&] {

@@ -103,11 +103,14 @@ public:
     }
     SANE_Status read(SANE_Handle handle, SANE_Byte* data, SANE_Int max, SANE_Int* length) override {
         seen(0);
+        const SANE_Status status = real_->read(handle, data, max, length);
         if (faults_.failFromPage > 0 && pages_ >= faults_.failFromPage) {
+            // The backend read on, so its own state stays whole; the data is
+            // dropped as a device that vanished would drop it.
             *length = 0;
             return faults_.readStatus;
         }
-        return real_->read(handle, data, max, length);
+        return status;
     }
     void cancel(SANE_Handle handle) override {
         seen(0);
