@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -325,12 +326,14 @@ TEST_F(FenwaryWindowTest, ScannerDialogListsTheSaneDevicesAndKeepsTheChoice) {
     EXPECT_FALSE(w.settings().saneFeeder);
 }
 
-TEST_F(FenwaryWindowTest, PreviewShowsThePageAndItsClosedSizeIsStored) {
+TEST_F(FenwaryWindowTest, PreviewAndClipboardGetThePageAndThePreviewSizeIsStored) {
     store("folder", output_.toStdString());
     store("source", "sane:test:0");
     store("sane_feeder", "0");
     store("preview_rect", "30,40,300,200");
+    store("clipboard", "1");
     MainWindow& w = open();
+    QApplication::clipboard()->clear();
     QTest::mouseClick(child<QCheckBox>(&w, "chkPreview"), Qt::LeftButton);
     PreviewWindow* preview = w.previewWindow();
     ASSERT_NE(preview, nullptr);
@@ -338,6 +341,7 @@ TEST_F(FenwaryWindowTest, PreviewShowsThePageAndItsClosedSizeIsStored) {
     EXPECT_EQ(preview->size(), QSize(300, 200));
     scanToTheEnd();
     ASSERT_FALSE(preview->page().isNull());
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(944, 1181));
     EXPECT_TRUE(QTest::qWaitFor([&] { return preview->windowTitle().startsWith(u"画像"); }, 2000));
     // 80 x 100 mm at 300 dpi, scaled into 300 x 200.
     EXPECT_EQ(preview->windowTitle(), QStringLiteral(u"画像ｻｲｽﾞ=944x1181  ﾌﾟﾚﾋﾞｭｰｻｲｽﾞ=159x200"));

@@ -91,9 +91,11 @@ MainWindow::MainWindow(StartUp startUp, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    runner_.reset();
+    // A batch still running ends here without a word to the user.
+    destroying_ = true;
     if (twain_) twain_->shutdown();
     if (sane_) sane_->shutdown();
+    runner_.reset();
 }
 
 void MainWindow::buildMenus() {
@@ -303,6 +305,7 @@ void MainWindow::pageSaved(const SaveOutcome& outcome, const ScanSettings& s, Sc
 }
 
 void MainWindow::batchFinished(const BatchSummary& summary) {
+    if (destroying_) return;
     setScanning(false);
     lblProgress_->setText(QStringLiteral(u"%1 ページ保存しました").arg(summary.pagesSaved));
     if (summary.problems.empty()) return;
@@ -385,7 +388,8 @@ void MainWindow::updateEditActions() {
 // ---- Exit ----
 
 void MainWindow::exitProgram() {
-    if (exited_) return;
+    if (exiting_) return;
+    exiting_ = true;
     if (scanning()) {
         // Pages already scanned are saved before the program goes.
         runner_->cancel();
@@ -395,7 +399,6 @@ void MainWindow::exitProgram() {
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         }
     }
-    exited_ = true;
     ScanSettings previewState = settings_;
     previewState.preview = form_->texts().preview;
     storeSetting(store_, previewState, SettingId::Preview);

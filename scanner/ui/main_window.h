@@ -107,7 +107,8 @@ private:
     std::shared_ptr<strovik::Raster> lastPage_;
     bool previewStale_ = false;
     int batchPages_ = 0;
-    bool exited_ = false;
+    bool exiting_ = false;
+    bool destroying_ = false;
 
     ScanForm* form_ = nullptr;
     PreviewWindow* preview_ = nullptr;

@@ -276,9 +276,20 @@ TEST_F(TwainSessionTest, RefusedSelectionDialogListsTheSourcesForOurOwnDialog) {
     EXPECT_EQ(offered[0].name, "Alpha");
     EXPECT_EQ(offered[1].name, "Beta");
     EXPECT_EQ(offeredDefault, "Alpha");
-    EXPECT_EQ(calls(), (Lines{"1 4 301 -> 0 0 3", "1 3 3 -> 0 0 3", "1 3 403 -> 1 9 3",
-                              "1 8 1 -> 0 9 3", "1 3 4 -> 0 0 3", "1 3 5 -> 0 0 3",
-                              "1 3 5 -> 7 0 3", "1 8 1 -> 0 0 3", "1 4 302 -> 0 0 2"}));
+    std::vector<SourceInfo> listed;
+    session_.listSources([&](std::vector<SourceInfo> sources) { listed = std::move(sources); });
+    driver_.runPending();
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[1].description, "Fake Works");
+    const Lines log = calls();
+    ASSERT_EQ(log.size(), 15u);
+    EXPECT_EQ(Lines(log.begin() + 9, log.end()),
+              (Lines{"1 4 301 -> 0 0 3", "1 3 4 -> 0 0 3", "1 3 5 -> 0 0 3", "1 3 5 -> 7 0 3",
+                     "1 8 1 -> 0 0 3", "1 4 302 -> 0 0 2"}));
+    EXPECT_EQ(Lines(log.begin(), log.begin() + 9),
+              (Lines{"1 4 301 -> 0 0 3", "1 3 3 -> 0 0 3", "1 3 403 -> 1 9 3", "1 8 1 -> 0 9 3",
+                     "1 3 4 -> 0 0 3", "1 3 5 -> 0 0 3", "1 3 5 -> 7 0 3", "1 8 1 -> 0 0 3",
+                     "1 4 302 -> 0 0 2"}));
 }
 
 TEST_F(TwainSessionTest, SelectionDialogOfTheManagerIsUsedWhenItWorks) {
