@@ -2,8 +2,8 @@
 // offscreen platform: first start, the form's rules (format, counter,
 // reset, validation, drop, browse), whole batches through SANE's test
 // device and the fake TWAIN manager with the window answering throughout,
-// cancel, a jam, the preview window and its stored rectangle, the scanner
-// dialog, the file manager, the version dialog and the exit procedure.
+// cancel, a jam, the preview window and its stored rectangle, the clipboard,
+// the scanner dialog, the file manager and the exit procedure.
 #include "scanner/ui/main_window.h"
 
 #include <gtest/gtest.h>
@@ -170,8 +170,6 @@ TEST_F(FenwaryWindowTest, FirstStartShowsTheDefaults) {
     EXPECT_TRUE(child<QCheckBox>(&w, "chkUseCounter")->isChecked());
     EXPECT_FALSE(child<QCheckBox>(&w, "chkPreview")->isChecked());
     EXPECT_FALSE(child<QCheckBox>(&w, "chkClipboard")->isVisible());
-    EXPECT_EQ(child<QPushButton>(&w, "btnBrowse")->toolTip(),
-              QStringLiteral(u"出力フォルダの選択"));
     const QString artifacts = QStringLiteral(VELMORA_BINARY_DIR "/artifacts");
     QDir().mkpath(artifacts);
     EXPECT_TRUE(w.grab().save(artifacts + "/fenwary-main.png"));
@@ -370,19 +368,6 @@ TEST_F(FenwaryWindowTest, ExitStoresEveryValueWithThePreviewStateOfTheMoment) {
     EXPECT_EQ(stored("format"), std::optional<std::string>("2"));
     EXPECT_EQ(stored("folder"), std::optional<std::string>((documents_ + "/").toStdString()));
     EXPECT_EQ(stored("usecounter"), std::optional<std::string>("1"));
-}
-
-TEST_F(FenwaryWindowTest, VersionDialogNamesTheProgramAndItsVersion) {
-    MainWindow& w = open();
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        shown = child<QLabel>(dialog, "lblVersion")->text();
-        dialog->accept();
-    });
-    w.findChild<QAction*>("actVersion")->trigger();
-    EXPECT_EQ(shown, "Ver. 3.0.6");
 }
 
 }  // namespace
