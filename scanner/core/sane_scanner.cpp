@@ -121,6 +121,7 @@ void SaneScanner::cancel() {
 void SaneScanner::shutdown() {
     if (!worker_.joinable()) return;
     cancel_ = true;
+    abandon_ = true;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -204,7 +205,7 @@ bool SaneScanner::scanPage(SANE_Handle handle, int pageNumber, const DeviceSetup
                 endWith(result, status);
                 return false;
             }
-            if (cancel_) {
+            if (abandon_) {  // the program is ending; a cancel waits for the page's end
                 result.cancelled = true;
                 return false;
             }

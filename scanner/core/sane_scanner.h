@@ -61,9 +61,10 @@ private:
     int pagesInFlight_ = 0;
     std::thread worker_;
 
-    std::atomic<bool> cancel_{false};
-    bool running_ = false;      // owner thread only
-    bool initialised_ = false;  // worker thread only
+    std::atomic<bool> cancel_{false};   // stop after the current page
+    std::atomic<bool> abandon_{false};  // stop now: the program is ending
+    bool running_ = false;              // owner thread only
+    bool initialised_ = false;          // worker thread only
     /// Owner-thread tasks check this before touching the object.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -44,8 +44,8 @@ struct Observed {
 /// Faults to inject, and options to set before the first sane_start.
 struct Faults {
     SANE_Status openStatus = SANE_STATUS_GOOD;
-    int failFromPage = 0;  ///< from this page on (1-based), sane_read fails
-    SANE_Status readStatus = SANE_STATUS_IO_ERROR;
+    int failFromPage = 0;  ///< from this page on (1-based), sane_start fails
+    SANE_Status startStatus = SANE_STATUS_IO_ERROR;
     bool emptyFeeder = false;                    ///< the first sane_start answers NO_DOCS
     std::map<std::string, std::string> options;  ///< name -> value (string or "1"/number)
 };
@@ -88,6 +88,9 @@ public:
         seen(0);
         ++observed_.starts;
         if (faults_.emptyFeeder) return SANE_STATUS_NO_DOCS;
+        if (faults_.failFromPage > 0 && pages_ + 1 >= faults_.failFromPage) {
+            return faults_.startStatus;  // the device is gone
+        }
         if (!optionsApplied_) applyOptions(handle);  // after the scanner set its options
         optionsApplied_ = true;
         const SANE_Status status = real_->start(handle);
@@ -103,14 +106,7 @@ public:
     }
     SANE_Status read(SANE_Handle handle, SANE_Byte* data, SANE_Int max, SANE_Int* length) override {
         seen(0);
-        const SANE_Status status = real_->read(handle, data, max, length);
-        if (faults_.failFromPage > 0 && pages_ >= faults_.failFromPage) {
-            // The backend read on, so its own state stays whole; the data is
-            // dropped as a device that vanished would drop it.
-            *length = 0;
-            return faults_.readStatus;
-        }
-        return status;
+        return real_->read(handle, data, max, length);
     }
     void cancel(SANE_Handle handle) override {
         seen(0);
