@@ -1,0 +1,103 @@
+#include "scanner/core/page_naming.h"
+
+#include <cstdio>
+#include <string>
+
+namespace fenwary {
+
+namespace {
+
+// One inch is 254 / 10000 metres.
+constexpr std::int64_t kDpiToPpmNumerator = 10000;
+constexpr std::int64_t kDpiToPpmDenominator = 254;
+constexpr std::int64_t kPpmToDpiScale = 100;
+constexpr std::int64_t kPpmToDpiRounding = 1968;
+constexpr std::int64_t kPpmToDpiDivisor = 3937;
+constexpr std::uint32_t kCounterWrapAbove = 4000000000u;
+constexpr const char* kSixteenZeros = "0000000000000000";
+constexpr int kFirstUniqueSuffix = 2;
+constexpr int kTmYearBase = 100;  // tm_year counts from 1900; names show year - 2000
+
+}  // namespace
+
+const char* extensionFor(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Bmp:
+            return ".bmp";
+        case ImageFormat::Png:
+            return ".png";
+        case ImageFormat::Jpeg:
+            break;
+    }
+    return ".jpg";
+}
+
+int dpiFromPixelsPerMetre(int pixelsPerMetre) {
+    return int((std::int64_t(pixelsPerMetre) * kPpmToDpiScale + kPpmToDpiRounding) /
+               kPpmToDpiDivisor);
+}
+
+int pixelsPerMetreFromDpi(int dpi) {
+    return int((std::int64_t(dpi) * kDpiToPpmNumerator + kDpiToPpmDenominator / 2) /
+               kDpiToPpmDenominator);
+}
+
+std::string resolutionText(int dpiX, int dpiY) {
+    if (dpiX < 1 || dpiY < 1) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%ddpi", dpiY);
+    return text;
+}
+
+std::string counterText(std::uint32_t counter, int digits) {
+    const std::string padded = kSixteenZeros + std::to_string(counter);
+    if (digits <= 0) return {};
+    if (std::size_t(digits) >= padded.size()) return padded;
+    return padded.substr(padded.size() - std::size_t(digits));
+}
+
+std::string timeStampText(const std::tm& localTime) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d%02d%02d_%02d%02d%02d", localTime.tm_year - kTmYearBase,
+                  localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
+                  localTime.tm_sec);
+    return text;
+}
+
+std::uint32_t advanceCounter(std::uint32_t counter, std::int32_t step) {
+    const std::uint32_t next = counter + static_cast<std::uint32_t>(step);
+    return next > kCounterWrapAbove ? 0u : next;
+}
+
+NameKind nameKind(const NamingRule& rule) {
+    if (rule.useCounter) return NameKind::Counter;
+    return rule.prefix.empty() ? NameKind::TimeStamp : NameKind::Prefix;
+}
+
+std::string withTrailingSeparator(std::string_view folder) {
+    std::string text(folder);
+    if (!text.empty() && text.back() != '/') text += '/';
+    return text;
+}
+
+std::string pageFilePath(const NamingRule& rule, const std::tm& localTime,
+                         const std::function<bool(const std::string&)>& exists) {
+    const std::string stem = withTrailingSeparator(rule.folder) + rule.prefix;
+    const std::string extension = extensionFor(rule.format);
+    switch (nameKind(rule)) {
+        case NameKind::Counter:
+            return stem + counterText(rule.counter, rule.digits) + extension;
+        case NameKind::Prefix:
+            return stem + extension;
+        case NameKind::TimeStamp:
+            break;
+    }
+    const std::string base = stem + timeStampText(localTime);
+    std::string path = base + extension;
+    for (int n = kFirstUniqueSuffix; exists(path); ++n) {
+        path = base + "_" + std::to_string(n) + extension;
+    }
+    return path;
+}
+
+}  // namespace fenwary

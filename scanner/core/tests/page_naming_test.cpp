@@ -1,0 +1,85 @@
+// Names and numbers of saved pages: the counter text with its sixteen-zero
+// rule, the counter step with its wrap, time-stamp names that never replace
+// a page, and the resolution conversions the files record.
+#include "scanner/core/page_naming.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace fenwary {
+namespace {
+
+std::tm someTime() {
+    std::tm t{};
+    t.tm_year = 124;  // 2024
+    t.tm_mon = 2;     // March
+    t.tm_mday = 5;
+    t.tm_hour = 9;
+    t.tm_min = 7;
+    t.tm_sec = 3;
+    return t;
+}
+
+const auto kNothingExists = [](const std::string&) { return false; };
+
+TEST(PageNaming, CounterTextIsCutToItsLastDigitsWithAtMostSixteenZeros) {
+    EXPECT_EQ(counterText(5, 4), "0005");
+    EXPECT_EQ(counterText(12345, 4), "2345");
+    EXPECT_EQ(counterText(7, 20), "00000000000000007");  // sixteen zeros and the 7
+    EXPECT_EQ(counterText(4294967295u, 32), "00000000000000004294967295");
+    EXPECT_EQ(counterText(0, 1), "0");
+}
+
+TEST(PageNaming, CounterNamesFollowEachOtherAcrossADigitBoundary) {
+    NamingRule rule{"/scans", "A", true, 9, 2, ImageFormat::Jpeg};
+    std::vector<std::string> names;
+    for (int page = 0; page < 3; ++page) {
+        names.push_back(pageFilePath(rule, someTime(), kNothingExists));
+        rule.counter = advanceCounter(rule.counter, 1);
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"/scans/A09.jpg", "/scans/A10.jpg", "/scans/A11.jpg"}));
+}
+
+TEST(PageNaming, StepWrapsAboveFourThousandMillionToZero) {
+    EXPECT_EQ(advanceCounter(0, -1), 0u);
+    EXPECT_EQ(advanceCounter(5, -1), 4u);
+    EXPECT_EQ(advanceCounter(3999999999u, 1), 4000000000u);
+    EXPECT_EQ(advanceCounter(4000000000u, 1), 0u);
+    EXPECT_EQ(advanceCounter(10, -20), 0u);
+}
+
+TEST(PageNaming, TimeStampNamesNeverReplaceAnEarlierPage) {
+    const NamingRule rule{"/scans/", "", false, 1, 4, ImageFormat::Png};
+    EXPECT_EQ(pageFilePath(rule, someTime(), kNothingExists), "/scans/240305_090703.png");
+    std::set<std::string> existing;
+    const auto exists = [&](const std::string& path) { return existing.count(path) > 0; };
+    for (int page = 0; page < 3; ++page) existing.insert(pageFilePath(rule, someTime(), exists));
+    EXPECT_EQ(existing,
+              (std::set<std::string>{"/scans/240305_090703.png", "/scans/240305_090703_2.png",
+                                     "/scans/240305_090703_3.png"}));
+}
+
+TEST(PageNaming, PrefixWithoutCounterNamesTheOneFileEveryPageReplaces) {
+    const NamingRule rule{"/scans", "sheet", false, 1, 4, ImageFormat::Bmp};
+    EXPECT_EQ(nameKind(rule), NameKind::Prefix);
+    EXPECT_EQ(pageFilePath(rule, someTime(), [](const std::string&) { return true; }),
+              "/scans/sheet.bmp");
+}
+
+TEST(PageNaming, ResolutionConversions) {
+    EXPECT_EQ(dpiFromPixelsPerMetre(7874), 200);
+    EXPECT_EQ(pixelsPerMetreFromDpi(200), 7874);
+    EXPECT_EQ(dpiFromPixelsPerMetre(11811), 300);
+    EXPECT_EQ(dpiFromPixelsPerMetre(0), 0);
+    for (int dpi = 1; dpi <= 4800; ++dpi) {
+        ASSERT_EQ(dpiFromPixelsPerMetre(pixelsPerMetreFromDpi(dpi)), dpi);
+    }
+    EXPECT_EQ(resolutionText(200, 300), "300dpi");
+    EXPECT_EQ(resolutionText(0, 300), "");
+    EXPECT_EQ(resolutionText(300, 0), "");
+}
+
+}  // namespace
+}  // namespace fenwary
