@@ -104,7 +104,8 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
     QStringList fields{grid.text(row, 0)};
     fields.reserve(cols.keys.size() + 1);
     JoinCarry carry;
-    int total = 0;
+    // Points are 32-bit; the sum of up to 2^31 of them always fits 64 bits.
+    std::int64_t total = 0;
     for (int c = 1; c <= table.questionCount(); ++c) {
         const QString& value = grid.text(row, c);
         if (const auto& matcher = cols.matchers[std::size_t(c)]) {
@@ -116,7 +117,7 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
         fields.append(carry.field(cols.keys.at(c), cols.keys.at(c + 1), value));
         grid.setColour(row, c, value == kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
     }
-    fields.append(QString::number(total));
+    fields.append(QString::number(qint64(total)));
     return fields;
 }
 

@@ -1,7 +1,5 @@
 #include "reader/core/result_files.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,6 +7,7 @@
 #include <utility>
 
 #include "reader/core/csv_text.h"
+#include "reader/core/tests/file_bytes.h"
 
 namespace tarrow {
 namespace {
@@ -150,6 +149,26 @@ TEST_F(ResultFilesTest, ScoreFileScoresJoinsAndRates) {
     ASSERT_TRUE(writeScoreFile(table, file, true));
     EXPECT_TRUE(fileBytes(file).startsWith(
         encodeCp932("列番号,正答入力,配点入力,a.jpg,b.jpg,設問番号,正答率\r\n")));
+}
+
+TEST_F(ResultFilesTest, TotalsOfExtremePointsAreExact) {
+    // Sums beyond 32 bits, both signs; the rate does not depend on points.
+    ResultTable table = makeTable({{"a", "1,1,1,1"}, {"b", "1,2,1,1"}}, {"1", "1", "1", "1"},
+                                  {"2147483647", "1000000000", "1000000000", "-2147483648"});
+    const QString file = path("big.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.at(3), QStringLiteral("a,2147483647,1000000000,1000000000,-2147483648,"
+                                          "1999999999"));
+    EXPECT_EQ(lines.at(4), QStringLiteral("b,2147483647,0,1000000000,-2147483648,999999999"));
+
+    ResultTable many =
+        makeTable({{"a", "1,1,1"}}, {"1", "1", "1"}, {"2147483647", "2147483647", "2147483647"});
+    ASSERT_TRUE(writeScoreFile(many, file, false));
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.at(3), QStringLiteral("a,2147483647,2147483647,2147483647,6442450941"));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,100.0,100.0,100.0"));
 }
 
 TEST_F(ResultFilesTest, TransposedWritesEqualTransposingTheWrittenFile) {
