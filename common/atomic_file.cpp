@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -30,6 +31,8 @@ public:
     FdGuard& operator=(const FdGuard&) = delete;
 
     int get() const { return fd_; }
+    /// Gives up ownership: the descriptor stays open.
+    void release() { fd_ = -1; }
     /// Closes now and reports whether the close succeeded.
     bool close() {
         if (fd_ < 0) return true;
@@ -133,29 +136,86 @@ std::string fillTempFile(int fd, const std::filesystem::path& tempPath, std::str
     return {};
 }
 
-}  // namespace
+/// Opens a regular file for reading. Anything else is refused before it is
+/// opened (opening a FIFO would wait for a writer, a device may act on being
+/// opened); the open itself does not block either, and the type is checked
+/// again on what was opened.
+int openRegularFile(const std::filesystem::path& path, std::string* error) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        setError(error, describe("cannot open", path, errno));
+        return -1;
+    }
+    const std::string notRegular = "'" + path.string() + "' is not a regular file";
+    if (!S_ISREG(info.st_mode)) {
+        setError(error, notRegular);
+        return -1;
+    }
+    FdGuard fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        setError(error, describe("cannot open", path, errno));
+        return -1;
+    }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        setError(error, notRegular);
+        return -1;
+    }
+    const int opened = fd.get();
+    fd.release();
+    return opened;
+}
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
-    FdGuard fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+/// Reads up to `limit` bytes of a regular file; with `wholeOnly`, a file
+/// longer than that is refused instead of cut.
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t limit,
+                                           bool wholeOnly, std::string* error) {
+    FdGuard fd(openRegularFile(path, error));
     if (fd.get() < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
-    if (info.st_size > 0 && static_cast<std::size_t>(info.st_size) > maxBytes) return std::nullopt;
+    if (::fstat(fd.get(), &info) != 0) {
+        setError(error, describe("cannot read", path, errno));
+        return std::nullopt;
+    }
+    const std::string tooLarge =
+        "'" + path.string() + "' is larger than " + std::to_string(limit) + " bytes";
+    if (wholeOnly && info.st_size > 0 && static_cast<std::size_t>(info.st_size) > limit) {
+        setError(error, tooLarge);
+        return std::nullopt;
+    }
 
     std::string data;
-    if (info.st_size > 0) data.reserve(static_cast<std::size_t>(info.st_size));
+    if (info.st_size > 0) data.reserve(std::min(static_cast<std::size_t>(info.st_size), limit));
     char buffer[kReadChunk];
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        // One byte beyond the limit tells a whole-file read that the file grew.
+        const std::size_t room = limit - data.size() + (wholeOnly ? 1 : 0);
+        if (room == 0) break;
+        const ssize_t n = ::read(fd.get(), buffer, std::min(sizeof buffer, room));
         if (n < 0) {
             if (errno == EINTR) continue;
+            setError(error, describe("cannot read", path, errno));
             return std::nullopt;
         }
         if (n == 0) break;
-        if (data.size() + static_cast<std::size_t>(n) > maxBytes) return std::nullopt;
+        if (data.size() + static_cast<std::size_t>(n) > limit) {
+            setError(error, tooLarge);
+            return std::nullopt;
+        }
         data.append(buffer, static_cast<std::size_t>(n));
     }
     return data;
+}
+
+}  // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes,
+                                         std::string* error) {
+    return readRegularFile(path, maxBytes, true, error);
+}
+
+std::optional<std::string> readFileStart(const std::filesystem::path& path, std::size_t count,
+                                         std::string* error) {
+    return readRegularFile(path, count, false, error);
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,

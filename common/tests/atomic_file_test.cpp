@@ -66,6 +66,29 @@ TEST_F(AtomicFileTest, ReadsWholeFilesWithinTheLimit) {
     EXPECT_FALSE(readWholeFile(dir_).has_value());
 }
 
+TEST_F(AtomicFileTest, ReadsOnlyRegularFilesAndNeverWaits) {
+    // Opening a FIFO for reading would wait for a writer; /dev/zero never ends.
+    const fs::path fifo = dir_ / "sheet.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    for (const fs::path& special : {fifo, fs::path("/dev/zero"), dir_}) {
+        error.clear();
+        EXPECT_FALSE(readWholeFile(special, std::size_t(1) << 31, &error)) << special;
+        EXPECT_FALSE(readFileStart(special, 20, &error)) << special;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(readWholeFile(dir_ / "missing", 10, &error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+
+    // The size decides before reading; the head of a longer file is a prefix.
+    const fs::path file = dir_ / "image.jpg";
+    writePlain(file, std::string(100, 'x') + "tail");
+    EXPECT_FALSE(readWholeFile(file, 103, &error));
+    EXPECT_NE(error.find("larger than 103 bytes"), std::string::npos) << error;
+    EXPECT_EQ(readFileStart(file, 100), std::string(100, 'x'));
+    EXPECT_EQ(readFileStart(file, 1000), std::string(100, 'x') + "tail");
+}
+
 TEST_F(AtomicFileTest, ReplacesContentAndKeepsMode) {
     const fs::path file = dir_ / "sheet.ini";
     std::string error;

@@ -37,6 +37,9 @@ const QString kNoDefinition = QStringLiteral("マーク情報ファイルを指�
 const QString kDefinitionMissing = QStringLiteral("マーク情報ファイルが存在しません：");
 const QString kFolderEntry = QStringLiteral("フォルダ名は指定できません：");
 const QString kMissingEntry = QStringLiteral("入力ファイルが存在しません：");
+const QString kDefinitionNotRegular =
+    QStringLiteral("マーク情報ファイルが通常のファイルではありません：");
+const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
@@ -116,6 +119,8 @@ std::optional<QString> definitionProblem(const QString& definitionPath) {
     if (trimBlanks(definitionPath).isEmpty()) return kNoDefinition;
     const QFileInfo info(definitionPath);
     if (!info.exists() || info.isDir()) return kDefinitionMissing + definitionPath;
+    // A FIFO or a device would block the engine or never end.
+    if (!info.isFile()) return kDefinitionNotRegular + definitionPath;
     return std::nullopt;
 }
 
@@ -144,6 +149,7 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
         if (info.isDir()) return kFolderEntry + entry;
         if (!info.exists()) return kMissingEntry + entry;
         if (info.suffix().toLower() == QStringLiteral("pdf")) return kPdfEntry + entry;
+        if (!info.isFile()) return kNotRegularEntry + entry;
     }
     return std::nullopt;
 }

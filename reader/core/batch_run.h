@@ -52,8 +52,9 @@ struct BatchResult {
     bool invalidThreshold = false;
 };
 
-/// The warning for a definition path that is empty (after trimming blanks)
-/// or names no existing file; nullopt when it is fine.
+/// The warning for a definition path that is empty (after trimming blanks),
+/// names no existing file or names something that is not a regular file (a
+/// FIFO, a device); nullopt when it is fine.
 std::optional<QString> definitionProblem(const QString& definitionPath);
 
 /// Splits the input list into entries, character by character: line feeds,
@@ -63,9 +64,9 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 /// entry shows "準備中..." and the next entry number and lets events run.
 QStringList parseInputList(const QString& inputList, Prompter& prompter);
 
-/// The warning for the first entry that is a folder, a missing file or a
-/// PDF (extension in any case); nullopt when every entry is a readable
-/// candidate.
+/// The warning for the first entry that is a folder, a missing file, a PDF
+/// (extension in any case) or not a regular file; nullopt when every entry
+/// is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
 /// paintColor with the thresholds and options of the settings.

@@ -125,6 +125,7 @@ std::string pathProblem(const BatchReadOptions& o) {
         return "output folder does not exist: " + output.absolutePath().toStdString();
     }
     if (output.fileName().isEmpty()) return "no output file name: " + o.output;
+    if (!o.key.empty()) return notRegularFileProblem(o.key, "--key file");
     return {};
 }
 

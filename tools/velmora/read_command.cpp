@@ -2,9 +2,9 @@
 
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "common/atomic_file.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/image_list.h"
@@ -22,10 +22,10 @@ std::string checkDefinition(const std::string& path) {
     }
     std::error_code ec;
     if (fs::is_directory(path, ec)) return "definition is a folder: " + path;
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) return "cannot read definition file: " + path;
-    file.peek();
-    if (file.bad()) return "cannot read definition file: " + path;
+    if (std::string problem = notRegularFileProblem(path, "definition"); !problem.empty()) {
+        return problem;
+    }
+    if (!velmora::readFileStart(path, 1)) return "cannot read definition file: " + path;
     return {};
 }
 

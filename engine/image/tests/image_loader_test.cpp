@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <random>
 
+#include "engine/image/jfif_density.h"
 #include "engine/image/tests/test_images.h"
 
 namespace strovik {
@@ -185,6 +187,15 @@ TEST(ImageLoader, LoadsFilesAndReportsMissingOnes) {
         EXPECT_FALSE(loadImageFile((dir.path() / name).string(), &error));
         EXPECT_NE(error.find(name), std::string::npos) << error;
     }
+    // Special files fail at once, density included, instead of blocking.
+    const std::filesystem::path fifo = dir.path() / "fifo.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
+        error.clear();
+        EXPECT_FALSE(loadImageFile(path, &error));
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(readJfifDensity(fifo.string()));
 }
 
 // The fuzzers' seed files are small valid images of every format: each must

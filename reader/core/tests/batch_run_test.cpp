@@ -1,6 +1,7 @@
 #include "reader/core/batch_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -74,12 +75,16 @@ TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
     EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
     definition_ = dir_.path();
     EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    definition_ = path("fifo.ini");  // the engine would wait on it for ever
+    ASSERT_EQ(::mkfifo(QFile::encodeName(definition_).constData(), 0600), 0);
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
 
     const QStringList expected = {
         QStringLiteral("スキャン画像ファイルを指定してください"),
         QStringLiteral("マーク情報ファイルを指定してください"),
         QStringLiteral("マーク情報ファイルが存在しません：") + path("missing.ini"),
         QStringLiteral("マーク情報ファイルが存在しません：") + dir_.path(),
+        QStringLiteral("マーク情報ファイルが通常のファイルではありません：") + path("fifo.ini"),
     };
     EXPECT_EQ(prompter_.messageTexts(), expected);
     for (const auto& m : prompter_.messages) EXPECT_EQ(m.icon, Prompter::Icon::Warning);
@@ -89,6 +94,7 @@ TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
 
 TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
     QDir(dir_.path()).mkdir("sub");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.jpg")).constData(), 0600), 0);
     const QString good = images({"a.jpg"});
     struct Case {
         QString list;
@@ -103,6 +109,8 @@ TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
          QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
                         "ください： ") +
              path("scan.PDF")},
+        {good + path("fifo.jpg") + kCrLf + images({"b.jpg"}),
+         QStringLiteral("入力ファイルが通常のファイルではありません：") + path("fifo.jpg")},
         {images({"doc.pdf"}),
          QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
                         "ください： ") +

@@ -3,6 +3,7 @@
 #include "tools/velmora/read_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
@@ -126,6 +127,7 @@ TEST_F(ReadCommandTest, NoMoreEnginesThanImages) {
 
 TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
     fs::create_directory(tmp.file("empty"));
+    ASSERT_EQ(::mkfifo(tmp.file("fifo").c_str(), 0600), 0);
     struct Case {
         Args args;
         std::string message;
@@ -142,6 +144,12 @@ TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
         {{"-d", def, images[0], tmp.file("gone/")},
          "velmora: no such folder: " + tmp.file("gone/") + "\n"},
         {{"-d", def, "-j", "x", images[0]}, "velmora: bad value for -j: 'x' (expected 1 to 256)\n"},
+        // Special files are refused instead of blocking or reading for ever.
+        {{"-d", tmp.file("fifo"), images[0]},
+         "velmora: definition is not a regular file: " + tmp.file("fifo") + "\n"},
+        {{"-d", def, images[0], tmp.file("fifo")},
+         "velmora: image is not a regular file: " + tmp.file("fifo") + "\n"},
+        {{"-d", def, "/dev/zero"}, "velmora: image is not a regular file: /dev/zero\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.args), 2) << c.message;
