@@ -9,6 +9,7 @@ namespace tarrow {
 namespace {
 
 // Engine actions.
+constexpr const char* kGetDefinitionProblem = "get_definition_problem";
 constexpr const char* kSetNoMarkMin1000 = "set_nomarkmin_1000";
 constexpr const char* kSetNoMarkMinDots = "set_nomarkmin_dots";
 constexpr const char* kGetEditorDpiX = "get_editor_dpi_x";
@@ -39,6 +40,8 @@ const QString kFolderEntry = QStringLiteral("フォルダ名は指定できま�
 const QString kMissingEntry = QStringLiteral("入力ファイルが存在しません：");
 const QString kDefinitionNotRegular =
     QStringLiteral("マーク情報ファイルが通常のファイルではありません：");
+const QString kDefinitionRefused =
+    QStringLiteral("マーク情報ファイルの設問数または選択肢数が多すぎるため読み取れません：");
 const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
@@ -164,6 +167,11 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     prompter_.setRunning(true);
     dpiWarningPending_ = true;
     if (!prepareEngine(inputs.definitionPath)) return failed();
+    if (definitionRefused_) {
+        prompter_.message(kDefinitionRefused + inputs.definitionPath, Prompter::Icon::Warning);
+        prompter_.setRunning(false);
+        return result_;
+    }
     resetRunState(entries, keepAnswerKey, inputs.definitionPath);
 
     const int count = result_.sheetCount;
@@ -201,6 +209,12 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
 
 bool BatchRun::prepareEngine(const QString& definitionPath) {
     if (!engine_.putIniFilename(definitionPath)) return false;
+    // A definition with more questions than the engine holds is refused by
+    // it as a whole; the run says so instead of failing every sheet.
+    const std::optional<OptionResult> problem = option(kGetDefinitionProblem);
+    if (!problem) return false;
+    definitionRefused_ = problem->retValue != 0;
+    if (definitionRefused_) return true;
     if (!option(kSetNoMarkMin1000, 0)) return false;
     const std::optional<int> noMarkDots = integerSetting(settings_.noMarkedPercent);
     if (!noMarkDots || !option(kSetNoMarkMinDots, *noMarkDots)) return false;

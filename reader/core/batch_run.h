@@ -32,7 +32,8 @@ struct BatchInputs {
 };
 
 enum class BatchOutcome {
-    Rejected,   ///< a check failed (one warning shown); nothing changed but the labels
+    Rejected,   ///< a check failed, the engine's refusal of the definition included
+                ///< (one warning shown); nothing changed but the labels
     Stopped,    ///< stop request or "No" after a read error: "処理中断", window stays hidden
     Completed,  ///< "処理完了: S件"; the caller shows the result window (row 3, column 1)
     Failed,     ///< an engine call failed or a setting was not a number: ended silently
@@ -123,6 +124,7 @@ private:
     bool skipAll_ = false;
     bool dpiWarningPending_ = true;
     bool cropFolderAsked_ = false;
+    bool definitionRefused_ = false;
     int editorDpi_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "engine/recognition/sheet_definition.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/image_list.h"
@@ -26,6 +27,12 @@ std::string checkDefinition(const std::string& path) {
         return problem;
     }
     if (!velmora::readFileStart(path, 1)) return "cannot read definition file: " + path;
+    // Read as every engine will read it: a definition it refuses reads nothing.
+    strovik::SheetDefinition definition;
+    strovik::readSheetDefinition(path, definition);
+    if (!definition.refusal.empty()) {
+        return "definition refused (" + definition.refusal + "): " + path;
+    }
     return {};
 }
 

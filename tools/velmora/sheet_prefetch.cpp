@@ -33,6 +33,7 @@ private:
 
 void prepare(Recorder& rec, const PrefetchSettings& settings, std::vector<EngineCall>& log) {
     rec.engine().putIniFilename(settings.definition);
+    rec.call(log, "get_definition_problem", kNoValue);
     rec.call(log, "set_nomarkmin_1000", 0);
     rec.call(log, "set_nomarkmin_dots", settings.noMarkedDots);
     rec.call(log, "get_editor_dpi_x", kNoValue);

@@ -172,6 +172,25 @@ TEST_F(EngineSessionTest, AbsurdSizesEndWithTheStatusOfWhatHappened) {
     EXPECT_NE(readText(ini_).find("OVALMARK_WIDTH=2147483646\r\n"), std::string::npos);
 }
 
+TEST_F(EngineSessionTest, RefusedDefinitionFailsEveryRunAndSaysWhy) {
+    const std::string sheet = image(drawSheet());
+    std::string text = kDefinition;
+    text.replace(text.find("MARK11=2,3,350,400"), 18, "MARK11=100000,3,350,400");
+    writeText(ini_, text);
+    const std::string before = readText(ini_);
+    EXPECT_EQ(read(sheet), kRunDefinitionRefused);
+    const OptionOutputs problem = option("get_definition_problem");
+    EXPECT_EQ(problem.retValue, 1);
+    EXPECT_NE(problem.retValueStr.find("MARK11 names question 100000"), std::string::npos)
+        << problem.retValueStr;
+    EXPECT_EQ(readText(ini_), before);  // nothing written back
+
+    writeText(ini_, kDefinition);
+    EXPECT_EQ(read(sheet), kRunOk);
+    EXPECT_EQ(option("get_definition_problem").retValue, 0);
+    EXPECT_EQ(option("get_definition_problem").retValueStr, "");
+}
+
 TEST_F(EngineSessionTest, WritesTheDefinitionBackAfterSuccess) {
     ASSERT_EQ(read(image(drawSheet())), kRunOk);
     const std::string text = readText(ini_);

@@ -149,8 +149,20 @@ TEST_F(BatchRunTest, ListOfOnlyLineBreaksCompletesWithZeroSheets) {
     EXPECT_EQ(table_.grid().rows(), 3);
     EXPECT_EQ(cell(1, 0), QStringLiteral("正答入力"));
     EXPECT_EQ(cell(2, 0), QStringLiteral("配点入力"));
-    EXPECT_EQ(engine_.calls.size(), 5);  // the once-per-run steps only
+    EXPECT_EQ(engine_.calls.size(), 6);  // the once-per-run steps only
     EXPECT_FALSE(table_.saved());
+}
+
+TEST_F(BatchRunTest, DefinitionTheEngineRefusesIsNamedBeforeAnyImage) {
+    engine_.definitionProblem = QStringLiteral("MARK0 names question 100000");
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    EXPECT_EQ(prompter_.messageTexts(),
+              QStringList{QStringLiteral("マーク情報ファイルの設問数または選択肢数が多すぎるため"
+                                         "読み取れません：") +
+                          definition_});
+    EXPECT_EQ(engine_.calls, (QStringList{"put_IniFilename(" + definition_ + ")",
+                                          "put_Options(get_definition_problem,-1,)"}));
+    EXPECT_EQ(prompter_.running, (std::vector<bool>{true, false}));
 }
 
 // ---- The engine's call order.
@@ -166,6 +178,7 @@ TEST_F(BatchRunTest, EngineCallsFollowTheFixedOrder) {
     const QString a = path("a.jpg");
     const QStringList expected = {
         "put_IniFilename(" + definition_ + ")",
+        "put_Options(get_definition_problem,-1,)",
         "put_Options(set_nomarkmin_1000,0,)",
         "put_Options(set_nomarkmin_dots,12,)",
         "put_Options(get_editor_dpi_x,-1,)",
@@ -223,7 +236,7 @@ TEST_F(BatchRunTest, CropsDebugImageAndMultiAnswerDotsAddTheirCalls) {
         "put_Options(get_diffzero_x,-1,)",
         "put_Options(get_diffzero_y,-1,)",
     };
-    EXPECT_EQ(engine_.calls.mid(5), expected);
+    EXPECT_EQ(engine_.calls.mid(6), expected);
     EXPECT_EQ(prompter_.folderTitles,
               QStringList{"切り出し画像を出力するフォルダを選択してください。"});
     // The dot strings replace the reliabilities of the listed questions.

@@ -128,6 +128,7 @@ TEST_F(ReadCommandTest, NoMoreEnginesThanImages) {
 TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
     fs::create_directory(tmp.file("empty"));
     ASSERT_EQ(::mkfifo(tmp.file("fifo").c_str(), 0600), 0);
+    writeFile(tmp.file("huge.ini"), "[MARK]\r\nMARK0=0,0,1,1\r\nMARK1=100000,0,1,1\r\n");
     struct Case {
         Args args;
         std::string message;
@@ -150,6 +151,10 @@ TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
         {{"-d", def, images[0], tmp.file("fifo")},
          "velmora: image is not a regular file: " + tmp.file("fifo") + "\n"},
         {{"-d", def, "/dev/zero"}, "velmora: image is not a regular file: /dev/zero\n"},
+        {{"-d", tmp.file("huge.ini"), images[0]},
+         "velmora: definition refused (MARK1 names question 100000, choice 0; the engine holds "
+         "100000 questions of 100 choices): " +
+             tmp.file("huge.ini") + "\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.args), 2) << c.message;
