@@ -43,6 +43,8 @@ const QString kDefinitionNotRegular =
 const QString kDefinitionRefused =
     QStringLiteral("マーク情報ファイルの設問数または選択肢数が多すぎるため読み取れません：");
 const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
+const QString kUnsavableNameEntry = QStringLiteral(
+    "カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません：");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
@@ -153,6 +155,12 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
         if (!info.exists()) return kMissingEntry + entry;
         if (info.suffix().toLower() == QStringLiteral("pdf")) return kPdfEntry + entry;
         if (!info.isFile()) return kNotRegularEntry + entry;
+        // The label is a field of the unquoted read-values file: a comma or a
+        // line break in it would shift every value when the file is read back.
+        const QString label = imageLabel(entry);
+        if (label.contains(u',') || label.contains(u'\r') || label.contains(u'\n')) {
+            return kUnsavableNameEntry + entry;
+        }
     }
     return std::nullopt;
 }

@@ -66,8 +66,9 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 QStringList parseInputList(const QString& inputList, Prompter& prompter);
 
 /// The warning for the first entry that is a folder, a missing file, a PDF
-/// (extension in any case) or not a regular file; nullopt when every entry
-/// is a readable candidate.
+/// (extension in any case), not a regular file, or whose image label holds a
+/// comma or a line break (the read-values file could not hold it); nullopt
+/// when every entry is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
 /// paintColor with the thresholds and options of the settings.

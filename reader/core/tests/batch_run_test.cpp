@@ -94,6 +94,7 @@ TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
 
 TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
     QDir(dir_.path()).mkdir("sub");
+    QDir(dir_.path()).mkdir("sub,dir");
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.jpg")).constData(), 0600), 0);
     const QString good = images({"a.jpg"});
     struct Case {
@@ -111,6 +112,16 @@ TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
              path("scan.PDF")},
         {good + path("fifo.jpg") + kCrLf + images({"b.jpg"}),
          QStringLiteral("入力ファイルが通常のファイルではありません：") + path("fifo.jpg")},
+        // Names the unquoted read-values file cannot hold; a comma in the
+        // folder is harmless (only the label is written).
+        {images({"a.jpg", "sub,dir/x.jpg", "b,c.jpg"}),
+         QStringLiteral("カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み"
+                        "取れません：") +
+             path("b,c.jpg")},
+        {images({"line\nbreak.jpg"}),
+         QStringLiteral("カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み"
+                        "取れません：") +
+             path("line\nbreak.jpg")},
         {images({"doc.pdf"}),
          QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
                         "ください： ") +
