@@ -114,10 +114,14 @@ std::string countUsage() {
 
 std::string renameUsage() {
     return "usage: velmora rename READVALUES.csv --images FOLDER --to FOLDER --pattern P\n"
-           "                      [--prefix A] [--postfix B] [--log-dir DIR] [settings]\n"
+           "                      [--prefix A] [--postfix B] [--log-dir DIR] [--overwrite]\n"
+           "                      [settings]\n"
            "\n"
            "Copies every sheet's image from the images folder into the target folder\n"
            "under a name built from its read values, and logs each copy in log.txt.\n"
+           "A name that already exists there (from an earlier run, or two sheets giving\n"
+           "the same name) stops the run with status 2 unless --overwrite is given.\n"
+           "Sheet names that are not plain file names are refused.\n"
            "\n"
            "      --images FOLDER    folder of the scanned images (required)\n"
            "      --to FOLDER        folder the copies go to (required)\n"
@@ -127,6 +131,7 @@ std::string renameUsage() {
            "      --postfix B        text after the name (before \".jpg\")\n"
            "      --log-dir DIR      folder of log.txt (default: the documents folder's\n"
            "                         \"velmora\" subfolder)\n"
+           "      --overwrite        replace existing files in the target folder\n"
            "\n" +
            settingsUsage() + kFileExit;
 }

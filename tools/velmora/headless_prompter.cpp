@@ -20,12 +20,12 @@ void HeadlessPrompter::message(const QString& text, Icon) {
     print(text);
 }
 
-// Every question the tool meets is either "skip read errors and go on?" or
-// "overwrite?"; the tool always goes on and always replaces its output.
+// The command decides for all its questions: the batch read always goes on
+// and replaces its output; rename keeps existing files unless told.
 tarrow::Prompter::Answer HeadlessPrompter::question(const QString& text, Icon, Buttons) {
     questions_.append(text);
-    if (verbose_) print(text);
-    return Answer::Yes;
+    if (verbose_ || answer_ != Answer::Yes) print(text);
+    return answer_;
 }
 
 QString HeadlessPrompter::chooseFolder(const QString& title) {
