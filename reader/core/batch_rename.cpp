@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
+#include "common/atomic_file.h"
 #include "reader/core/csv_text.h"
 #include "reader/core/text_normalise.h"
 
@@ -55,21 +54,11 @@ QString replacedUnsafe(QString name) {
     return name;
 }
 
-/// Copies to a fresh name beside the target, then renames it over the
-/// target, so a failed copy never leaves a half-written or lost target.
+/// Copies through a temporary file beside the target that is renamed over
+/// it, so a failed or interrupted copy never leaves a half-written or lost
+/// target.
 bool copyReplacing(const QString& source, const QString& target) {
-    QString temp;
-    for (int i = 0; temp.isEmpty() || QFileInfo::exists(temp); ++i) {
-        temp = target + QStringLiteral(".%1.part").arg(i);
-    }
-    if (!QFile::copy(source, temp)) {
-        QFile::remove(temp);
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(toFsPath(temp), toFsPath(target), ec);
-    if (ec) QFile::remove(temp);
-    return !ec;
+    return velmora::copyFileAtomically(toFsPath(source), toFsPath(target));
 }
 
 /// A label names a file in the images folder only when it is a plain file

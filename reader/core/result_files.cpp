@@ -68,12 +68,12 @@ QStringList sheetFields(const ResultTable& table, const QStringList& keys, int r
     return fields;
 }
 
-bool writeRows(const QString& path, const Rows& rows, bool transpose, QString* error) {
-    if (transpose) return writeLinesAtomically(path, transposeRows(rows), error);
+QStringList linesOfRows(const Rows& rows, bool transpose) {
+    if (transpose) return transposeRows(rows);
     QStringList lines;
     lines.reserve(qsizetype(rows.size()));
     for (const QStringList& row : rows) lines.append(joinFields(row));
-    return writeLinesAtomically(path, lines, error);
+    return lines;
 }
 
 /// count * 100 / total with one decimal, halves rounded up ("0.0").
@@ -256,8 +256,7 @@ QString answersByChoicePath(const QString& folder, const QString& base) {
     return withSuffix(folder, base, QStringLiteral("-回答別.csv"));
 }
 
-bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
-                     QString* error) {
+QStringList readValuesLines(const ResultTable& table, bool transpose) {
     Rows rows;
     rows.reserve(std::size_t(table.sheetCount()) + 3);
     rows.push_back(rowFields(table, ResultTable::kHeaderRow, kHeaderLabel));
@@ -267,7 +266,12 @@ bool writeReadValues(const ResultTable& table, const QString& path, bool transpo
     for (int s = 1; s <= table.sheetCount(); ++s) {
         rows.push_back(sheetFields(table, keys, ResultTable::rowOfSheet(s)));
     }
-    return writeRows(path, rows, transpose, error);
+    return linesOfRows(rows, transpose);
+}
+
+bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
+                     QString* error) {
+    return writeLinesAtomically(path, readValuesLines(table, transpose), error);
 }
 
 bool anyQuestionScored(const ResultTable& table) {
@@ -277,7 +281,7 @@ bool anyQuestionScored(const ResultTable& table) {
     return false;
 }
 
-bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QString* error) {
+QStringList scoreFileLines(ResultTable& table, bool transpose) {
     TextGrid& grid = table.grid();
     ScoreColumns cols{keyCells(table), scoredKeys(table), {}, {}};
     Rows rows;
@@ -301,7 +305,11 @@ bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QSt
     }
     rows.push_back(questionNumberFields(table));
     rows.push_back(rateFields(table, cols));
-    return writeRows(path, rows, transpose, error);
+    return linesOfRows(rows, transpose);
+}
+
+bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QString* error) {
+    return writeLinesAtomically(path, scoreFileLines(table, transpose), error);
 }
 
 bool writeAnswersByChoice(const ResultTable& table, const QString& path, int maxChoices,
