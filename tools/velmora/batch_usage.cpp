@@ -82,7 +82,9 @@ std::string batchReadUsage() {
            "  -j, --jobs N           read ahead with N private engine cores in parallel,\n"
            "                         1 to 256 (default 1: the component alone); the run\n"
            "                         then replays their answers, so the files are the same\n"
-           "                         as with one (should they differ, it reads again on one)\n"
+           "                         as with one (should they differ, it reads again on one);\n"
+           "                         more than twice the processors are capped, and a sheet\n"
+           "                         that cannot be loaded beside the others is read alone\n"
            "  -v, --verbose          print the status lines on stderr\n"
            "\n" +
            settingsUsage() + kReadExit;

@@ -10,6 +10,7 @@
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/image_list.h"
 #include "tools/velmora/json_output.h"
+#include "tools/velmora/read_gate.h"
 
 namespace velmora::cli {
 namespace {
@@ -64,7 +65,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << parsed.error << "\n";
         return kExitUsage;
     }
-    const ReadOptions& options = parsed.options;
+    ReadOptions options = parsed.options;
     if (const std::string problem = firstProblem(options); !problem.empty()) {
         err << "velmora: " << problem << "\n";
         return kExitUsage;
@@ -74,6 +75,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << list.error << "\n";
         return kExitUsage;
     }
+    options.jobs = cappedJobs(options.jobs, err);
 
     bool anyFailed = false;
     const RecordSink print = [&](const SheetRecord& record) {

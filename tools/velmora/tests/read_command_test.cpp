@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/velmora/tests/test_support.h"
@@ -92,6 +93,11 @@ TEST_F(ReadCommandTest, FailedImageIsAStatusLineAndTheBatchGoesOn) {
     EXPECT_NE(lines[3].find("\"status\": 0"), std::string::npos);
 }
 
+/// Workers the machine gives -j N (at most twice its processors).
+int workersFor(int jobs) {
+    return std::min(jobs, 2 * std::max(1, int(std::thread::hardware_concurrency())));
+}
+
 TEST_F(ReadCommandTest, WorkersGiveTheSameOutputAsOne) {
     script.statusByImage[images[5]] = -3;
     ASSERT_EQ(run({"-d", def, tmp.file("imgs")}), 1);
@@ -99,7 +105,39 @@ TEST_F(ReadCommandTest, WorkersGiveTheSameOutputAsOne) {
     enginesMade = 0;
     ASSERT_EQ(run({"-j", "4", "-d", def, tmp.file("imgs")}), 1);
     EXPECT_EQ(out, single);
-    EXPECT_EQ(enginesMade, 4);
+    EXPECT_EQ(enginesMade, workersFor(4));
+}
+
+// Two large sheets that do not fit in memory side by side: each is read
+// again alone, so -j 2 gives what -j 1 gives. An image that fails anyway
+// stays failed (read twice); with one worker nothing is read twice.
+TEST_F(ReadCommandTest, ASheetThatFailedBesideOthersIsReadAgainAlone) {
+    script.failWhenCrowded = {images[0], images[1]};
+    script.delayMsByImage[images[0]] = script.delayMsByImage[images[1]] = 80;
+    script.statusByImage[images[7]] = -2;
+    ASSERT_EQ(run({"-d", def, tmp.file("imgs")}), 1);
+    const std::string single = out;
+    EXPECT_NE(single.find("\"status\": -2"), std::string::npos);
+    const auto runsOf = [&](const std::string& image) {
+        return std::count_if(log.calls.begin(), log.calls.end(), [&](const std::string& c) {
+            return c.ends_with("run " + image);
+        });
+    };
+    EXPECT_EQ(runsOf(images[7]), 1);
+
+    log.calls.clear();
+    ASSERT_EQ(run({"-j", "2", "-d", def, tmp.file("imgs")}), 1);
+    EXPECT_EQ(out, single);
+    EXPECT_EQ(runsOf(images[0]) + runsOf(images[1]), 4);  // both crowded at first
+    EXPECT_EQ(runsOf(images[7]), 2);
+}
+
+TEST_F(ReadCommandTest, JobsBeyondTwiceTheProcessorsAreCappedWithANote) {
+    ASSERT_EQ(run({"-j", "256", "-d", def, tmp.file("imgs")}), 0);
+    const int workers = workersFor(256);
+    EXPECT_EQ(enginesMade, std::min<int>(workers, int(images.size())));
+    EXPECT_EQ(err, "velmora: -j 256 is more than twice the " + std::to_string(workers / 2) +
+                       " processors; reading with " + std::to_string(workers) + " workers\n");
 }
 
 TEST_F(ReadCommandTest, EveryWorkerReadsTheDefinitionBeforeAnyImageIsRun) {
@@ -109,8 +147,10 @@ TEST_F(ReadCommandTest, EveryWorkerReadsTheDefinitionBeforeAnyImageIsRun) {
         return c.find(" run ") != std::string::npos;
     });
     ASSERT_NE(firstRun, calls.end());
-    for (const char* engine : {"e0 ", "e1 ", "e2 "}) {
-        const auto ini = std::find(calls.begin(), calls.end(), engine + ("ini " + def));
+    ASSERT_EQ(enginesMade, workersFor(3));
+    for (int e = 0; e < enginesMade; ++e) {
+        const std::string engine = "e" + std::to_string(e) + " ";
+        const auto ini = std::find(calls.begin(), calls.end(), engine + "ini " + def);
         EXPECT_LT(ini - calls.begin(), firstRun - calls.begin()) << engine;
     }
     const auto runs = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
