@@ -58,7 +58,10 @@ bool isCorruptionWarning(int code) {
 void onMessage(j_common_ptr cinfo, int level) {
     if (level != -1) return;
     if (cinfo->err->msg_code == JWRN_JPEG_EOF) {
-        // Judged once the scans are decoded (see scansComplete).
+        // Arithmetic decoding pads a short scan with zeros without a word, so
+        // only a Huffman-coded file can show that nothing but the end marker
+        // was missing; its case is judged once the scans are decoded.
+        if (reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code) onError(cinfo);
         reinterpret_cast<ErrorManager*>(cinfo->err)->inputEnded = true;
         return;
     }

@@ -183,9 +183,18 @@ TEST(JpegDecoder, MissingEndMarkerAloneLeavesAWholePicture) {
     }
     ASSERT_GT(lastScan, 0u);
     std::string error;
-    EXPECT_FALSE(decodeBytes(ByteVector(whole.begin(), whole.begin() + std::ptrdiff_t(lastScan)),
-                             &error));
+    EXPECT_FALSE(
+        decodeBytes(ByteVector(whole.begin(), whole.begin() + std::ptrdiff_t(lastScan)), &error));
     EXPECT_EQ(error, "JPEG: file is truncated");
+
+    // Arithmetic decoding fills a cut scan with zeros silently: such a file
+    // must have all its bytes.
+    const ByteVector arithmetic = encodeJpeg(patternImage(48, 40, 3), {90, false, true});
+    ASSERT_TRUE(decodeBytes(arithmetic));
+    for (const std::size_t cut : {std::size_t(2), arithmetic.size() / 2}) {
+        EXPECT_FALSE(decodeBytes(ByteVector(arithmetic.begin(), arithmetic.end() - std::ptrdiff_t(cut))))
+            << cut;
+    }
 }
 
 }  // namespace
