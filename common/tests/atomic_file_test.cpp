@@ -1,16 +1,16 @@
 #include "common/atomic_file.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -180,7 +180,8 @@ TEST_F(AtomicFileTest, FilesWrittenTogetherAreReplacedTogether) {
     EXPECT_EQ(readWholeFile(values), "new values");
     EXPECT_EQ(entryCount(), 2u) << "temporary file left behind";
 
-    EXPECT_FALSE(writeFilesAtomically({{dir_ / "gone" / "a", "x"}, {values, "x"}}, &error, &failed));
+    EXPECT_FALSE(
+        writeFilesAtomically({{dir_ / "gone" / "a", "x"}, {values, "x"}}, &error, &failed));
     EXPECT_EQ(failed, 0u);
     EXPECT_EQ(readWholeFile(values), "new values");
 }
@@ -206,9 +207,9 @@ TEST_F(AtomicFileTest, FirstWriteRemovesStaleTemporaryFilesOfItsTarget) {
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     };
     const std::vector<std::string> stale = {".sheet.ini.tmp.aB3xY9"};
-    const std::vector<std::string> kept = {".sheet.ini.tmp.fresh1", ".sheet.ini.tmp.too_ol",
+    const std::vector<std::string> kept = {".sheet.ini.tmp.fresh1",  ".sheet.ini.tmp.too_ol",
                                            ".sheet.ini.tmp.abcdefg", ".other.ini.tmp.aB3xY9",
-                                           "sheet.ini.tmp.aB3xY9", ".sheet.ini.tmp.folder"};
+                                           "sheet.ini.tmp.aB3xY9",   ".sheet.ini.tmp.folder"};
     for (const auto& name : stale) writePlain(dir_ / name, "left");
     for (const auto& name : kept) {
         if (name.ends_with("folder")) {

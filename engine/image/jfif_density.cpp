@@ -24,7 +24,8 @@ bool endsWithNoCase(const std::string& text, const char* suffix) {
 }
 
 int bigEndianWord(const std::string& header, std::size_t at) {
-    return static_cast<unsigned char>(header[at]) * 256 + static_cast<unsigned char>(header[at + 1]);
+    return static_cast<unsigned char>(header[at]) * 256 +
+           static_cast<unsigned char>(header[at + 1]);
 }
 
 }  // namespace

@@ -201,9 +201,9 @@ SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkS
             const int count =
                 whole + partialRows(ky, kx, jLo, wholeLo) + partialRows(ky, kx, wholeHi, jHi);
             if (count > best.count) {
-                best = SearchHit{Point{saturatedInt(lat.x0 + kx * lat.s),
-                                       saturatedInt(lat.y0 + ky * lat.s)},
-                                 count};
+                best = SearchHit{
+                    Point{saturatedInt(lat.x0 + kx * lat.s), saturatedInt(lat.y0 + ky * lat.s)},
+                    count};
             }
         }
     }

@@ -120,8 +120,9 @@ bool writeLineFilesAtomically(const std::vector<LineFile>& files, QString* error
     bytes.reserve(files.size());
     for (const LineFile& file : files) {
         bytes.push_back(encodeLines(file.lines));
-        contents.push_back({toFsPath(file.path), std::string_view(bytes.back().constData(),
-                                                                  std::size_t(bytes.back().size()))});
+        contents.push_back(
+            {toFsPath(file.path),
+             std::string_view(bytes.back().constData(), std::size_t(bytes.back().size()))});
     }
     std::string reason;
     std::size_t failed = 0;

@@ -67,8 +67,8 @@ std::optional<SaveTarget> saveProcEachItem(ResultTable& table, Prompter& prompte
 SaveOutcome writeResultFiles(ResultTable& table, const SaveTarget& target, bool transpose) {
     // The two files are one result: both are written before either replaces
     // its old file, so a failure never leaves new values beside old scores.
-    std::vector<LineFile> files{{readValuesPath(target.folder, target.base),
-                                 readValuesLines(table, transpose)}};
+    std::vector<LineFile> files{
+        {readValuesPath(target.folder, target.base), readValuesLines(table, transpose)}};
     if (anyQuestionScored(table)) {
         files.push_back({scorePath(target.folder, target.base), scoreFileLines(table, transpose)});
     }

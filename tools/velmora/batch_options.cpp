@@ -76,9 +76,9 @@ constexpr OptionSpec kCountSpecs[] = {
 };
 
 constexpr OptionSpec kRenameSpecs[] = {
-    {"", "--images", true, kImages},   {"", "--to", true, kTo},
-    {"", "--pattern", true, kPattern}, {"", "--prefix", true, kPrefix},
-    {"", "--postfix", true, kPostfix}, {"", "--log-dir", true, kLogDir},
+    {"", "--images", true, kImages},        {"", "--to", true, kTo},
+    {"", "--pattern", true, kPattern},      {"", "--prefix", true, kPrefix},
+    {"", "--postfix", true, kPostfix},      {"", "--log-dir", true, kLogDir},
     {"", "--overwrite", false, kOverwrite},
 };
 

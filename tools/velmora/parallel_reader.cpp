@@ -63,12 +63,12 @@ struct WorkerShare {
 
 void workerLoop(SheetEngine& engine, const std::vector<std::string>& images,
                 const ReadOptions& options, WorkerShare& share, OrderedResults& results) {
-    for (std::size_t i = share.next.fetch_add(1); i < images.size();
-         i = share.next.fetch_add(1)) {
-        results.put(i, share.gate.readRetryingAlone(
-                           [&] { return readGuarded(engine, images[i], options); },
-                           [](const SheetRecord& r) { return r.status == strovik::kRunImageNotLoaded; },
-                           share.retryAlone));
+    for (std::size_t i = share.next.fetch_add(1); i < images.size(); i = share.next.fetch_add(1)) {
+        results.put(
+            i, share.gate.readRetryingAlone(
+                   [&] { return readGuarded(engine, images[i], options); },
+                   [](const SheetRecord& r) { return r.status == strovik::kRunImageNotLoaded; },
+                   share.retryAlone));
     }
 }
 

@@ -65,7 +65,8 @@ TEST(ImageLoader, TruncatedFilesFailAtEveryCut) {
         // A bitmap's last row may lack its padding, a GIF its trailer byte and
         // a JPEG its two-byte end marker, so the shortest cut that loses pixel
         // data differs by format.
-        const bool shortTail = name == "bmp" || name == "gif" || name.find("jpeg") != std::string::npos;
+        const bool shortTail =
+            name == "bmp" || name == "gif" || name.find("jpeg") != std::string::npos;
         const std::ptrdiff_t lost = shortTail ? 3 : 1;
         expectFailure(ByteVector(bytes.begin(), bytes.end() - lost), name + " end cut off");
     }

@@ -1,10 +1,11 @@
+#include "engine/recognition/zero_mark_search.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
 #include "engine/recognition/tests/test_sheet.h"
-#include "engine/recognition/zero_mark_search.h"
 
 namespace strovik {
 namespace {
@@ -125,8 +126,8 @@ TEST(ZeroMarkSearch, RadiusBeyondAnyImageCountsTheWholeImage) {
     TestSheet sheet(120, 90);
     sheet.disc(60, 45, 20);
     Raster whole = sheet.raster();
-    const int dark = searchZeroMarkDirect(whole, {60, 45}, ZeroMarkSearch{1000, 150, 1, 2, 2}, false)
-                         .count;
+    const int dark =
+        searchZeroMarkDirect(whole, {60, 45}, ZeroMarkSearch{1000, 150, 1, 2, 2}, false).count;
     ASSERT_GT(dark, 1000);
     for (const int radius : {100000000, 2147483647}) {
         ZeroMarkSearch p;

@@ -174,8 +174,8 @@ TEST_F(BatchRenameTest, FailedCopyNamesItsCauseAndLeavesNothingBehind) {
     const RenameSummary summary = runBatchRename(table_, prompter_, request("1"));
     EXPECT_FALSE(summary.completed);
     EXPECT_EQ(summary.copied, 1);
-    EXPECT_EQ(prompter_.messageTexts(),
-              QStringList({"画像ファイルが存在しません：" + scans() + "b.jpg\r\n処理を中止します。"}));
+    EXPECT_EQ(prompter_.messageTexts(), QStringList({"画像ファイルが存在しません：" + scans() +
+                                                     "b.jpg\r\n処理を中止します。"}));
     EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList({"1.jpg"}));
     EXPECT_EQ(fileBytes(logPath()), encodeLines({scans() + "a.jpg -> " + out() + "/1.jpg"}));
 
@@ -197,9 +197,9 @@ TEST_F(BatchRenameTest, FailedCopyNamesItsCauseAndLeavesNothingBehind) {
     RenameRequest noLog = request("0");
     noLog.dataFolder = dir_.filePath("gone");
     EXPECT_FALSE(runBatchRename(table_, prompter_, noLog).completed);
-    EXPECT_EQ(prompter_.messageTexts(), QStringList({"ログファイルを書き込めません：" +
-                                                     dir_.filePath("gone/log.txt") +
-                                                     "\r\n処理を中止します。"}));
+    EXPECT_EQ(prompter_.messageTexts(),
+              QStringList({"ログファイルを書き込めません：" + dir_.filePath("gone/log.txt") +
+                           "\r\n処理を中止します。"}));
     EXPECT_EQ(fileBytes(out() + "/b.jpg"), QByteArray("image b.jpg"));
 }
 
@@ -207,9 +207,9 @@ TEST_F(BatchRenameTest, FailedCopyNamesItsCauseAndLeavesNothingBehind) {
 // would copy from outside the images folder.
 TEST_F(BatchRenameTest, LabelsThatAreNoPlainFileNamesAreRefused) {
     putBytes(dir_.filePath("secret.jpg"), "outside");
-    for (const QString& label : {QStringLiteral("../secret.jpg"), QStringLiteral(".."),
-                                 QStringLiteral("."), QString(), QStringLiteral("sub/x.jpg"),
-                                 QStringLiteral("..\\secret.jpg")}) {
+    for (const QString& label :
+         {QStringLiteral("../secret.jpg"), QStringLiteral(".."), QStringLiteral("."), QString(),
+          QStringLiteral("sub/x.jpg"), QStringLiteral("..\\secret.jpg")}) {
         table_ = ResultTable();
         table_.initMarks(QString());
         table_.storeSheet(1, label, "1", "9", "1", 0, 0, false);
@@ -218,9 +218,8 @@ TEST_F(BatchRenameTest, LabelsThatAreNoPlainFileNamesAreRefused) {
         prompter_.folders = {out()};
         const RenameSummary summary = runBatchRename(table_, prompter_, request("0,1"));
         EXPECT_FALSE(summary.completed) << label.toStdString();
-        EXPECT_EQ(prompter_.messageTexts(),
-                  QStringList({"ファイル名として使えない画像名です：" + label +
-                               "\r\n処理を中止します。"}));
+        EXPECT_EQ(prompter_.messageTexts(), QStringList({"ファイル名として使えない画像名です：" +
+                                                         label + "\r\n処理を中止します。"}));
         EXPECT_TRUE(QDir(out()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <utility>
@@ -242,6 +243,33 @@ TEST_F(ResultFilesTest, FailedWritesReportFalseAndKeepTheOldFile) {
     EXPECT_FALSE(writeReadValues(table, longName, false, &error));
     EXPECT_FALSE(writeScoreFile(table, longName, false, &error));
     EXPECT_EQ(fileBytes(longName), QByteArray("old\r\n"));
+}
+
+// What the read-values fuzzer checks, over its seeds and any input it once
+// failed on (kept in tests/data/fuzz): a file with sheets, loaded and
+// saved, saves to the same bytes when loaded again.
+TEST_F(ResultFilesTest, FuzzInputsSaveToAFixedPoint) {
+    const QDir source(QStringLiteral(VELMORA_SOURCE_DIR));
+    QStringList inputs;
+    for (const QString& folder :
+         {QStringLiteral("fuzz/corpus/fuzz_read_values"), QStringLiteral("reader/core/tests/data/fuzz")}) {
+        const QDir dir(source.filePath(folder));
+        for (const QString& name : dir.entryList(QDir::Files)) inputs << dir.filePath(name);
+    }
+    ASSERT_FALSE(inputs.isEmpty());
+    const auto saveLoaded = [&](const QString& from, const QString& to) {
+        ResultTable table;
+        int sheets = 0;
+        if (loadReadValues(table, from, QString(), false, &sheets) != LoadOutcome::Loaded) return 0;
+        for (int s = 1; s <= sheets; ++s) table.sheetPaths() << QString::number(s);
+        EXPECT_TRUE(writeReadValues(table, to, false));
+        return sheets;
+    };
+    for (const QString& input : inputs) {
+        if (saveLoaded(input, path("once.csv")) == 0) continue;
+        saveLoaded(path("once.csv"), path("twice.csv"));
+        EXPECT_EQ(fileBytes(path("twice.csv")), fileBytes(path("once.csv"))) << input.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "reader/core/save_results.h"
 
-#include "reader/core/tests/file_bytes.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -10,6 +8,7 @@
 
 #include "reader/core/csv_text.h"
 #include "reader/core/result_files.h"
+#include "reader/core/tests/file_bytes.h"
 #include "reader/core/tests/scripted_prompter.h"
 
 namespace tarrow {
@@ -116,12 +115,13 @@ TEST_F(SaveResultsTest, ValuesAndScoresAreReplacedTogetherOrNotAtAll) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir("c-採点値.csv"));
     const SaveOutcome outcome = writeResultFiles(table_, SaveTarget{dir_.path(), "c"}, false);
     EXPECT_EQ(outcome.status, SaveStatus::Failed);
-    EXPECT_TRUE(outcome.error.startsWith(path("c-採点値.csv") + ": ")) << outcome.error.toStdString();
+    EXPECT_TRUE(outcome.error.startsWith(path("c-採点値.csv") + ": "))
+        << outcome.error.toStdString();
     EXPECT_EQ(fileBytes(values), QByteArray("old values\r\n"));
     EXPECT_FALSE(table_.saved());
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
-                  .size(),
-              2);  // no temporary file left
+    EXPECT_EQ(
+        QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+        2);  // no temporary file left
 }
 
 TEST_F(SaveResultsTest, CloseGuardAsksOnlyWhenUnsaved) {

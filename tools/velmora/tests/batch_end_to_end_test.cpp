@@ -276,8 +276,9 @@ TEST_F(BatchTool, RenameKeepsExistingFilesAndRefusesUnsafeLabels) {
     writeFile(tmp.file("imgs/b.jpg"), "image b");
     writeCp932(tmp.file("v.csv"), "列番号,1\r\na.jpg,3\r\nb.jpg,3\r\n");
     fs::create_directory(tmp.file("to"));
-    const Args rename = {"rename", tmp.file("v.csv"), "--images", tmp.file("imgs"), "--to",
-                         tmp.file("to"), "--pattern", "1", "--log-dir", tmp.file("log")};
+    const Args rename = {"rename",    tmp.file("v.csv"), "--images",  tmp.file("imgs"),
+                         "--to",      tmp.file("to"),    "--pattern", "1",
+                         "--log-dir", tmp.file("log")};
     const ToolRun same = velmora(rename);
     EXPECT_EQ(same.status, 2);
     EXPECT_EQ(same.err, "velmora: " + tmp.file("to/3.jpg") +
@@ -295,7 +296,8 @@ TEST_F(BatchTool, RenameKeepsExistingFilesAndRefusesUnsafeLabels) {
     writeCp932(tmp.file("v.csv"), "列番号,1\r\n../secret.jpg,4\r\n");
     const ToolRun unsafe = velmora(rename);
     EXPECT_EQ(unsafe.status, 2);
-    EXPECT_EQ(unsafe.err, "velmora: ファイル名として使えない画像名です：../secret.jpg 処理を中止します。\n");
+    EXPECT_EQ(unsafe.err,
+              "velmora: ファイル名として使えない画像名です：../secret.jpg 処理を中止します。\n");
     EXPECT_FALSE(fs::exists(tmp.file("to/4.jpg")));
 }
 

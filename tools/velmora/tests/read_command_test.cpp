@@ -119,9 +119,8 @@ TEST_F(ReadCommandTest, ASheetThatFailedBesideOthersIsReadAgainAlone) {
     const std::string single = out;
     EXPECT_NE(single.find("\"status\": -2"), std::string::npos);
     const auto runsOf = [&](const std::string& image) {
-        return std::count_if(log.calls.begin(), log.calls.end(), [&](const std::string& c) {
-            return c.ends_with("run " + image);
-        });
+        return std::count_if(log.calls.begin(), log.calls.end(),
+                             [&](const std::string& c) { return c.ends_with("run " + image); });
     };
     EXPECT_EQ(runsOf(images[7]), 1);
 
