@@ -193,6 +193,7 @@ SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkS
     for (i64 ky = 0; ky < lat.nY; ++ky) {
         const i64 jLo = std::max(lat.jFirst, lat.rowLo - ky);
         const i64 jHi = std::min(lat.jEnd, lat.rowHi - ky);
+        if (jHi <= jLo) continue;  // no disc row of this candidate row reaches the image
         const i64 wholeLo = std::clamp(fullLo, jLo, jHi);
         const i64 wholeHi = std::clamp(fullHi, wholeLo, jHi);
         const int whole = int(rowsBefore[std::size_t(ky + wholeHi - lat.rowLo)] -
