@@ -22,6 +22,10 @@ ZeroMarkSearch searchParams(const SheetDefinition& def, SamplingMode mode, bool 
     return p;
 }
 
+/// Radius up to which a search costs less than counting the image's dark
+/// pixels would.
+constexpr int kQuickSearchRadius = 128;
+
 /// Dark pixels of the whole image: no candidate of any search can count
 /// more. Turning the image and marking samples (red byte) keep it.
 std::int64_t darkPixels(const Raster& raster, int colorMin) {
@@ -46,8 +50,10 @@ LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, Sampli
     // A count the image cannot hold (a radius far beyond any mark) fails
     // every attempt whatever the winners are, and the winners of a failed
     // location are never reported: the searches are skipped, only their
-    // samples are still marked. This keeps absurd radii quick.
-    const bool reachable = required <= darkPixels(raster, def.zeroMarkColorMin);
+    // samples are still marked. This keeps absurd radii quick; searches with
+    // a mark-sized radius are quick anyway and spare the pass over the image.
+    const bool reachable = def.zeroMarkRadius <= kQuickSearchRadius ||
+                           required <= darkPixels(raster, def.zeroMarkColorMin);
     LocateOutcome outcome;
     // With marking on, later attempts must start from the image as loaded,
     // without the marks of earlier ones, so a copy is kept; otherwise turning
