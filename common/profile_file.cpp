@@ -17,8 +17,9 @@ namespace {
 constexpr std::string_view kNewLine = "\r\n";
 constexpr char kCommentStart = ';';
 
-/// One line of the text as byte offsets. The line ending (LF, or CR LF) lies
-/// between contentEnd and end; the last line of a file may have none.
+/// One line of the text as byte offsets. The line ending (CR LF, a lone LF
+/// or a lone CR, as files from other systems have them) lies between
+/// contentEnd and end; the last line of a file may have none.
 struct Line {
     std::size_t begin = 0;
     std::size_t contentEnd = 0;
@@ -30,10 +31,11 @@ struct Line {
 /// The line starting at `begin` (which must be inside the text).
 Line lineAt(std::string_view text, std::size_t begin) {
     Line line{begin, text.size(), text.size()};
-    const std::size_t lf = text.find('\n', begin);
-    if (lf != std::string_view::npos) {
-        line.end = lf + 1;
-        line.contentEnd = (lf > begin && text[lf - 1] == '\r') ? lf - 1 : lf;
+    const std::size_t brk = text.find_first_of("\r\n", begin);
+    if (brk != std::string_view::npos) {
+        line.contentEnd = brk;
+        const bool crLf = text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n';
+        line.end = brk + (crLf ? 2 : 1);
     }
     return line;
 }
@@ -203,7 +205,9 @@ void ProfileText::setValue(std::string_view section, std::string_view key, std::
     const std::string entry = entryText(key, value);
     const auto found = findSection(bytes_, section);
     if (!found) {
-        if (!bytes_.empty() && bytes_.back() != '\n') bytes_.append(kNewLine);
+        if (!bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r') {
+            bytes_.append(kNewLine);
+        }
         bytes_.append("[").append(section).append("]").append(kNewLine);
         bytes_.append(entry).append(kNewLine);
         return;

@@ -6,6 +6,7 @@
 //  - a value is the text after the first "=", with surrounding blanks
 //    (spaces and tabs) removed;
 //  - lines whose first non-blank character is ";" are comments;
+//  - a line ends at CR LF, a lone LF or a lone CR;
 //  - a write replaces the line of an existing key with "key=value" and keeps
 //    every other line byte for byte; a missing key is added after the last
 //    non-empty line of its section, a missing section is appended at the end

@@ -11,7 +11,9 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-300}"
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(fuzz_image_loader fuzz_definition); fi
+if [ ${#targets[@]} -eq 0 ]; then
+    targets=(fuzz_image_loader fuzz_definition fuzz_read_values fuzz_rename_pattern)
+fi
 build="$root/build-fuzz"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \

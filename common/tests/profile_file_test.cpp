@@ -161,6 +161,37 @@ TEST(ProfileText, SectionLinesHonourTheByteLimit) {
     EXPECT_EQ(profile.sectionLines("MISSING"), Lines{});
 }
 
+TEST(ProfileText, EveryLineEndReadsAlike) {
+    // The editor's file with CR only (old Mac tools) or LF only (Unix tools).
+    std::string crOnly;
+    std::string lfOnly;
+    for (std::size_t i = 0; i < kEditorFile.size(); ++i) {
+        if (kEditorFile.compare(i, 2, "\r\n") == 0) {
+            crOnly += '\r';
+            lfOnly += '\n';
+            ++i;
+            continue;
+        }
+        crOnly += kEditorFile[i];
+        lfOnly += kEditorFile[i];
+    }
+    const ProfileText crlf(kEditorFile);
+    for (const std::string& text : {crOnly, lfOnly}) {
+        const ProfileText other(text);
+        EXPECT_EQ(other.value("ZEROMARK", "ZEROMARK_RATE"), "0.500000");
+        EXPECT_EQ(other.value("SYSTEM", "DEBUG"), "");
+        EXPECT_EQ(other.sectionLines("MARK"), crlf.sectionLines("MARK"));
+    }
+    // All three kinds in one file; CR LF stays one line end.
+    EXPECT_EQ(ProfileText("[MARK]\rMARK0=1\n\rMARK1=2\r\nMARK2=3").sectionLines("MARK"),
+              (std::vector<std::string>{"MARK0=1", "MARK1=2", "MARK2=3"}));
+    // A write keeps the file's own line ends around the changed line.
+    std::string expected = crOnly;
+    expected.replace(expected.find("OVALMARK_WIDTH=37"), 17, "OVALMARK_WIDTH=36");
+    EXPECT_EQ(afterSet(crOnly, "MARK", "OVALMARK_WIDTH", "36"), expected);
+    EXPECT_EQ(afterSet("[A]\rK=1\r", "B", "K", "v"), "[A]\rK=1\r[B]\r\nK=v\r\n");
+}
+
 TEST(ProfileNumbers, ParseLikeThePlatform) {
     EXPECT_EQ(parseProfileInt("12abc"), 12);
     EXPECT_EQ(parseProfileInt("-"), 0);

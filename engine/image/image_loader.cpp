@@ -78,17 +78,18 @@ std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes, std::stri
 
 std::optional<Raster> loadImageFile(const std::string& path, std::string* error) {
     std::optional<std::string> contents;
+    std::string reason;
     try {
-        contents = velmora::readWholeFile(path);
-    } catch (const std::exception&) {
+        contents = velmora::readWholeFile(path, std::size_t(kMaxImageFileBytes), &reason);
+    } catch (const std::exception& e) {
         contents.reset();
+        reason = e.what();
     }
     if (!contents) {
-        if (error != nullptr) *error = "cannot read " + path;
+        if (error != nullptr) *error = "cannot read " + path + ": " + reason;
         return std::nullopt;
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(contents->data());
-    std::string reason;
     std::optional<Raster> raster = decodeImage({data, contents->size()}, &reason);
     if (!raster && error != nullptr) *error = path + ": " + reason;
     return raster;

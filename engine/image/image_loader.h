@@ -19,12 +19,19 @@ namespace strovik {
 /// scanned at 600 dpi).
 inline constexpr std::int64_t kMaxImagePixels = 180'000'000;
 
+/// Largest image file the loader reads: what the richest layout a decoder
+/// accepts (a 32-bit bitmap, four bytes a pixel) needs for kMaxImagePixels,
+/// with room for headers, palettes and metadata. A larger file is refused
+/// from its size, before it is read.
+inline constexpr std::int64_t kMaxImageFileBytes = kMaxImagePixels * 4 + (std::int64_t(1) << 26);
+
 /// Decodes a whole file held in memory. `error` receives a one-line reason on
 /// failure.
 std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes,
                                   std::string* error = nullptr);
 
-/// Reads the file whole and decodes it.
+/// Reads the file whole and decodes it. Only a regular file is read (a FIFO
+/// or a device gives a failure at once).
 std::optional<Raster> loadImageFile(const std::string& path, std::string* error = nullptr);
 
 }  // namespace strovik

@@ -1,11 +1,10 @@
 #include "engine/image/jfif_density.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "common/atomic_file.h"
 
 namespace strovik {
 
@@ -24,26 +23,22 @@ bool endsWithNoCase(const std::string& text, const char* suffix) {
     });
 }
 
-int bigEndianWord(const std::array<unsigned char, kHeaderBytes>& header, std::size_t at) {
-    return header[at] * 256 + header[at + 1];
+int bigEndianWord(const std::string& header, std::size_t at) {
+    return static_cast<unsigned char>(header[at]) * 256 +
+           static_cast<unsigned char>(header[at + 1]);
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
 std::optional<Density> readJfifDensity(const std::string& path) {
     if (!endsWithNoCase(path, ".jpg") && !endsWithNoCase(path, ".jpeg")) return std::nullopt;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return std::nullopt;
-    std::array<unsigned char, kHeaderBytes> header{};
-    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size()) {
-        return std::nullopt;
-    }
-    if (std::memcmp(header.data() + kTagOffset, "JFIF", 4) != 0) return std::nullopt;
-    return Density{bigEndianWord(header, kXDensityOffset), bigEndianWord(header, kYDensityOffset)};
+    // Only the head of a regular file is read: a FIFO named like an image
+    // must not block the caller.
+    const std::optional<std::string> header = velmora::readFileStart(path, kHeaderBytes);
+    if (!header || header->size() != kHeaderBytes) return std::nullopt;
+    if (header->compare(kTagOffset, 4, "JFIF") != 0) return std::nullopt;
+    return Density{bigEndianWord(*header, kXDensityOffset),
+                   bigEndianWord(*header, kYDensityOffset)};
 }
 
 }  // namespace strovik

@@ -3,9 +3,12 @@
 #include "engine/image/jpeg_error.h"
 //
 // The library reports fatal errors through error_exit, which must not return;
-// ours longjmps back to decodeJpeg. Corrupt-data warnings (a truncated file,
-// a damaged entropy-coded segment) would otherwise yield a picture padded
-// with grey, so they abort the decode as well.
+// ours longjmps back to decodeJpeg. Corrupt-data warnings (a damaged
+// entropy-coded segment, data cut short inside a scan) would otherwise yield
+// a picture padded with grey, so they abort the decode as well. A file that
+// merely ends without its end-of-image marker is different: the library
+// warns that the data ran out and supplies the marker, and when every scan
+// was complete by then the picture is whole and is taken.
 #include <csetjmp>
 #include <cstdio>
 #include <new>
@@ -38,7 +41,6 @@ constexpr auto onError = detail::jumpOnJpegError;
 
 bool isCorruptionWarning(int code) {
     switch (code) {
-        case JWRN_JPEG_EOF:
         case JWRN_EXTRANEOUS_DATA:
         case JWRN_HIT_MARKER:
         case JWRN_MUST_RESYNC:
@@ -54,7 +56,33 @@ bool isCorruptionWarning(int code) {
 
 // Level -1 is a warning; positive levels are trace output. Nothing is printed.
 void onMessage(j_common_ptr cinfo, int level) {
-    if (level == -1 && isCorruptionWarning(cinfo->err->msg_code)) onError(cinfo);
+    if (level != -1) return;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) {
+        // Arithmetic decoding pads a short scan with zeros without a word, so
+        // only a Huffman-coded file can show that nothing but the end marker
+        // was missing; its case is judged once the scans are decoded.
+        if (reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code) onError(cinfo);
+        reinterpret_cast<ErrorManager*>(cinfo->err)->inputEnded = true;
+        return;
+    }
+    if (isCorruptionWarning(cinfo->err->msg_code)) onError(cinfo);
+}
+
+// After the data ran out early: is the picture whole anyway? A single-scan
+// file is, once every scanline decoded (data missing inside the scan would
+// have raised a corruption warning). A progressive file is when every
+// coefficient of every component reached full precision. A sequential file
+// with one scan per component may have lost whole scans, which nothing
+// reports, so it is not.
+bool scansComplete(jpeg_decompress_struct& cinfo) {
+    if (!jpeg_has_multiple_scans(&cinfo)) return true;
+    if (!cinfo.progressive_mode || cinfo.coef_bits == nullptr) return false;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+            if (cinfo.coef_bits[c][k] != 0) return false;
+        }
+    }
+    return true;
 }
 
 void onProgress(j_common_ptr cinfo) {
@@ -147,6 +175,12 @@ std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error) {
         return std::nullopt;
     }
     readRows(cinfo, *raster, cmyk ? cmykRow.data() : nullptr);
+    if (manager.inputEnded && !scansComplete(cinfo)) {
+        jpeg_destroy_decompress(&cinfo);
+        raster.reset();
+        error = "JPEG: file is truncated";
+        return std::nullopt;
+    }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return raster;

@@ -17,6 +17,8 @@ struct JpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    /// Set by a decoder whose input ran out before the end-of-image marker.
+    bool inputEnded = false;
 };
 
 /// Keeps the library's message and jumps back to the caller's setjmp.

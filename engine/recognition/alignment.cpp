@@ -15,12 +15,20 @@ double baselineAngle(Point p1, Point p2) {
     return std::atan(dy / dx);
 }
 
+namespace {
+int saturatedDifference(int a, int b) {
+    const long long d = (long long)a - b;
+    return int(d < -2147483647LL - 1 ? -2147483647LL - 1 : d > 2147483647LL ? 2147483647LL : d);
+}
+}  // namespace
+
 Alignment computeAlignment(const std::array<Point, 3>& defined,
                            const std::array<Point, 3>& found) {
     Alignment a;
     a.found = found;
-    a.offsetX = found[0].x - defined[0].x;
-    a.offsetY = found[0].y - defined[0].y;
+    // Saturated: a definition may place zero mark 1 anywhere in the int range.
+    a.offsetX = saturatedDifference(found[0].x, defined[0].x);
+    a.offsetY = saturatedDifference(found[0].y, defined[0].y);
     a.angle = baselineAngle(found[0], found[1]) - baselineAngle(defined[0], defined[1]);
     a.skew = -1;
     return a;

@@ -1,6 +1,7 @@
 // Reading a sheet definition file into the engine's definition.
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ namespace {
 using velmora::ProfileText;
 
 constexpr std::size_t kMaxDebugPathBytes = 259;
-/// Bound on the multi-answer list (each entry carries a dot-string buffer).
-constexpr std::size_t kMaxMultiQuestions = 10000;
+/// Bound on the multi-answer list (each entry carries a dot-string buffer):
+/// every question of the largest table may be listed.
+constexpr std::size_t kMaxMultiQuestions = MarkTable::kMaxQuestions;
 
 class DefinitionFile {
 public:
@@ -98,14 +100,22 @@ struct MarkEntry {
     Point centre;
 };
 
-std::vector<MarkEntry> parseMarkEntries(const std::vector<std::string>& values) {
+/// The entries of the mark table; nullopt with `refusal` set when an entry
+/// lies beyond what the table holds.
+std::optional<std::vector<MarkEntry>> parseMarkEntries(const std::vector<std::string>& values,
+                                                       std::string& refusal) {
     std::vector<MarkEntry> entries;
     entries.reserve(values.size());
-    for (const std::string& value : values) {
+    for (std::size_t n = 0; n < values.size(); ++n) {
         int v[4];
-        if (parseIntList(value, v, 4) != 4) continue;
-        if (v[0] < 0 || v[0] >= MarkTable::kMaxQuestions) continue;
-        if (v[1] < 0 || v[1] >= MarkTable::kMaxChoices) continue;
+        if (parseIntList(values[n], v, 4) != 4 || v[0] < 0 || v[1] < 0) continue;
+        if (v[0] >= MarkTable::kMaxQuestions || v[1] >= MarkTable::kMaxChoices) {
+            refusal = "MARK" + std::to_string(n) + " names question " + std::to_string(v[0]) +
+                      ", choice " + std::to_string(v[1]) + "; the engine holds " +
+                      std::to_string(MarkTable::kMaxQuestions) + " questions of " +
+                      std::to_string(MarkTable::kMaxChoices) + " choices";
+            return std::nullopt;
+        }
         entries.push_back({v[0], v[1], Point{v[2], v[3]}});
     }
     return entries;
@@ -116,16 +126,23 @@ bool readMarkTable(const DefinitionFile& f, SheetDefinition& def) {
     const std::vector<std::string> lines = f.lines("MARK");
     if (lines.empty()) return false;
     // The scan runs until the first missing index; the section's size bounds it.
-    const std::vector<MarkEntry> entries =
-        parseMarkEntries(numberedEntries(lines, "MARK", 1 << 30));
+    const auto entries = parseMarkEntries(numberedEntries(lines, "MARK", 1 << 30), def.refusal);
+    if (!entries) return true;
     int maxQuestion = 0;
     int maxChoice = 0;
-    for (const MarkEntry& e : entries) {
+    for (const MarkEntry& e : *entries) {
         maxQuestion = std::max(maxQuestion, e.question);
         maxChoice = std::max(maxChoice, e.choice);
     }
+    const std::size_t slots = std::size_t(maxQuestion + 1) * std::size_t(maxChoice + 1);
+    if (slots > MarkTable::kMaxSlots) {
+        def.refusal = std::to_string(maxQuestion + 1) + " questions of " +
+                      std::to_string(maxChoice + 1) + " choices exceed the " +
+                      std::to_string(MarkTable::kMaxSlots) + " marks the engine holds";
+        return true;
+    }
     def.marks = MarkTable(maxQuestion + 1, maxChoice + 1);
-    for (const MarkEntry& e : entries) def.marks.setSlot(e.question, e.choice, e.centre);
+    for (const MarkEntry& e : *entries) def.marks.setSlot(e.question, e.choice, e.centre);
     return true;
 }
 
@@ -146,6 +163,7 @@ void readSystem(const DefinitionFile& f, SheetDefinition& def) {
 
 void readSheetDefinition(const std::string& path, SheetDefinition& def) {
     def.marks = MarkTable();
+    def.refusal.clear();
     def.multiQuestions.clear();
     const DefinitionFile file(path);
     readZeroMarks(file, def);

@@ -43,6 +43,7 @@ void EngineCore::readDefinition(const std::string& path) {
 
 int EngineCore::run(const std::string& imagePath, const std::string& writeBackPath,
                     int& rotatedFlag, const CompletionHook& onComplete) {
+    if (!definition_.refusal.empty()) return kRunDefinitionRefused;
     std::optional<Raster> loaded = loadImageFile(imagePath);
     if (!loaded) return kRunImageNotLoaded;
     Raster raster = std::move(*loaded);

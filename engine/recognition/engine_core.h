@@ -18,6 +18,9 @@ enum RunStatus : int {
     kRunOk = 0,
     kRunImageNotLoaded = -2,
     kRunZeroMarksNotFound = -3,
+    /// The definition holds more questions or choices than the engine can
+    /// (see MarkTable); nothing is read until another definition is given.
+    kRunDefinitionRefused = -4,
 };
 
 /// Options set only through the option actions; reading a definition never
@@ -50,7 +53,8 @@ public:
     /// loaded and set to 1 when the zero marks were found on the image turned
     /// by 180 degrees. On success the completion hook runs, then the
     /// definition keys are written back to `writeBackPath` (skipped when it
-    /// is empty). Returns a RunStatus value.
+    /// is empty). Returns a RunStatus value; a refused definition gives
+    /// kRunDefinitionRefused before the image is opened.
     int run(const std::string& imagePath, const std::string& writeBackPath, int& rotatedFlag,
             const CompletionHook& onComplete = {});
 

@@ -124,6 +124,9 @@ void EngineSession::putOptions(std::string_view action, std::int32_t value,
         def.multiMarkedMultiply = value * 0.001;
     } else if (action == "get_marked_counts") {
         out.retValueStr = core_->markedCountsText();
+    } else if (action == "get_definition_problem") {
+        out.retValue = def.refusal.empty() ? 0 : 1;
+        out.retValueStr = def.refusal;
     }
 }
 

@@ -23,6 +23,9 @@ constexpr int kDiagnosticQuality = 60;
 // than this is taken as a mistake and skipped instead of allocated.
 constexpr std::int64_t kMaxCropSide = 20000;
 constexpr std::int64_t kMaxCropPixels = 80'000'000;
+// Nor can an area be much larger than the sheet it is cut from: a definition
+// drawn at twice the scans' resolution gives areas four times the size.
+constexpr std::int64_t kMaxCropPerSheetPixel = 4;
 
 // 10-bit fixed point of the rotation.
 constexpr int kFixedShift = 10;
@@ -138,6 +141,8 @@ void cutOneArea(const Raster& topDown, const ImageArea& area, int index, const A
                 const CropOptions& options) {
     const AreaBox box = areaBox(area);
     if (!sizeAcceptable(box.width, box.height)) return;
+    const std::int64_t sheetPixels = std::int64_t{topDown.width()} * topDown.height();
+    if (std::int64_t{box.width} * box.height > kMaxCropPerSheetPixel * sheetPixels) return;
     const int scaledW = scaledSide(options.scaleRate, box.width);
     const int scaledH = scaledSide(options.scaleRate, box.height);
     if (!sizeAcceptable(scaledW, scaledH)) return;

@@ -50,8 +50,10 @@ void sharpen(CropImage& crop, int rate);
 std::string cropFileName(const std::string& basePath, int index);
 
 /// Cuts, straightens, scales, sharpens and saves every area (quality 75).
-/// `topDown` is the working raster after its vertical flip. Crops of size 0
-/// and files that cannot be written are skipped.
+/// `topDown` is the working raster after its vertical flip. Crops of size 0,
+/// crops larger than 20000 pixels a side, 80 million pixels or four times
+/// the sheet's pixels (corners no sheet can have), and files that cannot be
+/// written are skipped.
 void cutImageAreas(const Raster& topDown, const std::vector<ImageArea>& areas,
                    const Alignment& alignment, const CropOptions& options);
 

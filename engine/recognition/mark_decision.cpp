@@ -1,5 +1,7 @@
 #include "engine/recognition/mark_decision.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace strovik {
@@ -127,9 +129,31 @@ std::string dotString(const std::vector<int>& counts) {
     return text;
 }
 
+OvalHalfSizes fittedOvalHalfSizes(int halfWidth, int halfHeight, int imageWidth, int imageHeight,
+                                  int step, std::int64_t ovals) {
+    OvalHalfSizes fitted{std::min(halfWidth, imageWidth), std::min(halfHeight, imageHeight)};
+    if (fitted.width <= 0 || fitted.height <= 0 || ovals <= 0) return fitted;
+    const double s = std::max(1, step);
+    // Samples of one oval's bounding box, and what the image holds.
+    const double perOval = (2.0 * fitted.width / s) * (2.0 * fitted.height / s);
+    const double image = (imageWidth / s) * (imageHeight / s);
+    const double budget = double(kMaxOvalCoverage) * image;
+    if (perOval * double(ovals) <= budget) return fitted;
+    const double factor = std::sqrt(budget / (perOval * double(ovals)));
+    fitted.width = std::max(1, int(fitted.width * factor));
+    fitted.height = std::max(1, int(fitted.height * factor));
+    return fitted;
+}
+
 void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
                         int step, bool markSamples, QuestionResults& results) {
-    const OvalShape shape(def.ovalHalfWidth, def.ovalHalfHeight, step);
+    std::int64_t ovals = 0;
+    for (int q = 0; q < def.marks.questions(); ++q) ovals += def.marks.choiceCount(q);
+    // Multi-answer questions are measured twice.
+    ovals += std::int64_t(def.multiQuestions.size()) * def.marks.choices();
+    const OvalHalfSizes half = fittedOvalHalfSizes(def.ovalHalfWidth, def.ovalHalfHeight,
+                                                   raster.width(), raster.height(), step, ovals);
+    const OvalShape shape(half.width, half.height, step);
     const ThresholdLadder ladder(def.ovalColorMin, def.ovalColorMax);
     const std::vector<int> multiPosition = firstMultiPosition(def);
     for (int q = 0; q < def.marks.questions(); ++q) {

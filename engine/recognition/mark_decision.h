@@ -3,6 +3,7 @@
 // choices that look marked; multi-answer questions get a dot string instead.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,25 @@ int multiAnswerThreshold(const std::vector<std::vector<int>>& dark, const Thresh
 /// Counts joined with "," ("%d"), cut after the last whole number that fits
 /// in kMaxDotStringChars.
 std::string dotString(const std::vector<int>& counts);
+
+/// Ovals together may sample the image at most this many times over; real
+/// sheets stay far below it (their ovals do not even cover the sheet once).
+inline constexpr std::int64_t kMaxOvalCoverage = 256;
+
+struct OvalHalfSizes {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const OvalHalfSizes&, const OvalHalfSizes&) = default;
+};
+
+/// The oval half sizes measured on an image of the given size: the
+/// definition's, with a half size beyond the image's side cut to that side,
+/// and both scaled down alike when the `ovals` measurements would still take
+/// more than kMaxOvalCoverage times the image's samples (step `step`). An
+/// absurd definition then costs a bounded time; the definition itself (and
+/// what is written back) keeps its sizes.
+OvalHalfSizes fittedOvalHalfSizes(int halfWidth, int halfHeight, int imageWidth, int imageHeight,
+                                  int step, std::int64_t ovals);
 
 /// Measures and decides every question of the definition on the aligned
 /// raster, filling `results` (which must be sized already).

@@ -18,11 +18,14 @@ struct Point {
 /// Q questions by C choice slots; an undefined slot holds (-1, -1).
 class MarkTable {
 public:
-    /// Bounds of what the engine holds; MARK entries beyond them are ignored,
-    /// which keeps the table's memory bounded whatever a file claims.
-    static constexpr int kMaxQuestions = 10000;
+    /// Bounds of what the engine holds, well beyond the definition editor's
+    /// 10100 mark records. A definition with a MARK entry beyond them, or
+    /// whose questions times choices exceed kMaxSlots, is refused as a whole
+    /// (no question is ever dropped), which keeps the table's memory bounded
+    /// whatever a file claims.
+    static constexpr int kMaxQuestions = 100000;
     static constexpr int kMaxChoices = 100;
-    static constexpr std::size_t kMaxSlots = 1'000'000;
+    static constexpr std::size_t kMaxSlots = 2'000'000;
 
     MarkTable() = default;
     MarkTable(int questions, int choices);
@@ -72,6 +75,9 @@ struct SheetDefinition {
     double multiMarkedMultiply = 2.0;
 
     MarkTable marks;
+    /// Why the mark entries could not be held (one line); empty when they
+    /// were. A refused definition has no questions and every run fails.
+    std::string refusal;
     std::vector<ImageArea> imageAreas;
 
     // [MULTI]
@@ -89,7 +95,9 @@ struct SheetDefinition {
 /// definition file name: scalars fall back to their defaults, the mark table,
 /// image areas and multi-answer list are replaced. A file without a [MARK]
 /// section (or a missing file) leaves no questions and keeps the previous
-/// [SYSTEM] values.
+/// [SYSTEM] values. Mark entries beyond what the table holds set `refusal`
+/// and leave no questions; malformed entries (too few numbers, a negative
+/// index) are passed over.
 void readSheetDefinition(const std::string& path, SheetDefinition& def);
 
 /// Writes the engine's current zero-mark and oval keys back into the file, in

@@ -1,6 +1,7 @@
 #include "engine/recognition/zero_mark_locator.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -21,6 +22,20 @@ ZeroMarkSearch searchParams(const SheetDefinition& def, SamplingMode mode, bool 
     return p;
 }
 
+/// Radius up to which a search costs less than counting the image's dark
+/// pixels would.
+constexpr int kQuickSearchRadius = 128;
+
+/// Dark pixels of the whole image: no candidate of any search can count
+/// more. Turning the image and marking samples (red byte) keep it.
+std::int64_t darkPixels(const Raster& raster, int colorMin) {
+    std::int64_t dark = 0;
+    const std::uint8_t* p = raster.data();
+    const std::size_t bytes = raster.sizeBytes();
+    for (std::size_t i = 0; i < bytes; i += Raster::kBytesPerPixel) dark += p[i] < colorMin;
+    return dark;
+}
+
 }  // namespace
 
 void applyZeroMarkExchange(SheetDefinition& def) {
@@ -32,6 +47,13 @@ void applyZeroMarkExchange(SheetDefinition& def) {
 LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, SamplingMode mode,
                               bool markSamples, const std::function<void()>& afterFirstAttempt) {
     const int required = requiredZeroMarkCount(def.zeroMarkRadius, def.zeroMarkRate, mode.step == 2);
+    // A count the image cannot hold (a radius far beyond any mark) fails
+    // every attempt whatever the winners are, and the winners of a failed
+    // location are never reported: the searches are skipped, only their
+    // samples are still marked. This keeps absurd radii quick; searches with
+    // a mark-sized radius are quick anyway and spare the pass over the image.
+    const bool reachable = def.zeroMarkRadius <= kQuickSearchRadius ||
+                           required <= darkPixels(raster, def.zeroMarkColorMin);
     LocateOutcome outcome;
     // With marking on, later attempts must start from the image as loaded,
     // without the marks of earlier ones, so a copy is kept; otherwise turning
@@ -52,8 +74,14 @@ LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, Sampli
         const ZeroMarkSearch params = searchParams(def, mode, attempt.wide);
         bool all = true;
         for (int i = 0; i < 3; ++i) {
-            const SearchHit hit = searchZeroMark(raster, def.zeroMarks[std::size_t(i)], params,
-                                                 markSamples);
+            const Point centre = def.zeroMarks[std::size_t(i)];
+            if (!reachable) {
+                if (markSamples) markZeroMarkSamples(raster, centre, params);
+                outcome.marks[std::size_t(i)] = Point{0, 0};
+                all = false;
+                continue;
+            }
+            const SearchHit hit = searchZeroMark(raster, centre, params, markSamples);
             outcome.marks[std::size_t(i)] = hit.centre;
             if (hit.count < required) all = false;
         }

@@ -23,7 +23,9 @@ void applyZeroMarkExchange(SheetDefinition& def);
 struct LocateOutcome {
     bool found = false;
     bool rotated = false;           ///< the last attempt worked on the turned image
-    std::array<Point, 3> marks{};   ///< winners of the last attempt
+    /// Winners of the last attempt; (0, 0) each when the required count
+    /// exceeds the image's dark pixels, as then no attempt is searched.
+    std::array<Point, 3> marks{};
 };
 
 /// Runs the attempts on `raster` (which is left in the state of the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace strovik {
@@ -33,12 +34,14 @@ struct RowSpan {
     i64 last = -1;  ///< inclusive; last < first means empty
 };
 
-std::vector<RowSpan> discRowSpans(i64 r, i64 step) {
+/// The spans of disc rows jFirst .. jEnd - 1 (v = -r + j * step). Only rows
+/// that can reach the image are asked for, so a radius far beyond any image
+/// costs no more than the image's own rows.
+std::vector<RowSpan> discRowSpans(i64 r, i64 step, i64 jFirst, i64 jEnd) {
     std::vector<RowSpan> spans;
-    const i64 rows = stepsBelow(-r, r, step);
-    spans.reserve(std::size_t(rows));
+    spans.reserve(std::size_t(std::max<i64>(0, jEnd - jFirst)));
     const i64 lastIndex = stepsBelow(-r, r, step) - 1;  // u < r
-    for (i64 j = 0; j < rows; ++j) {
+    for (i64 j = jFirst; j < jEnd; ++j) {
         const i64 v = -r + j * step;
         const i64 umax = isqrtFloor(r * r - v * v);
         RowSpan s;
@@ -48,6 +51,53 @@ std::vector<RowSpan> discRowSpans(i64 r, i64 step) {
     }
     return spans;
 }
+
+int saturatedInt(i64 v) {
+    return int(std::clamp<i64>(v, INT32_MIN, INT32_MAX));
+}
+
+/// The lattice of sample positions of one search: column c is
+/// x = baseX + c * s and row m is y = baseY + m * s; candidate (kx, ky)
+/// samples columns kx + i and rows ky + j of disc sample (i, j). Only the
+/// lattice rows and columns inside the image (colLo .. colHi, rowLo ..
+/// rowHi) can hold a dark sample, and only disc rows jFirst .. jEnd reach
+/// them.
+struct SearchLattice {
+    i64 r = 0, s = 1;
+    i64 x0 = 0, y0 = 0;  ///< first candidate
+    i64 nX = 0, nY = 0;  ///< candidates per row and rows of candidates
+    i64 baseX = 0, baseY = 0;
+    i64 colLo = 0, colHi = 0, rowLo = 0, rowHi = 0;
+    i64 jFirst = 0, jEnd = 0;
+    std::vector<RowSpan> spans;  ///< disc rows jFirst .. jEnd - 1
+
+    SearchLattice(const Raster& raster, Point centre, const ZeroMarkSearch& p)
+        : r(std::max(0, p.radius)), s(std::max(1, p.step)) {
+        x0 = i64(centre.x) - p.windowWidth / 2;
+        y0 = i64(centre.y) - p.windowHeight / 2;
+        nX = stepsBelow(x0, i64(centre.x) + p.windowWidth / 2, s);
+        nY = stepsBelow(y0, i64(centre.y) + p.windowHeight / 2, s);
+        if (r == 0 || nX == 0 || nY == 0) return;
+        const i64 nDisc = stepsBelow(-r, r, s);
+        baseX = x0 - r;
+        baseY = y0 - r;
+        const i64 nCols = nX + nDisc;
+        const i64 nRows = nY + nDisc;
+        colLo = std::clamp<i64>(stepsBelow(baseX, 0, s), 0, nCols);
+        colHi = std::clamp<i64>(stepsBelow(baseX, raster.width(), s), colLo, nCols);
+        rowLo = std::clamp<i64>(stepsBelow(baseY, 0, s), 0, nRows);
+        rowHi = std::clamp<i64>(stepsBelow(baseY, raster.height(), s), rowLo, nRows);
+        if (colHi == colLo || rowHi == rowLo) return;
+        jFirst = std::max<i64>(0, rowLo - (nY - 1));
+        jEnd = std::min(nDisc, rowHi);
+        spans = discRowSpans(r, s, jFirst, jEnd);
+    }
+
+    bool empty() const { return spans.empty(); }
+    const RowSpan& span(i64 j) const { return spans[std::size_t(j - jFirst)]; }
+    i64 x(i64 col) const { return baseX + col * s; }
+    i64 y(i64 row) const { return baseY + row * s; }
+};
 
 }  // namespace
 
@@ -94,71 +144,105 @@ SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearc
 }
 
 SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkSearch& p) {
-    const i64 r = std::max(0, p.radius);
-    const i64 s = std::max(1, p.step);
-    const i64 x0 = i64(centre.x) - p.windowWidth / 2;
-    const i64 y0 = i64(centre.y) - p.windowHeight / 2;
-    const i64 nX = stepsBelow(x0, i64(centre.x) + p.windowWidth / 2, s);
-    const i64 nY = stepsBelow(y0, i64(centre.y) + p.windowHeight / 2, s);
     SearchHit best;
-    if (r == 0 || nX == 0 || nY == 0) return best;
-    const std::vector<RowSpan> spans = discRowSpans(r, s);
-    const i64 nDisc = i64(spans.size());
-
-    // Lattice of sample positions: column j is x = x0 - r + j*s, row m is
-    // y = y0 - r + m*s. Only lattice points inside the image can be dark, so
-    // only those columns and rows are stored.
-    const i64 baseX = x0 - r;
-    const i64 baseY = y0 - r;
-    const i64 nCols = nX + nDisc;
-    const i64 nRows = nY + nDisc;
-    const i64 colLo = std::clamp<i64>(stepsBelow(baseX, 0, s), 0, nCols);
-    const i64 colHi = std::clamp<i64>(stepsBelow(baseX, raster.width(), s), colLo, nCols);
-    const i64 rowLo = std::clamp<i64>(stepsBelow(baseY, 0, s), 0, nRows);
-    const i64 rowHi = std::clamp<i64>(stepsBelow(baseY, raster.height(), s), rowLo, nRows);
-    const i64 width = colHi - colLo;
-    if (width == 0 || rowHi == rowLo) return best;
+    const SearchLattice lat(raster, centre, p);
+    if (lat.empty()) return best;
+    const i64 width = lat.colHi - lat.colLo;
 
     // prefix[(m - rowLo) * (width + 1) + k] = dark samples of row m in
     // columns colLo .. colLo + k - 1.
-    std::vector<std::int32_t> prefix(std::size_t((rowHi - rowLo) * (width + 1)));
-    for (i64 m = rowLo; m < rowHi; ++m) {
-        std::int32_t* row = &prefix[std::size_t((m - rowLo) * (width + 1))];
-        const i64 y = baseY + m * s;
-        const std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(y));
+    std::vector<std::int32_t> prefix(std::size_t((lat.rowHi - lat.rowLo) * (width + 1)));
+    for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
+        std::int32_t* row = &prefix[std::size_t((m - lat.rowLo) * (width + 1))];
+        const std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
         row[0] = 0;
         for (i64 k = 0; k < width; ++k) {
-            const i64 x = baseX + (colLo + k) * s;
-            row[k + 1] = row[k] + (pixels[x * 3] < p.colorMin ? 1 : 0);
+            row[k + 1] = row[k] + (pixels[lat.x(lat.colLo + k) * 3] < p.colorMin ? 1 : 0);
         }
     }
     auto prefixAt = [&](i64 m, i64 col) {
-        const i64 k = std::clamp<i64>(col - colLo, 0, width);
-        return prefix[std::size_t((m - rowLo) * (width + 1) + k)];
+        const i64 k = std::clamp<i64>(col - lat.colLo, 0, width);
+        return prefix[std::size_t((m - lat.rowLo) * (width + 1) + k)];
+    };
+    // Disc rows fullLo .. fullHi - 1 span the whole image row for every
+    // candidate; their counts are whole-row totals, summed over rows at
+    // once. For a disc larger than the image that is every row.
+    std::vector<std::int64_t> rowsBefore(std::size_t(lat.rowHi - lat.rowLo + 1), 0);
+    for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
+        rowsBefore[std::size_t(m - lat.rowLo + 1)] =
+            rowsBefore[std::size_t(m - lat.rowLo)] + prefixAt(m, lat.colHi);
+    }
+    const auto spansImage = [&](i64 j) {
+        const RowSpan& span = lat.span(j);
+        return span.first + (lat.nX - 1) <= lat.colLo && span.last + 1 >= lat.colHi;
+    };
+    i64 fullLo = lat.jFirst;
+    while (fullLo < lat.jEnd && !spansImage(fullLo)) ++fullLo;
+    i64 fullHi = fullLo;
+    while (fullHi < lat.jEnd && spansImage(fullHi)) ++fullHi;
+    const auto partialRows = [&](i64 ky, i64 kx, i64 jFrom, i64 jTo) {
+        int count = 0;
+        for (i64 j = jFrom; j < jTo; ++j) {
+            const RowSpan& span = lat.span(j);
+            if (span.last < span.first) continue;
+            count += prefixAt(ky + j, kx + span.last + 1) - prefixAt(ky + j, kx + span.first);
+        }
+        return count;
     };
 
-    for (i64 ky = 0; ky < nY; ++ky) {
-        const i64 jLo = std::max<i64>(0, rowLo - ky);
-        const i64 jHi = std::min<i64>(nDisc, rowHi - ky);
-        for (i64 kx = 0; kx < nX; ++kx) {
-            int count = 0;
-            for (i64 j = jLo; j < jHi; ++j) {
-                const RowSpan& span = spans[std::size_t(j)];
-                if (span.last < span.first) continue;
-                count += prefixAt(ky + j, kx + span.last + 1) - prefixAt(ky + j, kx + span.first);
-            }
+    for (i64 ky = 0; ky < lat.nY; ++ky) {
+        const i64 jLo = std::max(lat.jFirst, lat.rowLo - ky);
+        const i64 jHi = std::min(lat.jEnd, lat.rowHi - ky);
+        if (jHi <= jLo) continue;  // no disc row of this candidate row reaches the image
+        const i64 wholeLo = std::clamp(fullLo, jLo, jHi);
+        const i64 wholeHi = std::clamp(fullHi, wholeLo, jHi);
+        const int whole = int(rowsBefore[std::size_t(ky + wholeHi - lat.rowLo)] -
+                              rowsBefore[std::size_t(ky + wholeLo - lat.rowLo)]);
+        for (i64 kx = 0; kx < lat.nX; ++kx) {
+            const int count =
+                whole + partialRows(ky, kx, jLo, wholeLo) + partialRows(ky, kx, wholeHi, jHi);
             if (count > best.count) {
-                best = SearchHit{Point{int(x0 + kx * s), int(y0 + ky * s)}, count};
+                best = SearchHit{
+                    Point{saturatedInt(lat.x0 + kx * lat.s), saturatedInt(lat.y0 + ky * lat.s)},
+                    count};
             }
         }
     }
     return best;
 }
 
+void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& p) {
+    const SearchLattice lat(raster, centre, p);
+    if (lat.empty()) return;
+    // Row m is sampled by disc rows j = m - ky of every candidate row ky;
+    // disc row j reaches columns first_j .. nX - 1 + last_j over all the
+    // candidates of a row. Every non-empty span holds the sample nearest
+    // u = 0, so these ranges overlap and their union is one range.
+    for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
+        const i64 jLo = std::max(lat.jFirst, m - (lat.nY - 1));
+        const i64 jHi = std::min(lat.jEnd, m + 1);
+        i64 first = std::numeric_limits<i64>::max();
+        i64 last = std::numeric_limits<i64>::min();
+        for (i64 j = jLo; j < jHi; ++j) {
+            const RowSpan& span = lat.span(j);
+            if (span.last < span.first) continue;
+            first = std::min(first, span.first);
+            last = std::max(last, lat.nX - 1 + span.last);
+        }
+        first = std::max(first, lat.colLo);
+        last = std::min(last, lat.colHi - 1);
+        std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
+        for (i64 c = first; c <= last; ++c) pixels[lat.x(c) * 3 + 2] = kSampleMark;
+    }
+}
+
 SearchHit searchZeroMark(Raster& raster, Point centre, const ZeroMarkSearch& params,
                          bool markSamples) {
-    if (markSamples) return searchZeroMarkDirect(raster, centre, params, true);
-    return searchZeroMarkFast(raster, centre, params);
+    // Marking sets the red byte only and counting reads the blue one, so
+    // marking after the count gives what the direct search leaves.
+    const SearchHit hit = searchZeroMarkFast(raster, centre, params);
+    if (markSamples) markZeroMarkSamples(raster, centre, params);
+    return hit;
 }
 
 }  // namespace strovik

@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
+#include "common/atomic_file.h"
 #include "reader/core/csv_text.h"
 #include "reader/core/text_normalise.h"
 
@@ -21,6 +20,13 @@ const QString kExists = QStringLiteral("は既に存在します。上書きし�
 const QString kAborted = QStringLiteral("処理を中止します。");
 const QString kFailed = QStringLiteral(
     "エラーが発生しました。「読取値の列番号」を正しく指定してください。処理を中止します。");
+// The causes a failed copy is reported with, each followed by the path and
+// kAbortLine.
+const QString kUnsafeLabel = QStringLiteral("ファイル名として使えない画像名です：");
+const QString kMissingImage = QStringLiteral("画像ファイルが存在しません：");
+const QString kUnwritableTarget = QStringLiteral("画像ファイルを保存できません：");
+const QString kUnwritableLog = QStringLiteral("ログファイルを書き込めません：");
+const QString kAbortLine = QStringLiteral("\r\n処理を中止します。");
 const QString kDoneHead = QStringLiteral("一括変換処理を完了しました。");
 const QString kDoneTail = QStringLiteral("個の画像ファイルを保存しました。");
 const QString kLogName = QStringLiteral("log.txt");
@@ -48,21 +54,26 @@ QString replacedUnsafe(QString name) {
     return name;
 }
 
-/// Copies to a fresh name beside the target, then renames it over the
-/// target, so a failed copy never leaves a half-written or lost target.
+/// Copies through a temporary file beside the target that is renamed over
+/// it, so a failed or interrupted copy never leaves a half-written or lost
+/// target.
 bool copyReplacing(const QString& source, const QString& target) {
-    QString temp;
-    for (int i = 0; temp.isEmpty() || QFileInfo::exists(temp); ++i) {
-        temp = target + QStringLiteral(".%1.part").arg(i);
-    }
-    if (!QFile::copy(source, temp)) {
-        QFile::remove(temp);
-        return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(toFsPath(temp), toFsPath(target), ec);
-    if (ec) QFile::remove(temp);
-    return !ec;
+    return velmora::copyFileAtomically(toFsPath(source), toFsPath(target));
+}
+
+/// A label names a file in the images folder only when it is a plain file
+/// name: no folder part (either separator), not "." or "..", not empty. The
+/// sheet list of a loaded read-values file is the images folder followed by
+/// the label, so anything else would copy from outside that folder.
+bool plainFileName(const QString& label) {
+    return !label.isEmpty() && label != QLatin1String(".") && label != QLatin1String("..") &&
+           !label.contains(QLatin1Char('/')) && !label.contains(QLatin1Char('\\'));
+}
+
+/// The copy lands in the output folder itself (the name carries no folder
+/// part once the unsafe characters are replaced; checked all the same).
+bool insideFolder(const QString& target, const QString& folder) {
+    return QFileInfo(target).absolutePath() == QFileInfo(folder).absoluteFilePath();
 }
 
 enum class Step { Copied, Stopped };
@@ -87,18 +98,23 @@ Step copySheet(RenameState& st, int s) {
         st.prompter.message(kNoFolder, Prompter::Icon::Warning);
         return Step::Stopped;
     }
+    const auto stop = [&](const QString& cause, const QString& what) {
+        st.prompter.message(cause + what + kAbortLine, Prompter::Icon::Warning);
+        return Step::Stopped;
+    };
+    const QString label = st.table.grid().text(ResultTable::rowOfSheet(s), 0);
+    if (!plainFileName(label)) return stop(kUnsafeLabel, label);
     const QString target = withSlash(st.folder) + name;
+    if (!insideFolder(target, st.folder)) return stop(kUnsafeLabel, name);
+    const QString source = st.table.sheetPaths().at(s - 1);
+    if (!QFileInfo(source).isFile()) return stop(kMissingImage, source);
     if (QFileInfo::exists(target) &&
         st.prompter.question(QuestionId::ReplaceRenamedCopy,
                              target + QStringLiteral("\r\n") + kExists) != Prompter::Answer::Yes) {
         st.prompter.message(kAborted, Prompter::Icon::Warning);
         return Step::Stopped;
     }
-    const QString source = st.table.sheetPaths().at(s - 1);
-    if (!copyReplacing(source, target)) {
-        st.prompter.message(kFailed, Prompter::Icon::Warning);
-        return Step::Stopped;
-    }
+    if (!copyReplacing(source, target)) return stop(kUnwritableTarget, target);
     st.log.append(source + QStringLiteral(" -> ") + target);
     return Step::Copied;
 }
@@ -152,7 +168,7 @@ RenameSummary runBatchRename(const ResultTable& table, Prompter& prompter,
     if (!st.log.isEmpty() && logged) summary.logPath = logPath;
     if (stopped) return summary;
     if (!logged) {
-        prompter.message(kFailed, Prompter::Icon::Warning);
+        prompter.message(kUnwritableLog + logPath + kAbortLine, Prompter::Icon::Warning);
         return summary;
     }
     if (!summary.logPath.isEmpty() && request.openLog) request.openLog(summary.logPath);

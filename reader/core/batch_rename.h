@@ -39,6 +39,10 @@ bool renamedFileName(const ResultTable& table, int row, const QStringList& token
                      const QString& prefix, const QString& postfix, QString* name);
 
 /// The whole operation, with its questions and messages through `prompter`.
+/// A sheet whose label is not a plain file name (a folder part, "." or
+/// "..", empty) is refused before anything is copied from it; a failed copy
+/// names its cause (the image missing, the copy not writable, the log not
+/// writable) and the run stops there, keeping what was copied.
 RenameSummary runBatchRename(const ResultTable& table, Prompter& prompter,
                              const RenameRequest& request);
 

@@ -11,6 +11,7 @@ namespace tarrow {
 namespace {
 
 // Engine actions.
+constexpr const char* kGetDefinitionProblem = "get_definition_problem";
 constexpr const char* kSetNoMarkMin1000 = "set_nomarkmin_1000";
 constexpr const char* kSetNoMarkMinDots = "set_nomarkmin_dots";
 constexpr const char* kGetEditorDpiX = "get_editor_dpi_x";
@@ -39,6 +40,13 @@ const QString kNoDefinition = QStringLiteral("マーク情報ファイルを指�
 const QString kDefinitionMissing = QStringLiteral("マーク情報ファイルが存在しません：");
 const QString kFolderEntry = QStringLiteral("フォルダ名は指定できません：");
 const QString kMissingEntry = QStringLiteral("入力ファイルが存在しません：");
+const QString kDefinitionNotRegular =
+    QStringLiteral("マーク情報ファイルが通常のファイルではありません：");
+const QString kDefinitionRefused =
+    QStringLiteral("マーク情報ファイルの設問数または選択肢数が多すぎるため読み取れません：");
+const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
+const QString kUnsavableNameEntry = QStringLiteral(
+    "カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません：");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
@@ -118,6 +126,8 @@ std::optional<QString> definitionProblem(const QString& definitionPath) {
     if (trimBlanks(definitionPath).isEmpty()) return kNoDefinition;
     const QFileInfo info(definitionPath);
     if (!info.exists() || info.isDir()) return kDefinitionMissing + definitionPath;
+    // A FIFO or a device would block the engine or never end.
+    if (!info.isFile()) return kDefinitionNotRegular + definitionPath;
     return std::nullopt;
 }
 
@@ -146,6 +156,13 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
         if (info.isDir()) return kFolderEntry + entry;
         if (!info.exists()) return kMissingEntry + entry;
         if (info.suffix().toLower() == QStringLiteral("pdf")) return kPdfEntry + entry;
+        if (!info.isFile()) return kNotRegularEntry + entry;
+        // The label is a field of the unquoted read-values file: a comma or a
+        // line break in it would shift every value when the file is read back.
+        const QString label = imageLabel(entry);
+        if (label.contains(u',') || label.contains(u'\r') || label.contains(u'\n')) {
+            return kUnsavableNameEntry + entry;
+        }
     }
     return std::nullopt;
 }
@@ -163,6 +180,11 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     prompter_.setRunning(true);
     dpiWarningPending_ = true;
     if (!prepareEngine(inputs.definitionPath)) return failed();
+    if (definitionRefused_) {
+        prompter_.message(kDefinitionRefused + inputs.definitionPath, Prompter::Icon::Warning);
+        prompter_.setRunning(false);
+        return result_;
+    }
     resetRunState(entries, keepAnswerKey, inputs.definitionPath);
 
     const int count = result_.sheetCount;
@@ -200,6 +222,12 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
 
 bool BatchRun::prepareEngine(const QString& definitionPath) {
     if (!engine_.putIniFilename(definitionPath)) return false;
+    // A definition with more questions than the engine holds is refused by
+    // it as a whole; the run says so instead of failing every sheet.
+    const std::optional<OptionResult> problem = option(kGetDefinitionProblem);
+    if (!problem) return false;
+    definitionRefused_ = problem->retValue != 0;
+    if (definitionRefused_) return true;
     if (!option(kSetNoMarkMin1000, 0)) return false;
     const std::optional<int> noMarkDots = integerSetting(settings_.noMarkedPercent);
     if (!noMarkDots || !option(kSetNoMarkMinDots, *noMarkDots)) return false;

@@ -32,8 +32,9 @@ struct BatchInputs {
 };
 
 enum class BatchOutcome {
-    Rejected,   ///< a check failed (one warning shown), or the user kept an unsaved
-                ///< table; nothing changed but the labels
+    Rejected,   ///< a check failed (the engine's refusal of the definition included;
+                ///< one warning shown), or the user kept an unsaved table; nothing
+                ///< changed but the labels
     Stopped,    ///< stop request or "No" after a read error: "処理中断", window stays hidden
     Completed,  ///< "処理完了: S件"; the caller shows the result window (row 3, column 1)
     Failed,     ///< an engine call failed or a setting was not a number: ended silently
@@ -53,8 +54,9 @@ struct BatchResult {
     bool invalidThreshold = false;
 };
 
-/// The warning for a definition path that is empty (after trimming blanks)
-/// or names no existing file; nullopt when it is fine.
+/// The warning for a definition path that is empty (after trimming blanks),
+/// names no existing file or names something that is not a regular file (a
+/// FIFO, a device); nullopt when it is fine.
 std::optional<QString> definitionProblem(const QString& definitionPath);
 
 /// Splits the input list into entries, character by character: line feeds,
@@ -64,9 +66,10 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 /// entry shows "準備中..." and the next entry number and lets events run.
 QStringList parseInputList(const QString& inputList, Prompter& prompter);
 
-/// The warning for the first entry that is a folder, a missing file or a
-/// PDF (extension in any case); nullopt when every entry is a readable
-/// candidate.
+/// The warning for the first entry that is a folder, a missing file, a PDF
+/// (extension in any case), not a regular file, or whose image label holds a
+/// comma or a line break (the read-values file could not hold it); nullopt
+/// when every entry is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
 /// paintColor with the thresholds and options of the settings.
@@ -124,6 +127,7 @@ private:
     bool skipAll_ = false;
     bool dpiWarningPending_ = true;
     bool cropFolderAsked_ = false;
+    bool definitionRefused_ = false;
     int editorDpi_ = 0;
 };
 

@@ -113,6 +113,25 @@ bool writeLinesAtomically(const QString& path, const QStringList& lines, QString
     return false;
 }
 
+bool writeLineFilesAtomically(const std::vector<LineFile>& files, QString* error,
+                              QString* failedPath) {
+    std::vector<QByteArray> bytes;
+    std::vector<velmora::FileContent> contents;
+    bytes.reserve(files.size());
+    for (const LineFile& file : files) {
+        bytes.push_back(encodeLines(file.lines));
+        contents.push_back(
+            {toFsPath(file.path),
+             std::string_view(bytes.back().constData(), std::size_t(bytes.back().size()))});
+    }
+    std::string reason;
+    std::size_t failed = 0;
+    if (velmora::writeFilesAtomically(contents, &reason, &failed)) return true;
+    if (error) *error = QString::fromStdString(reason);
+    if (failedPath) *failedPath = files.at(failed).path;
+    return false;
+}
+
 bool readLines(const QString& path, QStringList* lines, QString* error) {
     const auto bytes = velmora::readWholeFile(toFsPath(path));
     if (!bytes) {

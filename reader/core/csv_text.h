@@ -67,6 +67,19 @@ std::filesystem::path toFsPath(const QString& path);
 /// leaves an existing file intact. Returns false with a one-line `error`.
 bool writeLinesAtomically(const QString& path, const QStringList& lines, QString* error = nullptr);
 
+/// One file of writeLineFilesAtomically.
+struct LineFile {
+    QString path;
+    QStringList lines;
+};
+
+/// Writes files that belong together (CP932, CR LF): all go to temporary
+/// files first and are renamed over their targets only when every one is
+/// complete, so a failure leaves all the old files. `failedPath` (when
+/// given) receives the path of the file that failed.
+bool writeLineFilesAtomically(const std::vector<LineFile>& files, QString* error = nullptr,
+                              QString* failedPath = nullptr);
+
 /// Reads a CP932 line file. Returns false with `error` when it cannot be read.
 bool readLines(const QString& path, QStringList* lines, QString* error = nullptr);
 

@@ -68,12 +68,12 @@ QStringList sheetFields(const ResultTable& table, const QStringList& keys, int r
     return fields;
 }
 
-bool writeRows(const QString& path, const Rows& rows, bool transpose, QString* error) {
-    if (transpose) return writeLinesAtomically(path, transposeRows(rows), error);
+QStringList linesOfRows(const Rows& rows, bool transpose) {
+    if (transpose) return transposeRows(rows);
     QStringList lines;
     lines.reserve(qsizetype(rows.size()));
     for (const QStringList& row : rows) lines.append(joinFields(row));
-    return writeLinesAtomically(path, lines, error);
+    return lines;
 }
 
 /// count * 100 / total with one decimal, halves rounded up ("0.0").
@@ -104,7 +104,8 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
     QStringList fields{grid.text(row, 0)};
     fields.reserve(cols.keys.size() + 1);
     JoinCarry carry;
-    int total = 0;
+    // Points are 32-bit; the sum of up to 2^31 of them always fits 64 bits.
+    std::int64_t total = 0;
     for (int c = 1; c <= table.questionCount(); ++c) {
         const QString& value = grid.text(row, c);
         if (const auto& matcher = cols.matchers[std::size_t(c)]) {
@@ -116,7 +117,7 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
         fields.append(carry.field(cols.keys.at(c), cols.keys.at(c + 1), value));
         grid.setColour(row, c, value == kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
     }
-    fields.append(QString::number(total));
+    fields.append(QString::number(qint64(total)));
     return fields;
 }
 
@@ -255,8 +256,7 @@ QString answersByChoicePath(const QString& folder, const QString& base) {
     return withSuffix(folder, base, QStringLiteral("-回答別.csv"));
 }
 
-bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
-                     QString* error) {
+QStringList readValuesLines(const ResultTable& table, bool transpose) {
     Rows rows;
     rows.reserve(std::size_t(table.sheetCount()) + 3);
     rows.push_back(rowFields(table, ResultTable::kHeaderRow, kHeaderLabel));
@@ -266,7 +266,12 @@ bool writeReadValues(const ResultTable& table, const QString& path, bool transpo
     for (int s = 1; s <= table.sheetCount(); ++s) {
         rows.push_back(sheetFields(table, keys, ResultTable::rowOfSheet(s)));
     }
-    return writeRows(path, rows, transpose, error);
+    return linesOfRows(rows, transpose);
+}
+
+bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
+                     QString* error) {
+    return writeLinesAtomically(path, readValuesLines(table, transpose), error);
 }
 
 bool anyQuestionScored(const ResultTable& table) {
@@ -276,7 +281,7 @@ bool anyQuestionScored(const ResultTable& table) {
     return false;
 }
 
-bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QString* error) {
+QStringList scoreFileLines(ResultTable& table, bool transpose) {
     TextGrid& grid = table.grid();
     ScoreColumns cols{keyCells(table), scoredKeys(table), {}, {}};
     Rows rows;
@@ -300,7 +305,11 @@ bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QSt
     }
     rows.push_back(questionNumberFields(table));
     rows.push_back(rateFields(table, cols));
-    return writeRows(path, rows, transpose, error);
+    return linesOfRows(rows, transpose);
+}
+
+bool writeScoreFile(ResultTable& table, const QString& path, bool transpose, QString* error) {
+    return writeLinesAtomically(path, scoreFileLines(table, transpose), error);
 }
 
 bool writeAnswersByChoice(const ResultTable& table, const QString& path, int maxChoices,

@@ -16,17 +16,24 @@ QString readValuesPath(const QString& folder, const QString& base);
 QString scorePath(const QString& folder, const QString& base);
 QString answersByChoicePath(const QString& folder, const QString& base);
 
-/// The read-values file: header, key and points lines cell by cell, sheet
-/// lines through the join rule; transposed in place when asked. Returns
-/// false with a one-line `error` when the file could not be written.
+/// The lines of the read-values file: header, key and points lines cell by
+/// cell, sheet lines through the join rule; transposed when asked.
+QStringList readValuesLines(const ResultTable& table, bool transpose);
+
+/// Writes the read-values file (readValuesLines). Returns false with a
+/// one-line `error` when the file could not be written.
 bool writeReadValues(const ResultTable& table, const QString& path, bool transpose,
                      QString* error = nullptr);
 
 /// True when some question has a key cell that is neither empty, "+" nor "-".
 bool anyQuestionScored(const ResultTable& table);
 
-/// The score file (writes empty points cells of scored questions as "1" into
-/// the table and colours unscored sheet cells, as saving does).
+/// The lines of the score file. Like saving, this writes empty points cells
+/// of scored questions as "1" into the table and colours unscored sheet
+/// cells.
+QStringList scoreFileLines(ResultTable& table, bool transpose);
+
+/// Writes the score file (scoreFileLines).
 bool writeScoreFile(ResultTable& table, const QString& path, bool transpose,
                     QString* error = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "reader/core/csv_text.h"
 #include "reader/core/result_files.h"
 
 namespace tarrow {
@@ -64,21 +65,21 @@ std::optional<SaveTarget> saveProcEachItem(ResultTable& table, Prompter& prompte
 }
 
 SaveOutcome writeResultFiles(ResultTable& table, const SaveTarget& target, bool transpose) {
-    const QString valuesFile = readValuesPath(target.folder, target.base);
+    // The two files are one result: both are written before either replaces
+    // its old file, so a failure never leaves new values beside old scores.
+    std::vector<LineFile> files{
+        {readValuesPath(target.folder, target.base), readValuesLines(table, transpose)}};
+    if (anyQuestionScored(table)) {
+        files.push_back({scorePath(target.folder, target.base), scoreFileLines(table, transpose)});
+    }
     QString reason;
-    if (!writeReadValues(table, valuesFile, transpose, &reason)) return failed(valuesFile, reason);
+    QString failedFile;
+    if (!writeLineFilesAtomically(files, &reason, &failedFile)) return failed(failedFile, reason);
     table.setSaved(true);
     SaveOutcome outcome;
     outcome.status = SaveStatus::Saved;
-    outcome.readValuesFile = valuesFile;
-    if (!anyQuestionScored(table)) return outcome;
-    const QString scoreFile = scorePath(target.folder, target.base);
-    if (!writeScoreFile(table, scoreFile, transpose, &reason)) {
-        SaveOutcome partial = failed(scoreFile, reason);
-        partial.readValuesFile = valuesFile;
-        return partial;
-    }
-    outcome.scoreFile = scoreFile;
+    outcome.readValuesFile = files.front().path;
+    if (files.size() > 1) outcome.scoreFile = files.back().path;
     return outcome;
 }
 

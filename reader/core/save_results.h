@@ -49,8 +49,9 @@ struct SaveOutcome {
 };
 
 /// Writes the read-values file and, when some question is scored, the score
-/// file, without asking anything. The table counts as saved once the
-/// read-values file is written; a failure leaves existing files intact.
+/// file, without asking anything: both to temporary files first, then both
+/// renamed, so a failure leaves every existing file intact and the table
+/// unsaved.
 SaveOutcome writeResultFiles(ResultTable& table, const SaveTarget& target, bool transpose);
 
 /// The save button: SaveProc, then writeResultFiles. A failed write shows

@@ -29,6 +29,7 @@ enum Id {
     kPrefix,
     kPostfix,
     kLogDir,
+    kOverwrite,
     kTen,
     kNoTen,
     kTranspose,
@@ -75,9 +76,10 @@ constexpr OptionSpec kCountSpecs[] = {
 };
 
 constexpr OptionSpec kRenameSpecs[] = {
-    {"", "--images", true, kImages},   {"", "--to", true, kTo},
-    {"", "--pattern", true, kPattern}, {"", "--prefix", true, kPrefix},
-    {"", "--postfix", true, kPostfix}, {"", "--log-dir", true, kLogDir},
+    {"", "--images", true, kImages},        {"", "--to", true, kTo},
+    {"", "--pattern", true, kPattern},      {"", "--prefix", true, kPrefix},
+    {"", "--postfix", true, kPostfix},      {"", "--log-dir", true, kLogDir},
+    {"", "--overwrite", false, kOverwrite},
 };
 
 /// The command's own options followed by the settings options.
@@ -281,6 +283,9 @@ struct RenameHandler {
                 return {};
             case kLogDir:
                 o.logDir = w.value;
+                return {};
+            case kOverwrite:
+                o.overwrite = true;
                 return {};
             default:
                 return "internal error: unhandled option " + w.name;

@@ -63,6 +63,7 @@ struct RenameOptions {
     std::string prefix;   ///< --prefix
     std::string postfix;  ///< --postfix
     std::string logDir;   ///< --log-dir: empty = the data folder
+    bool overwrite = false;  ///< --overwrite: replace existing copies instead of stopping
     SettingsOverrides settings;
 };
 

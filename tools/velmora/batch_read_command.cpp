@@ -15,6 +15,7 @@
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/headless_prompter.h"
 #include "tools/velmora/image_list.h"
+#include "tools/velmora/read_gate.h"
 #include "tools/velmora/session_engine.h"
 #include "tools/velmora/settings_overrides.h"
 #include "tools/velmora/sheet_prefetch.h"
@@ -125,6 +126,7 @@ std::string pathProblem(const BatchReadOptions& o) {
         return "output folder does not exist: " + output.absolutePath().toStdString();
     }
     if (output.fileName().isEmpty()) return "no output file name: " + o.output;
+    if (!o.key.empty()) return notRegularFileProblem(o.key, "--key file");
     return {};
 }
 
@@ -227,6 +229,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         return kExitUsage;
     }
     for (const std::string& image : list.images) job.images << QString::fromStdString(image);
+    job.options.jobs = cappedJobs(job.options.jobs, err);
     return runJob(job, engines, out, err);
 }
 

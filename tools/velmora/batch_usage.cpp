@@ -82,7 +82,9 @@ std::string batchReadUsage() {
            "  -j, --jobs N           read ahead with N private engine cores in parallel,\n"
            "                         1 to 256 (default 1: the component alone); the run\n"
            "                         then replays their answers, so the files are the same\n"
-           "                         as with one (should they differ, it reads again on one)\n"
+           "                         as with one (should they differ, it reads again on one);\n"
+           "                         more than twice the processors are capped, and a sheet\n"
+           "                         that cannot be loaded beside the others is read alone\n"
            "  -v, --verbose          print the status lines on stderr\n"
            "\n" +
            settingsUsage() + kReadExit;
@@ -114,10 +116,14 @@ std::string countUsage() {
 
 std::string renameUsage() {
     return "usage: velmora rename READVALUES.csv --images FOLDER --to FOLDER --pattern P\n"
-           "                      [--prefix A] [--postfix B] [--log-dir DIR] [settings]\n"
+           "                      [--prefix A] [--postfix B] [--log-dir DIR] [--overwrite]\n"
+           "                      [settings]\n"
            "\n"
            "Copies every sheet's image from the images folder into the target folder\n"
            "under a name built from its read values, and logs each copy in log.txt.\n"
+           "A name that already exists there (from an earlier run, or two sheets giving\n"
+           "the same name) stops the run with status 2 unless --overwrite is given.\n"
+           "Sheet names that are not plain file names are refused.\n"
            "\n"
            "      --images FOLDER    folder of the scanned images (required)\n"
            "      --to FOLDER        folder the copies go to (required)\n"
@@ -127,6 +133,7 @@ std::string renameUsage() {
            "      --postfix B        text after the name (before \".jpg\")\n"
            "      --log-dir DIR      folder of log.txt (default: the documents folder's\n"
            "                         \"velmora\" subfolder)\n"
+           "      --overwrite        replace existing files in the target folder\n"
            "\n" +
            settingsUsage() + kFileExit;
 }

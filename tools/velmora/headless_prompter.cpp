@@ -20,12 +20,14 @@ void HeadlessPrompter::message(const QString& text, Icon) {
     print(text);
 }
 
-// The tool goes on after read errors, replaces its own output and has no
-// table to keep: every question it meets is answered Yes.
-tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId, const QString& text) {
+// The command decides for each question: the batch read goes on after read
+// errors and replaces its output; rename keeps existing files unless told.
+tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId id, const QString& text) {
     questions_.append(text);
-    if (verbose_) print(text);
-    return Answer::Yes;
+    const auto it = answers_.find(id);
+    const Answer answer = it == answers_.end() ? Answer::Yes : it->second;
+    if (verbose_ || answer != Answer::Yes) print(text);
+    return answer;
 }
 
 QString HeadlessPrompter::chooseFolder(const QString& title) {

@@ -1,7 +1,8 @@
 // The reading application's questions answered without a display, for the
-// velmora tool: read errors are skipped, overwrite questions answered Yes,
-// folders, file names and input boxes answered from what the command line
-// gave, warnings printed on the error stream.
+// velmora tool: every question gets the answer the command chose (Yes unless
+// told otherwise: read errors skipped, outputs replaced), folders, file
+// names and input boxes are answered from what the command line gave,
+// warnings are printed on the error stream.
 #pragma once
 
 #include <QString>
@@ -29,6 +30,9 @@ public:
     void answerInput(const QString& title, const QString& text) { inputs_[title] = text; }
     /// The path every save dialog answers with (empty: cancelled).
     void setSaveFile(const QString& path) { saveFile_ = path; }
+    /// The answer to the question `id` (default Yes). A question answered
+    /// otherwise is printed, so the user sees what was declined.
+    void setAnswer(tarrow::QuestionId id, Answer answer) { answers_[id] = answer; }
 
     /// Every message box shown so far, in order.
     const QStringList& messages() const { return messages_; }
@@ -59,6 +63,7 @@ private:
     std::map<QString, QString> folders_;
     std::map<QString, QString> inputs_;
     QString saveFile_;
+    std::map<tarrow::QuestionId, Answer> answers_;
     QStringList messages_;
     QStringList questions_;
 };

@@ -25,6 +25,13 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names, std:
     return true;
 }
 
+std::string notRegularFileProblem(const std::string& path, const std::string& what) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status) || fs::is_regular_file(status)) return {};
+    return what + " is not a regular file: " + path;
+}
+
 ImageList expandInputs(const std::vector<std::string>& inputs) {
     ImageList list;
     for (const std::string& input : inputs) {
@@ -34,6 +41,8 @@ ImageList expandInputs(const std::vector<std::string>& inputs) {
                 list.error = "no such folder: " + input;
                 return list;
             }
+            list.error = notRegularFileProblem(input, "image");
+            if (!list.error.empty()) return list;
             list.images.push_back(input);
             continue;
         }

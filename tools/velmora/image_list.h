@@ -17,9 +17,15 @@ struct ImageList {
 /// as the folder argument, a "/" unless it already ends in one, and the name.
 /// Any other argument is taken as given, even when no such file exists: the
 /// reading then reports it as an image that cannot be loaded. Errors: an
-/// argument ending in "/" that is not a folder, a folder that cannot be
-/// listed, and an expansion that yields no image at all.
+/// argument ending in "/" that is not a folder, an argument that exists but
+/// is neither a folder nor a regular file (a FIFO, a device), a folder that
+/// cannot be listed, and an expansion that yields no image at all.
 ImageList expandInputs(const std::vector<std::string>& inputs);
+
+/// Why an existing `path` cannot be read as `what` (a FIFO, a device, a
+/// folder: "WHAT is not a regular file: PATH"); empty when it is a regular
+/// file or does not exist (the caller reports a missing file its own way).
+std::string notRegularFileProblem(const std::string& path, const std::string& what);
 
 /// The files directly inside `folder`, sorted by name; false with `error`
 /// set when the folder cannot be listed.

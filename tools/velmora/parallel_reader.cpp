@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "tools/velmora/read_gate.h"
 #include "tools/velmora/sheet_reader.h"
 
 namespace velmora::cli {
@@ -53,11 +54,21 @@ SheetRecord readGuarded(SheetEngine& engine, const std::string& image, const Rea
     }
 }
 
+/// What the workers share besides the images and results.
+struct WorkerShare {
+    std::atomic<std::size_t> next{0};
+    ReadGate gate;
+    bool retryAlone = false;  ///< more than one worker
+};
+
 void workerLoop(SheetEngine& engine, const std::vector<std::string>& images,
-                const ReadOptions& options, std::atomic<std::size_t>& next,
-                OrderedResults& results) {
-    for (std::size_t i = next.fetch_add(1); i < images.size(); i = next.fetch_add(1)) {
-        results.put(i, readGuarded(engine, images[i], options));
+                const ReadOptions& options, WorkerShare& share, OrderedResults& results) {
+    for (std::size_t i = share.next.fetch_add(1); i < images.size(); i = share.next.fetch_add(1)) {
+        results.put(
+            i, share.gate.readRetryingAlone(
+                   [&] { return readGuarded(engine, images[i], options); },
+                   [](const SheetRecord& r) { return r.status == strovik::kRunImageNotLoaded; },
+                   share.retryAlone));
     }
 }
 
@@ -74,13 +85,14 @@ bool readImages(const std::vector<std::string>& images, const ReadOptions& optio
     }
 
     OrderedResults results(images.size());
-    std::atomic<std::size_t> next{0};
+    WorkerShare share;
+    share.retryAlone = workers > 1;
     // Declared after what the workers use, so it is joined (and destroyed) first.
     std::vector<std::jthread> threads;
     for (auto& engine : engines) {
         try {
             threads.emplace_back(workerLoop, std::ref(*engine), std::cref(images),
-                                 std::cref(options), std::ref(next), std::ref(results));
+                                 std::cref(options), std::ref(share), std::ref(results));
         } catch (const std::system_error&) {
             break;  // the workers already running share out every image
         }

@@ -2,13 +2,15 @@
 
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "common/atomic_file.h"
+#include "engine/recognition/sheet_definition.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/image_list.h"
 #include "tools/velmora/json_output.h"
+#include "tools/velmora/read_gate.h"
 
 namespace velmora::cli {
 namespace {
@@ -22,10 +24,16 @@ std::string checkDefinition(const std::string& path) {
     }
     std::error_code ec;
     if (fs::is_directory(path, ec)) return "definition is a folder: " + path;
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) return "cannot read definition file: " + path;
-    file.peek();
-    if (file.bad()) return "cannot read definition file: " + path;
+    if (std::string problem = notRegularFileProblem(path, "definition"); !problem.empty()) {
+        return problem;
+    }
+    if (!velmora::readFileStart(path, 1)) return "cannot read definition file: " + path;
+    // Read as every engine will read it: a definition it refuses reads nothing.
+    strovik::SheetDefinition definition;
+    strovik::readSheetDefinition(path, definition);
+    if (!definition.refusal.empty()) {
+        return "definition refused (" + definition.refusal + "): " + path;
+    }
     return {};
 }
 
@@ -57,7 +65,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << parsed.error << "\n";
         return kExitUsage;
     }
-    const ReadOptions& options = parsed.options;
+    ReadOptions options = parsed.options;
     if (const std::string problem = firstProblem(options); !problem.empty()) {
         err << "velmora: " << problem << "\n";
         return kExitUsage;
@@ -67,6 +75,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << list.error << "\n";
         return kExitUsage;
     }
+    options.jobs = cappedJobs(options.jobs, err);
 
     bool anyFailed = false;
     const RecordSink print = [&](const SheetRecord& record) {

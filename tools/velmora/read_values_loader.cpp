@@ -2,6 +2,7 @@
 
 #include "reader/core/batch_run.h"
 #include "reader/core/csv_opener.h"
+#include "tools/velmora/image_list.h"
 
 namespace velmora::cli {
 namespace {
@@ -27,6 +28,11 @@ const QString kImageFolderTitle =
 
 bool loadReadValuesFile(const std::string& path, const tarrow::AppSettings& settings,
                         HeadlessPrompter& prompter, tarrow::ResultTable& table, std::ostream& err) {
+    if (const std::string problem = notRegularFileProblem(path, "read-values file");
+        !problem.empty()) {
+        err << "velmora: " << problem << '\n';
+        return false;
+    }
     NoEngine engine;
     tarrow::BatchRun run(engine, prompter, table, settings);
     const tarrow::CsvOpenContext context{run, prompter, table, settings};

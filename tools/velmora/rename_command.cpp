@@ -62,6 +62,8 @@ int rename(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     const tarrow::AppSettings settings = settingsFor(o.settings);
     HeadlessPrompter prompter(err);
+    prompter.setAnswer(tarrow::QuestionId::ReplaceRenamedCopy,
+                       o.overwrite ? tarrow::Prompter::Answer::Yes : tarrow::Prompter::Answer::No);
     // A folder browser answers with absolute paths.
     prompter.answerFolder(kImageFolderTitle, absolute(o.images));
     prompter.answerFolder(kOutputFolderTitle, absolute(o.to));
@@ -72,6 +74,9 @@ int rename(const std::vector<std::string>& args, std::ostream& out, std::ostream
     request.postfix = QString::fromStdString(o.postfix);
     const tarrow::RenameSummary summary = tarrow::runBatchRename(table, prompter, request);
     if (!summary.logPath.isEmpty()) out << summary.logPath.toStdString() << '\n';
+    if (!summary.completed && !o.overwrite && !prompter.questions().isEmpty()) {
+        err << "velmora: existing files are kept; give --overwrite to replace them\n";
+    }
     return summary.completed ? kExitOk : kExitUsage;
 }
 

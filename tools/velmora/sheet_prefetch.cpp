@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "tools/velmora/read_gate.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -33,6 +35,7 @@ private:
 
 void prepare(Recorder& rec, const PrefetchSettings& settings, std::vector<EngineCall>& log) {
     rec.engine().putIniFilename(settings.definition);
+    rec.call(log, "get_definition_problem", kNoValue);
     rec.call(log, "set_nomarkmin_1000", 0);
     rec.call(log, "set_nomarkmin_dots", settings.noMarkedDots);
     rec.call(log, "get_editor_dpi_x", kNoValue);
@@ -79,12 +82,22 @@ PrefetchedSheet readOne(Recorder& rec, const QString& image, const PrefetchSetti
     return sheet;
 }
 
+/// What the workers share besides the images and the sheets.
+struct WorkerShare {
+    std::atomic<qsizetype> next{0};
+    ReadGate gate;
+    bool retryAlone = false;  ///< more than one worker
+};
+
 void workerLoop(tarrow::StrovaEngine& engine, const QStringList& images,
-                const PrefetchSettings& settings, std::atomic<qsizetype>& next,
+                const PrefetchSettings& settings, WorkerShare& share,
                 std::vector<PrefetchedSheet>& sheets) {
     Recorder rec(engine);
-    for (qsizetype i = next.fetch_add(1); i < images.size(); i = next.fetch_add(1)) {
-        sheets[std::size_t(i)] = readOne(rec, images[i], settings);  // each slot has one writer
+    for (qsizetype i = share.next.fetch_add(1); i < images.size(); i = share.next.fetch_add(1)) {
+        // Each slot has one writer.
+        sheets[std::size_t(i)] = share.gate.readRetryingAlone(
+            [&] { return readOne(rec, images[i], settings); },
+            [](const PrefetchedSheet& sheet) { return sheet.runStatus == -2; }, share.retryAlone);
     }
 }
 
@@ -109,13 +122,14 @@ bool prefetchSheets(const QStringList& images, const PrefetchSettings& settings,
         prepare(rec, settings, log);
         if (w == 0) out.preparation = std::move(log);
     }
-    std::atomic<qsizetype> next{0};
+    WorkerShare share;
+    share.retryAlone = workers > 1;
     {
         std::vector<std::jthread> threads;
         for (auto& engine : engines) {
             try {
                 threads.emplace_back(workerLoop, std::ref(*engine), std::cref(images),
-                                     std::cref(settings), std::ref(next), std::ref(out.sheets));
+                                     std::cref(settings), std::ref(share), std::ref(out.sheets));
             } catch (const std::system_error&) {
                 break;  // the workers already running share out every image
             }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <tiffio.h>
 
 #include <random>
 
+#include "engine/image/jfif_density.h"
 #include "engine/image/tests/test_images.h"
 
 namespace strovik {
@@ -60,9 +62,12 @@ TEST(ImageLoader, TruncatedFilesFailAtEveryCut) {
             expectFailure(ByteVector(bytes.begin(), bytes.begin() + std::ptrdiff_t(cut)),
                           name + " cut at " + std::to_string(cut));
         }
-        // A bitmap's last row may lack its padding and a GIF its trailer byte,
-        // so the shortest cut that loses pixel data differs by format.
-        const std::ptrdiff_t lost = name == "bmp" || name == "gif" ? 3 : 1;
+        // A bitmap's last row may lack its padding, a GIF its trailer byte and
+        // a JPEG its two-byte end marker, so the shortest cut that loses pixel
+        // data differs by format.
+        const bool shortTail =
+            name == "bmp" || name == "gif" || name.find("jpeg") != std::string::npos;
+        const std::ptrdiff_t lost = shortTail ? 3 : 1;
         expectFailure(ByteVector(bytes.begin(), bytes.end() - lost), name + " end cut off");
     }
 }
@@ -183,6 +188,15 @@ TEST(ImageLoader, LoadsFilesAndReportsMissingOnes) {
         EXPECT_FALSE(loadImageFile((dir.path() / name).string(), &error));
         EXPECT_NE(error.find(name), std::string::npos) << error;
     }
+    // Special files fail at once, density included, instead of blocking.
+    const std::filesystem::path fifo = dir.path() / "fifo.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
+        error.clear();
+        EXPECT_FALSE(loadImageFile(path, &error));
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_FALSE(readJfifDensity(fifo.string()));
 }
 
 // The fuzzers' seed files are small valid images of every format: each must

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 // clang-format off
@@ -149,12 +150,50 @@ TEST(JpegDecoder, DamagedEntropyDataFailsInsteadOfPaddingWithGrey) {
     ByteVector strayMarker = good;
     strayMarker[middle] = 0xFF;
     strayMarker[middle + 1] = 0xD3;
-    ByteVector missingEnd(good.begin(), good.end() - 2);
+    ByteVector lastByteLost(good.begin(), good.end() - 3);
 
-    for (const ByteVector* bad : {&cutShort, &strayMarker, &missingEnd}) {
+    for (const ByteVector* bad : {&cutShort, &strayMarker, &lastByteLost}) {
         std::string error;
         EXPECT_FALSE(decodeBytes(*bad, &error));
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(JpegDecoder, MissingEndMarkerAloneLeavesAWholePicture) {
+    for (const bool progressive : {false, true}) {
+        const ByteVector whole = encodeJpeg(patternImage(48, 40, 3), {90, progressive});
+        ASSERT_EQ(whole[whole.size() - 2], 0xFF);
+        ASSERT_EQ(whole.back(), 0xD9);
+        const auto expected = decodeBytes(whole);
+        ASSERT_TRUE(expected);
+        for (const std::ptrdiff_t cut : {1, 2}) {
+            std::string error;
+            const auto raster = decodeBytes(ByteVector(whole.begin(), whole.end() - cut), &error);
+            ASSERT_TRUE(raster) << "progressive " << progressive << " cut " << cut << ": " << error;
+            ASSERT_EQ(raster->sizeBytes(), expected->sizeBytes());
+            EXPECT_EQ(std::memcmp(raster->data(), expected->data(), raster->sizeBytes()), 0);
+        }
+    }
+    // A progressive file that lost its last scan has every scanline, but not
+    // at full precision: still a truncated file.
+    const ByteVector whole = encodeJpeg(patternImage(48, 40, 3), {90, true});
+    std::size_t lastScan = 0;
+    for (std::size_t i = 0; i + 1 < whole.size(); ++i) {
+        if (whole[i] == 0xFF && whole[i + 1] == 0xDA) lastScan = i;
+    }
+    ASSERT_GT(lastScan, 0u);
+    std::string error;
+    EXPECT_FALSE(
+        decodeBytes(ByteVector(whole.begin(), whole.begin() + std::ptrdiff_t(lastScan)), &error));
+    EXPECT_EQ(error, "JPEG: file is truncated");
+
+    // Arithmetic decoding fills a cut scan with zeros silently: such a file
+    // must have all its bytes.
+    const ByteVector arithmetic = encodeJpeg(patternImage(48, 40, 3), {90, false, true});
+    ASSERT_TRUE(decodeBytes(arithmetic));
+    for (const std::size_t cut : {std::size_t(2), arithmetic.size() / 2}) {
+        EXPECT_FALSE(decodeBytes(ByteVector(arithmetic.begin(), arithmetic.end() - std::ptrdiff_t(cut))))
+            << cut;
     }
 }
 

@@ -30,6 +30,7 @@ ByteVector encodeJpeg(const PlainImage& image, JpegOptions options) {
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, options.quality, TRUE);
     if (options.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = options.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     const std::size_t stride = std::size_t(image.width) * std::size_t(image.components);
     while (cinfo.next_scanline < cinfo.image_height) {

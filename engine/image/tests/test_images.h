@@ -65,6 +65,7 @@ inline PlainImage patternImage(int width, int height, int components) {
 struct JpegOptions {
     int quality = 90;
     bool progressive = false;
+    bool arithmetic = false;  ///< arithmetic instead of Huffman coding
 };
 ByteVector encodeJpeg(const PlainImage& image, JpegOptions options = {});
 

@@ -83,20 +83,43 @@ TEST(DefinitionReader, MarkTableShapeGapsAndUndefinedSlots) {
 
 TEST(DefinitionReader, BadMarkEntriesAreIgnoredWithinBounds) {
     const SheetDefinition def = readFrom(
-        "[MARK]\r\nMARK0=-1,0,5,5\r\nMARK1=0,-3,5,5\r\nMARK2=2000000000,0,5,5\r\n"
-        "MARK3=0,5000,5,5\r\nMARK4=abc\r\nMARK5=1,1,99999999999,-99999999999\r\n"
-        "MARK6=0,0,7\r\n");
+        "[MARK]\r\nMARK0=-1,0,5,5\r\nMARK1=0,-3,5,5\r\n"
+        "MARK2=abc\r\nMARK3=1,1,99999999999,-99999999999\r\n"
+        "MARK4=0,0,7\r\n");
+    EXPECT_TRUE(def.refusal.empty());
     EXPECT_EQ(def.marks.questions(), 2);
     EXPECT_EQ(def.marks.choices(), 2);
     EXPECT_EQ(def.marks.slot(1, 1), (Point{2147483647, -2147483647 - 1}));
     EXPECT_FALSE(MarkTable::defined(def.marks.slot(0, 0)));
 }
 
-TEST(DefinitionReader, LargestIndicesStayWithinTheTableCap) {
-    const SheetDefinition def =
-        readFrom("[MARK]\r\nMARK0=9999,99,1,1\r\nMARK1=10000,0,1,1\r\nMARK2=0,100,1,1\r\n");
+// Every question is read, the editor's 10100 and far beyond; a definition
+// the table cannot hold is refused as a whole, never cut short.
+TEST(DefinitionReader, ReadsEveryQuestionOrRefusesTheDefinition) {
+    std::string text = "[MULTI]\r\nQUESTIONS=10100\r\n[MARK]\r\n";
+    for (int q = 0; q <= 10100; ++q) {
+        text += "MARK" + std::to_string(q) + "=" + std::to_string(q) + ",0,1,1\r\n";
+    }
+    SheetDefinition def = readFrom(text);
+    EXPECT_TRUE(def.refusal.empty()) << def.refusal;
+    EXPECT_EQ(def.marks.questions(), 10101);
+    EXPECT_EQ(def.marks.choiceCount(10100), 1);
+    EXPECT_EQ(def.multiQuestions, std::vector<int>{10100});
+
+    def = readFrom("[MARK]\r\nMARK0=99999,1,1,1\r\n");
     EXPECT_EQ(def.marks.questions(), MarkTable::kMaxQuestions);
-    EXPECT_EQ(def.marks.choices(), MarkTable::kMaxChoices);
+    EXPECT_TRUE(def.refusal.empty());
+
+    for (const char* beyond : {"MARK1=100000,0,1,1", "MARK1=0,100,1,1", "MARK1=2000000000,0,5,5",
+                               "MARK1=30000,99,1,1"}) {
+        def = readFrom(std::string("[MARK]\r\nMARK0=0,0,1,1\r\n") + beyond + "\r\n");
+        EXPECT_FALSE(def.refusal.empty()) << beyond;
+        EXPECT_EQ(def.marks.questions(), 0) << beyond;
+    }
+    // The next definition read into the same one starts clean.
+    def = readFrom("[MARK]\r\nMARK0=0,0,1,1\r\n", def);
+    EXPECT_EQ(def.marks.questions(), 1);
+    EXPECT_TRUE(def.refusal.empty());
 }
 
 TEST(DefinitionReader, MultiQuestionsList) {

@@ -137,6 +137,60 @@ TEST_F(EngineSessionTest, FailuresKeepThePreviousResults) {
     EXPECT_EQ(option("chk_rotate").retValue, 1);  // a load failure leaves the flag alone
 }
 
+// Sizes no sheet can have end quickly with the status of what happened:
+// zero marks too large to be found, ovals and areas bounded by the image.
+TEST_F(EngineSessionTest, AbsurdSizesEndWithTheStatusOfWhatHappened) {
+    const std::string sheet = image(drawSheet());
+    const auto withKey = [&](const std::string& key, const std::string& value) {
+        std::string text = kDefinition;
+        const std::size_t at = text.find(key + "=");
+        text.replace(at, text.find('\r', at) - at, key + "=" + value);
+        writeText(ini_, text);
+    };
+    for (const char* radius : {"2147483647", "100000000", "5000"}) {
+        withKey("ZEROMARK_RADIUS", radius);
+        option("set_debug_filename", -1, (dir_ / "debug.jpg").string());  // marking too
+        EXPECT_EQ(read(sheet), kRunZeroMarksNotFound) << radius;
+    }
+
+    withKey("OVALMARK_WIDTH", "2147483647");
+    session_.putIniFilename(ini_);
+    std::string text = readText(ini_);
+    text.replace(text.find("OVALMARK_HEIGHT=30"), 18, "OVALMARK_HEIGHT=2147483647");
+    text.replace(text.find("IMAGEAREA0=") + 11, 27,
+                 "-2147483648,-2147483648,2147483647,-2147483648,2147483647,2147483647,"
+                 "-2147483648,2147483647\r\nIMAGEAREA1=0,0,20000,0,20000,4000,0,4000\r\n"
+                 "IMAGEAREA2=100,500,300,500,300,600,100,600");
+    writeText(ini_, text);
+    option("set_imagearea_jpeg_file", -1, (dir_ / "crop").string());
+    ASSERT_EQ(read(sheet), kRunOk);
+    EXPECT_EQ(core_.definition().imageAreas.size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "crop_000.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "crop_001.jpg"));  // 80 Mpx on a 0.5 Mpx sheet
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "crop_002.jpg"));
+    // What is written back is the definition's size, not the one measured.
+    EXPECT_NE(readText(ini_).find("OVALMARK_WIDTH=2147483646\r\n"), std::string::npos);
+}
+
+TEST_F(EngineSessionTest, RefusedDefinitionFailsEveryRunAndSaysWhy) {
+    const std::string sheet = image(drawSheet());
+    std::string text = kDefinition;
+    text.replace(text.find("MARK11=2,3,350,400"), 18, "MARK11=100000,3,350,400");
+    writeText(ini_, text);
+    const std::string before = readText(ini_);
+    EXPECT_EQ(read(sheet), kRunDefinitionRefused);
+    const OptionOutputs problem = option("get_definition_problem");
+    EXPECT_EQ(problem.retValue, 1);
+    EXPECT_NE(problem.retValueStr.find("MARK11 names question 100000"), std::string::npos)
+        << problem.retValueStr;
+    EXPECT_EQ(readText(ini_), before);  // nothing written back
+
+    writeText(ini_, kDefinition);
+    EXPECT_EQ(read(sheet), kRunOk);
+    EXPECT_EQ(option("get_definition_problem").retValue, 0);
+    EXPECT_EQ(option("get_definition_problem").retValueStr, "");
+}
+
 TEST_F(EngineSessionTest, WritesTheDefinitionBackAfterSuccess) {
     ASSERT_EQ(read(image(drawSheet())), kRunOk);
     const std::string text = readText(ini_);

@@ -124,5 +124,21 @@ TEST(OvalMeasure, EqualsAPlainCountAtEveryThreshold) {
     }
 }
 
+TEST(MarkDecision, OvalSizesAreBoundedByTheImageAndATotalBudget) {
+    // Ordinary definitions, the editor's largest included, keep their sizes.
+    EXPECT_EQ(fittedOvalHalfSizes(18, 33, 1654, 2339, 1, 150), (OvalHalfSizes{18, 33}));
+    EXPECT_EQ(fittedOvalHalfSizes(18, 33, 1654, 2339, 1, 10100 * 10), (OvalHalfSizes{18, 33}));
+    EXPECT_EQ(fittedOvalHalfSizes(-5, 0, 100, 100, 1, 4), (OvalHalfSizes{-5, 0}));
+    // A half size beyond the image is cut to the image's side.
+    EXPECT_EQ(fittedOvalHalfSizes(2147483647, 10, 600, 900, 1, 1), (OvalHalfSizes{600, 10}));
+    // Many image-sized ovals are scaled down alike into the budget.
+    const OvalHalfSizes many = fittedOvalHalfSizes(2147483647, 2147483647, 600, 900, 2, 10000);
+    EXPECT_LT(many.width, 600);
+    EXPECT_NEAR(double(many.width) / many.height, 600.0 / 900.0, 0.05);
+    const double samples = (2.0 * many.width / 2) * (2.0 * many.height / 2) * 10000;
+    EXPECT_LE(samples, double(kMaxOvalCoverage) * 300 * 450);
+    EXPECT_GT(samples, 0.9 * double(kMaxOvalCoverage) * 300 * 450);
+}
+
 }  // namespace
 }  // namespace strovik

@@ -1,9 +1,11 @@
+#include "engine/recognition/zero_mark_search.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "engine/recognition/tests/test_sheet.h"
-#include "engine/recognition/zero_mark_search.h"
 
 namespace strovik {
 namespace {
@@ -88,6 +90,51 @@ TEST(ZeroMarkSearch, FastSearchEqualsDirectSearchOnRandomImages) {
         const SearchHit direct = searchZeroMarkDirect(r, centre, p, false);
         const SearchHit fast = searchZeroMarkFast(r, centre, p);
         ASSERT_EQ(fast, direct) << "trial " << trial << " radius " << p.radius << " step " << p.step;
+    }
+}
+
+// What the engine runs (count, then marking) leaves exactly what the direct
+// search leaves: the same winner and count, the same red bytes. Radii reach
+// beyond the image.
+TEST(ZeroMarkSearch, MarkedSearchEqualsDirectSearchInResultAndRaster) {
+    std::mt19937 rng(777);
+    for (int trial = 0; trial < 60; ++trial) {
+        const int w = 20 + int(rng() % 90);
+        const int h = 20 + int(rng() % 90);
+        TestSheet sheet(w, h);
+        for (int i = 0; i < 300; ++i)
+            sheet.set(int(rng() % w), int(rng() % h), std::uint8_t(rng() % 256));
+        ZeroMarkSearch p;
+        p.windowWidth = 1 + int(rng() % 40);
+        p.windowHeight = 1 + int(rng() % 40);
+        p.radius = int(rng() % 150);
+        p.step = 1 + int(rng() % 2);
+        const Point centre{int(rng() % (w + 120)) - 60, int(rng() % (h + 120)) - 60};
+        Raster direct = sheet.raster();
+        Raster engine = sheet.raster();
+        const SearchHit expected = searchZeroMarkDirect(direct, centre, p, true);
+        ASSERT_EQ(searchZeroMark(engine, centre, p, true), expected) << "trial " << trial;
+        ASSERT_EQ(std::memcmp(engine.data(), direct.data(), direct.sizeBytes()), 0)
+            << "trial " << trial << " radius " << p.radius << " step " << p.step;
+    }
+}
+
+TEST(ZeroMarkSearch, RadiusBeyondAnyImageCountsTheWholeImage) {
+    // Every candidate's disc covers the image, so all count every dark
+    // sample and the first candidate wins; INT_MAX must neither allocate by
+    // the radius nor take time by it.
+    TestSheet sheet(120, 90);
+    sheet.disc(60, 45, 20);
+    Raster whole = sheet.raster();
+    const int dark =
+        searchZeroMarkDirect(whole, {60, 45}, ZeroMarkSearch{1000, 150, 1, 2, 2}, false).count;
+    ASSERT_GT(dark, 1000);
+    for (const int radius : {100000000, 2147483647}) {
+        ZeroMarkSearch p;
+        p.radius = radius;
+        Raster r = sheet.raster();
+        EXPECT_EQ(searchZeroMark(r, {60, 45}, p, true), (SearchHit{{10, -17}, dark})) << radius;
+        EXPECT_EQ(r.data()[r.offsetOf(119, 89) + 2], 14);  // every pixel sampled
     }
 }
 

@@ -165,7 +165,7 @@ TEST_F(BatchRenameTest, RefusalsBeforeAnyCopy) {
               QStringList({"出力先フォルダが存在しません。処理を中止します。"}));
 }
 
-TEST_F(BatchRenameTest, FailedCopyLeavesNothingBehind) {
+TEST_F(BatchRenameTest, FailedCopyNamesItsCauseAndLeavesNothingBehind) {
     addSheet("a.jpg", "1");
     addSheet("b.jpg", "2");
     QFile::remove(scans() + "b.jpg");
@@ -173,9 +173,54 @@ TEST_F(BatchRenameTest, FailedCopyLeavesNothingBehind) {
     const RenameSummary summary = runBatchRename(table_, prompter_, request("1"));
     EXPECT_FALSE(summary.completed);
     EXPECT_EQ(summary.copied, 1);
-    EXPECT_EQ(prompter_.messageTexts(), QStringList({kFailed}));
+    EXPECT_EQ(prompter_.messageTexts(), QStringList({"画像ファイルが存在しません：" + scans() +
+                                                     "b.jpg\r\n処理を中止します。"}));
     EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList({"1.jpg"}));
     EXPECT_EQ(fileBytes(logPath()), encodeLines({scans() + "a.jpg -> " + out() + "/1.jpg"}));
+
+    // A target that cannot be replaced (a folder of that name).
+    putBytes(scans() + "b.jpg", "image b.jpg");
+    ASSERT_TRUE(QDir(out()).mkdir("2.jpg"));
+    prompter_ = ScriptedPrompter();
+    prompter_.folders = {out()};
+    prompter_.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
+    EXPECT_FALSE(runBatchRename(table_, prompter_, request("1")).completed);
+    EXPECT_EQ(prompter_.messageTexts(), QStringList({"画像ファイルを保存できません：" + out() +
+                                                     "/2.jpg\r\n処理を中止します。"}));
+    EXPECT_EQ(QDir(out()).entryList(QDir::Files), QStringList({"1.jpg"}));
+
+    // Every copy made, but the log cannot be written.
+    prompter_ = ScriptedPrompter();
+    prompter_.folders = {out()};
+    prompter_.answers = {Prompter::Answer::Yes};
+    RenameRequest noLog = request("0");
+    noLog.dataFolder = dir_.filePath("gone");
+    EXPECT_FALSE(runBatchRename(table_, prompter_, noLog).completed);
+    EXPECT_EQ(prompter_.messageTexts(),
+              QStringList({"ログファイルを書き込めません：" + dir_.filePath("gone/log.txt") +
+                           "\r\n処理を中止します。"}));
+    EXPECT_EQ(fileBytes(out() + "/b.jpg"), QByteArray("image b.jpg"));
+}
+
+// Labels come from a read-values file: one that is not a plain file name
+// would copy from outside the images folder.
+TEST_F(BatchRenameTest, LabelsThatAreNoPlainFileNamesAreRefused) {
+    putBytes(dir_.filePath("secret.jpg"), "outside");
+    for (const QString& label :
+         {QStringLiteral("../secret.jpg"), QStringLiteral(".."), QStringLiteral("."), QString(),
+          QStringLiteral("sub/x.jpg"), QStringLiteral("..\\secret.jpg")}) {
+        table_ = ResultTable();
+        table_.initMarks(QString());
+        table_.storeSheet(1, label, "1", "9", "1", 0, 0, false);
+        table_.sheetPaths() = QStringList{scans() + label};
+        prompter_ = ScriptedPrompter();
+        prompter_.folders = {out()};
+        const RenameSummary summary = runBatchRename(table_, prompter_, request("0,1"));
+        EXPECT_FALSE(summary.completed) << label.toStdString();
+        EXPECT_EQ(prompter_.messageTexts(), QStringList({"ファイル名として使えない画像名です：" +
+                                                         label + "\r\n処理を中止します。"}));
+        EXPECT_TRUE(QDir(out()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
 }
 
 }  // namespace

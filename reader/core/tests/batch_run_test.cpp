@@ -1,6 +1,7 @@
 #include "reader/core/batch_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -74,12 +75,16 @@ TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
     EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
     definition_ = dir_.path();
     EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    definition_ = path("fifo.ini");  // the engine would wait on it for ever
+    ASSERT_EQ(::mkfifo(QFile::encodeName(definition_).constData(), 0600), 0);
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
 
     const QStringList expected = {
         QStringLiteral("スキャン画像ファイルを指定してください"),
         QStringLiteral("マーク情報ファイルを指定してください"),
         QStringLiteral("マーク情報ファイルが存在しません：") + path("missing.ini"),
         QStringLiteral("マーク情報ファイルが存在しません：") + dir_.path(),
+        QStringLiteral("マーク情報ファイルが通常のファイルではありません：") + path("fifo.ini"),
     };
     EXPECT_EQ(prompter_.messageTexts(), expected);
     for (const auto& m : prompter_.messages) EXPECT_EQ(m.icon, Prompter::Icon::Warning);
@@ -89,6 +94,8 @@ TEST_F(BatchRunTest, EmptyListOrDefinitionIsRejectedWithItsWarning) {
 
 TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
     QDir(dir_.path()).mkdir("sub");
+    QDir(dir_.path()).mkdir("sub,dir");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.jpg")).constData(), 0600), 0);
     const QString good = images({"a.jpg"});
     struct Case {
         QString list;
@@ -103,6 +110,18 @@ TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
          QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
                         "ください： ") +
              path("scan.PDF")},
+        {good + path("fifo.jpg") + kCrLf + images({"b.jpg"}),
+         QStringLiteral("入力ファイルが通常のファイルではありません：") + path("fifo.jpg")},
+        // Names the unquoted read-values file cannot hold; a comma in the
+        // folder is harmless (only the label is written).
+        {images({"a.jpg", "sub,dir/x.jpg", "b,c.jpg"}),
+         QStringLiteral("カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み"
+                        "取れません：") +
+             path("b,c.jpg")},
+        {images({"line\nbreak.jpg"}),
+         QStringLiteral("カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み"
+                        "取れません：") +
+             path("line\nbreak.jpg")},
         {images({"doc.pdf"}),
          QStringLiteral("PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力して"
                         "ください： ") +
@@ -141,8 +160,20 @@ TEST_F(BatchRunTest, ListOfOnlyLineBreaksCompletesWithZeroSheets) {
     EXPECT_EQ(table_.grid().rows(), 3);
     EXPECT_EQ(cell(1, 0), QStringLiteral("正答入力"));
     EXPECT_EQ(cell(2, 0), QStringLiteral("配点入力"));
-    EXPECT_EQ(engine_.calls.size(), 5);  // the once-per-run steps only
+    EXPECT_EQ(engine_.calls.size(), 6);  // the once-per-run steps only
     EXPECT_FALSE(table_.saved());
+}
+
+TEST_F(BatchRunTest, DefinitionTheEngineRefusesIsNamedBeforeAnyImage) {
+    engine_.definitionProblem = QStringLiteral("MARK0 names question 100000");
+    EXPECT_EQ(run(images({"a.jpg"})).outcome, BatchOutcome::Rejected);
+    EXPECT_EQ(prompter_.messageTexts(),
+              QStringList{QStringLiteral("マーク情報ファイルの設問数または選択肢数が多すぎるため"
+                                         "読み取れません：") +
+                          definition_});
+    EXPECT_EQ(engine_.calls, (QStringList{"put_IniFilename(" + definition_ + ")",
+                                          "put_Options(get_definition_problem,-1,)"}));
+    EXPECT_EQ(prompter_.running, (std::vector<bool>{true, false}));
 }
 
 // ---- The engine's call order.
@@ -158,6 +189,7 @@ TEST_F(BatchRunTest, EngineCallsFollowTheFixedOrder) {
     const QString a = path("a.jpg");
     const QStringList expected = {
         "put_IniFilename(" + definition_ + ")",
+        "put_Options(get_definition_problem,-1,)",
         "put_Options(set_nomarkmin_1000,0,)",
         "put_Options(set_nomarkmin_dots,12,)",
         "put_Options(get_editor_dpi_x,-1,)",
@@ -215,7 +247,7 @@ TEST_F(BatchRunTest, CropsDebugImageAndMultiAnswerDotsAddTheirCalls) {
         "put_Options(get_diffzero_x,-1,)",
         "put_Options(get_diffzero_y,-1,)",
     };
-    EXPECT_EQ(engine_.calls.mid(5), expected);
+    EXPECT_EQ(engine_.calls.mid(6), expected);
     EXPECT_EQ(prompter_.folderTitles,
               QStringList{"切り出し画像を出力するフォルダを選択してください。"});
     // The dot strings replace the reliabilities of the listed questions.

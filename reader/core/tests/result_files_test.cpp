@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <utility>
@@ -151,6 +152,26 @@ TEST_F(ResultFilesTest, ScoreFileScoresJoinsAndRates) {
         encodeCp932("列番号,正答入力,配点入力,a.jpg,b.jpg,設問番号,正答率\r\n")));
 }
 
+TEST_F(ResultFilesTest, TotalsOfExtremePointsAreExact) {
+    // Sums beyond 32 bits, both signs; the rate does not depend on points.
+    ResultTable table = makeTable({{"a", "1,1,1,1"}, {"b", "1,2,1,1"}}, {"1", "1", "1", "1"},
+                                  {"2147483647", "1000000000", "1000000000", "-2147483648"});
+    const QString file = path("big.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.at(3), QStringLiteral("a,2147483647,1000000000,1000000000,-2147483648,"
+                                          "1999999999"));
+    EXPECT_EQ(lines.at(4), QStringLiteral("b,2147483647,0,1000000000,-2147483648,999999999"));
+
+    ResultTable many =
+        makeTable({{"a", "1,1,1"}}, {"1", "1", "1"}, {"2147483647", "2147483647", "2147483647"});
+    ASSERT_TRUE(writeScoreFile(many, file, false));
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.at(3), QStringLiteral("a,2147483647,2147483647,2147483647,6442450941"));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,100.0,100.0,100.0"));
+}
+
 TEST_F(ResultFilesTest, TransposedWritesEqualTransposingTheWrittenFile) {
     ResultTable table = makeTable({{"a.jpg", "1,2,3"}, {"b.jpg", "2,2,-1"}}, {"1", "-", "-"});
     const QString direct = path("direct.csv");
@@ -222,6 +243,33 @@ TEST_F(ResultFilesTest, FailedWritesReportFalseAndKeepTheOldFile) {
     EXPECT_FALSE(writeReadValues(table, longName, false, &error));
     EXPECT_FALSE(writeScoreFile(table, longName, false, &error));
     EXPECT_EQ(fileBytes(longName), QByteArray("old\r\n"));
+}
+
+// What the read-values fuzzer checks, over its seeds and any input it once
+// failed on (kept in tests/data/fuzz): a file with sheets, loaded and
+// saved, saves to the same bytes when loaded again.
+TEST_F(ResultFilesTest, FuzzInputsSaveToAFixedPoint) {
+    const QDir source(QStringLiteral(VELMORA_SOURCE_DIR));
+    QStringList inputs;
+    for (const QString& folder :
+         {QStringLiteral("fuzz/corpus/fuzz_read_values"), QStringLiteral("reader/core/tests/data/fuzz")}) {
+        const QDir dir(source.filePath(folder));
+        for (const QString& name : dir.entryList(QDir::Files)) inputs << dir.filePath(name);
+    }
+    ASSERT_FALSE(inputs.isEmpty());
+    const auto saveLoaded = [&](const QString& from, const QString& to) {
+        ResultTable table;
+        int sheets = 0;
+        if (loadReadValues(table, from, QString(), false, &sheets) != LoadOutcome::Loaded) return 0;
+        for (int s = 1; s <= sheets; ++s) table.sheetPaths() << QString::number(s);
+        EXPECT_TRUE(writeReadValues(table, to, false));
+        return sheets;
+    };
+    for (const QString& input : inputs) {
+        if (saveLoaded(input, path("once.csv")) == 0) continue;
+        saveLoaded(path("once.csv"), path("twice.csv"));
+        EXPECT_EQ(fileBytes(path("twice.csv")), fileBytes(path("once.csv"))) << input.toStdString();
+    }
 }
 
 }  // namespace

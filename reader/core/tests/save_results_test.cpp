@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -102,6 +103,24 @@ TEST_F(SaveResultsTest, UnwritableFolderFailsSilentlyAndStaysUnsaved) {
     EXPECT_FALSE(outcome.error.isEmpty());
     EXPECT_TRUE(prompter_.messages.empty());
     EXPECT_FALSE(table_.saved());
+}
+
+// The score file failing (here: a folder in its place) must not leave the
+// new read-values file beside the old score file.
+TEST_F(SaveResultsTest, ValuesAndScoresAreReplacedTogetherOrNotAtAll) {
+    table_.grid().setText(1, 1, "1");
+    const QString values = path("c-読取値.csv");
+    putBytes(values, "old values\r\n");
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("c-採点値.csv"));
+    const SaveOutcome outcome = writeResultFiles(table_, SaveTarget{dir_.path(), "c"}, false);
+    EXPECT_EQ(outcome.status, SaveStatus::Failed);
+    EXPECT_TRUE(outcome.error.startsWith(path("c-採点値.csv") + ": "))
+        << outcome.error.toStdString();
+    EXPECT_EQ(fileBytes(values), QByteArray("old values\r\n"));
+    EXPECT_FALSE(table_.saved());
+    EXPECT_EQ(
+        QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+        2);  // no temporary file left
 }
 
 TEST_F(SaveResultsTest, CloseGuardAsksOnlyWhenUnsaved) {

@@ -30,6 +30,8 @@ public:
     };
 
     int editorDpi = 0;
+    /// Non-empty: the engine refuses the definition with this reason.
+    QString definitionProblem;
     std::map<QString, SheetScript> sheets;
     /// An option action whose call fails (as a failure result would).
     QString failAction;
@@ -65,6 +67,10 @@ public:
         OptionResult out;
         const SheetScript& s = sheet();
         if (action == u"get_editor_dpi_x") out.retValue = editorDpi;
+        if (action == u"get_definition_problem") {
+            out.retValue = definitionProblem.isEmpty() ? 0 : 1;
+            out.retValueStr = definitionProblem;
+        }
         if (action == u"get_dpi_x") out.retValue = sheets[valueStr].dpi;
         if (action == u"get_imagearea_count") out.retValue = s.imageAreas;
         if (action == u"get_marked_counts") out.retValueStr = s.markedCounts;

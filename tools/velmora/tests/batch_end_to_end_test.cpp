@@ -269,6 +269,38 @@ TEST_F(BatchTool, FailuresExitWithTwoAndKeepExistingFiles) {
     EXPECT_EQ(usage.err, "velmora: missing read-values file\n");
 }
 
+// Without --overwrite an existing name stops the copying with the
+// question's answer No; labels of a hand-made file cannot leave the folders.
+TEST_F(BatchTool, RenameKeepsExistingFilesAndRefusesUnsafeLabels) {
+    writeFile(tmp.file("imgs/a.jpg"), "image a");
+    writeFile(tmp.file("imgs/b.jpg"), "image b");
+    writeCp932(tmp.file("v.csv"), "列番号,1\r\na.jpg,3\r\nb.jpg,3\r\n");
+    fs::create_directory(tmp.file("to"));
+    const Args rename = {"rename",    tmp.file("v.csv"), "--images",  tmp.file("imgs"),
+                         "--to",      tmp.file("to"),    "--pattern", "1",
+                         "--log-dir", tmp.file("log")};
+    const ToolRun same = velmora(rename);
+    EXPECT_EQ(same.status, 2);
+    EXPECT_EQ(same.err, "velmora: " + tmp.file("to/3.jpg") +
+                            " は既に存在します。上書きしますか？\n"
+                            "velmora: 処理を中止します。\n"
+                            "velmora: existing files are kept; give --overwrite to replace them\n");
+    EXPECT_EQ(slurpFile(tmp.file("to/3.jpg")), "image a");
+
+    Args overwrite = rename;
+    overwrite.push_back("--overwrite");
+    EXPECT_EQ(velmora(overwrite).status, 0);
+    EXPECT_EQ(slurpFile(tmp.file("to/3.jpg")), "image b");
+
+    writeFile(tmp.file("secret.jpg"), "outside");
+    writeCp932(tmp.file("v.csv"), "列番号,1\r\n../secret.jpg,4\r\n");
+    const ToolRun unsafe = velmora(rename);
+    EXPECT_EQ(unsafe.status, 2);
+    EXPECT_EQ(unsafe.err,
+              "velmora: ファイル名として使えない画像名です：../secret.jpg 処理を中止します。\n");
+    EXPECT_FALSE(fs::exists(tmp.file("to/4.jpg")));
+}
+
 // The engine beside the program stands in for one that is not registered or
 // cannot be loaded (a sanitizer build's library), saying so once; a broken
 // registration is left as the user made it.

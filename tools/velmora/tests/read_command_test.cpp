@@ -3,12 +3,14 @@
 #include "tools/velmora/read_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/velmora/tests/test_support.h"
@@ -91,6 +93,11 @@ TEST_F(ReadCommandTest, FailedImageIsAStatusLineAndTheBatchGoesOn) {
     EXPECT_NE(lines[3].find("\"status\": 0"), std::string::npos);
 }
 
+/// Workers the machine gives -j N (at most twice its processors).
+int workersFor(int jobs) {
+    return std::min(jobs, 2 * std::max(1, int(std::thread::hardware_concurrency())));
+}
+
 TEST_F(ReadCommandTest, WorkersGiveTheSameOutputAsOne) {
     script.statusByImage[images[5]] = -3;
     ASSERT_EQ(run({"-d", def, tmp.file("imgs")}), 1);
@@ -98,7 +105,38 @@ TEST_F(ReadCommandTest, WorkersGiveTheSameOutputAsOne) {
     enginesMade = 0;
     ASSERT_EQ(run({"-j", "4", "-d", def, tmp.file("imgs")}), 1);
     EXPECT_EQ(out, single);
-    EXPECT_EQ(enginesMade, 4);
+    EXPECT_EQ(enginesMade, workersFor(4));
+}
+
+// Two large sheets that do not fit in memory side by side: each is read
+// again alone, so -j 2 gives what -j 1 gives. An image that fails anyway
+// stays failed (read twice); with one worker nothing is read twice.
+TEST_F(ReadCommandTest, ASheetThatFailedBesideOthersIsReadAgainAlone) {
+    script.failWhenCrowded = {images[0], images[1]};
+    script.delayMsByImage[images[0]] = script.delayMsByImage[images[1]] = 80;
+    script.statusByImage[images[7]] = -2;
+    ASSERT_EQ(run({"-d", def, tmp.file("imgs")}), 1);
+    const std::string single = out;
+    EXPECT_NE(single.find("\"status\": -2"), std::string::npos);
+    const auto runsOf = [&](const std::string& image) {
+        return std::count_if(log.calls.begin(), log.calls.end(),
+                             [&](const std::string& c) { return c.ends_with("run " + image); });
+    };
+    EXPECT_EQ(runsOf(images[7]), 1);
+
+    log.calls.clear();
+    ASSERT_EQ(run({"-j", "2", "-d", def, tmp.file("imgs")}), 1);
+    EXPECT_EQ(out, single);
+    EXPECT_EQ(runsOf(images[0]) + runsOf(images[1]), 4);  // both crowded at first
+    EXPECT_EQ(runsOf(images[7]), 2);
+}
+
+TEST_F(ReadCommandTest, JobsBeyondTwiceTheProcessorsAreCappedWithANote) {
+    ASSERT_EQ(run({"-j", "256", "-d", def, tmp.file("imgs")}), 0);
+    const int workers = workersFor(256);
+    EXPECT_EQ(enginesMade, std::min<int>(workers, int(images.size())));
+    EXPECT_EQ(err, "velmora: -j 256 is more than twice the " + std::to_string(workers / 2) +
+                       " processors; reading with " + std::to_string(workers) + " workers\n");
 }
 
 TEST_F(ReadCommandTest, EveryWorkerReadsTheDefinitionBeforeAnyImageIsRun) {
@@ -108,8 +146,10 @@ TEST_F(ReadCommandTest, EveryWorkerReadsTheDefinitionBeforeAnyImageIsRun) {
         return c.find(" run ") != std::string::npos;
     });
     ASSERT_NE(firstRun, calls.end());
-    for (const char* engine : {"e0 ", "e1 ", "e2 "}) {
-        const auto ini = std::find(calls.begin(), calls.end(), engine + ("ini " + def));
+    ASSERT_EQ(enginesMade, workersFor(3));
+    for (int e = 0; e < enginesMade; ++e) {
+        const std::string engine = "e" + std::to_string(e) + " ";
+        const auto ini = std::find(calls.begin(), calls.end(), engine + "ini " + def);
         EXPECT_LT(ini - calls.begin(), firstRun - calls.begin()) << engine;
     }
     const auto runs = std::count_if(calls.begin(), calls.end(), [](const std::string& c) {
@@ -126,6 +166,8 @@ TEST_F(ReadCommandTest, NoMoreEnginesThanImages) {
 
 TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
     fs::create_directory(tmp.file("empty"));
+    ASSERT_EQ(::mkfifo(tmp.file("fifo").c_str(), 0600), 0);
+    writeFile(tmp.file("huge.ini"), "[MARK]\r\nMARK0=0,0,1,1\r\nMARK1=100000,0,1,1\r\n");
     struct Case {
         Args args;
         std::string message;
@@ -142,6 +184,16 @@ TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
         {{"-d", def, images[0], tmp.file("gone/")},
          "velmora: no such folder: " + tmp.file("gone/") + "\n"},
         {{"-d", def, "-j", "x", images[0]}, "velmora: bad value for -j: 'x' (expected 1 to 256)\n"},
+        // Special files are refused instead of blocking or reading for ever.
+        {{"-d", tmp.file("fifo"), images[0]},
+         "velmora: definition is not a regular file: " + tmp.file("fifo") + "\n"},
+        {{"-d", def, images[0], tmp.file("fifo")},
+         "velmora: image is not a regular file: " + tmp.file("fifo") + "\n"},
+        {{"-d", def, "/dev/zero"}, "velmora: image is not a regular file: /dev/zero\n"},
+        {{"-d", tmp.file("huge.ini"), images[0]},
+         "velmora: definition refused (MARK1 names question 100000, choice 0; the engine holds "
+         "100000 questions of 100 choices): " +
+             tmp.file("huge.ini") + "\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(run(c.args), 2) << c.message;

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "reader/core/batch_run.h"
 #include "tools/velmora/headless_prompter.h"
@@ -28,7 +31,16 @@ public:
         return 0;
     }
     std::optional<int> putIniFilename(const QString&) override { return 0; }
-    std::optional<int> run() override { return image_.contains("bad") ? -3 : 0; }
+    /// "big" images take a while and fail to load while another run is
+    /// going on, as sheets that need the memory the others hold.
+    std::optional<int> run() override {
+        const int before = running()++;
+        if (image_.contains("big")) std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        const bool crowded = before > 0 || running() > 1;
+        --running();
+        if (image_.contains("big") && crowded) return -2;
+        return image_.contains("bad") ? -3 : 0;
+    }
     std::optional<int> putNotify(int, int) override { return 0; }
     std::optional<int> getResult(QString& result, QString& reliability) override {
         result = QString("%1,-1,10").arg(number());
@@ -53,6 +65,10 @@ public:
     }
 
 private:
+    static std::atomic<int>& running() {
+        static std::atomic<int> count{0};
+        return count;
+    }
     int number() const { return image_.right(1).toInt(); }
     QString image_;
 };
@@ -168,6 +184,21 @@ TEST_F(Prefetched, AnImageNotReadAheadOrAnotherDefinitionIsNoticed) {
     ReplayEngine elsewhere(prefetch, definition + ".other");
     elsewhere.putIniFilename(definition);
     EXPECT_TRUE(elsewhere.diverged());
+}
+
+TEST_F(Prefetched, SheetsThatFailedBesideOthersAreReadAgainAlone) {
+    QStringList big;
+    for (const char* name : {"big5.jpg", "big6.jpg", "s7.jpg"}) {
+        writeFile(tmp.file(name), "x");
+        big << QString::fromStdString(tmp.file(name));
+    }
+    Prefetch prefetch;
+    std::string error;
+    ASSERT_TRUE(prefetchSheets(big, matching(), 2, scripted(), prefetch, error)) << error;
+    for (const PrefetchedSheet& sheet : prefetch.sheets) {
+        EXPECT_EQ(sheet.runStatus, 0) << sheet.image.toStdString();
+        EXPECT_FALSE(sheet.result.isEmpty());
+    }
 }
 
 TEST(CropBase, FolderSeparatorAndBaseName) {

@@ -2,12 +2,15 @@
 // engine that logs every call it receives.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +67,11 @@ struct EngineScript {
     std::vector<std::string> dots;  ///< by multi-answer list position
     int rotated = 0, skew = 4, offsetX = 12, offsetY = -7;
     double angle = 0.25;
+    /// Images that fail to load (-2) when another run was going on while
+    /// they were read, as a sheet too large for the memory left would.
+    std::set<std::string> failWhenCrowded;
+    /// Runs going on at the moment, over every engine of the script.
+    std::shared_ptr<std::atomic<int>> running = std::make_shared<std::atomic<int>>(0);
 };
 
 /// Logs "name value valueStr" per call and answers from the script; the
@@ -80,9 +88,13 @@ public:
     }
     int run() override {
         log("run " + image_);
+        const int before = (*script_.running)++;
         if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(d->second));
         }
+        const bool crowded = before > 0 || *script_.running > 1;
+        --*script_.running;
+        if (crowded && script_.failWhenCrowded.count(image_) > 0) return -2;
         const auto it = script_.statusByImage.find(image_);
         return it == script_.statusByImage.end() ? 0 : it->second;
     }
