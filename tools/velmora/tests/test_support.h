@@ -72,6 +72,9 @@ struct EngineScript {
     std::set<std::string> failWhenCrowded;
     /// Runs going on at the moment, over every engine of the script.
     std::shared_ptr<std::atomic<int>> running = std::make_shared<std::atomic<int>>(0);
+    /// Images run at least once, over every engine of the script.
+    std::shared_ptr<std::set<std::string>> runOnce = std::make_shared<std::set<std::string>>();
+    std::shared_ptr<std::mutex> runOnceMutex = std::make_shared<std::mutex>();
 };
 
 /// Logs "name value valueStr" per call and answers from the script; the
@@ -92,12 +95,26 @@ public:
         if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(d->second));
         }
+        if (script_.failWhenCrowded.count(image_) > 0 && firstRunOf(image_)) waitForAPartner();
         const bool crowded = before > 0 || *script_.running > 1;
         --*script_.running;
         if (crowded && script_.failWhenCrowded.count(image_) > 0) return -2;
         const auto it = script_.statusByImage.find(image_);
         return it == script_.statusByImage.end() ? 0 : it->second;
     }
+    /// True at the first run of `image` over every engine.
+    bool firstRunOf(const std::string& image) {
+        std::lock_guard lock(*script_.runOnceMutex);
+        return script_.runOnce->insert(image).second;
+    }
+    /// A crowded image's first run waits (a few seconds at most) until
+    /// another run is going on, so crowding does not depend on the machine's
+    /// speed.
+    void waitForAPartner() const {
+        for (int i = 0; i < 500 && *script_.running < 2; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
     void getResult(std::string& result, std::string& reliability) override {
         log("getResult");
         result = script_.answers;
