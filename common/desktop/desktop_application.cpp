@@ -5,6 +5,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "common/atomic_file.h"
+
 namespace velmora {
 
 QFont interfaceFont() {
@@ -29,6 +31,8 @@ bool prepareDesktopApplication(QApplication& app) {
         }
     }
     QApplication::setFont(interfaceFont());
+    // An interrupted program leaves no half-written temporary file behind.
+    installTempFileCleanup();
     return loaded;
 }
 

@@ -13,9 +13,10 @@ namespace velmora {
 /// fonts-noto-cjk).
 inline constexpr const char* kInterfaceFontFamily = "Noto Sans CJK JP";
 
-/// Loads Qt's Japanese translations into `app` and sets the interface
-/// font. Missing translation files or a missing font leave Qt's defaults;
-/// nothing fails. Returns true when the translations were loaded.
+/// Loads Qt's Japanese translations into `app`, sets the interface font and
+/// lets SIGINT and SIGTERM remove the temporary file of a rewrite in
+/// progress. Missing translation files or a missing font leave Qt's
+/// defaults; nothing fails. Returns true when the translations were loaded.
 bool prepareDesktopApplication(QApplication& app);
 
 /// The interface font at the default point size, or the application's
