@@ -16,7 +16,7 @@ constexpr std::array<MenuSpec, 4> kMenus{{
 }};
 
 // clang-format off
-constexpr std::array<CommandSpec, 21> kCommands{{
+constexpr std::array<CommandEntry, 21> kCommands{{
     {C::NewDocument, u"新規作成", "ID_FILE_NEW", M::None, false, false, false},
     {C::OpenImage, u"ｽｷｬﾝ画像ﾌｧｲﾙを開く(&O)...\tCtrl+O", "ID_FILE_OPEN", M::File, false, false, false},
     {C::Import, u"ﾏｰｸ情報ﾌｧｲﾙをｲﾝﾎﾟｰﾄ(&I)...", "ID_FILE_IMPORT", M::File, false, true, false},
@@ -70,7 +70,7 @@ const std::array<Accelerator, 6> kAccelerators{{
 std::span<const MenuSpec> menuTable() {
     return kMenus;
 }
-std::span<const CommandSpec> commandTable() {
+std::span<const CommandEntry> commandTable() {
     return kCommands;
 }
 std::span<const ToolbarSlot> toolbarTable() {
@@ -80,9 +80,9 @@ std::span<const Accelerator> acceleratorTable() {
     return kAccelerators;
 }
 
-const CommandSpec& commandSpec(Command command) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.id == command) return spec;
+const CommandEntry& commandSpec(Command command) {
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.id == command) return entry;
     }
     return kCommands.front();
 }

@@ -37,7 +37,7 @@ enum class Menu { None, File, Edit, View, Help };
 /// Where the recent files go in the File menu: before this command.
 inline constexpr Command kRecentFilesBefore = Command::Exit;
 
-struct CommandSpec {
+struct CommandEntry {
     Command id;
     const char16_t* text;  ///< menu text (a tab starts the shown shortcut)
     const char* objectName;
@@ -66,10 +66,10 @@ struct MenuSpec {
 
 std::span<const MenuSpec> menuTable();
 /// Every command, in menu order within each menu.
-std::span<const CommandSpec> commandTable();
+std::span<const CommandEntry> commandTable();
 /// The toolbar, left to right.
 std::span<const ToolbarSlot> toolbarTable();
 std::span<const Accelerator> acceleratorTable();
-const CommandSpec& commandSpec(Command command);
+const CommandEntry& commandSpec(Command command);
 
 }  // namespace dravel

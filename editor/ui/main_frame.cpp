@@ -74,17 +74,17 @@ void CMainFrame::buildMenus() {
         menus[m.id] = menu;
     }
     fileMenu_ = menus[Menu::File];
-    for (const CommandSpec& spec : commandTable()) {
-        auto* act = new QAction(QString::fromUtf16(spec.text), this);
-        act->setObjectName(QLatin1String(spec.objectName));
-        act->setCheckable(spec.checkable);
-        connect(act, &QAction::triggered, this, [this, id = spec.id] { run(id); });
-        actions_[spec.id] = act;
-        if (spec.menu == Menu::None) continue;
-        QMenu* menu = menus[spec.menu];
-        if (spec.id == kRecentFilesBefore) {
+    for (const CommandEntry& entry : commandTable()) {
+        auto* act = new QAction(QString::fromUtf16(entry.text), this);
+        act->setObjectName(QLatin1String(entry.objectName));
+        act->setCheckable(entry.checkable);
+        connect(act, &QAction::triggered, this, [this, id = entry.id] { run(id); });
+        actions_[entry.id] = act;
+        if (entry.menu == Menu::None) continue;
+        QMenu* menu = menus[entry.menu];
+        if (entry.id == kRecentFilesBefore) {
             recentAnchor_ = menu->addSeparator();
-        } else if (spec.separatorBefore) {
+        } else if (entry.separatorBefore) {
             menu->addSeparator();
         }
         menu->addAction(act);
@@ -153,8 +153,8 @@ void CMainFrame::updateTitle() {
 
 void CMainFrame::updateCommands() {
     const bool image = doc_->state().imageLoaded;
-    for (const CommandSpec& spec : commandTable()) {
-        if (spec.needsImage) actions_[spec.id]->setEnabled(image);
+    for (const CommandEntry& entry : commandTable()) {
+        if (entry.needsImage) actions_[entry.id]->setEnabled(image);
     }
 }
 

@@ -40,7 +40,7 @@ const QString ResultWindow::kHelpText =
 namespace {
 
 constexpr int kTwipsPerInch = 1440;
-// Layout of the Part's resize rule, in twips.
+// Layout of the window's resize rule, in twips.
 constexpr int kMinimumHeightTwips = 4000;
 constexpr int kFrameMarginTwips = 150;
 constexpr int kHelpFromBottomTwips = 1000;

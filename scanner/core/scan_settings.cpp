@@ -21,7 +21,7 @@ constexpr std::int64_t kNoLimit = 0;
 
 /// One stored setting: its name, member, default as stored text, and for
 /// numbers the form's range (min > max: no range, any number of the type).
-struct SettingSpec {
+struct SettingEntry {
     SettingId id;
     std::string_view name;
     Member member;
@@ -48,21 +48,21 @@ constexpr const char* kDefaultPreviewRect = "0,0,400,620";
 
 // clang-format off
 constexpr std::array kSettings{
-    SettingSpec{SettingId::Preview, "preview", &ScanSettings::preview, "0"},
-    SettingSpec{SettingId::PreviewRect, "preview_rect", &ScanSettings::previewRect, kDefaultPreviewRect},
-    SettingSpec{SettingId::Folder, "folder", &ScanSettings::folder, ""},  // documents folder
-    SettingSpec{SettingId::Prefix, "prefix", &ScanSettings::prefix, "", kNoLimit, kNoLimit - 1, kReset},
-    SettingSpec{SettingId::JpegQuality, "jpeg_quality", &ScanSettings::jpegQuality, "75", kQualityMin, kQualityMax, kReset},
-    SettingSpec{SettingId::Counter, "counter", &ScanSettings::counter, "1", kCounterMin, kCounterMax, kReset},
-    SettingSpec{SettingId::Step, "step", &ScanSettings::step, "1", kStepMin, kStepMax, kReset},
-    SettingSpec{SettingId::Digits, "digit", &ScanSettings::digits, "4", kDigitsMin, kDigitsMax, kReset},
-    SettingSpec{SettingId::Format, "format", &ScanSettings::format, "0", kFormatMin, kFormatMax, kReset},
-    SettingSpec{SettingId::UseCounter, "usecounter", &ScanSettings::useCounter, "1", kNoLimit, kNoLimit - 1, kReset},
-    SettingSpec{SettingId::Clipboard, "clipboard", &ScanSettings::clipboard, "0"},
-    SettingSpec{SettingId::Source, "source", &ScanSettings::source, ""},
-    SettingSpec{SettingId::SaneFeeder, "sane_feeder", &ScanSettings::saneFeeder, "1"},
-    SettingSpec{SettingId::SaneResolution, "sane_resolution", &ScanSettings::saneResolution, "300", kResolutionMin, kResolutionMax},
-    SettingSpec{SettingId::SaneMode, "sane_mode", &ScanSettings::saneMode, "Color"},
+    SettingEntry{SettingId::Preview, "preview", &ScanSettings::preview, "0"},
+    SettingEntry{SettingId::PreviewRect, "preview_rect", &ScanSettings::previewRect, kDefaultPreviewRect},
+    SettingEntry{SettingId::Folder, "folder", &ScanSettings::folder, ""},  // documents folder
+    SettingEntry{SettingId::Prefix, "prefix", &ScanSettings::prefix, "", kNoLimit, kNoLimit - 1, kReset},
+    SettingEntry{SettingId::JpegQuality, "jpeg_quality", &ScanSettings::jpegQuality, "75", kQualityMin, kQualityMax, kReset},
+    SettingEntry{SettingId::Counter, "counter", &ScanSettings::counter, "1", kCounterMin, kCounterMax, kReset},
+    SettingEntry{SettingId::Step, "step", &ScanSettings::step, "1", kStepMin, kStepMax, kReset},
+    SettingEntry{SettingId::Digits, "digit", &ScanSettings::digits, "4", kDigitsMin, kDigitsMax, kReset},
+    SettingEntry{SettingId::Format, "format", &ScanSettings::format, "0", kFormatMin, kFormatMax, kReset},
+    SettingEntry{SettingId::UseCounter, "usecounter", &ScanSettings::useCounter, "1", kNoLimit, kNoLimit - 1, kReset},
+    SettingEntry{SettingId::Clipboard, "clipboard", &ScanSettings::clipboard, "0"},
+    SettingEntry{SettingId::Source, "source", &ScanSettings::source, ""},
+    SettingEntry{SettingId::SaneFeeder, "sane_feeder", &ScanSettings::saneFeeder, "1"},
+    SettingEntry{SettingId::SaneResolution, "sane_resolution", &ScanSettings::saneResolution, "300", kResolutionMin, kResolutionMax},
+    SettingEntry{SettingId::SaneMode, "sane_mode", &ScanSettings::saneMode, "Color"},
 };
 // clang-format on
 
@@ -74,7 +74,7 @@ constexpr bool tableInOrder() {
 }
 static_assert(tableInOrder(), "the table is indexed by SettingId");
 
-const SettingSpec& specOf(SettingId id) {
+const SettingEntry& entryOf(SettingId id) {
     return kSettings[std::size_t(id)];
 }
 
@@ -101,7 +101,7 @@ T narrowed(std::int64_t value) {
     return T(value);
 }
 
-void assign(ScanSettings& settings, const SettingSpec& spec, std::string_view text) {
+void assign(ScanSettings& settings, const SettingEntry& entry, std::string_view text) {
     std::visit(
         [&](auto member) {
             using T = std::remove_cvref_t<decltype(settings.*member)>;
@@ -111,16 +111,16 @@ void assign(ScanSettings& settings, const SettingSpec& spec, std::string_view te
                 settings.*member = leadingNumber(text) != 0;
             } else if constexpr (std::is_same_v<T, ImageFormat>) {
                 const std::int64_t index = leadingNumber(text);
-                settings.*member =
-                    index >= spec.min && index <= spec.max ? ImageFormat(index) : ImageFormat::Jpeg;
+                settings.*member = index >= entry.min && index <= entry.max ? ImageFormat(index)
+                                                                            : ImageFormat::Jpeg;
             } else {
                 settings.*member = narrowed<T>(leadingNumber(text));
             }
         },
-        spec.member);
+        entry.member);
 }
 
-std::string storedText(const ScanSettings& settings, const SettingSpec& spec) {
+std::string storedText(const ScanSettings& settings, const SettingEntry& entry) {
     return std::visit(
         [&](auto member) -> std::string {
             using T = std::remove_cvref_t<decltype(settings.*member)>;
@@ -134,7 +134,7 @@ std::string storedText(const ScanSettings& settings, const SettingSpec& spec) {
                 return std::to_string(settings.*member);
             }
         },
-        spec.member);
+        entry.member);
 }
 
 std::optional<std::int64_t> parseWhole(std::string_view text) {
@@ -152,9 +152,9 @@ const char* const kNotAnInteger = "整数を入力してください。";
 
 std::optional<FormProblem> readNumber(FormField field, const std::string& text, SettingId id,
                                       std::int64_t& value) {
-    const SettingSpec& spec = specOf(id);
+    const SettingEntry& entry = entryOf(id);
     const std::optional<std::int64_t> parsed = parseWhole(text);
-    if (parsed && *parsed >= spec.min && *parsed <= spec.max) {
+    if (parsed && *parsed >= entry.min && *parsed <= entry.max) {
         value = *parsed;
         return std::nullopt;
     }
@@ -163,7 +163,7 @@ std::optional<FormProblem> readNumber(FormField field, const std::string& text, 
     if (!parsed && !onlyDigits) return FormProblem{field, kNotAnInteger};
     char message[128];
     std::snprintf(message, sizeof message, "%lld から %lld までの整数を入力してください。",
-                  static_cast<long long>(spec.min), static_cast<long long>(spec.max));
+                  static_cast<long long>(entry.min), static_cast<long long>(entry.max));
     return FormProblem{field, message};
 }
 
@@ -230,14 +230,14 @@ std::optional<PreviewRect> PreviewRect::parse(std::string_view text) {
 
 ScanSettings ScanSettings::defaults(std::string_view documentsFolder) {
     ScanSettings settings;
-    for (const SettingSpec& spec : kSettings) assign(settings, spec, spec.defaultText);
+    for (const SettingEntry& entry : kSettings) assign(settings, entry, entry.defaultText);
     settings.folder = withTrailingSeparator(documentsFolder);
     return settings;
 }
 
 void ScanSettings::resetOutputOptions() {
-    for (const SettingSpec& spec : kSettings) {
-        if (spec.resetByButton) assign(*this, spec, spec.defaultText);
+    for (const SettingEntry& entry : kSettings) {
+        if (entry.resetByButton) assign(*this, entry, entry.defaultText);
     }
 }
 
@@ -260,15 +260,15 @@ BatchRequest ScanSettings::batchRequest() const {
 }
 
 std::string_view settingName(SettingId id) {
-    return specOf(id).name;
+    return entryOf(id).name;
 }
 
 ScanSettings loadSettings(const velmora::SettingsStore& store, std::string_view documentsFolder) {
     ScanSettings settings = ScanSettings::defaults(documentsFolder);
-    for (const SettingSpec& spec : kSettings) {
-        if (const auto text = store.getValue(kSettingsRoot, kSettingsKey, spec.name)) {
-            assign(settings, spec, *text);
-        } else if (spec.id == SettingId::Folder && !settings.folder.empty()) {
+    for (const SettingEntry& entry : kSettings) {
+        if (const auto text = store.getValue(kSettingsRoot, kSettingsKey, entry.name)) {
+            assign(settings, entry, *text);
+        } else if (entry.id == SettingId::Folder && !settings.folder.empty()) {
             std::error_code error;
             std::filesystem::create_directories(settings.folder, error);
         }
@@ -277,15 +277,15 @@ ScanSettings loadSettings(const velmora::SettingsStore& store, std::string_view 
 }
 
 bool storeSetting(velmora::SettingsStore& store, const ScanSettings& settings, SettingId id) {
-    const SettingSpec& spec = specOf(id);
-    return store.setValue(kSettingsRoot, kSettingsKey, spec.name, storedText(settings, spec));
+    const SettingEntry& entry = entryOf(id);
+    return store.setValue(kSettingsRoot, kSettingsKey, entry.name, storedText(settings, entry));
 }
 
 bool storeSettings(velmora::SettingsStore& store, const ScanSettings& settings) {
     bool allStored = true;
-    for (const SettingSpec& spec : kSettings) {
-        if (spec.id == SettingId::Preview) continue;
-        allStored = storeSetting(store, settings, spec.id) && allStored;
+    for (const SettingEntry& entry : kSettings) {
+        if (entry.id == SettingId::Preview) continue;
+        allStored = storeSetting(store, settings, entry.id) && allStored;
     }
     return allStored;
 }
