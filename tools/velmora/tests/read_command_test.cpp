@@ -125,6 +125,7 @@ TEST_F(ReadCommandTest, ASheetThatFailedBesideOthersIsReadAgainAlone) {
     EXPECT_EQ(runsOf(images[7]), 1);
 
     log.calls.clear();
+    script.crowdedMeet = true;
     ASSERT_EQ(run({"-j", "2", "-d", def, tmp.file("imgs")}), 1);
     EXPECT_EQ(out, single);
     EXPECT_EQ(runsOf(images[0]) + runsOf(images[1]), 4);  // both crowded at first

@@ -72,6 +72,11 @@ struct EngineScript {
     std::set<std::string> failWhenCrowded;
     /// Runs going on at the moment, over every engine of the script.
     std::shared_ptr<std::atomic<int>> running = std::make_shared<std::atomic<int>>(0);
+    /// With several workers: the first runs of the failWhenCrowded images
+    /// wait for each other and fail together, so crowding does not depend on
+    /// the machine's speed.
+    bool crowdedMeet = false;
+    std::shared_ptr<std::atomic<int>> arrivals = std::make_shared<std::atomic<int>>(0);
     /// Images run at least once, over every engine of the script.
     std::shared_ptr<std::set<std::string>> runOnce = std::make_shared<std::set<std::string>>();
     std::shared_ptr<std::mutex> runOnceMutex = std::make_shared<std::mutex>();
@@ -95,8 +100,9 @@ public:
         if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(d->second));
         }
-        if (script_.failWhenCrowded.count(image_) > 0 && firstRunOf(image_)) waitForAPartner();
-        const bool crowded = before > 0 || *script_.running > 1;
+        bool crowded = before > 0 || *script_.running > 1;
+        if (script_.crowdedMeet && script_.failWhenCrowded.count(image_) > 0 && firstRunOf(image_))
+            crowded = meetAPartner();
         --*script_.running;
         if (crowded && script_.failWhenCrowded.count(image_) > 0) return -2;
         const auto it = script_.statusByImage.find(image_);
@@ -107,12 +113,13 @@ public:
         std::lock_guard lock(*script_.runOnceMutex);
         return script_.runOnce->insert(image).second;
     }
-    /// A crowded image's first run waits (a few seconds at most) until
-    /// another run is going on, so crowding does not depend on the machine's
-    /// speed.
-    void waitForAPartner() const {
-        for (int i = 0; i < 500 && *script_.running < 2; ++i)
+    /// Waits (a few seconds at most) until a second crowded image arrives
+    /// here too; true when it did.
+    bool meetAPartner() const {
+        ++*script_.arrivals;
+        for (int i = 0; i < 500 && *script_.arrivals < 2; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return *script_.arrivals >= 2;
     }
 
     void getResult(std::string& result, std::string& reliability) override {
