@@ -1,102 +1,17 @@
 #include "editor/core/definition_file.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <optional>
 
 #include "common/profile_file.h"
-#include "common/text_codec.h"
+#include "engine/recognition/definition_text.h"
 #include "engine/recognition/numbered_entries.h"
 
 namespace dravel {
 namespace {
 
-constexpr const char* kEol = "\r\n";
-constexpr const char* kCommentUtf8 = "; ＝の両側に空白を含まないように記述してください。";
-constexpr int kZeroMarkColorMin = 150;
-constexpr double kZeroMarkRate = 0.5;
-constexpr int kOvalColorMin = 100;
-constexpr int kOvalColorMax = 200;
 constexpr Point kDefaultZeroMark1{272, 3257};
 constexpr Point kDefaultZeroMark2{2334, 3245};
-
-[[gnu::format(printf, 2, 3)]] void line(std::string& out, const char* format, ...) {
-    char buffer[160];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    out += buffer;
-    out += kEol;
-}
-
-void sectionGap(std::string& out) {
-    out += kEol;
-    out += kEol;
-}
-
-void writeComment(std::string& out) {
-    line(out, ";");
-    line(out, ";");
-    out += velmora::utf8ToCp932(kCommentUtf8).value_or(std::string());
-    out += kEol;
-    line(out, ";");
-    line(out, ";");
-    out += kEol;
-}
-
-void writeZeroMarks(std::string& out, const EditorState& s) {
-    line(out, "[ZEROMARK]");
-    line(out, "ZEROMARK_RADIUS=%d", s.zeroRadius);
-    for (int i = 0; i < 3; ++i) {
-        line(out, "ZEROMARK%d_X=%d", i + 1, s.zeroMarks[std::size_t(i)].x);
-        line(out, "ZEROMARK%d_Y=%d", i + 1, s.zeroMarks[std::size_t(i)].y);
-    }
-    line(out, "ZEROMARK_COLOR_MIN=%d", kZeroMarkColorMin);
-    line(out, "ZEROMARK_RATE=%f", kZeroMarkRate);
-}
-
-void writeMarks(std::string& out, const EditorState& s) {
-    line(out, "[MARK]");
-    line(out, "OVALMARK_WIDTH=%d", s.ovalWidth);
-    line(out, "OVALMARK_HEIGHT=%d", s.ovalHeight);
-    line(out, "OVALMARK_COLOR_MIN=%d", kOvalColorMin);
-    line(out, "OVALMARK_COLOR_MAX=%d", kOvalColorMax);
-    for (int i = 0; i < s.markCount; ++i) {
-        const MarkRecord& m = s.marks[std::size_t(i)];
-        line(out, "MARK%d=%d,%d,%d,%d", i, m.question, m.choice, m.x, m.y);
-    }
-}
-
-void writeAreas(std::string& out, const EditorState& s) {
-    line(out, "[IMAGEAREA]");
-    for (std::size_t i = 0; i < s.areas.size(); ++i) {
-        const auto& c = s.areas[i].corners;
-        line(out, "IMAGEAREA%d=%d,%d,%d,%d,%d,%d,%d,%d", int(i), c[0].x, c[0].y, c[1].x, c[1].y,
-             c[2].x, c[2].y, c[3].x, c[3].y);
-    }
-}
-
-void writeMulti(std::string& out, const EditorState& s) {
-    std::string list;
-    const int last = std::min(s.questionCount, kMaxQuestions);
-    for (int q = 0; q < last; ++q) {
-        if (!s.isMulti(q)) continue;
-        if (!list.empty()) list += ',';
-        list += std::to_string(q);
-    }
-    line(out, "[MULTI]");
-    out += "QUESTIONS=" + list;
-    out += kEol;
-}
-
-void writeSystem(std::string& out, const EditorState& s) {
-    line(out, "[SYSTEM]");
-    line(out, "DPI_X=%d", s.dpiX);
-    line(out, "DPI_Y=%d", s.dpiY);
-    line(out, "DEBUG=");
-}
 
 int intValue(const velmora::ProfileText& text, std::string_view section, std::string_view key,
              int fallback) {
@@ -165,19 +80,27 @@ void readMulti(const velmora::ProfileText& text, ImportedDefinition& out) {
 }  // namespace
 
 std::string definitionBytes(const EditorState& state) {
-    std::string out;
-    out.reserve(std::size_t(state.markCount) * 32 + 1024);
-    writeComment(out);
-    writeZeroMarks(out, state);
-    sectionGap(out);
-    writeMarks(out, state);
-    sectionGap(out);
-    writeAreas(out, state);
-    sectionGap(out);
-    writeMulti(out, state);
-    sectionGap(out);
-    writeSystem(out, state);
-    return out;
+    strovik::DefinitionText d;
+    d.zeroRadius = state.zeroRadius;
+    for (std::size_t i = 0; i < 3; ++i)
+        d.zeroMarks[i] = {state.zeroMarks[i].x, state.zeroMarks[i].y};
+    d.ovalWidth = state.ovalWidth;
+    d.ovalHeight = state.ovalHeight;
+    d.marks.reserve(std::size_t(state.markCount));
+    for (int i = 0; i < state.markCount; ++i) {
+        const MarkRecord& m = state.marks[std::size_t(i)];
+        d.marks.push_back({m.question, m.choice, m.x, m.y});
+    }
+    for (const ImageArea& area : state.areas) {
+        auto& corners = d.areas.emplace_back();
+        for (std::size_t i = 0; i < 4; ++i) corners[i] = {area.corners[i].x, area.corners[i].y};
+    }
+    const int last = std::min(state.questionCount, kMaxQuestions);
+    for (int q = 0; q < last; ++q)
+        if (state.isMulti(q)) d.multiQuestions.push_back(q);
+    d.dpiX = state.dpiX;
+    d.dpiY = state.dpiY;
+    return strovik::definitionFileBytes(d);
 }
 
 std::optional<ImportedDefinition> parseDefinition(const std::string& bytes) {
