@@ -18,7 +18,7 @@ packages=(
     xdg-utils                        # xdg-open: the launcher opens the manual and templates with it
     poppler-utils imagemagick        # pdfimages and convert for PDF pages
     fonts-noto-cjk                   # Japanese texts on screen
-    xvfb xauth x11-utils             # the desktop programs' start-up check in CI
+    xvfb xauth x11-utils xdotool     # the desktop programs' start-up and keyboard checks in CI
     time                             # /usr/bin/time for the benchmark's memory figure
 )
 
