@@ -220,7 +220,8 @@ void runOverhead(const fs::path& work, int sheets) {
     std::vector<std::string> images;
     for (int i = 0; i < sheets; ++i) {
         recipe.seed = 200 + unsigned(i);
-        images.push_back(bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
+        images.push_back(
+            bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
     }
     velmora::cli::SessionEngine session;
     QString why;

@@ -56,13 +56,13 @@ struct CountOptions {
 };
 
 struct RenameOptions {
-    std::string input;    ///< the read-values file
-    std::string images;   ///< --images: folder of the scanned images
-    std::string to;       ///< --to: output folder
-    std::string pattern;  ///< --pattern
-    std::string prefix;   ///< --prefix
-    std::string postfix;  ///< --postfix
-    std::string logDir;   ///< --log-dir: empty = the data folder
+    std::string input;       ///< the read-values file
+    std::string images;      ///< --images: folder of the scanned images
+    std::string to;          ///< --to: output folder
+    std::string pattern;     ///< --pattern
+    std::string prefix;      ///< --prefix
+    std::string postfix;     ///< --postfix
+    std::string logDir;      ///< --log-dir: empty = the data folder
     bool overwrite = false;  ///< --overwrite: replace existing copies instead of stopping
     SettingsOverrides settings;
 };

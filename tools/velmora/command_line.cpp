@@ -33,7 +33,6 @@ constexpr OptionName kOptions[] = {
     {"", "--debug", OptionId::Debug},
 };
 
-
 /// Stores one option value; returns an error text or an empty string.
 std::string applyOption(OptionId id, std::string_view name, const std::string& value,
                         ReadOptions& opts) {

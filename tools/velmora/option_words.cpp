@@ -58,10 +58,10 @@ SplitWords splitWords(const std::vector<std::string>& args, std::span<const Opti
             result.error = "unknown option '" + word + "'";
             return result;
         }
-        OptionWord option{
-            m.option->id,
-            word.starts_with("--") ? std::string(m.option->longName) : std::string(m.option->shortName),
-            {}};
+        OptionWord option{m.option->id,
+                          word.starts_with("--") ? std::string(m.option->longName)
+                                                 : std::string(m.option->shortName),
+                          {}};
         if (m.attached) {
             option.value = *m.attached;
         } else if (m.option->takesValue) {

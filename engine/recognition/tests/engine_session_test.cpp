@@ -1,9 +1,10 @@
+#include "engine/recognition/engine_session.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
-#include "engine/recognition/engine_session.h"
 #include "engine/recognition/tests/test_sheet.h"
 
 namespace strovik {
@@ -128,7 +129,7 @@ TEST_F(EngineSessionTest, FailuresKeepThePreviousResults) {
     EXPECT_EQ(session_.run(), kRunZeroMarksNotFound);
     EXPECT_EQ(result().first, "3,-1,-1");
     EXPECT_EQ(option("get_diffzero_x").retValue, 5);
-    EXPECT_EQ(option("chk_rotate").retValue, 1);  // the last attempt looked at the turned image
+    EXPECT_EQ(option("chk_rotate").retValue, 1);    // the last attempt looked at the turned image
     EXPECT_EQ(readText(ini_), definitionAfterRun);  // no write-back after a failure
 
     writeText(dir_ / "text.bmp", "not an image");

@@ -251,8 +251,8 @@ TEST_F(ResultFilesTest, FailedWritesReportFalseAndKeepTheOldFile) {
 TEST_F(ResultFilesTest, FuzzInputsSaveToAFixedPoint) {
     const QDir source(QStringLiteral(VELMORA_SOURCE_DIR));
     QStringList inputs;
-    for (const QString& folder :
-         {QStringLiteral("fuzz/corpus/fuzz_read_values"), QStringLiteral("reader/core/tests/data/fuzz")}) {
+    for (const QString& folder : {QStringLiteral("fuzz/corpus/fuzz_read_values"),
+                                  QStringLiteral("reader/core/tests/data/fuzz")}) {
         const QDir dir(source.filePath(folder));
         for (const QString& name : dir.entryList(QDir::Files)) inputs << dir.filePath(name);
     }
