@@ -24,7 +24,6 @@ public:
 
     explicit QtPrompter(QWidget* parent = nullptr, Hooks hooks = {});
     void setParent(QWidget* parent) { parent_ = parent; }
-    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
     void message(const QString& text, Icon icon) override;
     Answer question(QuestionId id, const QString& text) override;

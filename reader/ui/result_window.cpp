@@ -372,10 +372,6 @@ void ResultWindow::hideImageViewer() {
     if (viewer_.hide && (!viewer_.visible || viewer_.visible())) viewer_.hide();
 }
 
-void ResultWindow::setStatusText(const QString& text) {
-    lblStatus_->setText(text);
-}
-
 void ResultWindow::setImageViewerHooks(ImageViewerHooks hooks) {
     viewer_ = std::move(hooks);
 }

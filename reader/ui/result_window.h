@@ -49,8 +49,6 @@ public:
     void refreshTable();
     bool saved() const;
     void hideImageViewer();
-    /// The window's status line lblStatus (the image viewer reports here).
-    void setStatusText(const QString& text);
 
     /// The image viewer as this window uses it. By default the window's own
     /// viewer (frmImage, created on first use); tests put recorders here.
