@@ -32,7 +32,7 @@ double engineReadSeconds(const std::string& definition, const std::string& image
     strovik::EngineSession session(core);
     session.putIniFilename(definition);
     strovik::OptionOutputs out;
-    session.putOptions("set_nomarkmin_1000", 0, "", out);
+    session.putOptions(strovik::OptionAction::SetNoMarkMin1000, 0, "", out);
     session.putImageFilename(image);
     if (session.run() != strovik::kRunOk) std::printf("  (warning: the sheet did not read)\n");
     return bench::medianSeconds(reps, [&] { session.run(); });

@@ -181,9 +181,10 @@ double engineSeconds(const std::string& definition, const std::vector<std::strin
     strovik::EngineSession session(core);
     strovik::OptionOutputs out;
     session.putIniFilename(definition);
-    session.putOptions("set_nomarkmin_1000", 0, "", out);
-    session.putOptions("set_nomarkmin_dots", settings.noMarkedPercent.toInt(), "", out);
-    session.putOptions("set_multi_marked_multiply_1000",
+    using strovik::OptionAction;
+    session.putOptions(OptionAction::SetNoMarkMin1000, 0, "", out);
+    session.putOptions(OptionAction::SetNoMarkMinDots, settings.noMarkedPercent.toInt(), "", out);
+    session.putOptions(OptionAction::SetMultiMarkedMultiply1000,
                        int(settings.multiMarkedThreshold.toDouble() * 1000), "", out);
     return secondsOf([&] {
         for (const std::string& image : images) {

@@ -10,26 +10,6 @@ namespace tarrow {
 
 namespace {
 
-// Engine actions.
-constexpr const char* kGetDefinitionProblem = "get_definition_problem";
-constexpr const char* kSetNoMarkMin1000 = "set_nomarkmin_1000";
-constexpr const char* kSetNoMarkMinDots = "set_nomarkmin_dots";
-constexpr const char* kGetEditorDpiX = "get_editor_dpi_x";
-constexpr const char* kSetMultiMarkedMultiply = "set_multi_marked_multiply_1000";
-constexpr const char* kGetDpiX = "get_dpi_x";
-constexpr const char* kGetImageAreaCount = "get_imagearea_count";
-constexpr const char* kSetImageAreaJpegFile = "set_imagearea_jpeg_file";
-constexpr const char* kSetImageScale = "set_imagescale_rate_percent";
-constexpr const char* kSetImageSharpen = "set_imagesharpen_rate";
-constexpr const char* kSetDebugFilename = "set_debug_filename";
-constexpr const char* kGetMarkedCounts = "get_marked_counts";
-constexpr const char* kGetMultiQuestions = "get_multi_questions";
-constexpr const char* kGetMultiDots = "get_multi_dots_per_question";
-constexpr const char* kChkRotate = "chk_rotate";
-constexpr const char* kGetSkewSize = "get_skew_size";
-constexpr const char* kGetDiffZeroX = "get_diffzero_x";
-constexpr const char* kGetDiffZeroY = "get_diffzero_y";
-
 constexpr int kMinValidDpi = 72;
 constexpr int kPauseBetweenImagesMs = 10;
 constexpr double kMultiplyScale = 1000.0;
@@ -221,22 +201,22 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
 }
 
 bool BatchRun::prepareEngine(const QString& definitionPath) {
-    if (!engine_.putIniFilename(definitionPath)) return false;
+    if (!engine_.putIniFilename(definitionPath.toStdString())) return false;
     // A definition with more questions than the engine holds is refused by
     // it as a whole; the run says so instead of failing every sheet.
-    const std::optional<OptionResult> problem = option(kGetDefinitionProblem);
-    if (!problem) return false;
-    definitionRefused_ = problem->retValue != 0;
+    const std::optional<bool> refused = engine_.definitionRefused();
+    if (!refused) return false;
+    definitionRefused_ = *refused;
     if (definitionRefused_) return true;
-    if (!option(kSetNoMarkMin1000, 0)) return false;
+    if (!engine_.setNoMarkMin1000(0)) return false;
     const std::optional<int> noMarkDots = integerSetting(settings_.noMarkedPercent);
-    if (!noMarkDots || !option(kSetNoMarkMinDots, *noMarkDots)) return false;
-    const std::optional<OptionResult> editorDpi = option(kGetEditorDpiX);
+    if (!noMarkDots || !engine_.setNoMarkMinDots(*noMarkDots)) return false;
+    const std::optional<int> editorDpi = engine_.editorDpiX();
     if (!editorDpi) return false;
-    editorDpi_ = editorDpi->retValue;
+    editorDpi_ = *editorDpi;
     const std::optional<int> multiply =
         integerSetting(settings_.multiMarkedThreshold, kMultiplyScale);
-    return multiply && option(kSetMultiMarkedMultiply, *multiply);
+    return multiply && engine_.setMultiMarkedMultiply1000(*multiply);
 }
 
 void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
@@ -261,7 +241,7 @@ BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages)
     prompter_.pause(kPauseBetweenImagesMs);
 
     if (!checkResolution(path)) return Step::Fail;
-    if (!engine_.putImageFilename(path)) return Step::Fail;
+    if (!engine_.putImageFilename(path.toStdString())) return Step::Fail;
     if (!prepareCrops(path)) return Step::Fail;
     if (!setImageOptions(path, debugImages)) return Step::Fail;
     const std::optional<int> status = engine_.run();
@@ -271,9 +251,9 @@ BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages)
 }
 
 bool BatchRun::checkResolution(const QString& path) {
-    const std::optional<OptionResult> dpi = option(kGetDpiX, -1, path);
+    const std::optional<int> dpi = engine_.dpiX(path.toStdString());
     if (!dpi) return false;
-    const int imageDpi = dpi->retValue;
+    const int imageDpi = *dpi;
     if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return true;
     prompter_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
     if (imageDpi != editorDpi_ && dpiWarningPending_) {
@@ -288,9 +268,9 @@ bool BatchRun::checkResolution(const QString& path) {
 }
 
 bool BatchRun::prepareCrops(const QString& path) {
-    const std::optional<OptionResult> areas = option(kGetImageAreaCount);
+    const std::optional<int> areas = engine_.imageAreaCount();
     if (!areas) return false;
-    if (areas->retValue <= 0) return true;
+    if (*areas <= 0) return true;
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
         result_.cropFolder = prompter_.chooseFolder(kCropFolderTitle);
@@ -298,22 +278,22 @@ bool BatchRun::prepareCrops(const QString& path) {
     if (result_.cropFolder.isEmpty()) return true;
     const QString prefix =
         folderWithSeparator(result_.cropFolder) + QFileInfo(path).completeBaseName();
-    return option(kSetImageAreaJpegFile, -1, prefix).has_value();
+    return engine_.setImageAreaJpegFile(prefix.toStdString());
 }
 
 bool BatchRun::setImageOptions(const QString& path, bool debugImages) {
     const std::optional<int> scale = integerSetting(settings_.imageScale);
-    if (!scale || !option(kSetImageScale, *scale)) return false;
+    if (!scale || !engine_.setImageScaleRatePercent(*scale)) return false;
     const std::optional<int> sharpen = integerSetting(settings_.sharpenRate);
-    if (!sharpen || !option(kSetImageSharpen, *sharpen)) return false;
+    if (!sharpen || !engine_.setImageSharpenRate(*sharpen)) return false;
     if (debugImages) {
         const QFileInfo info(path);
         const QString debugPath = folderWithSeparator(info.path()) + QStringLiteral("debug-") +
                                   info.completeBaseName() + QStringLiteral(".jpg");
         // The diagnostic pass's status is not examined: the next Run decides.
-        if (!option(kSetDebugFilename, -1, debugPath) || !engine_.run()) return false;
+        if (!engine_.setDebugFilename(debugPath.toStdString()) || !engine_.run()) return false;
     }
-    return option(kSetDebugFilename, -1, QString()).has_value();
+    return engine_.setDebugFilename({});
 }
 
 BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
@@ -330,26 +310,30 @@ BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
 
 bool BatchRun::storeReadSheet(int s, const QString& label) {
     Sheet sheet;
-    if (!engine_.getResult(sheet.result, sheet.reliability)) return false;
-    const auto counts = option(kGetMarkedCounts);
-    const auto multi = option(kGetMultiQuestions);
+    std::string result;
+    std::string reliability;
+    if (!engine_.getResult(result, reliability)) return false;
+    sheet.result = QString::fromStdString(result);
+    sheet.reliability = QString::fromStdString(reliability);
+    const auto counts = engine_.markedCounts();
+    const auto multi = engine_.multiQuestions();
     if (!counts || !multi) return false;
-    sheet.markedCounts = counts->retValueStr;
-    sheet.multiQuestions = splitList(multi->retValueStr);
+    sheet.markedCounts = QString::fromStdString(*counts);
+    sheet.multiQuestions = splitList(QString::fromStdString(*multi));
     for (int j = 0; j < sheet.multiQuestions.size(); ++j) {
-        const auto dots = option(kGetMultiDots, j);
+        const auto dots = engine_.multiDotsPerQuestion(j);
         if (!dots) return false;
-        sheet.multiDots << dots->retValueStr;
+        sheet.multiDots << QString::fromStdString(*dots);
     }
-    const auto rotated = option(kChkRotate);
-    const auto skew = option(kGetSkewSize);
-    const auto diffX = option(kGetDiffZeroX);
-    const auto diffY = option(kGetDiffZeroY);
+    const auto rotated = engine_.rotated();
+    const auto skew = engine_.skewSize();
+    const auto diffX = engine_.diffZeroX();
+    const auto diffY = engine_.diffZeroY();
     if (!rotated || !skew || !diffX || !diffY) return false;
-    table_.offsetX()[std::size_t(s)] = diffX->retValue;
-    table_.offsetY()[std::size_t(s)] = diffY->retValue;
-    table_.storeSheet(s, label, sheet.result, sheet.reliability, sheet.markedCounts,
-                      rotated->retValue, skew->retValue, settings_.tenToZero);
+    table_.offsetX()[std::size_t(s)] = *diffX;
+    table_.offsetY()[std::size_t(s)] = *diffY;
+    table_.storeSheet(s, label, sheet.result, sheet.reliability, sheet.markedCounts, *rotated,
+                      *skew, settings_.tenToZero);
     if (!sheet.multiQuestions.isEmpty()) {
         table_.storeMultiAnswerData(s, sheet.multiQuestions, sheet.multiDots);
     }
@@ -386,11 +370,6 @@ BatchResult BatchRun::failed() {
     prompter_.setRunning(false);
     result_.outcome = BatchOutcome::Failed;
     return result_;
-}
-
-std::optional<OptionResult> BatchRun::option(const char* action, int value,
-                                             const QString& valueStr) {
-    return engine_.putOptions(QString::fromLatin1(action), value, valueStr);
 }
 
 }  // namespace tarrow

@@ -113,9 +113,6 @@ private:
     BatchResult stopped();
     BatchResult failed();
 
-    std::optional<OptionResult> option(const char* action, int value = -1,
-                                       const QString& valueStr = QString());
-
     StrovaEngine& engine_;
     Prompter& prompter_;
     ResultTable& table_;

@@ -42,7 +42,8 @@ private:
     std::vector<std::optional<SheetRecord>> slots_;
 };
 
-SheetRecord readGuarded(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
+SheetRecord readGuarded(tarrow::StrovaEngine& engine, const std::string& image,
+                        const ReadOptions& options) {
     try {
         return readSheet(engine, image, options);
     } catch (...) {
@@ -61,7 +62,7 @@ struct WorkerShare {
     bool retryAlone = false;  ///< more than one worker
 };
 
-void workerLoop(SheetEngine& engine, const std::vector<std::string>& images,
+void workerLoop(tarrow::StrovaEngine& engine, const std::vector<std::string>& images,
                 const ReadOptions& options, WorkerShare& share, OrderedResults& results) {
     for (std::size_t i = share.next.fetch_add(1); i < images.size(); i = share.next.fetch_add(1)) {
         results.put(
@@ -78,7 +79,7 @@ bool readImages(const std::vector<std::string>& images, const ReadOptions& optio
                 const EngineFactory& makeEngine, const RecordSink& sink, std::string& error) {
     if (images.empty()) return true;
     const std::size_t workers = std::min(std::size_t(std::max(options.jobs, 1)), images.size());
-    std::vector<std::unique_ptr<SheetEngine>> engines;
+    std::vector<std::unique_ptr<tarrow::StrovaEngine>> engines;
     for (std::size_t w = 0; w < workers; ++w) {
         engines.push_back(makeEngine());
         prepareEngine(*engines.back(), options);

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "tools/velmora/command_line.h"
-#include "tools/velmora/sheet_engine.h"
+#include "tools/velmora/session_engine.h"
 #include "tools/velmora/sheet_record.h"
 
 namespace velmora::cli {
 
 /// Makes one engine per worker.
-using EngineFactory = std::function<std::unique_ptr<SheetEngine>()>;
+using EngineFactory = std::function<std::unique_ptr<tarrow::StrovaEngine>()>;
 /// Receives each record, in input order, on the calling thread.
 using RecordSink = std::function<void(const SheetRecord&)>;
 

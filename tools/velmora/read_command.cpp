@@ -110,7 +110,7 @@ int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std:
 }
 
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runReadCommand(args, out, err, [] { return std::make_unique<CoreEngine>(); });
+    return runReadCommand(args, out, err, [] { return std::make_unique<SessionEngine>(); });
 }
 
 }  // namespace velmora::cli

@@ -11,12 +11,13 @@ namespace {
 /// with an empty input list, which reads no image. Every call fails.
 class NoEngine final : public tarrow::StrovaEngine {
 public:
-    std::optional<int> putImageFilename(const QString&) override { return std::nullopt; }
-    std::optional<int> putIniFilename(const QString&) override { return std::nullopt; }
+    std::optional<int> putImageFilename(std::string_view) override { return std::nullopt; }
+    std::optional<int> putIniFilename(std::string_view) override { return std::nullopt; }
     std::optional<int> run() override { return std::nullopt; }
     std::optional<int> putNotify(int, int) override { return std::nullopt; }
-    std::optional<int> getResult(QString&, QString&) override { return std::nullopt; }
-    std::optional<tarrow::OptionResult> putOptions(const QString&, int, const QString&) override {
+    std::optional<int> getResult(std::string&, std::string&) override { return std::nullopt; }
+    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction, int,
+                                                    std::string_view) override {
         return std::nullopt;
     }
 };

@@ -19,10 +19,10 @@ class Recorder {
 public:
     explicit Recorder(tarrow::StrovaEngine& engine) : engine_(engine) {}
 
-    tarrow::OptionResult call(std::vector<EngineCall>& log, const QString& action, int value,
-                              const QString& valueStr = {}) {
-        const tarrow::OptionResult result =
-            engine_.putOptions(action, value, valueStr).value_or(tarrow::OptionResult{});
+    tarrow::OptionOutputs call(std::vector<EngineCall>& log, tarrow::OptionAction action, int value,
+                               const std::string& valueStr = {}) {
+        const tarrow::OptionOutputs result =
+            engine_.putOptions(action, value, valueStr).value_or(tarrow::OptionOutputs{});
         log.push_back({action, value, valueStr, result});
         return result;
     }
@@ -33,28 +33,30 @@ private:
     tarrow::StrovaEngine& engine_;
 };
 
+using A = tarrow::OptionAction;
+
 void prepare(Recorder& rec, const PrefetchSettings& settings, std::vector<EngineCall>& log) {
-    rec.engine().putIniFilename(settings.definition);
-    rec.call(log, "get_definition_problem", kNoValue);
-    rec.call(log, "set_nomarkmin_1000", 0);
-    rec.call(log, "set_nomarkmin_dots", settings.noMarkedDots);
-    rec.call(log, "get_editor_dpi_x", kNoValue);
-    rec.call(log, "set_multi_marked_multiply_1000", settings.multiply1000);
+    rec.engine().putIniFilename(settings.definition.toStdString());
+    rec.call(log, A::GetDefinitionProblem, kNoValue);
+    rec.call(log, A::SetNoMarkMin1000, 0);
+    rec.call(log, A::SetNoMarkMinDots, settings.noMarkedDots);
+    rec.call(log, A::GetEditorDpiX, kNoValue);
+    rec.call(log, A::SetMultiMarkedMultiply1000, settings.multiply1000);
 }
 
 /// The multi-answer list as the run splits it: no entries for an empty text.
-qsizetype listLength(const QString& list) {
-    return list.isEmpty() ? 0 : list.split(QLatin1Char(',')).size();
+qsizetype listLength(const std::string& list) {
+    return list.empty() ? 0 : QString::fromStdString(list).split(QLatin1Char(',')).size();
 }
 
 void collectResults(Recorder& rec, PrefetchedSheet& sheet) {
     rec.engine().getResult(sheet.result, sheet.reliability);
-    rec.call(sheet.calls, "get_marked_counts", kNoValue);
-    const QString list = rec.call(sheet.calls, "get_multi_questions", kNoValue).retValueStr;
+    rec.call(sheet.calls, A::GetMarkedCounts, kNoValue);
+    const std::string list = rec.call(sheet.calls, A::GetMultiQuestions, kNoValue).retValueStr;
     for (qsizetype j = 0; j < listLength(list); ++j) {
-        rec.call(sheet.calls, "get_multi_dots_per_question", int(j));
+        rec.call(sheet.calls, A::GetMultiDotsPerQuestion, int(j));
     }
-    for (const char* getter : {"chk_rotate", "get_skew_size", "get_diffzero_x", "get_diffzero_y"}) {
+    for (const A getter : {A::ChkRotate, A::GetSkewSize, A::GetDiffZeroX, A::GetDiffZeroY}) {
         rec.call(sheet.calls, getter, kNoValue);
     }
 }
@@ -63,16 +65,16 @@ PrefetchedSheet readOne(Recorder& rec, const QString& image, const PrefetchSetti
     PrefetchedSheet sheet;
     sheet.image = image;
     try {
-        rec.call(sheet.calls, "get_dpi_x", kNoValue, image);
-        rec.engine().putImageFilename(image);
-        const int areas = rec.call(sheet.calls, "get_imagearea_count", kNoValue).retValue;
+        rec.call(sheet.calls, A::GetDpiX, kNoValue, image.toStdString());
+        rec.engine().putImageFilename(image.toStdString());
+        const int areas = rec.call(sheet.calls, A::GetImageAreaCount, kNoValue).retValue;
         if (areas > 0 && !settings.cropFolder.isEmpty()) {
-            rec.call(sheet.calls, "set_imagearea_jpeg_file", kNoValue,
-                     cropBase(settings.cropFolder, image));
+            rec.call(sheet.calls, A::SetImageAreaJpegFile, kNoValue,
+                     cropBase(settings.cropFolder, image).toStdString());
         }
-        rec.call(sheet.calls, "set_imagescale_rate_percent", settings.scalePercent);
-        rec.call(sheet.calls, "set_imagesharpen_rate", settings.sharpenRate);
-        rec.call(sheet.calls, "set_debug_filename", kNoValue);
+        rec.call(sheet.calls, A::SetImageScaleRatePercent, settings.scalePercent);
+        rec.call(sheet.calls, A::SetImageSharpenRate, settings.sharpenRate);
+        rec.call(sheet.calls, A::SetDebugFilename, kNoValue);
         sheet.runStatus = rec.engine().run();
         if (sheet.runStatus == 0) collectResults(rec, sheet);
     } catch (...) {
@@ -160,34 +162,36 @@ const PrefetchedSheet* ReplayEngine::sheetOf(const QString& image) {
     return it->second;
 }
 
-tarrow::OptionResult ReplayEngine::answer(const std::vector<EngineCall>& calls,
-                                          const QString& action, int value,
-                                          const QString& valueStr) {
-    const bool byIndex = action == QLatin1String("get_multi_dots_per_question");
+tarrow::OptionOutputs ReplayEngine::answer(const std::vector<EngineCall>& calls,
+                                           tarrow::OptionAction action, int value,
+                                           std::string_view valueStr) {
+    const bool byIndex = action == A::GetMultiDotsPerQuestion;
     const auto it = std::find_if(calls.begin(), calls.end(), [&](const EngineCall& c) {
         return c.action == action && (!byIndex || c.value == value);
     });
+    const QString name = QString::fromLatin1(strovik::optionActionName(action));
     if (it == calls.end()) {
-        diverge(QStringLiteral("call not made ahead: ") + action);
+        diverge(QStringLiteral("call not made ahead: ") + name);
         return {};
     }
-    if (action.startsWith(QLatin1String("set_")) &&
+    if (name.startsWith(QLatin1String("set_")) &&
         (it->value != value || it->valueStr != valueStr)) {
-        diverge(QStringLiteral("different value for ") + action);
+        diverge(QStringLiteral("different value for ") + name);
     }
-    if (action == QLatin1String("get_dpi_x") && it->valueStr != valueStr) {
+    if (action == A::GetDpiX && it->valueStr != valueStr) {
         diverge(QStringLiteral("different image for get_dpi_x"));
     }
     return it->result;
 }
 
-std::optional<int> ReplayEngine::putImageFilename(const QString& path) {
-    current_ = sheetOf(path);
+std::optional<int> ReplayEngine::putImageFilename(std::string_view path) {
+    current_ = sheetOf(QString::fromStdString(std::string(path)));
     return 0;
 }
 
-std::optional<int> ReplayEngine::putIniFilename(const QString& path) {
-    if (path != definition_) diverge(QStringLiteral("different definition file"));
+std::optional<int> ReplayEngine::putIniFilename(std::string_view path) {
+    if (QString::fromStdString(std::string(path)) != definition_)
+        diverge(QStringLiteral("different definition file"));
     return 0;
 }
 
@@ -203,7 +207,7 @@ std::optional<int> ReplayEngine::putNotify(int, int) {
     return 0;
 }
 
-std::optional<int> ReplayEngine::getResult(QString& result, QString& reliability) {
+std::optional<int> ReplayEngine::getResult(std::string& result, std::string& reliability) {
     if (current_ == nullptr || current_->runStatus != 0) {
         diverge(QStringLiteral("result asked of a sheet that was not read"));
         return 0;
@@ -213,11 +217,12 @@ std::optional<int> ReplayEngine::getResult(QString& result, QString& reliability
     return 0;
 }
 
-std::optional<tarrow::OptionResult> ReplayEngine::putOptions(const QString& action, int value,
-                                                             const QString& valueStr) {
-    if (action == QLatin1String("get_dpi_x")) {
-        const PrefetchedSheet* sheet = sheetOf(valueStr);
-        if (sheet == nullptr) return tarrow::OptionResult{};
+std::optional<tarrow::OptionOutputs> ReplayEngine::putOptions(tarrow::OptionAction action,
+                                                              int value,
+                                                              std::string_view valueStr) {
+    if (action == A::GetDpiX) {
+        const PrefetchedSheet* sheet = sheetOf(QString::fromStdString(std::string(valueStr)));
+        if (sheet == nullptr) return tarrow::OptionOutputs{};
         return answer(sheet->calls, action, value, valueStr);
     }
     if (current_ == nullptr) return answer(prefetch_.preparation, action, value, valueStr);

@@ -21,10 +21,10 @@ namespace velmora::cli {
 
 /// One put_Options call and what the engine answered.
 struct EngineCall {
-    QString action;
+    tarrow::OptionAction action;
     int value = 0;
-    QString valueStr;
-    tarrow::OptionResult result;
+    std::string valueStr;
+    tarrow::OptionOutputs result;
 };
 
 /// Everything one engine said about one image.
@@ -32,8 +32,8 @@ struct PrefetchedSheet {
     QString image;
     std::vector<EngineCall> calls;  ///< in call order
     std::optional<int> runStatus;
-    QString result;
-    QString reliability;
+    std::string result;
+    std::string reliability;
 };
 
 /// The values the batch run passes to the engine, as the workers pass them.
@@ -76,18 +76,18 @@ public:
     /// The first difference found, for the message.
     const QString& divergence() const { return divergence_; }
 
-    std::optional<int> putImageFilename(const QString& path) override;
-    std::optional<int> putIniFilename(const QString& path) override;
+    std::optional<int> putImageFilename(std::string_view path) override;
+    std::optional<int> putIniFilename(std::string_view path) override;
     std::optional<int> run() override;
     std::optional<int> putNotify(int window, int message) override;
-    std::optional<int> getResult(QString& result, QString& reliability) override;
-    std::optional<tarrow::OptionResult> putOptions(const QString& action, int value,
-                                                   const QString& valueStr) override;
+    std::optional<int> getResult(std::string& result, std::string& reliability) override;
+    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction action, int value,
+                                                    std::string_view valueStr) override;
 
 private:
     const PrefetchedSheet* sheetOf(const QString& image);
-    tarrow::OptionResult answer(const std::vector<EngineCall>& calls, const QString& action,
-                                int value, const QString& valueStr);
+    tarrow::OptionOutputs answer(const std::vector<EngineCall>& calls, tarrow::OptionAction action,
+                                 int value, std::string_view valueStr);
     void diverge(const QString& what);
 
     const Prefetch& prefetch_;

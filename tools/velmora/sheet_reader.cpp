@@ -7,18 +7,10 @@
 #include <system_error>
 #include <vector>
 
+#include "engine/recognition/engine_session.h"
+
 namespace velmora::cli {
 namespace {
-
-constexpr std::int32_t kNoValue = -1;
-
-std::int32_t getValue(SheetEngine& engine, std::string_view action) {
-    return engine.putOptions(action, kNoValue, "").retValue;
-}
-
-std::string getText(SheetEngine& engine, std::string_view action, std::int32_t value = kNoValue) {
-    return engine.putOptions(action, value, "").retValueStr;
-}
 
 /// `folder`, a "/" unless it already ends in one, and `name`.
 std::string inFolder(const std::string& folder, const std::string& name) {
@@ -56,29 +48,31 @@ int questionIndex(std::string_view field) {
     return ec == std::errc() && ptr == end && value >= 0 ? value : -1;
 }
 
-void setCropBase(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
-    const std::int32_t areas = getValue(engine, "get_imagearea_count");
+void setCropBase(tarrow::StrovaEngine& engine, const std::string& image,
+                 const ReadOptions& options) {
+    const int areas = engine.imageAreaCount().value_or(0);
     if (areas <= 0 || options.cropsDir.empty()) return;
     const std::string base = inFolder(options.cropsDir, baseName(image));
     // A base the engine would truncate must not leave the previous image's
     // base in force, which would overwrite that image's crops.
-    engine.putOptions("set_imagearea_jpeg_file", kNoValue, fitsEngine(base) ? base : "");
+    engine.setImageAreaJpegFile(fitsEngine(base) ? base : "");
 }
 
-void diagnosticPass(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
+void diagnosticPass(tarrow::StrovaEngine& engine, const std::string& image,
+                    const ReadOptions& options) {
     if (options.debugDir.empty()) return;
     const std::string path = inFolder(options.debugDir, "debug-" + baseName(image) + ".jpg");
     if (!fitsEngine(path)) return;
-    engine.putOptions("set_debug_filename", kNoValue, path);
+    engine.setDebugFilename(path);
     engine.run();  // its status is that of the main run below
 }
 
-void collectDots(SheetEngine& engine, SheetRecord& record) {
-    const std::string list = getText(engine, "get_multi_questions");
+void collectDots(tarrow::StrovaEngine& engine, SheetRecord& record) {
+    const std::string list = engine.multiQuestions().value_or("");
     const std::vector<std::string_view> fields = splitList(list);  // views into `list`
     std::vector<int> seen;
     for (std::size_t j = 0; j < fields.size(); ++j) {
-        std::string dots = getText(engine, "get_multi_dots_per_question", std::int32_t(j));
+        std::string dots = engine.multiDotsPerQuestion(int(j)).value_or("");
         const int question = questionIndex(fields[j]);
         if (question < 0 || std::find(seen.begin(), seen.end(), question) != seen.end()) continue;
         seen.push_back(question);
@@ -86,15 +80,15 @@ void collectDots(SheetEngine& engine, SheetRecord& record) {
     }
 }
 
-void collectResults(SheetEngine& engine, SheetRecord& record) {
+void collectResults(tarrow::StrovaEngine& engine, SheetRecord& record) {
     engine.getResult(record.answers, record.reliability);
-    record.marked = getText(engine, "get_marked_counts");
+    record.marked = engine.markedCounts().value_or("");
     collectDots(engine, record);
-    record.rotated = getValue(engine, "chk_rotate");
-    record.skew = getValue(engine, "get_skew_size");
-    record.offsetX = getValue(engine, "get_diffzero_x");
-    record.offsetY = getValue(engine, "get_diffzero_y");
-    record.angle = engine.angle();
+    record.rotated = engine.rotated().value_or(0);
+    record.skew = engine.skewSize().value_or(0);
+    record.offsetX = engine.diffZeroX().value_or(0);
+    record.offsetY = engine.diffZeroY().value_or(0);
+    record.angle = engine.sheetAngle().value_or(0.0);
 }
 
 }  // namespace
@@ -103,29 +97,30 @@ std::string baseName(const std::string& path) {
     return std::filesystem::path(path).stem().string();
 }
 
-void prepareEngine(SheetEngine& engine, const ReadOptions& options) {
+void prepareEngine(tarrow::StrovaEngine& engine, const ReadOptions& options) {
     engine.putIniFilename(options.definition);
-    engine.putOptions("set_nomarkmin_1000", 0, "");
-    engine.putOptions("set_nomarkmin_dots", options.dots, "");
-    engine.putOptions("get_editor_dpi_x", kNoValue, "");
-    engine.putOptions("set_multi_marked_multiply_1000", options.multiply1000, "");
+    engine.setNoMarkMin1000(0);
+    engine.setNoMarkMinDots(options.dots);
+    engine.editorDpiX();
+    engine.setMultiMarkedMultiply1000(options.multiply1000);
 }
 
-SheetRecord readSheet(SheetEngine& engine, const std::string& image, const ReadOptions& options) {
+SheetRecord readSheet(tarrow::StrovaEngine& engine, const std::string& image,
+                      const ReadOptions& options) {
     SheetRecord record;
     record.image = image;
     if (!fitsEngine(image)) {
         record.status = strovik::kRunImageNotLoaded;
         return record;
     }
-    engine.putOptions("get_dpi_x", kNoValue, image);
+    engine.dpiX(image);
     engine.putImageFilename(image);
     setCropBase(engine, image, options);
-    engine.putOptions("set_imagescale_rate_percent", kCropScalePercent, "");
-    engine.putOptions("set_imagesharpen_rate", kCropSharpenRate, "");
+    engine.setImageScaleRatePercent(kCropScalePercent);
+    engine.setImageSharpenRate(kCropSharpenRate);
     diagnosticPass(engine, image, options);
-    engine.putOptions("set_debug_filename", kNoValue, "");
-    record.status = engine.run();
+    engine.setDebugFilename("");
+    record.status = engine.run().value_or(strovik::kRunImageNotLoaded);
     if (record.status == strovik::kRunOk) collectResults(engine, record);
     return record;
 }

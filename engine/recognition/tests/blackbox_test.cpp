@@ -76,7 +76,7 @@ protected:
         EngineSession session(core);
         session.putIniFilename(ini);
         OptionOutputs out;
-        session.putOptions("set_nomarkmin_1000", 0, "", out);
+        session.putOptions(strovik::OptionAction::SetNoMarkMin1000, 0, "", out);
         session.putImageFilename(image);
         Outcome o;
         o.status = session.run();
@@ -87,9 +87,9 @@ protected:
         std::stringstream in(reliability);
         for (std::string field; std::getline(in, field, ',');)
             o.reliability.push_back(std::stod(field));
-        session.putOptions("get_marked_counts", -1, "", out);
+        session.putOptions(strovik::OptionAction::GetMarkedCounts, -1, "", out);
         o.marked = splitInts(out.retValueStr);
-        session.putOptions("get_multi_dots_per_question", 0, "", out);
+        session.putOptions(strovik::OptionAction::GetMultiDotsPerQuestion, 0, "", out);
         o.dots.push_back(out.retValueStr);
         o.rotated = session.rotatedFlag();
         o.dx = core.alignment().offsetX;

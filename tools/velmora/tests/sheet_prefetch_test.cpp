@@ -26,11 +26,11 @@ using testing::writeFile;
 /// name shifts the values.
 class ScriptedStrova final : public tarrow::StrovaEngine {
 public:
-    std::optional<int> putImageFilename(const QString& path) override {
-        image_ = QFileInfo(path).completeBaseName();
+    std::optional<int> putImageFilename(std::string_view path) override {
+        image_ = QFileInfo(QString::fromStdString(std::string(path))).completeBaseName();
         return 0;
     }
-    std::optional<int> putIniFilename(const QString&) override { return 0; }
+    std::optional<int> putIniFilename(std::string_view) override { return 0; }
     /// "big" images take a while and fail to load while another run is
     /// going on, as sheets that need the memory the others hold.
     std::optional<int> run() override {
@@ -42,25 +42,26 @@ public:
         return image_.contains("bad") ? -3 : 0;
     }
     std::optional<int> putNotify(int, int) override { return 0; }
-    std::optional<int> getResult(QString& result, QString& reliability) override {
-        result = QString("%1,-1,10").arg(number());
-        reliability = QString("%1.5,0.0,9.0").arg(number());
+    std::optional<int> getResult(std::string& result, std::string& reliability) override {
+        result = QString("%1,-1,10").arg(number()).toStdString();
+        reliability = QString("%1.5,0.0,9.0").arg(number()).toStdString();
         return 0;
     }
-    std::optional<tarrow::OptionResult> putOptions(const QString& action, int value,
-                                                   const QString& valueStr) override {
-        tarrow::OptionResult r;
-        if (action == "get_editor_dpi_x") r.retValue = 200;
-        if (action == "get_dpi_x") r.retValue = valueStr.contains("hi") ? 300 : 200;
-        if (action == "get_marked_counts") r.retValueStr = "1,0,2";
-        if (action == "get_multi_questions") r.retValueStr = "1";
-        if (action == "get_multi_dots_per_question" && value == 0) {
-            r.retValueStr = QString("%1,40,200").arg(100 + 30 * number());
+    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction action, int value,
+                                                    std::string_view valueStr) override {
+        using A = tarrow::OptionAction;
+        tarrow::OptionOutputs r;
+        if (action == A::GetEditorDpiX) r.retValue = 200;
+        if (action == A::GetDpiX) r.retValue = valueStr.find("hi") != valueStr.npos ? 300 : 200;
+        if (action == A::GetMarkedCounts) r.retValueStr = "1,0,2";
+        if (action == A::GetMultiQuestions) r.retValueStr = "1";
+        if (action == A::GetMultiDotsPerQuestion && value == 0) {
+            r.retValueStr = std::to_string(100 + 30 * number()) + ",40,200";
         }
-        if (action == "chk_rotate") r.retValue = number() % 2;
-        if (action == "get_skew_size") r.retValue = number() + 2;
-        if (action == "get_diffzero_x") r.retValue = number();
-        if (action == "get_diffzero_y") r.retValue = -number();
+        if (action == A::ChkRotate) r.retValue = number() % 2;
+        if (action == A::GetSkewSize) r.retValue = number() + 2;
+        if (action == A::GetDiffZeroX) r.retValue = number();
+        if (action == A::GetDiffZeroY) r.retValue = -number();
         return r;
     }
 
@@ -182,7 +183,7 @@ TEST_F(Prefetched, AnImageNotReadAheadOrAnotherDefinitionIsNoticed) {
     EXPECT_TRUE(replay.diverged());
 
     ReplayEngine elsewhere(prefetch, definition + ".other");
-    elsewhere.putIniFilename(definition);
+    elsewhere.putIniFilename(definition.toStdString());
     EXPECT_TRUE(elsewhere.diverged());
 }
 
@@ -197,7 +198,7 @@ TEST_F(Prefetched, SheetsThatFailedBesideOthersAreReadAgainAlone) {
     ASSERT_TRUE(prefetchSheets(big, matching(), 2, scripted(), prefetch, error)) << error;
     for (const PrefetchedSheet& sheet : prefetch.sheets) {
         EXPECT_EQ(sheet.runStatus, 0) << sheet.image.toStdString();
-        EXPECT_FALSE(sheet.result.isEmpty());
+        EXPECT_FALSE(sheet.result.empty());
     }
 }
 
