@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/qt/desktop_open.h"    // velmora::folderWithSeparator()
 #include "reader/core/save_results.h"  // mayDiscard()
 
 namespace tarrow {
@@ -69,26 +70,37 @@ std::optional<int> integerSetting(const QString& text, double scale = 1.0) {
     return roundedInteger(value * scale);
 }
 
-QString folderWithSeparator(const QString& folder) {
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 /// Split at commas; an empty text is an empty list.
 QStringList splitList(const QString& text) {
     return text.isEmpty() ? QStringList() : text.split(u',');
 }
 
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 }  // namespace
 
-struct BatchRun::Sheet {
-    QString result;
-    QString reliability;
-    QString markedCounts;
-    QStringList multiQuestions;
-    QStringList multiDots;
-    int rotated = 0;
-    int skew = 0;
-};
+QString cropBaseFor(const QString& folder, const QString& image) {
+    return velmora::folderWithSeparator(folder) + QFileInfo(image).completeBaseName();
+}
+
+std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
+                                               const QString& definitionPath) {
+    const std::optional<int> noMarkDots = integerSetting(settings.noMarkedPercent);
+    const std::optional<int> multiply =
+        integerSetting(settings.multiMarkedThreshold, kMultiplyScale);
+    const std::optional<int> scale = integerSetting(settings.imageScale);
+    const std::optional<int> sharpen = integerSetting(settings.sharpenRate);
+    if (!noMarkDots || !multiply || !scale || !sharpen) return std::nullopt;
+    ReadingSettings reading;
+    reading.definition = definitionPath.toStdString();
+    reading.noMarkedDots = *noMarkDots;
+    reading.multiply1000 = *multiply;
+    reading.scalePercent = *scale;
+    reading.sharpenRate = *sharpen;
+    return reading;
+}
 
 PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings) {
     ThresholdTexts thresholds;
@@ -159,12 +171,20 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     stop_ = false;
     prompter_.setRunning(true);
     dpiWarningPending_ = true;
-    if (!prepareEngine(inputs.definitionPath)) return failed();
-    if (definitionRefused_) {
+    const std::optional<ReadingSettings> reading =
+        readingSettings(settings_, inputs.definitionPath);
+    if (!reading) return failed();
+    reading_ = *reading;
+    const std::optional<EnginePreparation> prepared = source_.prepare(reading_);
+    if (!prepared) return failed();
+    // A definition with more questions than the engine holds is refused by
+    // it as a whole; the run says so instead of failing every sheet.
+    if (prepared->refused) {
         prompter_.message(kDefinitionRefused + inputs.definitionPath, Prompter::Icon::Warning);
         prompter_.setRunning(false);
         return result_;
     }
+    editorDpi_ = prepared->editorDpi;
     resetRunState(entries, keepAnswerKey, inputs.definitionPath);
 
     const int count = result_.sheetCount;
@@ -200,25 +220,6 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
     return true;
 }
 
-bool BatchRun::prepareEngine(const QString& definitionPath) {
-    if (!engine_.putIniFilename(definitionPath.toStdString())) return false;
-    // A definition with more questions than the engine holds is refused by
-    // it as a whole; the run says so instead of failing every sheet.
-    const std::optional<bool> refused = engine_.definitionRefused();
-    if (!refused) return false;
-    definitionRefused_ = *refused;
-    if (definitionRefused_) return true;
-    if (!engine_.setNoMarkMin1000(0)) return false;
-    const std::optional<int> noMarkDots = integerSetting(settings_.noMarkedPercent);
-    if (!noMarkDots || !engine_.setNoMarkMinDots(*noMarkDots)) return false;
-    const std::optional<int> editorDpi = engine_.editorDpiX();
-    if (!editorDpi) return false;
-    editorDpi_ = *editorDpi;
-    const std::optional<int> multiply =
-        integerSetting(settings_.multiMarkedThreshold, kMultiplyScale);
-    return multiply && engine_.setMultiMarkedMultiply1000(*multiply);
-}
-
 void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
                              const QString& definitionPath) {
     if (keepAnswerKey) {
@@ -240,21 +241,26 @@ BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages)
     prompter_.processEvents();
     prompter_.pause(kPauseBetweenImagesMs);
 
-    if (!checkResolution(path)) return Step::Fail;
-    if (!engine_.putImageFilename(path.toStdString())) return Step::Fail;
-    if (!prepareCrops(path)) return Step::Fail;
-    if (!setImageOptions(path, debugImages)) return Step::Fail;
-    const std::optional<int> status = engine_.run();
-    if (!status) return Step::Fail;
-    if (*status != 0) return handleReadError(s, label);
-    return storeReadSheet(s, label) ? Step::Next : Step::Fail;
+    SheetRequest request;
+    request.image = path.toStdString();
+    if (debugImages) {
+        const QFileInfo info(path);
+        request.debugImage = (velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
+                              info.completeBaseName() + QStringLiteral(".jpg"))
+                                 .toStdString();
+    }
+    ReadingHooks hooks;
+    hooks.resolution = [this](int imageDpi) { showResolution(imageDpi); };
+    hooks.cropBase = [this, &path] { return cropBaseOf(path); };
+    const std::optional<SheetReading> reading = source_.read(reading_, request, hooks);
+    if (!reading) return Step::Fail;
+    if (!reading->read()) return handleReadError(s, label);
+    storeReading(s, label, *reading);
+    return Step::Next;
 }
 
-bool BatchRun::checkResolution(const QString& path) {
-    const std::optional<int> dpi = engine_.dpiX(path.toStdString());
-    if (!dpi) return false;
-    const int imageDpi = *dpi;
-    if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return true;
+void BatchRun::showResolution(int imageDpi) {
+    if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return;
     prompter_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
     if (imageDpi != editorDpi_ && dpiWarningPending_) {
         dpiWarningPending_ = false;
@@ -264,36 +270,17 @@ bool BatchRun::checkResolution(const QString& path) {
                               QStringLiteral("dpi"),
                           Prompter::Icon::Warning);
     }
-    return true;
 }
 
-bool BatchRun::prepareCrops(const QString& path) {
-    const std::optional<int> areas = engine_.imageAreaCount();
-    if (!areas) return false;
-    if (*areas <= 0) return true;
+std::string BatchRun::cropBaseOf(const QString& path) {
+    // The folder is asked once a run, at the first image with image areas;
+    // a cancelled dialog means no crops for the whole run.
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
         result_.cropFolder = prompter_.chooseFolder(kCropFolderTitle);
     }
-    if (result_.cropFolder.isEmpty()) return true;
-    const QString prefix =
-        folderWithSeparator(result_.cropFolder) + QFileInfo(path).completeBaseName();
-    return engine_.setImageAreaJpegFile(prefix.toStdString());
-}
-
-bool BatchRun::setImageOptions(const QString& path, bool debugImages) {
-    const std::optional<int> scale = integerSetting(settings_.imageScale);
-    if (!scale || !engine_.setImageScaleRatePercent(*scale)) return false;
-    const std::optional<int> sharpen = integerSetting(settings_.sharpenRate);
-    if (!sharpen || !engine_.setImageSharpenRate(*sharpen)) return false;
-    if (debugImages) {
-        const QFileInfo info(path);
-        const QString debugPath = folderWithSeparator(info.path()) + QStringLiteral("debug-") +
-                                  info.completeBaseName() + QStringLiteral(".jpg");
-        // The diagnostic pass's status is not examined: the next Run decides.
-        if (!engine_.setDebugFilename(debugPath.toStdString()) || !engine_.run()) return false;
-    }
-    return engine_.setDebugFilename({});
+    if (result_.cropFolder.isEmpty()) return {};
+    return cropBaseFor(result_.cropFolder, path).toStdString();
 }
 
 BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
@@ -308,36 +295,17 @@ BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
     return Step::Next;
 }
 
-bool BatchRun::storeReadSheet(int s, const QString& label) {
-    Sheet sheet;
-    std::string result;
-    std::string reliability;
-    if (!engine_.getResult(result, reliability)) return false;
-    sheet.result = QString::fromStdString(result);
-    sheet.reliability = QString::fromStdString(reliability);
-    const auto counts = engine_.markedCounts();
-    const auto multi = engine_.multiQuestions();
-    if (!counts || !multi) return false;
-    sheet.markedCounts = QString::fromStdString(*counts);
-    sheet.multiQuestions = splitList(QString::fromStdString(*multi));
-    for (int j = 0; j < sheet.multiQuestions.size(); ++j) {
-        const auto dots = engine_.multiDotsPerQuestion(j);
-        if (!dots) return false;
-        sheet.multiDots << QString::fromStdString(*dots);
-    }
-    const auto rotated = engine_.rotated();
-    const auto skew = engine_.skewSize();
-    const auto diffX = engine_.diffZeroX();
-    const auto diffY = engine_.diffZeroY();
-    if (!rotated || !skew || !diffX || !diffY) return false;
-    table_.offsetX()[std::size_t(s)] = *diffX;
-    table_.offsetY()[std::size_t(s)] = *diffY;
-    table_.storeSheet(s, label, sheet.result, sheet.reliability, sheet.markedCounts, *rotated,
-                      *skew, settings_.tenToZero);
-    if (!sheet.multiQuestions.isEmpty()) {
-        table_.storeMultiAnswerData(s, sheet.multiQuestions, sheet.multiDots);
-    }
-    return true;
+void BatchRun::storeReading(int s, const QString& label, const SheetReading& reading) {
+    table_.offsetX()[std::size_t(s)] = reading.offsetX;
+    table_.offsetY()[std::size_t(s)] = reading.offsetY;
+    table_.storeSheet(s, label, fromUtf8(reading.answers), fromUtf8(reading.reliability),
+                      fromUtf8(reading.markedCounts), reading.rotated, reading.skew,
+                      settings_.tenToZero);
+    const QStringList questions = splitList(fromUtf8(reading.multiQuestions));
+    if (questions.isEmpty()) return;
+    QStringList dots;
+    for (const std::string& d : reading.multiDots) dots << fromUtf8(d);
+    table_.storeMultiAnswerData(s, questions, dots);
 }
 
 void BatchRun::finish(const QString& definitionPath) {

@@ -1,8 +1,8 @@
 // The batch reading run: checks the input list and the definition file,
-// drives the engine over every listed image in a fixed call order, fills the
-// result table (values, measurements, error rows), re-evaluates and colours
-// it, and writes the image-area index pages when a crop folder was chosen.
-// Everything the user sees or answers goes through the prompter.
+// reads every listed image (sheet_reading.h: the engine's fixed call order),
+// fills the result table (values, measurements, error rows), re-evaluates
+// and colours it, and writes the image-area index pages when a crop folder
+// was chosen. Everything the user sees or answers goes through the prompter.
 #pragma once
 
 #include <QString>
@@ -15,6 +15,7 @@
 #include "reader/core/index_pages.h"  // imageLabel()
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
+#include "reader/core/sheet_reading.h"
 #include "reader/core/threshold_colouring.h"
 
 namespace tarrow {
@@ -72,6 +73,17 @@ QStringList parseInputList(const QString& inputList, Prompter& prompter);
 /// when every entry is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
+/// What the engine is given for `definitionPath` under `settings`: the
+/// numbers typed into the settings boxes, rounded (halves to even); nullopt
+/// when one of them is not a number.
+std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
+                                               const QString& definitionPath);
+
+/// Where the crops of `image` go in the crop folder `folder`: the folder, a
+/// "/" unless present, and the image's base name (without its last
+/// extension).
+QString cropBaseFor(const QString& folder, const QString& image);
+
 /// paintColor with the thresholds and options of the settings.
 PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings);
 
@@ -81,7 +93,15 @@ public:
     /// lifetime; the settings are read as they are when run() is called.
     BatchRun(StrovaEngine& engine, Prompter& prompter, ResultTable& table,
              const AppSettings& settings)
-        : engine_(engine), prompter_(prompter), table_(table), settings_(settings) {}
+        : ownSource_(std::in_place, engine),
+          source_(*ownSource_),
+          prompter_(prompter),
+          table_(table),
+          settings_(settings) {}
+    /// A run over readings from `source` (made ahead by parallel workers).
+    BatchRun(SheetSource& source, Prompter& prompter, ResultTable& table,
+             const AppSettings& settings)
+        : source_(source), prompter_(prompter), table_(table), settings_(settings) {}
 
     /// The whole run. keepAnswerKey keeps the header, key and points rows
     /// (a read-values file was just loaded); otherwise the table starts
@@ -96,24 +116,22 @@ public:
     void requestStop() { stop_ = true; }
 
 private:
-    struct Sheet;
     enum class Step { Next, Stop, Fail };
 
     bool checkInputs(const BatchInputs& inputs, QStringList* entries);
-    bool prepareEngine(const QString& definitionPath);
     void resetRunState(const QStringList& entries, bool keepAnswerKey,
                        const QString& definitionPath);
     Step readImage(int s, const QString& path, bool debugImages);
-    bool checkResolution(const QString& path);
-    bool prepareCrops(const QString& path);
-    bool setImageOptions(const QString& path, bool debugImages);
+    void showResolution(int imageDpi);
+    std::string cropBaseOf(const QString& path);
     Step handleReadError(int s, const QString& label);
-    bool storeReadSheet(int s, const QString& label);
+    void storeReading(int s, const QString& label, const SheetReading& reading);
     void finish(const QString& definitionPath);
     BatchResult stopped();
     BatchResult failed();
 
-    StrovaEngine& engine_;
+    std::optional<EngineSource> ownSource_;
+    SheetSource& source_;
     Prompter& prompter_;
     ResultTable& table_;
     const AppSettings& settings_;
@@ -124,7 +142,7 @@ private:
     bool skipAll_ = false;
     bool dpiWarningPending_ = true;
     bool cropFolderAsked_ = false;
-    bool definitionRefused_ = false;
+    ReadingSettings reading_;
     int editorDpi_ = 0;
 };
 

@@ -15,17 +15,17 @@
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/headless_prompter.h"
 #include "tools/velmora/image_list.h"
+#include "tools/velmora/parallel_reader.h"
+#include "tools/velmora/read_ahead_source.h"
 #include "tools/velmora/read_gate.h"
 #include "tools/velmora/session_engine.h"
 #include "tools/velmora/settings_overrides.h"
-#include "tools/velmora/sheet_prefetch.h"
 
 namespace velmora::cli {
 namespace {
 
 const QString kCropFolderTitle =
     QStringLiteral("切り出し画像を出力するフォルダを選択してください。");
-constexpr double kMultiplyScale = 1000.0;
 
 /// Everything one invocation works with.
 struct Job {
@@ -41,26 +41,10 @@ struct RunOutcome {
     tarrow::BatchResult batch;
 };
 
-int wholeSetting(const QString& text, double scale = 1.0) {
-    return int(std::nearbyint(text.toDouble() * scale));
-}
-
-PrefetchSettings prefetchSettings(const Job& job) {
-    PrefetchSettings p;
-    p.definition = job.definition;
-    p.noMarkedDots = wholeSetting(job.settings.noMarkedPercent);
-    p.multiply1000 = wholeSetting(job.settings.multiMarkedThreshold, kMultiplyScale);
-    p.scalePercent = wholeSetting(job.settings.imageScale);
-    p.sharpenRate = wholeSetting(job.settings.sharpenRate);
-    p.cropFolder = QString::fromStdString(job.options.cropsDir);
-    return p;
-}
-
-/// One batch run over `engine` into `table`, with the key file first when
-/// one was given (as opening a read-values file with a filled input list).
-RunOutcome runOnce(const Job& job, tarrow::StrovaEngine& engine, HeadlessPrompter& prompter,
+/// One batch run over `run` into `table`, with the key file first when one
+/// was given (as opening a read-values file with a filled input list).
+RunOutcome runOnce(const Job& job, tarrow::BatchRun& run, HeadlessPrompter& prompter,
                    tarrow::ResultTable& table) {
-    tarrow::BatchRun run(engine, prompter, table, job.settings);
     tarrow::BatchInputs inputs;
     inputs.inputList = job.images.join(QStringLiteral("\r\n"));
     inputs.definitionPath = job.definition;
@@ -84,34 +68,50 @@ std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err
     return prompter;
 }
 
-/// Each image once (two workers must not write the same crops at once), and
-/// none when the run will refuse the inputs before reading anything.
-QStringList imagesToReadAhead(const Job& job) {
-    if (tarrow::definitionProblem(job.definition) || tarrow::inputEntryProblem(job.images)) {
-        return {};
+/// What the workers read: each image once (two workers must not write the
+/// same crops at once), none when the run will refuse the inputs before
+/// reading anything, with the settings, requests and crop folder the run
+/// will use (the headless prompter answers the crop folder question with
+/// --crops). nullopt when a setting is no number (the run fails on it).
+std::optional<ParallelJob> readAheadJob(const Job& job) {
+    const std::optional<tarrow::ReadingSettings> settings =
+        tarrow::readingSettings(job.settings, job.definition);
+    if (!settings) return std::nullopt;
+    ParallelJob ahead;
+    ahead.settings = *settings;
+    ahead.jobs = job.options.jobs;
+    if (!tarrow::definitionProblem(job.definition) && !tarrow::inputEntryProblem(job.images)) {
+        QStringList unique = job.images;
+        unique.removeDuplicates();
+        for (const QString& image : unique) ahead.requests.push_back({image.toStdString(), {}});
     }
-    QStringList unique = job.images;
-    unique.removeDuplicates();
-    return unique;
+    const QString crops = QString::fromStdString(job.options.cropsDir);
+    if (!crops.isEmpty()) {
+        ahead.cropBase = [crops](const std::string& image) {
+            return tarrow::cropBaseFor(crops, QString::fromStdString(image)).toStdString();
+        };
+    }
+    return ahead;
 }
 
-/// Reads ahead on several engines, then runs over the recorded answers.
-/// nullopt when the replay did not match the run (the caller reads again on
-/// one engine).
+/// Reads on several engines while the run takes the readings in order.
+/// nullopt when the run asked for anything the workers did not read (the
+/// caller reads again on one engine).
 std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engines,
                                       HeadlessPrompter& prompter, tarrow::ResultTable& table,
                                       std::ostream& err) {
-    Prefetch prefetch;
-    std::string error;
-    if (!prefetchSheets(imagesToReadAhead(job), prefetchSettings(job), job.options.jobs,
-                        engines.worker, prefetch, error)) {
-        err << "velmora: " << error << "; reading on one thread\n";
+    std::optional<ParallelJob> ahead = readAheadJob(job);
+    if (!ahead) return std::nullopt;
+    ParallelReader reader(std::move(*ahead), engines.worker);
+    if (!reader.error().empty()) {
+        err << "velmora: " << reader.error() << "; reading on one thread\n";
         return std::nullopt;
     }
-    ReplayEngine replay(prefetch, job.definition);
-    RunOutcome outcome = runOnce(job, replay, prompter, table);
-    if (!replay.diverged()) return outcome;
-    err << "velmora: parallel reading did not match the run (" << replay.divergence().toStdString()
+    ReadAheadSource source(reader);
+    tarrow::BatchRun run(source, prompter, table, job.settings);
+    RunOutcome outcome = runOnce(job, run, prompter, table);
+    if (!source.diverged()) return outcome;
+    err << "velmora: parallel reading did not match the run (" << source.divergence()
         << "); reading again on one thread\n";
     return std::nullopt;
 }
@@ -190,7 +190,8 @@ int runJob(const Job& job, const BatchEngines& engines, std::ostream& out, std::
             err << "velmora: " << error << '\n';
             return kExitUsage;
         }
-        run = runOnce(job, *engine, *prompter, table);
+        tarrow::BatchRun batch(*engine, *prompter, table, job.settings);
+        run = runOnce(job, batch, *prompter, table);
     }
     if (const int status = statusOfRun(*run, job, err); status != kExitOk) return status;
     reportFailedSheets(table, err);

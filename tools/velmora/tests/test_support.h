@@ -72,6 +72,8 @@ struct EngineScript {
     std::set<std::string> failWhenCrowded;
     /// Runs going on at the moment, over every engine of the script.
     std::shared_ptr<std::atomic<int>> running = std::make_shared<std::atomic<int>>(0);
+    /// Runs started so far, over every engine of the script.
+    std::shared_ptr<std::atomic<int>> started = std::make_shared<std::atomic<int>>(0);
     /// Images run at least once, over every engine of the script.
     std::shared_ptr<std::set<std::string>> runOnce = std::make_shared<std::set<std::string>>();
     std::shared_ptr<std::mutex> runOnceMutex = std::make_shared<std::mutex>();
@@ -97,11 +99,17 @@ public:
     std::optional<int> run() override {
         log("run " + image_);
         const int before = (*script_.running)++;
+        const int startedBefore = (*script_.started)++;
         if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(d->second));
         }
-        if (script_.failWhenCrowded.count(image_) > 0 && firstRunOf(image_)) waitForAPartner();
-        const bool crowded = before > 0 || *script_.running > 1;
+        // Another run that started while this one went on crowded it too,
+        // even if it ended before this one looked.
+        const auto partnerStarted = [&] { return *script_.started > startedBefore + 1; };
+        if (script_.failWhenCrowded.count(image_) > 0 && firstRunOf(image_)) {
+            waitForAPartner(partnerStarted);
+        }
+        const bool crowded = before > 0 || *script_.running > 1 || partnerStarted();
         --*script_.running;
         if (crowded && script_.failWhenCrowded.count(image_) > 0) return -2;
         const auto it = script_.statusByImage.find(image_);
@@ -115,8 +123,9 @@ public:
     /// A crowded image's first run waits (a few seconds at most) until
     /// another run is going on, so crowding does not depend on the machine's
     /// speed.
-    void waitForAPartner() const {
-        for (int i = 0; i < 500 && *script_.running < 2; ++i)
+    template <typename Started>
+    void waitForAPartner(const Started& partnerStarted) const {
+        for (int i = 0; i < 500 && *script_.running < 2 && !partnerStarted(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 

@@ -1,8 +1,6 @@
-// Parallel read-ahead replayed through the batch run: the table must be the
-// one a sequential run over the same engine answers builds, and any call the
-// workers made differently must be noticed.
-#include "tools/velmora/sheet_prefetch.h"
-
+// Parallel readings taken by the batch run: the table must be the one a
+// sequential run over the same engine answers builds, and anything the run
+// asks differently from what the workers read must be noticed.
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -13,6 +11,7 @@
 
 #include "reader/core/batch_run.h"
 #include "tools/velmora/headless_prompter.h"
+#include "tools/velmora/read_ahead_source.h"
 #include "tools/velmora/tests/test_support.h"
 
 namespace velmora::cli {
@@ -26,6 +25,8 @@ using testing::writeFile;
 /// name shifts the values.
 class ScriptedStrova final : public tarrow::StrovaEngine {
 public:
+    int imageAreas = 0;
+
     std::optional<int> putImageFilename(std::string_view path) override {
         image_ = QFileInfo(QString::fromStdString(std::string(path))).completeBaseName();
         return 0;
@@ -54,6 +55,7 @@ public:
         if (action == A::GetEditorDpiX) r.retValue = 200;
         if (action == A::GetDpiX) r.retValue = valueStr.find("hi") != valueStr.npos ? 300 : 200;
         if (action == A::GetMarkedCounts) r.retValueStr = "1,0,2";
+        if (action == A::GetImageAreaCount) r.retValue = imageAreas;
         if (action == A::GetMultiQuestions) r.retValueStr = "1";
         if (action == A::GetMultiDotsPerQuestion && value == 0) {
             r.retValueStr = std::to_string(100 + 30 * number()) + ",40,200";
@@ -74,7 +76,7 @@ private:
     QString image_;
 };
 
-class Prefetched : public ::testing::Test {
+class ReadAhead : public ::testing::Test {
 protected:
     void SetUp() override {
         definition = QString::fromStdString(tmp.file("sheet.ini"));
@@ -85,27 +87,25 @@ protected:
         }
     }
 
-    PrefetchSettings matching() const {
-        PrefetchSettings p;
-        p.definition = definition;
-        p.noMarkedDots = settings.noMarkedPercent.toInt();
-        p.multiply1000 = int(settings.multiMarkedThreshold.toDouble() * 1000);
-        p.scalePercent = settings.imageScale.toInt();
-        p.sharpenRate = settings.sharpenRate.toInt();
-        return p;
+    /// What the run will ask for: each image once, the run's settings.
+    ParallelJob matching(const QStringList& which, int jobs) const {
+        ParallelJob job;
+        job.settings = *tarrow::readingSettings(settings, definition);
+        job.jobs = jobs;
+        QStringList unique = which;
+        unique.removeDuplicates();
+        for (const QString& image : unique) job.requests.push_back({image.toStdString(), {}});
+        return job;
     }
 
-    tarrow::BatchResult runOver(tarrow::StrovaEngine& engine, tarrow::ResultTable& table,
-                                std::ostringstream& err) {
-        HeadlessPrompter prompter(err);
-        tarrow::BatchRun run(engine, prompter, table, settings);
+    tarrow::BatchResult runOver(tarrow::BatchRun& run) {
         tarrow::BatchInputs inputs;
         inputs.inputList = images.join("\r\n");
         inputs.definitionPath = definition;
         return run.run(inputs, false);
     }
 
-    static EngineMaker scripted() {
+    static EngineFactory scripted() {
         return [] { return std::make_unique<ScriptedStrova>(); };
     }
 
@@ -127,24 +127,25 @@ void expectSameGrid(const tarrow::TextGrid& a, const tarrow::TextGrid& b) {
     }
 }
 
-TEST_F(Prefetched, ReplayBuildsTheTableOfASequentialRun) {
+TEST_F(ReadAhead, ParallelReadingsBuildTheTableOfASequentialRun) {
     ScriptedStrova direct;
     tarrow::ResultTable expected;
     std::ostringstream directErr;
-    const tarrow::BatchResult want = runOver(direct, expected, directErr);
+    HeadlessPrompter directPrompter(directErr);
+    tarrow::BatchRun sequential(direct, directPrompter, expected, settings);
+    const tarrow::BatchResult want = runOver(sequential);
     ASSERT_EQ(want.outcome, tarrow::BatchOutcome::Completed);
     ASSERT_EQ(want.failedSheets, 1);
 
-    Prefetch prefetch;
-    std::string error;
-    ASSERT_TRUE(prefetchSheets(images, matching(), 3, scripted(), prefetch, error)) << error;
-    ASSERT_EQ(prefetch.sheets.size(), 5u);
-    EXPECT_EQ(prefetch.sheets[1].runStatus, -3);
-    ReplayEngine replay(prefetch, definition);
+    ParallelReader reader(matching(images, 3), scripted());
+    ASSERT_TRUE(reader.reading()) << reader.error();
+    ReadAheadSource source(reader);
     tarrow::ResultTable table;
-    std::ostringstream replayErr;
-    const tarrow::BatchResult got = runOver(replay, table, replayErr);
-    EXPECT_FALSE(replay.diverged()) << replay.divergence().toStdString();
+    std::ostringstream err;
+    HeadlessPrompter prompter(err);
+    tarrow::BatchRun run(source, prompter, table, settings);
+    const tarrow::BatchResult got = runOver(run);
+    EXPECT_FALSE(source.diverged()) << source.divergence();
     EXPECT_EQ(got.outcome, tarrow::BatchOutcome::Completed);
     EXPECT_EQ(got.failedSheets, 1);
     expectSameGrid(expected.grid(), table.grid());
@@ -152,59 +153,71 @@ TEST_F(Prefetched, ReplayBuildsTheTableOfASequentialRun) {
     EXPECT_EQ(table.offsetX(), expected.offsetX());
     EXPECT_EQ(table.offsetY(), expected.offsetY());
     EXPECT_EQ(table.sheetPaths(), images);
-    // The resolution warning came once, from the replayed answers.
-    EXPECT_EQ(replayErr.str(), directErr.str());
-    EXPECT_NE(replayErr.str().find("入力画像ファイル=300dpi"), std::string::npos);
+    // The resolution warning came once, from the readings made ahead.
+    EXPECT_EQ(err.str(), directErr.str());
+    EXPECT_NE(err.str().find("入力画像ファイル=300dpi"), std::string::npos);
 }
 
-TEST_F(Prefetched, ASettingTheWorkersUsedDifferentlyIsNoticed) {
-    PrefetchSettings other = matching();
-    other.scalePercent += 1;
-    Prefetch prefetch;
-    std::string error;
-    ASSERT_TRUE(prefetchSheets(images, other, 2, scripted(), prefetch, error)) << error;
-    ReplayEngine replay(prefetch, definition);
+TEST_F(ReadAhead, ASettingTheWorkersUsedDifferentlyIsNoticed) {
+    ParallelJob other = matching(images, 2);
+    other.settings.scalePercent += 1;
+    ParallelReader reader(std::move(other), scripted());
+    ReadAheadSource source(reader);
     tarrow::ResultTable table;
     std::ostringstream err;
-    runOver(replay, table, err);
-    EXPECT_TRUE(replay.diverged());
-    EXPECT_NE(replay.divergence().indexOf("set_imagescale_rate_percent"), -1)
-        << replay.divergence().toStdString();
+    HeadlessPrompter prompter(err);
+    tarrow::BatchRun run(source, prompter, table, settings);
+    EXPECT_EQ(runOver(run).outcome, tarrow::BatchOutcome::Failed);
+    EXPECT_TRUE(source.diverged());
+    EXPECT_EQ(source.divergence(), "different settings");
 }
 
-TEST_F(Prefetched, AnImageNotReadAheadOrAnotherDefinitionIsNoticed) {
-    Prefetch prefetch;
-    std::string error;
-    ASSERT_TRUE(prefetchSheets(images.mid(0, 2), matching(), 1, scripted(), prefetch, error));
-    ReplayEngine replay(prefetch, definition);
-    tarrow::ResultTable table;
-    std::ostringstream err;
-    runOver(replay, table, err);
-    EXPECT_TRUE(replay.diverged());
-
-    ReplayEngine elsewhere(prefetch, definition + ".other");
-    elsewhere.putIniFilename(definition.toStdString());
-    EXPECT_TRUE(elsewhere.diverged());
+TEST_F(ReadAhead, AnImageNotReadAheadOrAnotherCropFolderIsNoticed) {
+    {
+        ParallelReader reader(matching(images.mid(0, 2), 1), scripted());
+        ReadAheadSource source(reader);
+        tarrow::ResultTable table;
+        std::ostringstream err;
+        HeadlessPrompter prompter(err);
+        tarrow::BatchRun run(source, prompter, table, settings);
+        EXPECT_EQ(runOver(run).outcome, tarrow::BatchOutcome::Failed);
+        EXPECT_NE(source.divergence().find("image not read ahead: "), std::string::npos);
+    }
+    // The workers cropped into a folder; the run's crop question is answered
+    // with none.
+    ParallelJob cropping = matching(images, 2);
+    cropping.cropBase = [](const std::string& image) { return "/c/" + image; };
+    ParallelReader reader(std::move(cropping), [] {
+        auto engine = std::make_unique<ScriptedStrova>();
+        engine->imageAreas = 1;
+        return engine;
+    });
+    ReadAheadSource source(reader);
+    tarrow::ReadingHooks hooks;
+    hooks.cropBase = [] { return std::string(); };
+    const tarrow::SheetRequest first = reader.job().requests[0];
+    EXPECT_EQ(source.read(reader.job().settings, first, hooks), std::nullopt);
+    EXPECT_NE(source.divergence().find("different crop folder"), std::string::npos);
 }
 
-TEST_F(Prefetched, SheetsThatFailedBesideOthersAreReadAgainAlone) {
+TEST_F(ReadAhead, SheetsThatFailedBesideOthersAreReadAgainAlone) {
     QStringList big;
     for (const char* name : {"big5.jpg", "big6.jpg", "s7.jpg"}) {
         writeFile(tmp.file(name), "x");
         big << QString::fromStdString(tmp.file(name));
     }
-    Prefetch prefetch;
-    std::string error;
-    ASSERT_TRUE(prefetchSheets(big, matching(), 2, scripted(), prefetch, error)) << error;
-    for (const PrefetchedSheet& sheet : prefetch.sheets) {
-        EXPECT_EQ(sheet.runStatus, 0) << sheet.image.toStdString();
-        EXPECT_FALSE(sheet.result.empty());
+    ParallelReader reader(matching(big, 2), scripted());
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::optional<tarrow::SheetReading> reading = reader.take(i);
+        ASSERT_TRUE(reading);
+        EXPECT_EQ(reading->status, 0) << i;
+        EXPECT_FALSE(reading->answers.empty());
     }
 }
 
 TEST(CropBase, FolderSeparatorAndBaseName) {
-    EXPECT_EQ(cropBase("/c", "/x/scan.001.jpg"), "/c/scan.001");
-    EXPECT_EQ(cropBase("/c/", "scan.jpg"), "/c/scan");
+    EXPECT_EQ(tarrow::cropBaseFor("/c", "/x/scan.001.jpg"), "/c/scan.001");
+    EXPECT_EQ(tarrow::cropBaseFor("/c/", "scan.jpg"), "/c/scan");
 }
 
 }  // namespace
