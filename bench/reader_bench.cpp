@@ -103,15 +103,16 @@ SheetStrings syntheticSheet(Lcg& rng) {
 void fillTable(tarrow::ResultTable& table) {
     Lcg rng;
     table.initMarks(QString());
+    QStringList paths;
     for (int s = 1; s <= kSheets; ++s) {
         const SheetStrings sheet = syntheticSheet(rng);
         const QString label = QStringLiteral("scan%1.jpg").arg(s, 5, 10, QLatin1Char('0'));
-        table.sheetPaths() << QStringLiteral("/scans/") + label;
+        paths << QStringLiteral("/scans/") + label;
         table.storeSheet(s, label, sheet.result, sheet.reliability, sheet.marked, 0, 3, true);
         table.storeMultiAnswerData(s, sheet.multiQuestions, sheet.dots);
     }
-    table.offsetX().assign(kSheets + 1, 0);
-    table.offsetY().assign(kSheets + 1, 0);
+    table.setSheetPaths(std::move(paths));
+    table.resetOffsets();
 }
 
 void printRow(const char* what, double value, const char* unit, double target, bool ok) {
@@ -145,7 +146,7 @@ void tableFigures(const fs::path& work) {
     printRow("reading it back", read, "s", 2.0, lines == kSheets && read < 2.0);
 
     for (int c = 1; c <= kQuestions; ++c) {
-        table.grid().setText(tarrow::ResultTable::kKeyRow, c, QString::number(1 + c % kChoices));
+        table.setText(tarrow::ResultTable::kKeyRow, c, QString::number(1 + c % kChoices));
     }
     const QString score = QString::fromStdString((work / "bench-採点値.csv").string());
     const double scoring =

@@ -102,11 +102,11 @@ Step copySheet(RenameState& st, int s) {
         st.prompter.message(cause + what + kAbortLine, Prompter::Icon::Warning);
         return Step::Stopped;
     };
-    const QString label = st.table.grid().text(ResultTable::rowOfSheet(s), 0);
+    const QString label = st.table.label(s);
     if (!plainFileName(label)) return stop(kUnsafeLabel, label);
     const QString target = withSlash(st.folder) + name;
     if (!insideFolder(target, st.folder)) return stop(kUnsafeLabel, name);
-    const QString source = st.table.sheetPaths().at(s - 1);
+    const QString source = st.table.sheetPath(s);
     if (!QFileInfo(source).isFile()) return stop(kMissingImage, source);
     if (QFileInfo::exists(target) &&
         st.prompter.question(QuestionId::ReplaceRenamedCopy,

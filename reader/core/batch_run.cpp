@@ -227,9 +227,8 @@ void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
     } else {
         table_.initMarks(definitionPath);
     }
-    table_.sheetPaths() = entries;
-    table_.offsetX().assign(std::size_t(entries.size()) + 1, 0);
-    table_.offsetY().assign(std::size_t(entries.size()) + 1, 0);
+    table_.setSheetPaths(entries);
+    table_.resetOffsets();
     skipAll_ = false;
     result_.cropFolder.clear();
     cropFolderAsked_ = false;
@@ -296,8 +295,7 @@ BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
 }
 
 void BatchRun::storeReading(int s, const QString& label, const SheetReading& reading) {
-    table_.offsetX()[std::size_t(s)] = reading.offsetX;
-    table_.offsetY()[std::size_t(s)] = reading.offsetY;
+    table_.setOffset(s, reading.offsetX, reading.offsetY);
     table_.storeSheet(s, label, fromUtf8(reading.answers), fromUtf8(reading.reliability),
                       fromUtf8(reading.markedCounts), reading.rotated, reading.skew,
                       settings_.tenToZero);

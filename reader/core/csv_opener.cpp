@@ -27,11 +27,9 @@ QString folderWithSeparator(const QString& folder) {
 /// row's label.
 void rebuildSheetList(ResultTable& table, int sheetLines, const QString& folder) {
     const QString prefix = folderWithSeparator(folder);
-    QStringList& sheets = table.sheetPaths();
-    sheets.clear();
-    for (int s = 1; s <= sheetLines; ++s) {
-        sheets << prefix + table.grid().text(ResultTable::rowOfSheet(s), 0);
-    }
+    QStringList sheets;
+    for (int s = 1; s <= sheetLines; ++s) sheets << prefix + table.label(s);
+    table.setSheetPaths(std::move(sheets));
 }
 
 void showLoaded(Prompter& prompter, ResultTable& table, const AppSettings& settings,

@@ -514,8 +514,7 @@ bool ResultWindow::gridKeyPress(QKeyEvent* event) {
     const int row = current.isValid() ? current.row() : -1;
     const int col = current.isValid() ? current.column() : -1;
     const ResultTable& table = context_.table;
-    const bool sheetQuestion = row >= ResultTable::kFirstSheetRow && row < table.grid().rows() &&
-                               col >= 1 && col <= table.questionCount();
+    const bool sheetQuestion = table.isSheetRow(row) && table.isQuestionColumn(col);
     switch (event->key()) {
         case Qt::Key_Space:
             if (sheetQuestion) showCrop(row, col);
@@ -558,7 +557,7 @@ void ResultWindow::gridMouseRelease(QMouseEvent* event) {
     const bool sheetRow = row >= ResultTable::kFirstSheetRow;
     if (row == ResultTable::kHeaderRow || (col == 0 && !sheetRow)) return;
     if (col == 0) openSheetImageOf(row);
-    if (row >= table.grid().rows() || col > table.questionCount()) return;
+    if (row >= table.rows() || col > table.questionCount()) return;
     if (event->modifiers() & Qt::ShiftModifier) {
         if (sheetRow &&
             clearCellOnShiftClick(table, row, col, *statusPrompter_) == ClearResult::Cleared) {
@@ -608,9 +607,10 @@ void ResultWindow::showCrop(int row, int col) {
 }
 
 void ResultWindow::openSheetImageOf(int row) {
-    const QStringList& paths = context_.table.sheetPaths();
-    const int index = row - ResultTable::kFirstSheetRow;
-    const QString path = index >= 0 && index < paths.size() ? paths.at(index) : QString();
+    const ResultTable& table = context_.table;
+    const int sheet = ResultTable::sheetOfRow(row);
+    const QString path =
+        sheet >= 1 && sheet <= table.sheetCount() ? table.sheetPath(sheet) : QString();
     const QString problem = velmora::openWithDesktop(path, fileOpener_);
     if (!problem.isEmpty()) prompter_.message(problem, Prompter::Icon::Warning);
 }

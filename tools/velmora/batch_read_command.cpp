@@ -132,8 +132,8 @@ std::string pathProblem(const BatchReadOptions& o) {
 
 void reportFailedSheets(const tarrow::ResultTable& table, std::ostream& err) {
     for (int s = 1; s <= table.sheetCount(); ++s) {
-        if (table.reli().text(tarrow::ResultTable::rowOfSheet(s), 1) == QLatin1String("-1")) {
-            err << "velmora: read error: " << table.sheetPaths().at(s - 1).toStdString() << '\n';
+        if (table.isFailedSheet(s)) {
+            err << "velmora: read error: " << table.sheetPath(s).toStdString() << '\n';
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -91,7 +92,7 @@ TEST_F(CsvOpenerTest, EmptyInputListPointsTheSheetListAtTheChosenFolder) {
     prompter_.openFiles.push_back(csv_);
     prompter_.folders.push_back(path("scans"));
     table_.setSaved(true);
-    table_.offsetX() = {0, 5};
+    testing::TableAccess::offsetX(table_) = {0, 5};
     inputs_.inputList = QStringLiteral("   ");
     const CsvOpenResult r = open();
     EXPECT_EQ(r.outcome, CsvOpenOutcome::Loaded);

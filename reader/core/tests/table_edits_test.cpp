@@ -172,7 +172,7 @@ TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
 
 TEST(ClearCell, BackspaceAsksEvenOnKeyRowsAndFailedSheets) {
     ResultTable table = fiveQuestionTable();
-    table.grid().setText(1, 1, u"3"_s);
+    table.setText(1, 1, u"3"_s);
     ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
     EXPECT_EQ(clearCellOnBackspace(table, 1, 1, prompter), ClearResult::Cleared);
@@ -202,7 +202,7 @@ TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
     higher.multiRange = u"x"_s;
     EXPECT_FALSE(cellStatusText(table, 3, 2, higher));
 
-    table.reli().setText(3, 2, u"999"_s);
+    table.setMeasurement(3, 2, u"999"_s);
     EXPECT_EQ(cellStatusText(table, 3, 2, boxes), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)="_s);
 }
 
