@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
                 kQuestions, fillSeconds);
 
     tarrow::testing::ScriptedPrompter prompter;
-    tarrow::ResultWindow window(context, prompter);
+    tarrow::ResultWindow window(context, prompter, prompter);
     window.resize(kWindowWidth, kWindowHeight);
 
     const double showSeconds = secondsOf([&] {

@@ -155,23 +155,18 @@ void tableFigures(const fs::path& work) {
 }
 
 /// Answers nothing and shows nothing: the run's own work only.
-class SilentPrompter final : public tarrow::Prompter {
+class SilentPrompter final : public tarrow::Prompter, public tarrow::RunFeedback {
 public:
     void message(const QString&, Icon) override {}
     Answer question(tarrow::QuestionId, const QString&) override { return Answer::Yes; }
-    QString chooseFolder(const QString&) override { return {}; }
+    QString chooseFolder(tarrow::FolderId, const QString&) override { return {}; }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
+    std::optional<QString> inputText(tarrow::InputId, const QString&, const QString&,
+                                     const QString&) override {
         return std::nullopt;
     }
     void setStatus(const QString&) override {}
-    void setDpiLabel(const QString&) override {}
-    void setRunning(bool) override {}
-    void setProgress(int, int) override {}
-    void processEvents() override {}
-    void pause(int) override {}
-    void beep() override {}
 };
 
 /// The engine alone, with the options the run gives it: the definition and
@@ -200,7 +195,7 @@ double batchRunSeconds(tarrow::StrovaEngine& engine, const std::string& definiti
     SilentPrompter prompter;
     tarrow::ResultTable table;
     const tarrow::AppSettings settings;
-    tarrow::BatchRun run(engine, prompter, table, settings);
+    tarrow::BatchRun run(engine, prompter, prompter, table, settings);
     tarrow::BatchInputs inputs;
     QStringList list;
     for (const std::string& image : images) list << QString::fromStdString(image);

@@ -153,7 +153,9 @@ RenameSummary runBatchRename(const ResultTable& table, Prompter& prompter,
         prompter.message(kNoPattern, Prompter::Icon::Warning);
         return summary;
     }
-    RenameState st{table, prompter, request, prompter.chooseFolder(kChooseFolder), {}, {}};
+    RenameState st{table,   prompter,
+                   request, prompter.chooseFolder(FolderId::RenameTarget, kChooseFolder),
+                   {},      {}};
     if (st.folder.isEmpty()) return summary;
     st.tokens = renameTokens(request.pattern);
     const QString logPath = withSlash(request.dataFolder) + kLogName;

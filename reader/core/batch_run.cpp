@@ -123,7 +123,7 @@ std::optional<QString> definitionProblem(const QString& definitionPath) {
     return std::nullopt;
 }
 
-QStringList parseInputList(const QString& inputList, Prompter& prompter) {
+QStringList parseInputList(const QString& inputList, RunFeedback& feedback) {
     QStringList entries;
     QString current;
     for (const QChar c : inputList) {
@@ -132,8 +132,8 @@ QStringList parseInputList(const QString& inputList, Prompter& prompter) {
         if (c == u'\r') {
             entries << trimBlanks(current);
             current.clear();
-            prompter.setStatus(kPreparing + QString::number(entries.size() + 1));
-            prompter.processEvents();
+            feedback.setStatus(kPreparing + QString::number(entries.size() + 1));
+            feedback.processEvents();
             continue;
         }
         current += c;
@@ -169,7 +169,7 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     result_.sheetCount = int(entries.size());
 
     stop_ = false;
-    prompter_.setRunning(true);
+    feedback_.setRunning(true);
     dpiWarningPending_ = true;
     const std::optional<ReadingSettings> reading =
         readingSettings(settings_, inputs.definitionPath);
@@ -181,7 +181,7 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     // it as a whole; the run says so instead of failing every sheet.
     if (prepared->refused) {
         prompter_.message(kDefinitionRefused + inputs.definitionPath, Prompter::Icon::Warning);
-        prompter_.setRunning(false);
+        feedback_.setRunning(false);
         return result_;
     }
     editorDpi_ = prepared->editorDpi;
@@ -190,12 +190,12 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     const int count = result_.sheetCount;
     for (int s = 1; s <= count; ++s) {
         if (stop_) return stopped();
-        prompter_.setProgress(s - 1, count);
+        feedback_.setProgress(s - 1, count);
         const Step step = readImage(s, entries[s - 1], inputs.debugImages);
         if (step == Step::Stop) return stopped();
         if (step == Step::Fail) return failed();
     }
-    prompter_.setProgress(count, count);
+    feedback_.setProgress(count, count);
     finish(inputs.definitionPath);
     result_.outcome = BatchOutcome::Completed;
     return result_;
@@ -210,9 +210,9 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
         prompter_.message(*problem, Prompter::Icon::Warning);
         return false;
     }
-    prompter_.setDpiLabel(QString());
-    prompter_.setStatus(QString());
-    *entries = parseInputList(inputs.inputList, prompter_);
+    feedback_.setDpiLabel(QString());
+    feedback_.setStatus(QString());
+    *entries = parseInputList(inputs.inputList, feedback_);
     if (const auto problem = inputEntryProblem(*entries)) {
         prompter_.message(*problem, Prompter::Icon::Warning);
         return false;
@@ -236,9 +236,9 @@ void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
 
 BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages) {
     const QString label = imageLabel(path);
-    prompter_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
-    prompter_.processEvents();
-    prompter_.pause(kPauseBetweenImagesMs);
+    feedback_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
+    feedback_.processEvents();
+    feedback_.pause(kPauseBetweenImagesMs);
 
     SheetRequest request;
     request.image = path.toStdString();
@@ -260,7 +260,7 @@ BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages)
 
 void BatchRun::showResolution(int imageDpi) {
     if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return;
-    prompter_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
+    feedback_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
     if (imageDpi != editorDpi_ && dpiWarningPending_) {
         dpiWarningPending_ = false;
         prompter_.message(kDpiMismatch + kCrLf + kCrLf + QStringLiteral("マーク情報ファイル=") +
@@ -276,7 +276,7 @@ std::string BatchRun::cropBaseOf(const QString& path) {
     // a cancelled dialog means no crops for the whole run.
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
-        result_.cropFolder = prompter_.chooseFolder(kCropFolderTitle);
+        result_.cropFolder = prompter_.chooseFolder(FolderId::CropFolder, kCropFolderTitle);
     }
     if (result_.cropFolder.isEmpty()) return {};
     return cropBaseFor(result_.cropFolder, path).toStdString();
@@ -311,29 +311,29 @@ void BatchRun::finish(const QString& definitionPath) {
     // An invalid threshold shows its status only for a moment: the
     // completion status replaces it, as in the window.
     const PaintOutcome paint = paintWithSettings(table_, settings_);
-    if (paint.stoppedOnInvalid) prompter_.setStatus(kInvalidThresholdStatus);
+    if (paint.stoppedOnInvalid) feedback_.setStatus(kInvalidThresholdStatus);
     result_.invalidThreshold = paint.stoppedOnInvalid;
     if (!result_.cropFolder.isEmpty()) {
         result_.indexPagesWritten =
             writeIndexPages(definitionPath, result_.cropFolder, table_.sheetPaths(),
                             &result_.indexPages, &result_.indexError);
     }
-    prompter_.setRunning(false);
-    prompter_.setStatus(QStringLiteral("処理完了: %1件").arg(result_.sheetCount));
-    prompter_.beep();
+    feedback_.setRunning(false);
+    feedback_.setStatus(QStringLiteral("処理完了: %1件").arg(result_.sheetCount));
+    feedback_.beep();
     table_.setSaved(false);
 }
 
 BatchResult BatchRun::stopped() {
-    prompter_.setRunning(false);
-    prompter_.setStatus(kStopped);
+    feedback_.setRunning(false);
+    feedback_.setStatus(kStopped);
     result_.outcome = BatchOutcome::Stopped;
     return result_;
 }
 
 BatchResult BatchRun::failed() {
     // The window's buttons go back to idle; the status line stays as it was.
-    prompter_.setRunning(false);
+    feedback_.setRunning(false);
     result_.outcome = BatchOutcome::Failed;
     return result_;
 }

@@ -2,7 +2,8 @@
 // reads every listed image (sheet_reading.h: the engine's fixed call order),
 // fills the result table (values, measurements, error rows), re-evaluates
 // and colours it, and writes the image-area index pages when a crop folder
-// was chosen. Everything the user sees or answers goes through the prompter.
+// was chosen. What the user answers goes through the prompter, what the run
+// shows while it works through its feedback.
 #pragma once
 
 #include <QString>
@@ -15,6 +16,7 @@
 #include "reader/core/index_pages.h"  // imageLabel()
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
+#include "reader/core/run_feedback.h"
 #include "reader/core/sheet_reading.h"
 #include "reader/core/threshold_colouring.h"
 
@@ -65,7 +67,7 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 /// skipped, a carriage return ends an entry (trimmed of blanks), and a last
 /// entry without one is kept untrimmed unless it is blank. Each completed
 /// entry shows "準備中..." and the next entry number and lets events run.
-QStringList parseInputList(const QString& inputList, Prompter& prompter);
+QStringList parseInputList(const QString& inputList, RunFeedback& feedback);
 
 /// The warning for the first entry that is a folder, a missing file, a PDF
 /// (extension in any case), not a regular file, or whose image label holds a
@@ -89,19 +91,25 @@ PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings);
 
 class BatchRun {
 public:
-    /// The engine, prompter, table and settings are borrowed for the run's
-    /// lifetime; the settings are read as they are when run() is called.
-    BatchRun(StrovaEngine& engine, Prompter& prompter, ResultTable& table,
+    /// The engine, prompter, feedback, table and settings are borrowed for
+    /// the run's lifetime; the settings are read as they are when run() is
+    /// called.
+    BatchRun(StrovaEngine& engine, Prompter& prompter, RunFeedback& feedback, ResultTable& table,
              const AppSettings& settings)
         : ownSource_(std::in_place, engine),
           source_(*ownSource_),
           prompter_(prompter),
+          feedback_(feedback),
           table_(table),
           settings_(settings) {}
     /// A run over readings from `source` (made ahead by parallel workers).
-    BatchRun(SheetSource& source, Prompter& prompter, ResultTable& table,
+    BatchRun(SheetSource& source, Prompter& prompter, RunFeedback& feedback, ResultTable& table,
              const AppSettings& settings)
-        : source_(source), prompter_(prompter), table_(table), settings_(settings) {}
+        : source_(source),
+          prompter_(prompter),
+          feedback_(feedback),
+          table_(table),
+          settings_(settings) {}
 
     /// The whole run. keepAnswerKey keeps the header, key and points rows
     /// (a read-values file was just loaded); otherwise the table starts
@@ -112,7 +120,7 @@ public:
     BatchResult run(const BatchInputs& inputs, bool keepAnswerKey);
 
     /// The stop button: honoured at the start of the next image. May be
-    /// called from inside the prompter (while events are processed).
+    /// called from inside the feedback (while events are processed).
     void requestStop() { stop_ = true; }
 
 private:
@@ -133,6 +141,7 @@ private:
     std::optional<EngineSource> ownSource_;
     SheetSource& source_;
     Prompter& prompter_;
+    RunFeedback& feedback_;
     ResultTable& table_;
     const AppSettings& settings_;
     std::atomic<bool> stop_{false};

@@ -32,17 +32,17 @@ void rebuildSheetList(ResultTable& table, int sheetLines, const QString& folder)
     table.setSheetPaths(std::move(sheets));
 }
 
-void showLoaded(Prompter& prompter, ResultTable& table, const AppSettings& settings,
-                int sheetLines) {
-    const QString folder = prompter.chooseFolder(kImageFolderTitle);
+void showLoaded(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
+                const AppSettings& settings, int sheetLines) {
+    const QString folder = prompter.chooseFolder(FolderId::ImageFolder, kImageFolderTitle);
     rebuildSheetList(table, sheetLines, folder);
     // As after a run, an invalid threshold's status gives way at once.
     if (paintWithSettings(table, settings).stoppedOnInvalid) {
-        prompter.setStatus(kInvalidThresholdStatus);
+        feedback.setStatus(kInvalidThresholdStatus);
     }
-    prompter.setRunning(false);
-    prompter.setStatus(QStringLiteral("処理完了: %1件").arg(sheetLines));
-    prompter.beep();
+    feedback.setRunning(false);
+    feedback.setStatus(QStringLiteral("処理完了: %1件").arg(sheetLines));
+    feedback.beep();
 }
 
 /// Asks before an unsaved table is replaced and loads the file: Loaded, or
@@ -81,8 +81,8 @@ CsvOpenResult openReadValues(const CsvOpenContext& context, const BatchInputs& i
 CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInputs& inputs,
                                  const QString& path) {
     if (blankText(inputs.inputList)) {
-        return reviewReadValuesFile(context.prompter, context.table, context.settings,
-                                    inputs.definitionPath, path);
+        return reviewReadValuesFile(context.prompter, context.feedback, context.table,
+                                    context.settings, inputs.definitionPath, path);
     }
     CsvOpenResult result =
         loadFile(context.prompter, context.table, context.settings, inputs.definitionPath, path);
@@ -92,14 +92,14 @@ CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInput
     return result;
 }
 
-CsvOpenResult reviewReadValuesFile(Prompter& prompter, ResultTable& table,
+CsvOpenResult reviewReadValuesFile(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
                                    const AppSettings& settings, const QString& definitionPath,
                                    const QString& path) {
     CsvOpenResult result = loadFile(prompter, table, settings, definitionPath, path);
     if (result.outcome != CsvOpenOutcome::Loaded) return result;
     // The table now is what the file holds.
     table.setSaved(true);
-    showLoaded(prompter, table, settings, result.sheetLines);
+    showLoaded(prompter, feedback, table, settings, result.sheetLines);
     return result;
 }
 

@@ -32,10 +32,11 @@ struct CsvOpenResult {
 
 /// What the open operation works on. `run` is the batch run of the main
 /// window (so its stop button reaches a re-read); it uses the same prompter,
-/// table and settings.
+/// feedback, table and settings.
 struct CsvOpenContext {
     BatchRun& run;
     Prompter& prompter;
+    RunFeedback& feedback;
     ResultTable& table;
     const AppSettings& settings;
 };
@@ -59,7 +60,7 @@ CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInput
 /// folder, points the sheet list at it (a cancelled folder leaves
 /// "/" + label), re-evaluates and colours the table, status "処理完了: S件"
 /// and a beep; the table counts as saved.
-CsvOpenResult reviewReadValuesFile(Prompter& prompter, ResultTable& table,
+CsvOpenResult reviewReadValuesFile(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
                                    const AppSettings& settings, const QString& definitionPath,
                                    const QString& path);
 

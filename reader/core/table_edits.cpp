@@ -130,21 +130,22 @@ int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const Q
     return written;
 }
 
-bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter) {
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status) {
     const InputDialogRequest request = inputDialogRequest(table, row, col);
-    if (request.kind == InputDialogRequest::Kind::Refused) prompter.setStatus(request.status);
+    if (request.kind == InputDialogRequest::Kind::Refused) status.setStatus(request.status);
     if (request.kind != InputDialogRequest::Kind::Ask) return false;
     const std::optional<QString> answer =
-        prompter.inputText(request.title, request.prompt, QString());
+        prompter.inputText(InputId::CellValues, request.title, request.prompt, QString());
     if (!answer || answer->isEmpty()) return false;
     applyInputDialogAnswer(table, row, request.firstColumn, *answer);
     return true;
 }
 
-ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter) {
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter,
+                                  RunFeedback& status) {
     if (!table.isSheetRow(row) || !table.isQuestionColumn(col)) return ClearResult::NotApplicable;
     if (table.isFailedRow(row)) {
-        prompter.setStatus(kCannotClear);
+        status.setStatus(kCannotClear);
         return ClearResult::Refused;
     }
     return askAndClear(table, row, col, prompter);

@@ -54,7 +54,7 @@ class ResultWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fillTable(context_);
-        window_ = std::make_unique<ResultWindow>(context_, prompter_);
+        window_ = std::make_unique<ResultWindow>(context_, prompter_, prompter_);
         window_->setFileOpener([this](const QString& path) {
             opened_ << path;
             return true;
@@ -560,7 +560,7 @@ TEST(ResultWindowOwnDialogs, FailedSheetCropAndRenameWindowUseTheRealDialogs) {
     fillTable(context);
     tarrow::testing::TableAccess::sheets(context.table)[2] = image;
     ScriptedPrompter prompter;
-    ResultWindow window(context, prompter);
+    ResultWindow window(context, prompter, prompter);
     window.showResults();
     auto* view = window.findChild<QTableView*>(u"Grid"_s);
     view->setCurrentIndex(view->model()->index(kFailedRow, 2));

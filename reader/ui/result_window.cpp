@@ -28,6 +28,7 @@
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_table_model.h"
+#include "reader/ui/window_feedback.h"
 
 namespace tarrow {
 
@@ -61,41 +62,9 @@ bool isEditStartKey(const QString& text) {
 
 }  // namespace
 
-/// Forwards everything to the application's prompter except the status
-/// line, which the table edits write into this window's lblStatus.
-class ResultWindow::StatusPrompter final : public Prompter {
-public:
-    StatusPrompter(Prompter& outer, QLabel* status) : outer_(outer), status_(status) {}
-    void message(const QString& text, Icon icon) override { outer_.message(text, icon); }
-    Answer question(QuestionId id, const QString& text) override {
-        return outer_.question(id, text);
-    }
-    QString chooseFolder(const QString& title) override { return outer_.chooseFolder(title); }
-    QString chooseOpenFile(const QString& title, const QString& filter) override {
-        return outer_.chooseOpenFile(title, filter);
-    }
-    QString chooseSaveFile(const QString& filter, const QString& suffix) override {
-        return outer_.chooseSaveFile(filter, suffix);
-    }
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
-                                     const QString& defaultText) override {
-        return outer_.inputText(title, prompt, defaultText);
-    }
-    void setStatus(const QString& text) override { status_->setText(text); }
-    void setDpiLabel(const QString& text) override { outer_.setDpiLabel(text); }
-    void setRunning(bool running) override { outer_.setRunning(running); }
-    void setProgress(int current, int total) override { outer_.setProgress(current, total); }
-    void processEvents() override { outer_.processEvents(); }
-    void pause(int milliseconds) override { outer_.pause(milliseconds); }
-    void beep() override { outer_.beep(); }
-
-private:
-    Prompter& outer_;
-    QLabel* status_;
-};
-
-ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, QWidget* parent)
-    : QWidget(parent, Qt::Window), context_(context), prompter_(prompter) {
+ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, RunFeedback& feedback,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window), context_(context), prompter_(prompter), feedback_(feedback) {
     setObjectName(u"frmDetail"_s);
     setWindowTitle(u"結果表示"_s);
     if (parent) setWindowIcon(parent->windowIcon());
@@ -104,7 +73,7 @@ ResultWindow::ResultWindow(AppContext& context, Prompter& prompter, QWidget* par
     };
     buildControls();
     useOwnViewerAndRenameDialog();
-    statusPrompter_ = std::make_unique<StatusPrompter>(prompter_, lblStatus_);
+    ownStatus_ = std::make_unique<LabelStatus>(lblStatus_);
     connectButtons();
     loadThresholdBoxes();
     setMinimumHeight(twipsToPixels(kMinimumHeightTwips));
@@ -520,8 +489,7 @@ bool ResultWindow::gridKeyPress(QKeyEvent* event) {
             if (sheetQuestion) showCrop(row, col);
             return true;
         case Qt::Key_Backspace:
-            if (clearCellOnBackspace(context_.table, row, col, *statusPrompter_) ==
-                ClearResult::Cleared) {
+            if (clearCellOnBackspace(context_.table, row, col, prompter_) == ClearResult::Cleared) {
                 model_->refresh();
             }
             return true;
@@ -559,14 +527,14 @@ void ResultWindow::gridMouseRelease(QMouseEvent* event) {
     if (col == 0) openSheetImageOf(row);
     if (row >= table.rows() || col > table.questionCount()) return;
     if (event->modifiers() & Qt::ShiftModifier) {
-        if (sheetRow &&
-            clearCellOnShiftClick(table, row, col, *statusPrompter_) == ClearResult::Cleared) {
+        if (sheetRow && clearCellOnShiftClick(table, row, col, prompter_, *ownStatus_) ==
+                            ClearResult::Cleared) {
             model_->refresh();
         }
         return;
     }
     if (event->button() == Qt::RightButton) {
-        if (runInputDialog(table, row, col, *statusPrompter_)) model_->refresh();
+        if (runInputDialog(table, row, col, prompter_, *ownStatus_)) model_->refresh();
         return;
     }
     if (sheetRow && col >= 1 && event->button() == Qt::LeftButton) showCrop(row, col);
@@ -687,7 +655,7 @@ void ResultWindow::repaintTable() {
                    PaintOptions{context_.settings.tenToZero, context_.settings.multiMarked});
     if (outcome.stoppedOnInvalid) {
         // The main window's status line is under this window: say it here.
-        prompter_.setStatus(kInvalidThresholdStatus);
+        feedback_.setStatus(kInvalidThresholdStatus);
         prompter_.message(kInvalidThresholdStatus, Prompter::Icon::Warning);
     } else {
         lblMultiValue_->setVisible(outcome.showMultiControls);

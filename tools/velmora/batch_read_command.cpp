@@ -24,9 +24,6 @@
 namespace velmora::cli {
 namespace {
 
-const QString kCropFolderTitle =
-    QStringLiteral("切り出し画像を出力するフォルダを選択してください。");
-
 /// Everything one invocation works with.
 struct Job {
     BatchReadOptions options;
@@ -53,7 +50,7 @@ RunOutcome runOnce(const Job& job, tarrow::BatchRun& run, HeadlessPrompter& prom
         outcome.batch = run.run(inputs, false);
         return outcome;
     }
-    const tarrow::CsvOpenContext context{run, prompter, table, job.settings};
+    const tarrow::CsvOpenContext context{run, prompter, prompter, table, job.settings};
     const tarrow::CsvOpenResult opened =
         tarrow::openReadValuesFile(context, inputs, QString::fromStdString(job.options.key));
     outcome.keyLoaded = opened.outcome == tarrow::CsvOpenOutcome::Reread && opened.run;
@@ -63,7 +60,8 @@ RunOutcome runOnce(const Job& job, tarrow::BatchRun& run, HeadlessPrompter& prom
 
 std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err) {
     auto prompter = std::make_unique<HeadlessPrompter>(err, job.options.verbose);
-    prompter->answerFolder(kCropFolderTitle, QString::fromStdString(job.options.cropsDir));
+    prompter->answerFolder(tarrow::FolderId::CropFolder,
+                           QString::fromStdString(job.options.cropsDir));
     prompter->setSaveFile(QString::fromStdString(job.options.output));
     return prompter;
 }
@@ -108,7 +106,7 @@ std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engine
         return std::nullopt;
     }
     ReadAheadSource source(reader);
-    tarrow::BatchRun run(source, prompter, table, job.settings);
+    tarrow::BatchRun run(source, prompter, prompter, table, job.settings);
     RunOutcome outcome = runOnce(job, run, prompter, table);
     if (!source.diverged()) return outcome;
     err << "velmora: parallel reading did not match the run (" << source.divergence()
@@ -190,7 +188,7 @@ int runJob(const Job& job, const BatchEngines& engines, std::ostream& out, std::
             err << "velmora: " << error << '\n';
             return kExitUsage;
         }
-        tarrow::BatchRun batch(*engine, *prompter, table, job.settings);
+        tarrow::BatchRun batch(*engine, *prompter, *prompter, table, job.settings);
         run = runOnce(job, batch, *prompter, table);
     }
     if (const int status = statusOfRun(*run, job, err); status != kExitOk) return status;

@@ -11,8 +11,6 @@
 namespace velmora::cli {
 namespace {
 
-const QString kMaxChoicesTitle = QStringLiteral("最大選択肢数入力");
-
 int count(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Parsed<CountOptions> parsed = parseCountArguments(args);
     if (const int early = helpOrError(parsed, countUsage(), out, err); early >= 0) return early;
@@ -21,7 +19,7 @@ int count(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     HeadlessPrompter prompter(err);
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, settings, prompter, table, err)) return kExitUsage;
-    prompter.answerInput(kMaxChoicesTitle, QString::number(o.maxChoices));
+    prompter.answerInput(tarrow::InputId::MaxChoices, QString::number(o.maxChoices));
     prompter.setSaveFile(QString::fromStdString(o.output));
     const tarrow::SaveOutcome saved =
         tarrow::saveAnswersByChoice(table, prompter, settings.tenToZero);

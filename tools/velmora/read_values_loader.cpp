@@ -4,9 +4,6 @@
 #include "tools/velmora/image_list.h"
 
 namespace velmora::cli {
-const QString kImageFolderTitle =
-    QStringLiteral("スキャン画像ファイル(.jpg等)が存在するフォルダを選択してください。");
-
 bool loadReadValuesFile(const std::string& path, const tarrow::AppSettings& settings,
                         HeadlessPrompter& prompter, tarrow::ResultTable& table, std::ostream& err) {
     if (const std::string problem = notRegularFileProblem(path, "read-values file");
@@ -15,7 +12,7 @@ bool loadReadValuesFile(const std::string& path, const tarrow::AppSettings& sett
         return false;
     }
     const tarrow::CsvOpenResult opened = tarrow::reviewReadValuesFile(
-        prompter, table, settings, QString(), QString::fromStdString(path));
+        prompter, prompter, table, settings, QString(), QString::fromStdString(path));
     if (opened.outcome == tarrow::CsvOpenOutcome::Loaded) return true;
     err << "velmora: not a read-values file, or unreadable: " << path << '\n';
     return false;

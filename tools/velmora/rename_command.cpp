@@ -16,7 +16,6 @@
 namespace velmora::cli {
 namespace {
 
-const QString kOutputFolderTitle = QStringLiteral("出力先フォルダを選択してください。");
 const QString kDataSubfolder = QStringLiteral("velmora");
 
 /// The data folder (the documents folder's "velmora" subfolder) or the
@@ -65,8 +64,8 @@ int rename(const std::vector<std::string>& args, std::ostream& out, std::ostream
     prompter.setAnswer(tarrow::QuestionId::ReplaceRenamedCopy,
                        o.overwrite ? tarrow::Prompter::Answer::Yes : tarrow::Prompter::Answer::No);
     // A folder browser answers with absolute paths.
-    prompter.answerFolder(kImageFolderTitle, absolute(o.images));
-    prompter.answerFolder(kOutputFolderTitle, absolute(o.to));
+    prompter.answerFolder(tarrow::FolderId::ImageFolder, absolute(o.images));
+    prompter.answerFolder(tarrow::FolderId::RenameTarget, absolute(o.to));
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, settings, prompter, table, err)) return kExitUsage;
     request.prefix = QString::fromStdString(o.prefix);

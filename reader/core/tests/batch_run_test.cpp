@@ -46,7 +46,7 @@ protected:
         return list;
     }
     BatchResult run(const QString& list, bool keepAnswerKey = false, bool debug = false) {
-        BatchRun batch(engine_, prompter_, table_, settings_);
+        BatchRun batch(engine_, prompter_, prompter_, table_, settings_);
         if (stopAtEvent_ > 0) {
             prompter_.onProcessEvents = [&batch, this](int call) {
                 if (call == stopAtEvent_) batch.requestStop();
@@ -251,6 +251,7 @@ TEST_F(BatchRunTest, CropsDebugImageAndMultiAnswerDotsAddTheirCalls) {
     EXPECT_EQ(engine_.calls.mid(6), expected);
     EXPECT_EQ(prompter_.folderTitles,
               QStringList{"切り出し画像を出力するフォルダを選択してください。"});
+    EXPECT_EQ(prompter_.folderIds, std::vector<FolderId>{FolderId::CropFolder});
     // The dot strings replace the reliabilities of the listed questions.
     EXPECT_EQ(reli(3, 1), QStringLiteral("160,40"));
     EXPECT_EQ(reli(3, 2), QStringLiteral("4.0"));

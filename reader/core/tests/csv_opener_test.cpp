@@ -44,8 +44,9 @@ protected:
         writeBytes(file, bytes);
     }
     CsvOpenResult open() {
-        BatchRun run(engine_, prompter_, table_, settings_);
-        return openReadValues(CsvOpenContext{run, prompter_, table_, settings_}, inputs_);
+        BatchRun run(engine_, prompter_, prompter_, table_, settings_);
+        return openReadValues(CsvOpenContext{run, prompter_, prompter_, table_, settings_},
+                              inputs_);
     }
     QString cell(int row, int col) const { return table_.grid().text(row, col); }
 
@@ -163,9 +164,9 @@ TEST_F(CsvOpenerTest, ListedImagesAreReadAgainWithTheAnswerKeyKept) {
 }
 
 TEST_F(CsvOpenerTest, AKnownFileCanBeOpenedWithoutTheDialog) {
-    BatchRun run(engine_, prompter_, table_, settings_);
-    const CsvOpenResult r =
-        openReadValuesFile(CsvOpenContext{run, prompter_, table_, settings_}, inputs_, csv_);
+    BatchRun run(engine_, prompter_, prompter_, table_, settings_);
+    const CsvOpenResult r = openReadValuesFile(
+        CsvOpenContext{run, prompter_, prompter_, table_, settings_}, inputs_, csv_);
     EXPECT_EQ(r.outcome, CsvOpenOutcome::Loaded);
     EXPECT_EQ(r.path, csv_);
     EXPECT_TRUE(prompter_.openFileTitles.isEmpty());

@@ -150,7 +150,7 @@ TEST_F(EngineClientTest, BatchRunReadsTheSampleSheetsEndToEnd) {
     prompter.folders.push_back(crops);
     ResultTable table;
     AppSettings settings;
-    BatchRun run(*engine, prompter, table, settings);
+    BatchRun run(*engine, prompter, prompter, table, settings);
     const BatchResult r = run.run(BatchInputs{list, copyDefinition("sheet.ini"), false}, false);
 
     ASSERT_EQ(r.outcome, BatchOutcome::Completed);

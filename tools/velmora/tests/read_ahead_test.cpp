@@ -132,7 +132,7 @@ TEST_F(ReadAhead, ParallelReadingsBuildTheTableOfASequentialRun) {
     tarrow::ResultTable expected;
     std::ostringstream directErr;
     HeadlessPrompter directPrompter(directErr);
-    tarrow::BatchRun sequential(direct, directPrompter, expected, settings);
+    tarrow::BatchRun sequential(direct, directPrompter, directPrompter, expected, settings);
     const tarrow::BatchResult want = runOver(sequential);
     ASSERT_EQ(want.outcome, tarrow::BatchOutcome::Completed);
     ASSERT_EQ(want.failedSheets, 1);
@@ -143,7 +143,7 @@ TEST_F(ReadAhead, ParallelReadingsBuildTheTableOfASequentialRun) {
     tarrow::ResultTable table;
     std::ostringstream err;
     HeadlessPrompter prompter(err);
-    tarrow::BatchRun run(source, prompter, table, settings);
+    tarrow::BatchRun run(source, prompter, prompter, table, settings);
     const tarrow::BatchResult got = runOver(run);
     EXPECT_FALSE(source.diverged()) << source.divergence();
     EXPECT_EQ(got.outcome, tarrow::BatchOutcome::Completed);
@@ -166,7 +166,7 @@ TEST_F(ReadAhead, ASettingTheWorkersUsedDifferentlyIsNoticed) {
     tarrow::ResultTable table;
     std::ostringstream err;
     HeadlessPrompter prompter(err);
-    tarrow::BatchRun run(source, prompter, table, settings);
+    tarrow::BatchRun run(source, prompter, prompter, table, settings);
     EXPECT_EQ(runOver(run).outcome, tarrow::BatchOutcome::Failed);
     EXPECT_TRUE(source.diverged());
     EXPECT_EQ(source.divergence(), "different settings");
@@ -179,7 +179,7 @@ TEST_F(ReadAhead, AnImageNotReadAheadOrAnotherCropFolderIsNoticed) {
         tarrow::ResultTable table;
         std::ostringstream err;
         HeadlessPrompter prompter(err);
-        tarrow::BatchRun run(source, prompter, table, settings);
+        tarrow::BatchRun run(source, prompter, prompter, table, settings);
         EXPECT_EQ(runOver(run).outcome, tarrow::BatchOutcome::Failed);
         EXPECT_NE(source.divergence().find("image not read ahead: "), std::string::npos);
     }
