@@ -12,6 +12,7 @@
 #include "reader/core/result_table.h"
 #include "reader/core/save_results.h"
 #include "tools/velmora/batch_options.h"
+#include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/headless_prompter.h"
 #include "tools/velmora/image_list.h"
@@ -19,7 +20,6 @@
 #include "tools/velmora/read_ahead_source.h"
 #include "tools/velmora/read_gate.h"
 #include "tools/velmora/session_engine.h"
-#include "tools/velmora/settings_overrides.h"
 
 namespace velmora::cli {
 namespace {
@@ -207,7 +207,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
                 const BatchEngines& engines) {
     const Parsed<BatchReadOptions> parsed = parseBatchReadArguments(args);
     if (parsed.kind == Parsed<BatchReadOptions>::Kind::Help) {
-        out << batchReadUsage();
+        out << readUsage();
         return kExitOk;
     }
     if (parsed.kind == Parsed<BatchReadOptions>::Kind::Error) {
@@ -215,7 +215,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         return kExitUsage;
     }
     Job job{parsed.options,
-            settingsFor(parsed.options.settings),
+            parsed.options.settings,
             QString::fromStdString(parsed.options.definition),
             {}};
     if (const std::string problem = pathProblem(job.options); !problem.empty()) {

@@ -11,7 +11,6 @@
 #include "tools/velmora/command_guard.h"
 #include "tools/velmora/read_values_loader.h"
 #include "tools/velmora/result_commands.h"
-#include "tools/velmora/settings_overrides.h"
 
 namespace velmora::cli {
 namespace {
@@ -59,7 +58,7 @@ int rename(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "velmora: cannot create the data folder for log.txt\n";
         return kExitUsage;
     }
-    const tarrow::AppSettings settings = settingsFor(o.settings);
+    const tarrow::AppSettings& settings = o.settings;
     HeadlessPrompter prompter(err);
     prompter.setAnswer(tarrow::QuestionId::ReplaceRenamedCopy,
                        o.overwrite ? tarrow::Prompter::Answer::Yes : tarrow::Prompter::Answer::No);
