@@ -95,6 +95,7 @@ private:
     void connectControls();
     void startUp(StartUp& startUp);
     void createWindows();
+    void applyInitialSize();
     void applyLayout();
     void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const;
     int toPixels(int twips) const;
