@@ -13,8 +13,9 @@ ParallelReader::ParallelReader(ParallelJob job, const EngineFactory& makeEngine)
         engines_.push_back(makeEngine());
         std::optional<tarrow::EnginePreparation> prepared =
             tarrow::prepareEngine(*engines_.back(), job_.settings);
-        if (w == 0) preparation_ = prepared;
-        if (!prepared || prepared->refused) return;  // the caller learns it from preparation()
+        // The caller learns of a failure or a refusal from preparation().
+        if (w == 0 || !prepared) preparation_ = prepared;
+        if (!prepared || prepared->refused) return;
     }
     if (job_.requests.empty()) return;
     for (auto& engine : engines_) {

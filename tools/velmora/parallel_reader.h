@@ -51,7 +51,8 @@ public:
     ParallelReader& operator=(const ParallelReader&) = delete;
 
     const ParallelJob& job() const { return job_; }
-    /// The first engine's preparation; nullopt when an engine call failed.
+    /// The first engine's preparation; nullopt when an engine call failed
+    /// on any engine.
     const std::optional<tarrow::EnginePreparation>& preparation() const { return preparation_; }
     /// Whether workers are reading: not when there is nothing to read, the
     /// preparation failed or was refused, or no worker could be started
