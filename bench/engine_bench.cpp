@@ -23,14 +23,16 @@ struct ReadCase {
     double target;
 };
 
-const char* verdict(bool ok) { return ok ? "ok" : "MISSED"; }
+const char* verdict(bool ok) {
+    return ok ? "ok" : "MISSED";
+}
 
 double engineReadSeconds(const std::string& definition, const std::string& image, int reps) {
     strovik::EngineCore core;
     strovik::EngineSession session(core);
     session.putIniFilename(definition);
     strovik::OptionOutputs out;
-    session.putOptions("set_nomarkmin_1000", 0, "", out);
+    session.putOptions(strovik::OptionAction::SetNoMarkMin1000, 0, "", out);
     session.putImageFilename(image);
     if (session.run() != strovik::kRunOk) std::printf("  (warning: the sheet did not read)\n");
     return bench::medianSeconds(reps, [&] { session.run(); });
@@ -40,10 +42,9 @@ double engineReadSeconds(const std::string& definition, const std::string& image
 // writing back, as in a running batch) against djpeg decoding the same file
 // in a process of its own. A fresh velmora process for the one sheet is
 // printed too: it adds the tool's start-up (loading its libraries).
-void compareWithDjpeg(const fs::path& work, const fs::path& velmora, const ReadCase& c,
-                      int reps) {
-    const fs::path folder = work / ("case-" + std::to_string(c.recipe.dpi) +
-                                    (c.recipe.upsideDown ? "-turned" : ""));
+void compareWithDjpeg(const fs::path& work, const fs::path& velmora, const ReadCase& c, int reps) {
+    const fs::path folder =
+        work / ("case-" + std::to_string(c.recipe.dpi) + (c.recipe.upsideDown ? "-turned" : ""));
     fs::create_directories(folder);
     const std::string definition = bench::writeDefinition(folder, c.recipe);
     const std::string image = bench::writeSheet(folder / "sheet.jpg", c.recipe);
@@ -71,8 +72,8 @@ void parallelSpeedup(const fs::path& work, const fs::path& velmora) {
         bench::writeSheet(folder / "images" / name, recipe);
     }
     auto timed = [&](const char* jobs) {
-        return bench::medianChildSeconds(3, {velmora.string(), "read", "-d", definition, "-j",
-                                             jobs, (folder / "images").string()});
+        return bench::medianChildSeconds(3, {velmora.string(), "read", "-d", definition, "-j", jobs,
+                                             (folder / "images").string()});
     };
     const double one = timed("1");
     const double two = timed("2");
@@ -81,7 +82,8 @@ void parallelSpeedup(const fs::path& work, const fs::path& velmora) {
                 "40 sheets, velmora read", one, two, speedup, verdict(speedup >= 1.7));
 
     const std::string sheet = (folder / "images" / "sheet000.jpg").string();
-    const bench::ChildResult r = bench::runChild({velmora.string(), "read", "-d", definition, sheet});
+    const bench::ChildResult r =
+        bench::runChild({velmora.string(), "read", "-d", definition, sheet});
     const double raster = 2480.0 * 3508.0 * 3.0;
     const double ratio = double(r.maxRssKb) * 1024.0 / raster;
     std::printf("%-34s peak %7.1f MB  raster %5.1f MB  ratio %5.2f  (target < 3.00) %s\n",

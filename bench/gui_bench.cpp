@@ -52,6 +52,7 @@ void fillTable(tarrow::ResultTable& table) {
     std::uniform_int_distribution<int> choice(1, kChoices);
     std::uniform_real_distribution<double> density(1.0, 12.0);
     table.initMarks(QString());
+    QStringList paths;
     for (int s = 1; s <= kSheets; ++s) {
         QStringList values, densities, counts;
         for (int q = 0; q < kQuestions; ++q) {
@@ -61,9 +62,10 @@ void fillTable(tarrow::ResultTable& table) {
         }
         table.storeSheet(s, QStringLiteral("sheet%1.jpg").arg(s), values.join(u','),
                          densities.join(u','), counts.join(u','), 0, 1, true);
-        table.sheetPaths() << QStringLiteral("/scans/sheet%1.jpg").arg(s);
+        paths << QStringLiteral("/scans/sheet%1.jpg").arg(s);
     }
-    for (int q = 1; q <= kKeyedQuestions; ++q) table.grid().setText(1, q, QStringLiteral("3"));
+    table.setSheetPaths(std::move(paths));
+    for (int q = 1; q <= kKeyedQuestions; ++q) table.setText(1, q, QStringLiteral("3"));
     tarrow::paintColor(table, tarrow::ThresholdTexts::defaults(), tarrow::PaintOptions{});
 }
 
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
                 kQuestions, fillSeconds);
 
     tarrow::testing::ScriptedPrompter prompter;
-    tarrow::ResultWindow window(context, prompter);
+    tarrow::ResultWindow window(context, prompter, prompter);
     window.resize(kWindowWidth, kWindowHeight);
 
     const double showSeconds = secondsOf([&] {

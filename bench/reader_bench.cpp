@@ -103,15 +103,16 @@ SheetStrings syntheticSheet(Lcg& rng) {
 void fillTable(tarrow::ResultTable& table) {
     Lcg rng;
     table.initMarks(QString());
+    QStringList paths;
     for (int s = 1; s <= kSheets; ++s) {
         const SheetStrings sheet = syntheticSheet(rng);
         const QString label = QStringLiteral("scan%1.jpg").arg(s, 5, 10, QLatin1Char('0'));
-        table.sheetPaths() << QStringLiteral("/scans/") + label;
+        paths << QStringLiteral("/scans/") + label;
         table.storeSheet(s, label, sheet.result, sheet.reliability, sheet.marked, 0, 3, true);
         table.storeMultiAnswerData(s, sheet.multiQuestions, sheet.dots);
     }
-    table.offsetX().assign(kSheets + 1, 0);
-    table.offsetY().assign(kSheets + 1, 0);
+    table.setSheetPaths(std::move(paths));
+    table.resetOffsets();
 }
 
 void printRow(const char* what, double value, const char* unit, double target, bool ok) {
@@ -145,7 +146,7 @@ void tableFigures(const fs::path& work) {
     printRow("reading it back", read, "s", 2.0, lines == kSheets && read < 2.0);
 
     for (int c = 1; c <= kQuestions; ++c) {
-        table.grid().setText(tarrow::ResultTable::kKeyRow, c, QString::number(1 + c % kChoices));
+        table.setText(tarrow::ResultTable::kKeyRow, c, QString::number(1 + c % kChoices));
     }
     const QString score = QString::fromStdString((work / "bench-採点値.csv").string());
     const double scoring =
@@ -154,23 +155,18 @@ void tableFigures(const fs::path& work) {
 }
 
 /// Answers nothing and shows nothing: the run's own work only.
-class SilentPrompter final : public tarrow::Prompter {
+class SilentPrompter final : public tarrow::Prompter, public tarrow::RunFeedback {
 public:
     void message(const QString&, Icon) override {}
     Answer question(tarrow::QuestionId, const QString&) override { return Answer::Yes; }
-    QString chooseFolder(const QString&) override { return {}; }
+    QString chooseFolder(tarrow::FolderId, const QString&) override { return {}; }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
+    std::optional<QString> inputText(tarrow::InputId, const QString&, const QString&,
+                                     const QString&) override {
         return std::nullopt;
     }
     void setStatus(const QString&) override {}
-    void setDpiLabel(const QString&) override {}
-    void setRunning(bool) override {}
-    void setProgress(int, int) override {}
-    void processEvents() override {}
-    void pause(int) override {}
-    void beep() override {}
 };
 
 /// The engine alone, with the options the run gives it: the definition and
@@ -181,9 +177,10 @@ double engineSeconds(const std::string& definition, const std::vector<std::strin
     strovik::EngineSession session(core);
     strovik::OptionOutputs out;
     session.putIniFilename(definition);
-    session.putOptions("set_nomarkmin_1000", 0, "", out);
-    session.putOptions("set_nomarkmin_dots", settings.noMarkedPercent.toInt(), "", out);
-    session.putOptions("set_multi_marked_multiply_1000",
+    using strovik::OptionAction;
+    session.putOptions(OptionAction::SetNoMarkMin1000, 0, "", out);
+    session.putOptions(OptionAction::SetNoMarkMinDots, settings.noMarkedPercent.toInt(), "", out);
+    session.putOptions(OptionAction::SetMultiMarkedMultiply1000,
                        int(settings.multiMarkedThreshold.toDouble() * 1000), "", out);
     return secondsOf([&] {
         for (const std::string& image : images) {
@@ -198,7 +195,7 @@ double batchRunSeconds(tarrow::StrovaEngine& engine, const std::string& definiti
     SilentPrompter prompter;
     tarrow::ResultTable table;
     const tarrow::AppSettings settings;
-    tarrow::BatchRun run(engine, prompter, table, settings);
+    tarrow::BatchRun run(engine, prompter, prompter, table, settings);
     tarrow::BatchInputs inputs;
     QStringList list;
     for (const std::string& image : images) list << QString::fromStdString(image);
@@ -220,7 +217,8 @@ void runOverhead(const fs::path& work, int sheets) {
     std::vector<std::string> images;
     for (int i = 0; i < sheets; ++i) {
         recipe.seed = 200 + unsigned(i);
-        images.push_back(bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
+        images.push_back(
+            bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
     }
     velmora::cli::SessionEngine session;
     QString why;

@@ -72,8 +72,8 @@ std::string getProfileString(const std::filesystem::path& path, std::string_view
                              std::string_view key, std::string_view fallback);
 
 /// Read an integer; a missing file, section or key gives `fallback`.
-int getProfileInt(const std::filesystem::path& path, std::string_view section,
-                  std::string_view key, int fallback);
+int getProfileInt(const std::filesystem::path& path, std::string_view section, std::string_view key,
+                  int fallback);
 
 /// Write one key (creating the file when it does not exist). Returns false
 /// when the file could not be written; the old file is then intact.

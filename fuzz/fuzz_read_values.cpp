@@ -57,9 +57,9 @@ bool loadAndWrite(QStringList* lines) {
         sheets == 0) {
         return false;
     }
-    for (int s = 1; s <= sheets; ++s) {
-        table.sheetPaths() << table.grid().text(tarrow::ResultTable::rowOfSheet(s), 0);
-    }
+    QStringList paths;
+    for (int s = 1; s <= sheets; ++s) paths << table.label(s);
+    table.setSheetPaths(std::move(paths));
     *lines = tarrow::readValuesLines(table, false);
     tarrow::scoreFileLines(table, false);
     return true;

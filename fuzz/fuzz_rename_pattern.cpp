@@ -98,10 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tarrow::ResultTable table;
     table.initMarks(QString());
     const qsizetype n = values.count(u',') + 1;
-    table.storeSheet(1, label, values, QStringList(n, QStringLiteral("999")).join(u','),
+    table.storeSheet(1, label, values,
+                     QStringList(n, tarrow::ResultTable::kNoMeasurement).join(u','),
                      QStringList(n, QStringLiteral("1")).join(u','), 0, -1, false);
     const QString images = QString::fromStdString((root() / "images").string());
-    table.sheetPaths() = QStringList{images + u'/' + label};
+    table.setSheetPaths(QStringList{images + u'/' + label});
 
     const QString out = QString::fromStdString((root() / "out").string());
     FolderPrompter prompter(out);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     clang libclang-rt-dev            # libFuzzer and the sanitizers' runtime for clang builds
+    clang-format                     # the format check of .ci/run
     libjpeg62-turbo-dev libjpeg-turbo-progs
     libgif-dev libpng-dev libtiff-dev
     libgtest-dev libgmock-dev libbenchmark-dev

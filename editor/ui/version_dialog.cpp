@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/velmora_version.h"
+
 namespace dravel {
 
 VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {
@@ -11,9 +13,9 @@ VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral(u"バージョン情報"));
     auto* layout = new QVBoxLayout(this);
     auto* version = new QLabel(QStringLiteral("Velmora3 Dravel   Ver.%1.%2.%3")
-                                   .arg(DRAVEL_VERSION_MAJOR)
-                                   .arg(DRAVEL_VERSION_MINOR)
-                                   .arg(DRAVEL_VERSION_PATCH),
+                                   .arg(velmora::kVersionMajor)
+                                   .arg(velmora::kVersionMinor)
+                                   .arg(velmora::kVersionPatch),
                                this);
     version->setObjectName(QStringLiteral("lblVersion"));
     auto* description = new QLabel(QStringLiteral(u"マーク情報ファイル作成ツール"), this);

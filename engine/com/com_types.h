@@ -173,8 +173,10 @@ protected:
     ~IClassFactory() = default;
 };
 
-/// The engine's automation interface. Every method returns S_OK and reports
-/// through its out-parameters; text results are new BSTRs the caller frees.
+/// The engine's automation interface. Every method returns S_OK (unless
+/// memory runs out, or put_Options is given an action name it does not know)
+/// and reports through its out-parameters; text results are new BSTRs the
+/// caller frees.
 class IStrova : public IDispatch {
 public:
     virtual HRESULT put_ImageFilename(BSTR filename, LONG* retval) = 0;
@@ -184,6 +186,8 @@ public:
     virtual HRESULT put_Notify(LONG hWnd, LONG Msg, LONG* retval) = 0;
     virtual HRESULT get_Result(BSTR* ResultStr, BSTR* ReliabilityStr, LONG* retval) = 0;
     /// Out-parameters the action does not write keep what the caller passed.
+    /// An Action not among option_action.h's names gives E_INVALIDARG and
+    /// writes nothing.
     virtual HRESULT put_Options(BSTR Action, LONG Value, BSTR ValueStr, LONG* RetValue,
                                 BSTR* RetValueStr, LONG* ret) = 0;
 

@@ -1,10 +1,12 @@
 #include "engine/com/strova_object.h"
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "engine/com/bstr.h"
 #include "engine/com/module.h"
+#include "engine/com/option_action.h"
 
 namespace strovik::component {
 namespace {
@@ -157,6 +159,13 @@ HRESULT StrovaObject::get_Result(BSTR* ResultStr, BSTR* ReliabilityStr, LONG* re
 
 HRESULT StrovaObject::put_Options(BSTR Action, LONG Value, BSTR ValueStr, LONG* RetValue,
                                   BSTR* RetValueStr, LONG* ret) {
+    // The action's text becomes an action here, once. A name the engine does
+    // not know is the caller's mistake (a misspelt or unsupported action):
+    // it is refused with every out-parameter left as passed.
+    std::optional<OptionAction> action;
+    const HRESULT named = guarded([&] { action = optionActionFromName(utf8FromBstr(Action)); });
+    if (!succeeded(named)) return named;
+    if (!action) return E_INVALIDARG;
     return guarded([&] {
         // The outputs start as the caller's values, so writing the numbers
         // back keeps those the action did not set. The caller's BSTR is
@@ -167,7 +176,7 @@ HRESULT StrovaObject::put_Options(BSTR Action, LONG Value, BSTR ValueStr, LONG* 
         outputs.retValue = RetValue ? *RetValue : 0;
         outputs.ret = ret ? *ret : 0;
         outputs.retValueStr = kUntouchedText;
-        session_.putOptions(utf8FromBstr(Action), Value, utf8FromBstr(ValueStr), outputs);
+        session_.putOptions(*action, Value, utf8FromBstr(ValueStr), outputs);
         if (outputs.retValueStr != kUntouchedText) storeText(RetValueStr, outputs.retValueStr);
         store(RetValue, outputs.retValue);
         store(ret, outputs.ret);

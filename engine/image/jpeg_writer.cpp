@@ -1,9 +1,9 @@
 #include "engine/image/jpeg_writer.h"
 
-#include "engine/image/jpeg_error.h"
-
 #include <csetjmp>
 #include <cstdio>
+
+#include "engine/image/jpeg_error.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 // clang-format off

@@ -20,7 +20,6 @@ struct JpegImage {
 /// "can't open <path>\n" on stderr. Any library error (an empty image, a full
 /// disk) is reported by returning false and removing the partial file; it
 /// never ends the process.
-bool saveJpeg(const std::string& path, const JpegImage& image, int quality,
-              int densityDpi = 0);
+bool saveJpeg(const std::string& path, const JpegImage& image, int quality, int densityDpi = 0);
 
 }  // namespace strovik

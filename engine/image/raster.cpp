@@ -27,7 +27,9 @@ std::uint8_t* allocatePixels(std::size_t bytes) {
 
 }  // namespace
 
-void Raster::FreePixels::operator()(std::uint8_t* p) const { std::free(p); }
+void Raster::FreePixels::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 Raster::Raster(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0),

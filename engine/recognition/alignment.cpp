@@ -22,8 +22,7 @@ int saturatedDifference(int a, int b) {
 }
 }  // namespace
 
-Alignment computeAlignment(const std::array<Point, 3>& defined,
-                           const std::array<Point, 3>& found) {
+Alignment computeAlignment(const std::array<Point, 3>& defined, const std::array<Point, 3>& found) {
     Alignment a;
     a.found = found;
     // Saturated: a definition may place zero mark 1 anywhere in the int range.

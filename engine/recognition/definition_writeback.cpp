@@ -15,7 +15,9 @@ namespace {
 
 using KeyValues = std::vector<std::pair<std::string, std::string>>;
 
-std::string decimal(int v) { return std::to_string(v); }
+std::string decimal(int v) {
+    return std::to_string(v);
+}
 
 KeyValues zeroMarkKeys(const SheetDefinition& def) {
     return {

@@ -91,10 +91,16 @@ int EngineCore::run(const std::string& imagePath, const std::string& writeBackPa
     return kRunOk;
 }
 
-std::string EngineCore::answersText() const { return joined(results_.answers, "%d"); }
+std::string EngineCore::answersText() const {
+    return joined(results_.answers, "%d");
+}
 
-std::string EngineCore::reliabilityText() const { return joined(results_.reliability, "%.1f"); }
+std::string EngineCore::reliabilityText() const {
+    return joined(results_.reliability, "%.1f");
+}
 
-std::string EngineCore::markedCountsText() const { return joined(results_.marked, "%d"); }
+std::string EngineCore::markedCountsText() const {
+    return joined(results_.marked, "%d");
+}
 
 }  // namespace strovik

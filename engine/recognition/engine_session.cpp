@@ -1,7 +1,8 @@
 #include "engine/recognition/engine_session.h"
 
+#include <array>
 #include <cstdio>
-#include <map>
+#include <vector>
 
 #include "engine/image/jfif_density.h"
 
@@ -54,80 +55,108 @@ std::int32_t EngineSession::getResult(std::string& resultStr, std::string& relia
     return 0;
 }
 
-void EngineSession::putOptions(std::string_view action, std::int32_t value,
-                               std::string_view valueStr, OptionOutputs& out) {
-    SheetDefinition& def = core_->definition();
-    CropOptions& crop = core_->cropOptions();
-    const Alignment& align = core_->alignment();
-    const QuestionResults& results = core_->results();
+/// What an option handler works on: the session, its engine's state and the
+/// call's inputs.
+struct EngineSession::OptionCall {
+    EngineSession& session;
+    std::int32_t value;
+    std::string_view valueStr;
 
-    auto dpi = [&](bool x) {
-        const auto d = readJfifDensity(std::string(valueStr));
-        out.retValue = d ? (x ? d->x : d->y) : -1;
-        out.ret = d ? 1 : 0;
-    };
+    SheetDefinition& def() const { return session.core_->definition(); }
+    CropOptions& crop() const { return session.core_->cropOptions(); }
+    const Alignment& align() const { return session.core_->alignment(); }
+    const EngineCore& core() const { return *session.core_; }
+};
 
-    if (action == "chk_rotate") {
-        out.retValue = rotated_;
-        out.ret = 0;
-    } else if (action == "get_editor_dpi_x") {
-        out.retValue = def.editorDpiX;
-        out.ret = 0;
-    } else if (action == "get_editor_dpi_y") {
-        out.retValue = def.editorDpiY;
-        out.ret = 0;
-    } else if (action == "get_dpi_x") {
-        dpi(true);
-    } else if (action == "get_dpi_y") {
-        dpi(false);
-    } else if (action == "get_skew_size") {
-        out.retValue = align.skew;
-    } else if (action == "get_center3_x") {
-        out.retValue = def.zeroMarks[2].x;
-    } else if (action == "get_center3_y") {
-        out.retValue = def.zeroMarks[2].y;
-    } else if (action == "get_nomarkmin_1000") {
-        out.retValue = truncated(def.noMarkMin * 1000);
-    } else if (action == "set_nomarkmin_1000") {
-        def.noMarkMin = value * 0.001;
-    } else if (action == "get_nomarkmin_dots") {
-        out.retValue = def.noMarkMinDots;
-    } else if (action == "set_nomarkmin_dots") {
-        def.noMarkMinDots = value;
-    } else if (action == "get_markcolormin") {
-        out.retValue = def.ovalColorMin;
-    } else if (action == "set_markcolormin") {
-        def.ovalColorMin = value;
-    } else if (action == "set_debug_filename") {
-        def.debugPath = heldPath(valueStr, kMaxPath);
-    } else if (action == "get_multi_questions") {
-        if (def.multiRead) {
-            out.retValue = std::int32_t(def.multiQuestions.size());
-            out.retValueStr = def.multiQuestionsText;
-        }
-    } else if (action == "get_multi_dots_per_question") {
-        const bool known = value >= 0 && std::size_t(value) < results.dots.size();
-        out.retValueStr = known ? results.dots[std::size_t(value)] : std::string();
-    } else if (action == "get_diffzero_x") {
-        out.retValue = align.offsetX;
-    } else if (action == "get_diffzero_y") {
-        out.retValue = align.offsetY;
-    } else if (action == "set_imagearea_jpeg_file") {
-        crop.imageAreaBasePath = heldPath(valueStr, kMaxPath);
-    } else if (action == "set_imagescale_rate_percent") {
-        crop.scaleRate = value * 0.01;
-    } else if (action == "set_imagesharpen_rate") {
-        crop.sharpenRate = value;
-    } else if (action == "get_imagearea_count") {
-        out.retValue = std::int32_t(def.imageAreas.size());
-    } else if (action == "set_multi_marked_multiply_1000") {
-        def.multiMarkedMultiply = value * 0.001;
-    } else if (action == "get_marked_counts") {
-        out.retValueStr = core_->markedCountsText();
-    } else if (action == "get_definition_problem") {
-        out.retValue = def.refusal.empty() ? 0 : 1;
-        out.retValueStr = def.refusal;
+namespace {
+
+void density(std::string_view image, bool x, OptionOutputs& out) {
+    const auto d = readJfifDensity(std::string(image));
+    out.retValue = d ? (x ? d->x : d->y) : -1;
+    out.ret = d ? 1 : 0;
+}
+
+template <typename Table>
+constexpr bool inEnumOrder(const Table& table) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (std::size_t(table[i].action) != i) return false;
     }
+    return true;
+}
+
+}  // namespace
+
+const std::array<EngineSession::OptionEntry, kOptionActionCount>& EngineSession::optionTable() {
+    using A = OptionAction;
+    using C = const OptionCall&;
+    using O = OptionOutputs&;
+    // One entry per action, in the enum's order (checked below).
+    static constexpr std::array<OptionEntry, kOptionActionCount> table{{
+        {A::ChkRotate,
+         [](C c, O o) {
+             o.retValue = c.session.rotated_;
+             o.ret = 0;
+         }},
+        {A::GetEditorDpiX,
+         [](C c, O o) {
+             o.retValue = c.def().editorDpiX;
+             o.ret = 0;
+         }},
+        {A::GetEditorDpiY,
+         [](C c, O o) {
+             o.retValue = c.def().editorDpiY;
+             o.ret = 0;
+         }},
+        {A::GetDpiX, [](C c, O o) { density(c.valueStr, true, o); }},
+        {A::GetDpiY, [](C c, O o) { density(c.valueStr, false, o); }},
+        {A::GetSkewSize, [](C c, O o) { o.retValue = c.align().skew; }},
+        {A::GetCenter3X, [](C c, O o) { o.retValue = c.def().zeroMarks[2].x; }},
+        {A::GetCenter3Y, [](C c, O o) { o.retValue = c.def().zeroMarks[2].y; }},
+        {A::GetNoMarkMin1000, [](C c, O o) { o.retValue = truncated(c.def().noMarkMin * 1000); }},
+        {A::SetNoMarkMin1000, [](C c, O) { c.def().noMarkMin = c.value * 0.001; }},
+        {A::GetNoMarkMinDots, [](C c, O o) { o.retValue = c.def().noMarkMinDots; }},
+        {A::SetNoMarkMinDots, [](C c, O) { c.def().noMarkMinDots = c.value; }},
+        {A::GetMarkColorMin, [](C c, O o) { o.retValue = c.def().ovalColorMin; }},
+        {A::SetMarkColorMin, [](C c, O) { c.def().ovalColorMin = c.value; }},
+        {A::SetDebugFilename, [](C c, O) { c.def().debugPath = heldPath(c.valueStr, kMaxPath); }},
+        {A::GetMultiQuestions,
+         [](C c, O o) {
+             // Nothing before any definition was read.
+             if (!c.def().multiRead) return;
+             o.retValue = std::int32_t(c.def().multiQuestions.size());
+             o.retValueStr = c.def().multiQuestionsText;
+         }},
+        {A::GetMultiDotsPerQuestion,
+         [](C c, O o) {
+             const std::vector<std::string>& dots = c.core().results().dots;
+             const bool known = c.value >= 0 && std::size_t(c.value) < dots.size();
+             o.retValueStr = known ? dots[std::size_t(c.value)] : std::string();
+         }},
+        {A::GetDiffZeroX, [](C c, O o) { o.retValue = c.align().offsetX; }},
+        {A::GetDiffZeroY, [](C c, O o) { o.retValue = c.align().offsetY; }},
+        {A::SetImageAreaJpegFile,
+         [](C c, O) { c.crop().imageAreaBasePath = heldPath(c.valueStr, kMaxPath); }},
+        {A::SetImageScaleRatePercent, [](C c, O) { c.crop().scaleRate = c.value * 0.01; }},
+        {A::SetImageSharpenRate, [](C c, O) { c.crop().sharpenRate = c.value; }},
+        {A::GetImageAreaCount,
+         [](C c, O o) { o.retValue = std::int32_t(c.def().imageAreas.size()); }},
+        {A::SetMultiMarkedMultiply1000,
+         [](C c, O) { c.def().multiMarkedMultiply = c.value * 0.001; }},
+        {A::GetMarkedCounts, [](C c, O o) { o.retValueStr = c.core().markedCountsText(); }},
+        {A::GetDefinitionProblem,
+         [](C c, O o) {
+             o.retValue = c.def().refusal.empty() ? 0 : 1;
+             o.retValueStr = c.def().refusal;
+         }},
+    }};
+    static_assert(inEnumOrder(table), "one entry per action, in the enum's order");
+    return table;
+}
+
+void EngineSession::putOptions(OptionAction action, std::int32_t value, std::string_view valueStr,
+                               OptionOutputs& out) {
+    const OptionEntry& entry = optionTable()[std::size_t(action)];
+    entry.handler(OptionCall{*this, value, valueStr}, out);
 }
 
 }  // namespace strovik

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/com/option_action.h"
 #include "engine/recognition/engine_core.h"
 
 namespace strovik {
@@ -18,18 +19,10 @@ namespace strovik {
 using NotifySink = std::function<void(std::int32_t window, std::uint32_t message,
                                       std::int32_t wParam, std::int32_t lParam)>;
 
-/// Out-parameters of an option action. An action writes only what it defines;
-/// the rest keeps what the caller put in.
-struct OptionOutputs {
-    std::int32_t retValue = 0;
-    std::string retValueStr;
-    std::int32_t ret = 0;
-};
-
 class EngineSession {
 public:
     /// Paths are held to 259 bytes, as the component's fixed buffers do.
-    static constexpr std::size_t kMaxPath = 259;
+    static constexpr std::size_t kMaxPath = kMaxEnginePath;
 
     explicit EngineSession(EngineCore& core) : core_(&core) {}
 
@@ -39,9 +32,9 @@ public:
     /// Stores the notification target; `ret` is not written.
     void putNotify(std::int32_t window, std::int32_t message);
     std::int32_t getResult(std::string& resultStr, std::string& reliabilityStr) const;
-    /// Performs a named option action (compared exactly); unknown names do
-    /// nothing.
-    void putOptions(std::string_view action, std::int32_t value, std::string_view valueStr,
+    /// Performs one option action (option_action.h says what each reads and
+    /// writes); outputs the action does not define keep what `out` held.
+    void putOptions(OptionAction action, std::int32_t value, std::string_view valueStr,
                     OptionOutputs& out);
 
     void setNotifySink(NotifySink sink) { sink_ = std::move(sink); }
@@ -53,6 +46,14 @@ public:
     const EngineCore& core() const { return *core_; }
 
 private:
+    struct OptionCall;
+    using OptionHandler = void (*)(const OptionCall&, OptionOutputs&);
+    struct OptionEntry {
+        OptionAction action;
+        OptionHandler handler;
+    };
+    static const std::array<OptionEntry, kOptionActionCount>& optionTable();
+
     EngineCore* core_;
     std::string imagePath_;
     std::string definitionPath_;

@@ -84,7 +84,8 @@ SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
         const long long limit = (long long)(double(noMarkMinDots) * 0.01 * totals[step]);
         double ratio = 0.0;
         // Without a single dark sample nothing is marked, whatever the limit.
-        if (max > 0 && max >= limit) ratio = mean == 0 ? kAllOthersClean : double(max) / double(mean);
+        if (max > 0 && max >= limit)
+            ratio = mean == 0 ? kAllOthersClean : double(max) / double(mean);
         // A choice looks marked when it stands out from the others' mean and
         // is itself as dark as a mark must be: with clean neighbours the mean
         // truncates to 0 or 1, and a few dark specks alone would count.

@@ -19,7 +19,7 @@ namespace strovik {
 inline constexpr std::size_t kMaxDotStringChars = 599;
 
 struct SingleDecision {
-    int best = 0;             ///< 0-based choice
+    int best = 0;  ///< 0-based choice
     double reliability = 0.0;
     int marked = 0;
 };

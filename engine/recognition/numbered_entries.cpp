@@ -7,7 +7,9 @@
 namespace strovik {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 /// Parses the index after a prefix occurrence; -1 when the text there is not
 /// a canonical decimal index followed by "=" (or exceeds the limit).

@@ -35,7 +35,8 @@ ThresholdLadder::ThresholdLadder(int colorMin, int colorMax) {
 ThresholdLadder ThresholdLadder::of(const std::vector<int>& thresholds) {
     ThresholdLadder ladder;
     for (int t : thresholds) {
-        if (ladder.thresholds_.size() < kMaxSteps) ladder.thresholds_.push_back(std::clamp(t, 0, 256));
+        if (ladder.thresholds_.size() < kMaxSteps)
+            ladder.thresholds_.push_back(std::clamp(t, 0, 256));
     }
     ladder.buildBuckets();
     return ladder;
@@ -90,14 +91,20 @@ OvalShape::Run OvalShape::computeRun(i64 v) const {
     i64 lo = 0, hi = mid;  // first passing index in [lo, hi]
     while (lo < hi) {
         const i64 m = lo + (hi - lo) / 2;
-        if (inside(u(m), v)) hi = m; else lo = m + 1;
+        if (inside(u(m), v))
+            hi = m;
+        else
+            lo = m + 1;
     }
     const i64 first = lo;
     lo = mid;
     hi = n - 1;  // last passing index in [lo, hi]
     while (lo < hi) {
         const i64 m = lo + (hi - lo + 1) / 2;
-        if (inside(u(m), v)) lo = m; else hi = m - 1;
+        if (inside(u(m), v))
+            lo = m;
+        else
+            hi = m - 1;
     }
     return Run{u(first), u(lo)};
 }

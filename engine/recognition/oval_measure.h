@@ -67,7 +67,7 @@ private:
 };
 
 struct OvalMeasurement {
-    int total = 0;                                    ///< samples inside the image
+    int total = 0;                                       ///< samples inside the image
     std::array<int, ThresholdLadder::kMaxSteps> dark{};  ///< dark samples per ladder step
 };
 

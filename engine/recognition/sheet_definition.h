@@ -81,9 +81,9 @@ struct SheetDefinition {
     std::vector<ImageArea> imageAreas;
 
     // [MULTI]
-    bool multiRead = false;            ///< false until a definition was read
-    std::string multiQuestionsText;    ///< QUESTIONS as read (UTF-8)
-    std::vector<int> multiQuestions;   ///< in list order
+    bool multiRead = false;           ///< false until a definition was read
+    std::string multiQuestionsText;   ///< QUESTIONS as read (UTF-8)
+    std::vector<int> multiQuestions;  ///< in list order
 
     // [SYSTEM]
     int editorDpiX = -1;

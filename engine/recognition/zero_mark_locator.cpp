@@ -46,7 +46,8 @@ void applyZeroMarkExchange(SheetDefinition& def) {
 
 LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, SamplingMode mode,
                               bool markSamples, const std::function<void()>& afterFirstAttempt) {
-    const int required = requiredZeroMarkCount(def.zeroMarkRadius, def.zeroMarkRate, mode.step == 2);
+    const int required =
+        requiredZeroMarkCount(def.zeroMarkRadius, def.zeroMarkRate, mode.step == 2);
     // A count the image cannot hold (a radius far beyond any mark) fails
     // every attempt whatever the winners are, and the winners of a failed
     // location are never reported: the searches are skipped, only their
@@ -97,8 +98,8 @@ LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, Sampli
 
 int measureSkew(Raster& raster, const SheetDefinition& def, Point predicted, SamplingMode mode,
                 bool markSamples, Point& foundMark3) {
-    const SearchHit hit = searchZeroMark(raster, predicted, searchParams(def, mode, false),
-                                         markSamples);
+    const SearchHit hit =
+        searchZeroMark(raster, predicted, searchParams(def, mode, false), markSamples);
     foundMark3 = hit.centre;
     if (hit.count <= 0) return -1;
     const double dx = double(hit.centre.x) - predicted.x;

@@ -22,7 +22,7 @@ void applyZeroMarkExchange(SheetDefinition& def);
 
 struct LocateOutcome {
     bool found = false;
-    bool rotated = false;           ///< the last attempt worked on the turned image
+    bool rotated = false;  ///< the last attempt worked on the turned image
     /// Winners of the last attempt; (0, 0) each when the required count
     /// exceeds the image's dark pixels, as then no attempt is searched.
     std::array<Point, 3> marks{};

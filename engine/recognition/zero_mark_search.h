@@ -10,8 +10,8 @@ namespace strovik {
 
 struct ZeroMarkSearch {
     int radius = 14;
-    int colorMin = 150;     ///< a pixel is dark when its blue byte is below this
-    int step = 1;           ///< sampling step: 1 fine, 2 coarse
+    int colorMin = 150;  ///< a pixel is dark when its blue byte is below this
+    int step = 1;        ///< sampling step: 1 fine, 2 coarse
     int windowWidth = 100;
     int windowHeight = 125;
 };

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "common/settings_store.h"
+#include "common/velmora_version.h"
 
 namespace tarrow {
 
@@ -46,9 +47,9 @@ private:
 
 /// The running application's version, stored as "major_minor_revision".
 struct AppVersion {
-    int major = 3;
-    int minor = 0;
-    int revision = 6;  // the version the About box shows: 3.0.6
+    int major = velmora::kVersionMajor;
+    int minor = velmora::kVersionMinor;
+    int revision = velmora::kVersionPatch;
     QString text() const;
 };
 

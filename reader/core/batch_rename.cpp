@@ -102,11 +102,11 @@ Step copySheet(RenameState& st, int s) {
         st.prompter.message(cause + what + kAbortLine, Prompter::Icon::Warning);
         return Step::Stopped;
     };
-    const QString label = st.table.grid().text(ResultTable::rowOfSheet(s), 0);
+    const QString label = st.table.label(s);
     if (!plainFileName(label)) return stop(kUnsafeLabel, label);
     const QString target = withSlash(st.folder) + name;
     if (!insideFolder(target, st.folder)) return stop(kUnsafeLabel, name);
-    const QString source = st.table.sheetPaths().at(s - 1);
+    const QString source = st.table.sheetPath(s);
     if (!QFileInfo(source).isFile()) return stop(kMissingImage, source);
     if (QFileInfo::exists(target) &&
         st.prompter.question(QuestionId::ReplaceRenamedCopy,
@@ -153,7 +153,9 @@ RenameSummary runBatchRename(const ResultTable& table, Prompter& prompter,
         prompter.message(kNoPattern, Prompter::Icon::Warning);
         return summary;
     }
-    RenameState st{table, prompter, request, prompter.chooseFolder(kChooseFolder), {}, {}};
+    RenameState st{table,   prompter,
+                   request, prompter.chooseFolder(FolderId::RenameTarget, kChooseFolder),
+                   {},      {}};
     if (st.folder.isEmpty()) return summary;
     st.tokens = renameTokens(request.pattern);
     const QString logPath = withSlash(request.dataFolder) + kLogName;

@@ -4,31 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "common/qt/desktop_open.h"    // velmora::folderWithSeparator()
 #include "reader/core/save_results.h"  // mayDiscard()
 
 namespace tarrow {
 
 namespace {
-
-// Engine actions.
-constexpr const char* kGetDefinitionProblem = "get_definition_problem";
-constexpr const char* kSetNoMarkMin1000 = "set_nomarkmin_1000";
-constexpr const char* kSetNoMarkMinDots = "set_nomarkmin_dots";
-constexpr const char* kGetEditorDpiX = "get_editor_dpi_x";
-constexpr const char* kSetMultiMarkedMultiply = "set_multi_marked_multiply_1000";
-constexpr const char* kGetDpiX = "get_dpi_x";
-constexpr const char* kGetImageAreaCount = "get_imagearea_count";
-constexpr const char* kSetImageAreaJpegFile = "set_imagearea_jpeg_file";
-constexpr const char* kSetImageScale = "set_imagescale_rate_percent";
-constexpr const char* kSetImageSharpen = "set_imagesharpen_rate";
-constexpr const char* kSetDebugFilename = "set_debug_filename";
-constexpr const char* kGetMarkedCounts = "get_marked_counts";
-constexpr const char* kGetMultiQuestions = "get_multi_questions";
-constexpr const char* kGetMultiDots = "get_multi_dots_per_question";
-constexpr const char* kChkRotate = "chk_rotate";
-constexpr const char* kGetSkewSize = "get_skew_size";
-constexpr const char* kGetDiffZeroX = "get_diffzero_x";
-constexpr const char* kGetDiffZeroY = "get_diffzero_y";
 
 constexpr int kMinValidDpi = 72;
 constexpr int kPauseBetweenImagesMs = 10;
@@ -89,26 +70,37 @@ std::optional<int> integerSetting(const QString& text, double scale = 1.0) {
     return roundedInteger(value * scale);
 }
 
-QString folderWithSeparator(const QString& folder) {
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 /// Split at commas; an empty text is an empty list.
 QStringList splitList(const QString& text) {
     return text.isEmpty() ? QStringList() : text.split(u',');
 }
 
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 }  // namespace
 
-struct BatchRun::Sheet {
-    QString result;
-    QString reliability;
-    QString markedCounts;
-    QStringList multiQuestions;
-    QStringList multiDots;
-    int rotated = 0;
-    int skew = 0;
-};
+QString cropBaseFor(const QString& folder, const QString& image) {
+    return velmora::folderWithSeparator(folder) + QFileInfo(image).completeBaseName();
+}
+
+std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
+                                               const QString& definitionPath) {
+    const std::optional<int> noMarkDots = integerSetting(settings.noMarkedPercent);
+    const std::optional<int> multiply =
+        integerSetting(settings.multiMarkedThreshold, kMultiplyScale);
+    const std::optional<int> scale = integerSetting(settings.imageScale);
+    const std::optional<int> sharpen = integerSetting(settings.sharpenRate);
+    if (!noMarkDots || !multiply || !scale || !sharpen) return std::nullopt;
+    ReadingSettings reading;
+    reading.definition = definitionPath.toStdString();
+    reading.noMarkedDots = *noMarkDots;
+    reading.multiply1000 = *multiply;
+    reading.scalePercent = *scale;
+    reading.sharpenRate = *sharpen;
+    return reading;
+}
 
 PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings) {
     ThresholdTexts thresholds;
@@ -131,7 +123,7 @@ std::optional<QString> definitionProblem(const QString& definitionPath) {
     return std::nullopt;
 }
 
-QStringList parseInputList(const QString& inputList, Prompter& prompter) {
+QStringList parseInputList(const QString& inputList, RunFeedback& feedback) {
     QStringList entries;
     QString current;
     for (const QChar c : inputList) {
@@ -140,8 +132,8 @@ QStringList parseInputList(const QString& inputList, Prompter& prompter) {
         if (c == u'\r') {
             entries << trimBlanks(current);
             current.clear();
-            prompter.setStatus(kPreparing + QString::number(entries.size() + 1));
-            prompter.processEvents();
+            feedback.setStatus(kPreparing + QString::number(entries.size() + 1));
+            feedback.processEvents();
             continue;
         }
         current += c;
@@ -177,25 +169,33 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     result_.sheetCount = int(entries.size());
 
     stop_ = false;
-    prompter_.setRunning(true);
+    feedback_.setRunning(true);
     dpiWarningPending_ = true;
-    if (!prepareEngine(inputs.definitionPath)) return failed();
-    if (definitionRefused_) {
+    const std::optional<ReadingSettings> reading =
+        readingSettings(settings_, inputs.definitionPath);
+    if (!reading) return failed();
+    reading_ = *reading;
+    const std::optional<EnginePreparation> prepared = source_.prepare(reading_);
+    if (!prepared) return failed();
+    // A definition with more questions than the engine holds is refused by
+    // it as a whole; the run says so instead of failing every sheet.
+    if (prepared->refused) {
         prompter_.message(kDefinitionRefused + inputs.definitionPath, Prompter::Icon::Warning);
-        prompter_.setRunning(false);
+        feedback_.setRunning(false);
         return result_;
     }
+    editorDpi_ = prepared->editorDpi;
     resetRunState(entries, keepAnswerKey, inputs.definitionPath);
 
     const int count = result_.sheetCount;
     for (int s = 1; s <= count; ++s) {
         if (stop_) return stopped();
-        prompter_.setProgress(s - 1, count);
+        feedback_.setProgress(s - 1, count);
         const Step step = readImage(s, entries[s - 1], inputs.debugImages);
         if (step == Step::Stop) return stopped();
         if (step == Step::Fail) return failed();
     }
-    prompter_.setProgress(count, count);
+    feedback_.setProgress(count, count);
     finish(inputs.definitionPath);
     result_.outcome = BatchOutcome::Completed;
     return result_;
@@ -210,33 +210,14 @@ bool BatchRun::checkInputs(const BatchInputs& inputs, QStringList* entries) {
         prompter_.message(*problem, Prompter::Icon::Warning);
         return false;
     }
-    prompter_.setDpiLabel(QString());
-    prompter_.setStatus(QString());
-    *entries = parseInputList(inputs.inputList, prompter_);
+    feedback_.setDpiLabel(QString());
+    feedback_.setStatus(QString());
+    *entries = parseInputList(inputs.inputList, feedback_);
     if (const auto problem = inputEntryProblem(*entries)) {
         prompter_.message(*problem, Prompter::Icon::Warning);
         return false;
     }
     return true;
-}
-
-bool BatchRun::prepareEngine(const QString& definitionPath) {
-    if (!engine_.putIniFilename(definitionPath)) return false;
-    // A definition with more questions than the engine holds is refused by
-    // it as a whole; the run says so instead of failing every sheet.
-    const std::optional<OptionResult> problem = option(kGetDefinitionProblem);
-    if (!problem) return false;
-    definitionRefused_ = problem->retValue != 0;
-    if (definitionRefused_) return true;
-    if (!option(kSetNoMarkMin1000, 0)) return false;
-    const std::optional<int> noMarkDots = integerSetting(settings_.noMarkedPercent);
-    if (!noMarkDots || !option(kSetNoMarkMinDots, *noMarkDots)) return false;
-    const std::optional<OptionResult> editorDpi = option(kGetEditorDpiX);
-    if (!editorDpi) return false;
-    editorDpi_ = editorDpi->retValue;
-    const std::optional<int> multiply =
-        integerSetting(settings_.multiMarkedThreshold, kMultiplyScale);
-    return multiply && option(kSetMultiMarkedMultiply, *multiply);
 }
 
 void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
@@ -246,9 +227,8 @@ void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
     } else {
         table_.initMarks(definitionPath);
     }
-    table_.sheetPaths() = entries;
-    table_.offsetX().assign(std::size_t(entries.size()) + 1, 0);
-    table_.offsetY().assign(std::size_t(entries.size()) + 1, 0);
+    table_.setSheetPaths(entries);
+    table_.resetOffsets();
     skipAll_ = false;
     result_.cropFolder.clear();
     cropFolderAsked_ = false;
@@ -256,26 +236,31 @@ void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
 
 BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages) {
     const QString label = imageLabel(path);
-    prompter_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
-    prompter_.processEvents();
-    prompter_.pause(kPauseBetweenImagesMs);
+    feedback_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
+    feedback_.processEvents();
+    feedback_.pause(kPauseBetweenImagesMs);
 
-    if (!checkResolution(path)) return Step::Fail;
-    if (!engine_.putImageFilename(path)) return Step::Fail;
-    if (!prepareCrops(path)) return Step::Fail;
-    if (!setImageOptions(path, debugImages)) return Step::Fail;
-    const std::optional<int> status = engine_.run();
-    if (!status) return Step::Fail;
-    if (*status != 0) return handleReadError(s, label);
-    return storeReadSheet(s, label) ? Step::Next : Step::Fail;
+    SheetRequest request;
+    request.image = path.toStdString();
+    if (debugImages) {
+        const QFileInfo info(path);
+        request.debugImage = (velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
+                              info.completeBaseName() + QStringLiteral(".jpg"))
+                                 .toStdString();
+    }
+    ReadingHooks hooks;
+    hooks.resolution = [this](int imageDpi) { showResolution(imageDpi); };
+    hooks.cropBase = [this, &path] { return cropBaseOf(path); };
+    const std::optional<SheetReading> reading = source_.read(reading_, request, hooks);
+    if (!reading) return Step::Fail;
+    if (!reading->read()) return handleReadError(s, label);
+    storeReading(s, label, *reading);
+    return Step::Next;
 }
 
-bool BatchRun::checkResolution(const QString& path) {
-    const std::optional<OptionResult> dpi = option(kGetDpiX, -1, path);
-    if (!dpi) return false;
-    const int imageDpi = dpi->retValue;
-    if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return true;
-    prompter_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
+void BatchRun::showResolution(int imageDpi) {
+    if (editorDpi_ < kMinValidDpi || imageDpi < kMinValidDpi) return;
+    feedback_.setDpiLabel(QString::number(imageDpi) + QStringLiteral("dpi"));
     if (imageDpi != editorDpi_ && dpiWarningPending_) {
         dpiWarningPending_ = false;
         prompter_.message(kDpiMismatch + kCrLf + kCrLf + QStringLiteral("マーク情報ファイル=") +
@@ -284,36 +269,17 @@ bool BatchRun::checkResolution(const QString& path) {
                               QStringLiteral("dpi"),
                           Prompter::Icon::Warning);
     }
-    return true;
 }
 
-bool BatchRun::prepareCrops(const QString& path) {
-    const std::optional<OptionResult> areas = option(kGetImageAreaCount);
-    if (!areas) return false;
-    if (areas->retValue <= 0) return true;
+std::string BatchRun::cropBaseOf(const QString& path) {
+    // The folder is asked once a run, at the first image with image areas;
+    // a cancelled dialog means no crops for the whole run.
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
-        result_.cropFolder = prompter_.chooseFolder(kCropFolderTitle);
+        result_.cropFolder = prompter_.chooseFolder(FolderId::CropFolder, kCropFolderTitle);
     }
-    if (result_.cropFolder.isEmpty()) return true;
-    const QString prefix =
-        folderWithSeparator(result_.cropFolder) + QFileInfo(path).completeBaseName();
-    return option(kSetImageAreaJpegFile, -1, prefix).has_value();
-}
-
-bool BatchRun::setImageOptions(const QString& path, bool debugImages) {
-    const std::optional<int> scale = integerSetting(settings_.imageScale);
-    if (!scale || !option(kSetImageScale, *scale)) return false;
-    const std::optional<int> sharpen = integerSetting(settings_.sharpenRate);
-    if (!sharpen || !option(kSetImageSharpen, *sharpen)) return false;
-    if (debugImages) {
-        const QFileInfo info(path);
-        const QString debugPath = folderWithSeparator(info.path()) + QStringLiteral("debug-") +
-                                  info.completeBaseName() + QStringLiteral(".jpg");
-        // The diagnostic pass's status is not examined: the next Run decides.
-        if (!option(kSetDebugFilename, -1, debugPath) || !engine_.run()) return false;
-    }
-    return option(kSetDebugFilename, -1, QString()).has_value();
+    if (result_.cropFolder.isEmpty()) return {};
+    return cropBaseFor(result_.cropFolder, path).toStdString();
 }
 
 BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
@@ -328,32 +294,16 @@ BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
     return Step::Next;
 }
 
-bool BatchRun::storeReadSheet(int s, const QString& label) {
-    Sheet sheet;
-    if (!engine_.getResult(sheet.result, sheet.reliability)) return false;
-    const auto counts = option(kGetMarkedCounts);
-    const auto multi = option(kGetMultiQuestions);
-    if (!counts || !multi) return false;
-    sheet.markedCounts = counts->retValueStr;
-    sheet.multiQuestions = splitList(multi->retValueStr);
-    for (int j = 0; j < sheet.multiQuestions.size(); ++j) {
-        const auto dots = option(kGetMultiDots, j);
-        if (!dots) return false;
-        sheet.multiDots << dots->retValueStr;
-    }
-    const auto rotated = option(kChkRotate);
-    const auto skew = option(kGetSkewSize);
-    const auto diffX = option(kGetDiffZeroX);
-    const auto diffY = option(kGetDiffZeroY);
-    if (!rotated || !skew || !diffX || !diffY) return false;
-    table_.offsetX()[std::size_t(s)] = diffX->retValue;
-    table_.offsetY()[std::size_t(s)] = diffY->retValue;
-    table_.storeSheet(s, label, sheet.result, sheet.reliability, sheet.markedCounts,
-                      rotated->retValue, skew->retValue, settings_.tenToZero);
-    if (!sheet.multiQuestions.isEmpty()) {
-        table_.storeMultiAnswerData(s, sheet.multiQuestions, sheet.multiDots);
-    }
-    return true;
+void BatchRun::storeReading(int s, const QString& label, const SheetReading& reading) {
+    table_.setOffset(s, reading.offsetX, reading.offsetY);
+    table_.storeSheet(s, label, fromUtf8(reading.answers), fromUtf8(reading.reliability),
+                      fromUtf8(reading.markedCounts), reading.rotated, reading.skew,
+                      settings_.tenToZero);
+    const QStringList questions = splitList(fromUtf8(reading.multiQuestions));
+    if (questions.isEmpty()) return;
+    QStringList dots;
+    for (const std::string& d : reading.multiDots) dots << fromUtf8(d);
+    table_.storeMultiAnswerData(s, questions, dots);
 }
 
 void BatchRun::finish(const QString& definitionPath) {
@@ -361,36 +311,31 @@ void BatchRun::finish(const QString& definitionPath) {
     // An invalid threshold shows its status only for a moment: the
     // completion status replaces it, as in the window.
     const PaintOutcome paint = paintWithSettings(table_, settings_);
-    if (paint.stoppedOnInvalid) prompter_.setStatus(kInvalidThresholdStatus);
+    if (paint.stoppedOnInvalid) feedback_.setStatus(kInvalidThresholdStatus);
     result_.invalidThreshold = paint.stoppedOnInvalid;
     if (!result_.cropFolder.isEmpty()) {
         result_.indexPagesWritten =
             writeIndexPages(definitionPath, result_.cropFolder, table_.sheetPaths(),
                             &result_.indexPages, &result_.indexError);
     }
-    prompter_.setRunning(false);
-    prompter_.setStatus(QStringLiteral("処理完了: %1件").arg(result_.sheetCount));
-    prompter_.beep();
+    feedback_.setRunning(false);
+    feedback_.setStatus(QStringLiteral("処理完了: %1件").arg(result_.sheetCount));
+    feedback_.beep();
     table_.setSaved(false);
 }
 
 BatchResult BatchRun::stopped() {
-    prompter_.setRunning(false);
-    prompter_.setStatus(kStopped);
+    feedback_.setRunning(false);
+    feedback_.setStatus(kStopped);
     result_.outcome = BatchOutcome::Stopped;
     return result_;
 }
 
 BatchResult BatchRun::failed() {
     // The window's buttons go back to idle; the status line stays as it was.
-    prompter_.setRunning(false);
+    feedback_.setRunning(false);
     result_.outcome = BatchOutcome::Failed;
     return result_;
-}
-
-std::optional<OptionResult> BatchRun::option(const char* action, int value,
-                                             const QString& valueStr) {
-    return engine_.putOptions(QString::fromLatin1(action), value, valueStr);
 }
 
 }  // namespace tarrow

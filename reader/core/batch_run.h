@@ -1,8 +1,9 @@
 // The batch reading run: checks the input list and the definition file,
-// drives the engine over every listed image in a fixed call order, fills the
-// result table (values, measurements, error rows), re-evaluates and colours
-// it, and writes the image-area index pages when a crop folder was chosen.
-// Everything the user sees or answers goes through the prompter.
+// reads every listed image (sheet_reading.h: the engine's fixed call order),
+// fills the result table (values, measurements, error rows), re-evaluates
+// and colours it, and writes the image-area index pages when a crop folder
+// was chosen. What the user answers goes through the prompter, what the run
+// shows while it works through its feedback.
 #pragma once
 
 #include <QString>
@@ -15,6 +16,8 @@
 #include "reader/core/index_pages.h"  // imageLabel()
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
+#include "reader/core/run_feedback.h"
+#include "reader/core/sheet_reading.h"
 #include "reader/core/threshold_colouring.h"
 
 namespace tarrow {
@@ -64,7 +67,7 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 /// skipped, a carriage return ends an entry (trimmed of blanks), and a last
 /// entry without one is kept untrimmed unless it is blank. Each completed
 /// entry shows "準備中..." and the next entry number and lets events run.
-QStringList parseInputList(const QString& inputList, Prompter& prompter);
+QStringList parseInputList(const QString& inputList, RunFeedback& feedback);
 
 /// The warning for the first entry that is a folder, a missing file, a PDF
 /// (extension in any case), not a regular file, or whose image label holds a
@@ -72,16 +75,41 @@ QStringList parseInputList(const QString& inputList, Prompter& prompter);
 /// when every entry is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
+/// What the engine is given for `definitionPath` under `settings`: the
+/// numbers typed into the settings boxes, rounded (halves to even); nullopt
+/// when one of them is not a number.
+std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
+                                               const QString& definitionPath);
+
+/// Where the crops of `image` go in the crop folder `folder`: the folder, a
+/// "/" unless present, and the image's base name (without its last
+/// extension).
+QString cropBaseFor(const QString& folder, const QString& image);
+
 /// paintColor with the thresholds and options of the settings.
 PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings);
 
 class BatchRun {
 public:
-    /// The engine, prompter, table and settings are borrowed for the run's
-    /// lifetime; the settings are read as they are when run() is called.
-    BatchRun(StrovaEngine& engine, Prompter& prompter, ResultTable& table,
+    /// The engine, prompter, feedback, table and settings are borrowed for
+    /// the run's lifetime; the settings are read as they are when run() is
+    /// called.
+    BatchRun(StrovaEngine& engine, Prompter& prompter, RunFeedback& feedback, ResultTable& table,
              const AppSettings& settings)
-        : engine_(engine), prompter_(prompter), table_(table), settings_(settings) {}
+        : ownSource_(std::in_place, engine),
+          source_(*ownSource_),
+          prompter_(prompter),
+          feedback_(feedback),
+          table_(table),
+          settings_(settings) {}
+    /// A run over readings from `source` (made ahead by parallel workers).
+    BatchRun(SheetSource& source, Prompter& prompter, RunFeedback& feedback, ResultTable& table,
+             const AppSettings& settings)
+        : source_(source),
+          prompter_(prompter),
+          feedback_(feedback),
+          table_(table),
+          settings_(settings) {}
 
     /// The whole run. keepAnswerKey keeps the header, key and points rows
     /// (a read-values file was just loaded); otherwise the table starts
@@ -92,32 +120,28 @@ public:
     BatchResult run(const BatchInputs& inputs, bool keepAnswerKey);
 
     /// The stop button: honoured at the start of the next image. May be
-    /// called from inside the prompter (while events are processed).
+    /// called from inside the feedback (while events are processed).
     void requestStop() { stop_ = true; }
 
 private:
-    struct Sheet;
     enum class Step { Next, Stop, Fail };
 
     bool checkInputs(const BatchInputs& inputs, QStringList* entries);
-    bool prepareEngine(const QString& definitionPath);
     void resetRunState(const QStringList& entries, bool keepAnswerKey,
                        const QString& definitionPath);
     Step readImage(int s, const QString& path, bool debugImages);
-    bool checkResolution(const QString& path);
-    bool prepareCrops(const QString& path);
-    bool setImageOptions(const QString& path, bool debugImages);
+    void showResolution(int imageDpi);
+    std::string cropBaseOf(const QString& path);
     Step handleReadError(int s, const QString& label);
-    bool storeReadSheet(int s, const QString& label);
+    void storeReading(int s, const QString& label, const SheetReading& reading);
     void finish(const QString& definitionPath);
     BatchResult stopped();
     BatchResult failed();
 
-    std::optional<OptionResult> option(const char* action, int value = -1,
-                                       const QString& valueStr = QString());
-
-    StrovaEngine& engine_;
+    std::optional<EngineSource> ownSource_;
+    SheetSource& source_;
     Prompter& prompter_;
+    RunFeedback& feedback_;
     ResultTable& table_;
     const AppSettings& settings_;
     std::atomic<bool> stop_{false};
@@ -127,7 +151,7 @@ private:
     bool skipAll_ = false;
     bool dpiWarningPending_ = true;
     bool cropFolderAsked_ = false;
-    bool definitionRefused_ = false;
+    ReadingSettings reading_;
     int editorDpi_ = 0;
 };
 

@@ -27,23 +27,39 @@ QString folderWithSeparator(const QString& folder) {
 /// row's label.
 void rebuildSheetList(ResultTable& table, int sheetLines, const QString& folder) {
     const QString prefix = folderWithSeparator(folder);
-    QStringList& sheets = table.sheetPaths();
-    sheets.clear();
-    for (int s = 1; s <= sheetLines; ++s) {
-        sheets << prefix + table.grid().text(ResultTable::rowOfSheet(s), 0);
-    }
+    QStringList sheets;
+    for (int s = 1; s <= sheetLines; ++s) sheets << prefix + table.label(s);
+    table.setSheetPaths(std::move(sheets));
 }
 
-void showLoaded(const CsvOpenContext& context, int sheetLines) {
-    const QString folder = context.prompter.chooseFolder(kImageFolderTitle);
-    rebuildSheetList(context.table, sheetLines, folder);
+void showLoaded(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
+                const AppSettings& settings, int sheetLines) {
+    const QString folder = prompter.chooseFolder(FolderId::ImageFolder, kImageFolderTitle);
+    rebuildSheetList(table, sheetLines, folder);
     // As after a run, an invalid threshold's status gives way at once.
-    if (paintWithSettings(context.table, context.settings).stoppedOnInvalid) {
-        context.prompter.setStatus(kInvalidThresholdStatus);
+    if (paintWithSettings(table, settings).stoppedOnInvalid) {
+        feedback.setStatus(kInvalidThresholdStatus);
     }
-    context.prompter.setRunning(false);
-    context.prompter.setStatus(QStringLiteral("処理完了: %1件").arg(sheetLines));
-    context.prompter.beep();
+    feedback.setRunning(false);
+    feedback.setStatus(QStringLiteral("処理完了: %1件").arg(sheetLines));
+    feedback.beep();
+}
+
+/// Asks before an unsaved table is replaced and loads the file: Loaded, or
+/// why not.
+CsvOpenResult loadFile(Prompter& prompter, ResultTable& table, const AppSettings& settings,
+                       const QString& definitionPath, const QString& path) {
+    CsvOpenResult result;
+    result.path = path;
+    if (!mayDiscard(table, prompter)) {
+        result.outcome = CsvOpenOutcome::Cancelled;
+        return result;
+    }
+    const LoadOutcome loaded =
+        loadReadValues(table, path, definitionPath, settings.tenToZero, &result.sheetLines);
+    result.outcome =
+        loaded == LoadOutcome::Loaded ? CsvOpenOutcome::Loaded : CsvOpenOutcome::NotLoaded;
+    return result;
 }
 
 }  // namespace
@@ -64,27 +80,26 @@ CsvOpenResult openReadValues(const CsvOpenContext& context, const BatchInputs& i
 
 CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInputs& inputs,
                                  const QString& path) {
-    CsvOpenResult result;
-    result.path = path;
-    if (!mayDiscard(context.table, context.prompter)) {
-        result.outcome = CsvOpenOutcome::Cancelled;
-        return result;
-    }
-    const LoadOutcome loaded = loadReadValues(context.table, path, inputs.definitionPath,
-                                              context.settings.tenToZero, &result.sheetLines);
-    if (loaded != LoadOutcome::Loaded) {
-        result.outcome = CsvOpenOutcome::NotLoaded;
-        return result;
-    }
     if (blankText(inputs.inputList)) {
-        // The table now is what the file holds.
-        context.table.setSaved(true);
-        showLoaded(context, result.sheetLines);
-        result.outcome = CsvOpenOutcome::Loaded;
-        return result;
+        return reviewReadValuesFile(context.prompter, context.feedback, context.table,
+                                    context.settings, inputs.definitionPath, path);
     }
+    CsvOpenResult result =
+        loadFile(context.prompter, context.table, context.settings, inputs.definitionPath, path);
+    if (result.outcome != CsvOpenOutcome::Loaded) return result;
     result.run = context.run.run(inputs, true);
     result.outcome = CsvOpenOutcome::Reread;
+    return result;
+}
+
+CsvOpenResult reviewReadValuesFile(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
+                                   const AppSettings& settings, const QString& definitionPath,
+                                   const QString& path) {
+    CsvOpenResult result = loadFile(prompter, table, settings, definitionPath, path);
+    if (result.outcome != CsvOpenOutcome::Loaded) return result;
+    // The table now is what the file holds.
+    table.setSaved(true);
+    showLoaded(prompter, feedback, table, settings, result.sheetLines);
     return result;
 }
 

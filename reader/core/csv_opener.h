@@ -32,10 +32,11 @@ struct CsvOpenResult {
 
 /// What the open operation works on. `run` is the batch run of the main
 /// window (so its stop button reaches a re-read); it uses the same prompter,
-/// table and settings.
+/// feedback, table and settings.
 struct CsvOpenContext {
     BatchRun& run;
     Prompter& prompter;
+    RunFeedback& feedback;
     ResultTable& table;
     const AppSettings& settings;
 };
@@ -48,12 +49,19 @@ CsvOpenResult openReadValues(const CsvOpenContext& context, const BatchInputs& i
 /// Everything after the file was chosen: asks before an unsaved table is
 /// replaced, loads the file (initMarks with the definition, placeholder
 /// measurements, the 10→0 setting of now) and
-///  - with an empty input list (after trimming blanks): asks for the image
-///    folder, points the sheet list at it (a cancelled folder leaves
-///    "/" + label), re-evaluates and colours the table, status
-///    "処理完了: S件" and a beep; the table counts as saved;
+///  - with an empty input list (after trimming blanks): as
+///    reviewReadValuesFile();
 ///  - otherwise: a batch run over the listed images with the answer key kept.
 CsvOpenResult openReadValuesFile(const CsvOpenContext& context, const BatchInputs& inputs,
                                  const QString& path);
+
+/// Opening a read-values file for review, without reading images: asks
+/// before an unsaved table is replaced, loads the file, asks for the image
+/// folder, points the sheet list at it (a cancelled folder leaves
+/// "/" + label), re-evaluates and colours the table, status "処理完了: S件"
+/// and a beep; the table counts as saved.
+CsvOpenResult reviewReadValuesFile(Prompter& prompter, RunFeedback& feedback, ResultTable& table,
+                                   const AppSettings& settings, const QString& definitionPath,
+                                   const QString& path);
 
 }  // namespace tarrow

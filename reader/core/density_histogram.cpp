@@ -25,10 +25,10 @@ double roundInside(double value, double low, double high) {
 std::vector<double> singleAnswerDensities(const ResultTable& table) {
     std::vector<double> densities;
     const int n = table.questionCount();
-    for (int row = ResultTable::kFirstSheetRow; row < table.reli().rows(); ++row) {
-        if (table.reli().text(row, 1) == ResultTable::kNoAnswer) continue;  // failed sheet
+    for (int row = ResultTable::kFirstSheetRow; row < table.rows(); ++row) {
+        if (table.isFailedRow(row)) continue;
         for (int col = 1; col <= n; ++col) {
-            const QString& text = table.reli().text(row, col);
+            const QString& text = table.measurement(row, col);
             if (table.isMultiAnswerColumn(col) || text == ResultTable::kNoMeasurement) continue;
             bool ok = false;
             const double density = text.toDouble(&ok);

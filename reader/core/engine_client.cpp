@@ -14,14 +14,8 @@ using strovik::HRESULT;
 using strovik::LONG;
 using strovik::UniqueBstr;
 
-/// QString and BSTR are both UTF-16: the characters are copied as they are.
-UniqueBstr toBstr(const QString& text) {
-    return UniqueBstr(strovik::SysAllocStringLen(
-        reinterpret_cast<const strovik::OLECHAR*>(text.utf16()), strovik::UINT(text.size())));
-}
-
-QString fromBstr(BSTR text) {
-    return QString::fromUtf16(text, qsizetype(strovik::SysStringLen(text)));
+UniqueBstr toBstr(std::string_view text) {
+    return UniqueBstr(text);
 }
 
 /// The engine's status after a call (evaluate the call first: the status is
@@ -49,14 +43,110 @@ EngineClient::~EngineClient() {
     object_->Release();
 }
 
-std::optional<int> EngineClient::putImageFilename(const QString& path) {
+std::optional<OptionOutputs> StrovaEngine::get(OptionAction action, int value) {
+    return putOptions(action, value, {});
+}
+
+bool StrovaEngine::set(OptionAction action, int value, std::string_view valueStr) {
+    return putOptions(action, value, valueStr).has_value();
+}
+
+namespace {
+
+std::optional<int> retValue(const std::optional<OptionOutputs>& out) {
+    if (!out) return std::nullopt;
+    return out->retValue;
+}
+
+std::optional<std::string> retText(std::optional<OptionOutputs> out) {
+    if (!out) return std::nullopt;
+    return std::move(out->retValueStr);
+}
+
+}  // namespace
+
+std::optional<bool> StrovaEngine::definitionRefused() {
+    const std::optional<int> problem = retValue(get(OptionAction::GetDefinitionProblem));
+    if (!problem) return std::nullopt;
+    return *problem != 0;
+}
+
+std::optional<int> StrovaEngine::editorDpiX() {
+    return retValue(get(OptionAction::GetEditorDpiX));
+}
+
+std::optional<int> StrovaEngine::dpiX(std::string_view image) {
+    return retValue(putOptions(OptionAction::GetDpiX, -1, image));
+}
+
+std::optional<int> StrovaEngine::imageAreaCount() {
+    return retValue(get(OptionAction::GetImageAreaCount));
+}
+
+std::optional<std::string> StrovaEngine::markedCounts() {
+    return retText(get(OptionAction::GetMarkedCounts));
+}
+
+std::optional<std::string> StrovaEngine::multiQuestions() {
+    return retText(get(OptionAction::GetMultiQuestions));
+}
+
+std::optional<std::string> StrovaEngine::multiDotsPerQuestion(int index) {
+    return retText(get(OptionAction::GetMultiDotsPerQuestion, index));
+}
+
+std::optional<int> StrovaEngine::rotated() {
+    return retValue(get(OptionAction::ChkRotate));
+}
+
+std::optional<int> StrovaEngine::skewSize() {
+    return retValue(get(OptionAction::GetSkewSize));
+}
+
+std::optional<int> StrovaEngine::diffZeroX() {
+    return retValue(get(OptionAction::GetDiffZeroX));
+}
+
+std::optional<int> StrovaEngine::diffZeroY() {
+    return retValue(get(OptionAction::GetDiffZeroY));
+}
+
+bool StrovaEngine::setNoMarkMin1000(int value) {
+    return set(OptionAction::SetNoMarkMin1000, value);
+}
+
+bool StrovaEngine::setNoMarkMinDots(int value) {
+    return set(OptionAction::SetNoMarkMinDots, value);
+}
+
+bool StrovaEngine::setMultiMarkedMultiply1000(int value) {
+    return set(OptionAction::SetMultiMarkedMultiply1000, value);
+}
+
+bool StrovaEngine::setImageAreaJpegFile(std::string_view base) {
+    return set(OptionAction::SetImageAreaJpegFile, -1, base);
+}
+
+bool StrovaEngine::setImageScaleRatePercent(int value) {
+    return set(OptionAction::SetImageScaleRatePercent, value);
+}
+
+bool StrovaEngine::setImageSharpenRate(int value) {
+    return set(OptionAction::SetImageSharpenRate, value);
+}
+
+bool StrovaEngine::setDebugFilename(std::string_view path) {
+    return set(OptionAction::SetDebugFilename, -1, path);
+}
+
+std::optional<int> EngineClient::putImageFilename(std::string_view path) {
     const UniqueBstr text = toBstr(path);
     LONG status = 0;
     const HRESULT hr = object_->put_ImageFilename(text.get(), &status);
     return statusOf(hr, status);
 }
 
-std::optional<int> EngineClient::putIniFilename(const QString& path) {
+std::optional<int> EngineClient::putIniFilename(std::string_view path) {
     const UniqueBstr text = toBstr(path);
     LONG status = 0;
     const HRESULT hr = object_->put_IniFilename(text.get(), &status);
@@ -75,20 +165,20 @@ std::optional<int> EngineClient::putNotify(int window, int message) {
     return statusOf(hr, status);
 }
 
-std::optional<int> EngineClient::getResult(QString& result, QString& reliability) {
+std::optional<int> EngineClient::getResult(std::string& result, std::string& reliability) {
     UniqueBstr resultText;
     UniqueBstr reliabilityText;
     LONG status = 0;
     const HRESULT hr = object_->get_Result(resultText.out(), reliabilityText.out(), &status);
     if (!strovik::succeeded(hr)) return std::nullopt;
-    result = fromBstr(resultText.get());
-    reliability = fromBstr(reliabilityText.get());
+    result = resultText.utf8();
+    reliability = reliabilityText.utf8();
     return int(status);
 }
 
-std::optional<OptionResult> EngineClient::putOptions(const QString& action, int value,
-                                                     const QString& valueStr) {
-    const UniqueBstr actionText = toBstr(action);
+std::optional<OptionOutputs> EngineClient::putOptions(OptionAction action, int value,
+                                                      std::string_view valueStr) {
+    const UniqueBstr actionText = toBstr(strovik::optionActionName(action));
     const UniqueBstr valueText = toBstr(valueStr);
     UniqueBstr retText;
     LONG retValue = 0;
@@ -96,10 +186,10 @@ std::optional<OptionResult> EngineClient::putOptions(const QString& action, int 
     const HRESULT hr = object_->put_Options(actionText.get(), value, valueText.get(), &retValue,
                                             retText.out(), &status);
     if (!strovik::succeeded(hr)) return std::nullopt;
-    OptionResult out;
-    out.retValue = int(retValue);
-    out.retValueStr = fromBstr(retText.get());
-    out.status = int(status);
+    OptionOutputs out;
+    out.retValue = retValue;
+    out.retValueStr = retText.utf8();
+    out.ret = status;
     return out;
 }
 

@@ -15,7 +15,6 @@ constexpr double kLeftShareDivisor = 1.5;
 constexpr double kTopShareDivisor = 2.0;
 
 const QString kCannotShow = QStringLiteral("表示できません：");
-const QString kFailedMark = QStringLiteral("-1");
 
 int rounded(double value) {
     return int(std::lround(value));
@@ -74,7 +73,7 @@ CropPlan planCrop(const MarkBounds& bounds, int dx, int dy, QSize imageSize, boo
 
 bool sheetShownTurned(const ResultTable& table, int row, bool forceRotate) {
     bool ok = false;
-    const double flag = table.grid().text(row, table.questionCount() + 1).trimmed().toDouble(&ok);
+    const double flag = table.text(row, table.rotationColumn()).trimmed().toDouble(&ok);
     const bool turned = ok && flag != 0.0;
     return turned != forceRotate;
 }
@@ -99,14 +98,14 @@ bool SheetImageView::ensureLoaded(const QString& path) {
 ImageViewOutcome SheetImageView::show(const ResultTable& table, int row, int col, bool forceRotate,
                                       QSize screen) {
     ImageViewOutcome out;
-    const int sheet = row - 2;
+    const int sheet = ResultTable::sheetOfRow(row);
     if (sheet < 1 || sheet > table.sheetCount()) return out;
-    out.path = table.sheetPaths().at(sheet - 1);
+    out.path = table.sheetPath(sheet);
     if (!ensureLoaded(out.path)) {
         out.kind = ImageViewOutcome::Kind::NotLoaded;
         return out;
     }
-    if (table.reli().text(row, 1) == kFailedMark) {
+    if (table.isFailedSheet(sheet)) {
         out.kind = ImageViewOutcome::Kind::SheetFailed;
         out.status = kCannotShow + out.path;
         return out;

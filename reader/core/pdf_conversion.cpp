@@ -61,7 +61,7 @@ QStringList matchingOutputs(const QString& folder, const QString& base, const QS
 }
 
 ToolRun PdfConversion::runTool(const ToolCommand& command) {
-    prompter_.setStatus(kConvertingStatus);
+    feedback_.setStatus(kConvertingStatus);
     if (command.program.isEmpty()) return ToolRun::NotStarted;
     auto process = std::make_unique<QProcess>();
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -81,10 +81,10 @@ ToolRun PdfConversion::runTool(const ToolCommand& command) {
             return ToolRun::TimedOut;
         }
         process->waitForFinished(kPollMs);
-        prompter_.processEvents();
+        feedback_.processEvents();
     }
     const bool ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-    prompter_.setStatus(ok ? kConvertedStatus : kConvertFailedStatus);
+    feedback_.setStatus(ok ? kConvertedStatus : kConvertFailedStatus);
     return ok ? ToolRun::Succeeded : ToolRun::ExitFailed;
 }
 
@@ -126,12 +126,12 @@ PdfConversion::Result PdfConversion::convert(const QStringList& pdfPaths,
     Result result;
     for (const QString& pdf : pdfPaths) {
         if (!convertOne(pdf, outputFolder, &result.images)) {
-            prompter_.setStatus(kConvertFailedStatus);
+            feedback_.setStatus(kConvertFailedStatus);
             return result;
         }
     }
     result.completed = true;
-    prompter_.setStatus(kConvertedStatus);
+    feedback_.setStatus(kConvertedStatus);
     return result;
 }
 

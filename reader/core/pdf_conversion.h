@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "reader/core/prompter.h"
+#include "reader/core/run_feedback.h"
 
 namespace tarrow {
 
@@ -57,8 +57,8 @@ public:
     /// Each program may run this long before it is no longer waited for.
     static constexpr int kDefaultTimeoutMs = 100'000;
 
-    PdfConversion(PdfTools tools, Prompter& prompter, int timeoutMs = kDefaultTimeoutMs)
-        : tools_(std::move(tools)), prompter_(prompter), timeoutMs_(timeoutMs) {}
+    PdfConversion(PdfTools tools, RunFeedback& feedback, int timeoutMs = kDefaultTimeoutMs)
+        : tools_(std::move(tools)), feedback_(feedback), timeoutMs_(timeoutMs) {}
 
     struct Result {
         /// True when every PDF was processed; false when a program could not
@@ -87,7 +87,7 @@ private:
                         QStringList* images, bool* found);
 
     PdfTools tools_;
-    Prompter& prompter_;
+    RunFeedback& feedback_;
     int timeoutMs_;
 };
 

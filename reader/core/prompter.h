@@ -1,7 +1,8 @@
-// Everything the reading application's operations ask of the user or show
-// on screen, as one small interface: the windows implement it with message
-// boxes and dialogs, tests answer it from a script, the command-line tool
-// answers it non-interactively.
+// Everything the reading application's operations ask of the user, as one
+// small interface: the windows implement it with message boxes and dialogs,
+// tests answer it from a script, the command-line tool answers it
+// non-interactively. What a long operation shows while it works (status
+// line, buttons, progress) is run_feedback.h.
 #pragma once
 
 #include <QString>
@@ -10,7 +11,8 @@
 namespace tarrow {
 
 /// Every question the application's operations ask. Scripted and headless
-/// answers go by the id, never by the question's text.
+/// answers go by the id, never by the question's text (as for folders and
+/// input boxes below).
 enum class QuestionId {
     SkipReadErrors,      ///< a sheet failed: skip every further read error and go on?
     ReplaceOutputFile,   ///< a results file exists: replace it?
@@ -20,6 +22,20 @@ enum class QuestionId {
     TakePointsSheet,     ///< take the first sheet as the points row?
     ClearCell,           ///< clear the current cell?
     ResetThresholds,     ///< put the default thresholds back?
+};
+
+/// Every folder the application's operations ask for.
+enum class FolderId {
+    CropFolder,    ///< where a run writes the image-area crops
+    ImageFolder,   ///< where the images of a loaded read-values file are
+    RenameTarget,  ///< where the batch rename copies the images
+    PdfOutput,     ///< where the PDF conversion writes its JPEG images
+};
+
+/// Every input box the application's operations show.
+enum class InputId {
+    MaxChoices,  ///< the answers-by-choice file: the largest choice number
+    CellValues,  ///< the result window: values typed into a row from a cell on
 };
 
 class Prompter {
@@ -44,29 +60,15 @@ public:
     /// A question shown as formOf(id) says; closing the box counts as
     /// Cancel (or No for YesNo).
     virtual Answer question(QuestionId id, const QString& text) = 0;
-    /// Folder browser; an empty result means cancelled.
-    virtual QString chooseFolder(const QString& title) = 0;
+    /// Folder browser titled `title`; an empty result means cancelled.
+    virtual QString chooseFolder(FolderId id, const QString& title) = 0;
     /// File dialogs; an empty result means cancelled. `filter` is in the
     /// form "説明 (*.csv)|*.csv".
     virtual QString chooseOpenFile(const QString& title, const QString& filter) = 0;
     virtual QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) = 0;
     /// Input box; nullopt when cancelled.
-    virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
-                                             const QString& defaultText) = 0;
-
-    /// The main window's status line and resolution label.
-    virtual void setStatus(const QString& text) = 0;
-    virtual void setDpiLabel(const QString& text) = 0;
-    /// Start and stop buttons: running = start disabled, stop enabled.
-    virtual void setRunning(bool running) = 0;
-    /// Progress of a long run (beyond the status line), current of total.
-    virtual void setProgress(int current, int total) = 0;
-    /// Lets pending window events run (repaint, a click on stop).
-    virtual void processEvents() = 0;
-    /// Pauses the given milliseconds (a short breath between images).
-    virtual void pause(int milliseconds) = 0;
-    /// The platform's information beep.
-    virtual void beep() = 0;
+    virtual std::optional<QString> inputText(InputId id, const QString& title,
+                                             const QString& prompt, const QString& defaultText) = 0;
 };
 
 inline Prompter::QuestionForm Prompter::formOf(QuestionId id) {

@@ -17,8 +17,6 @@ const QString kPointsLabel = QStringLiteral("配点入力");
 const QString kTotalLabel = QStringLiteral("合計点");
 const QString kRateLabel = QStringLiteral("正答率");
 const QString kAnswersLabel = QStringLiteral("回答");
-const QLatin1StringView kNoAnswer("-1");
-const QLatin1StringView kNoMeasurement("999");
 const QLatin1StringView kOneMark("1");
 const QString kZeroPoints = QStringLiteral("0");
 constexpr int kLoadedSkew = -1;
@@ -45,7 +43,7 @@ using Rows = std::vector<QStringList>;
 QStringList rowFields(const ResultTable& table, int row, const QString& label) {
     QStringList fields{label};
     fields.reserve(table.questionCount() + 2);
-    for (int c = 1; c <= table.questionCount(); ++c) fields.append(table.grid().text(row, c));
+    for (int c = 1; c <= table.questionCount(); ++c) fields.append(table.text(row, c));
     return fields;
 }
 
@@ -58,12 +56,11 @@ QStringList keyCells(const ResultTable& table) {
 }
 
 QStringList sheetFields(const ResultTable& table, const QStringList& keys, int row) {
-    const TextGrid& grid = table.grid();
-    QStringList fields{grid.text(row, 0)};
+    QStringList fields{table.text(row, ResultTable::kLabelColumn)};
     fields.reserve(keys.size());
     JoinCarry carry;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        fields.append(carry.field(keys.at(c), keys.at(c + 1), grid.text(row, c)));
+        fields.append(carry.field(keys.at(c), keys.at(c + 1), table.text(row, c)));
     }
     return fields;
 }
@@ -86,7 +83,7 @@ QString ratePercent(std::int64_t count, std::int64_t total) {
 std::vector<std::optional<KeyMatcher>> scoredKeys(const ResultTable& table) {
     std::vector<std::optional<KeyMatcher>> keys(std::size_t(table.questionCount()) + 1);
     for (int c = 1; c <= table.questionCount(); ++c) {
-        const QString& key = table.grid().text(ResultTable::kKeyRow, c);
+        const QString& key = table.key(c);
         if (isScoredKey(key)) keys[std::size_t(c)].emplace(key, table.isMultiAnswerColumn(c));
     }
     return keys;
@@ -100,14 +97,13 @@ struct ScoreColumns {
 };
 
 QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int row) {
-    TextGrid& grid = table.grid();
-    QStringList fields{grid.text(row, 0)};
+    QStringList fields{table.text(row, ResultTable::kLabelColumn)};
     fields.reserve(cols.keys.size() + 1);
     JoinCarry carry;
     // Points are 32-bit; the sum of up to 2^31 of them always fits 64 bits.
     std::int64_t total = 0;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        const QString& value = grid.text(row, c);
+        const QString& value = table.text(row, c);
         if (const auto& matcher = cols.matchers[std::size_t(c)]) {
             const bool right = matcher->matches(value);
             total += right ? cols.points[std::size_t(c)] : 0;
@@ -115,14 +111,15 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
             continue;
         }
         fields.append(carry.field(cols.keys.at(c), cols.keys.at(c + 1), value));
-        grid.setColour(row, c, value == kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
+        table.setColour(
+            row, c,
+            value == ResultTable::kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
     }
     fields.append(QString::number(qint64(total)));
     return fields;
 }
 
 QStringList rateFields(const ResultTable& table, const ScoreColumns& cols) {
-    const TextGrid& grid = table.grid();
     const int sheets = table.sheetCount();
     QStringList fields{kRateLabel};
     for (int c = 1; c <= table.questionCount(); ++c) {
@@ -133,7 +130,7 @@ QStringList rateFields(const ResultTable& table, const ScoreColumns& cols) {
         const QString key = trimBlanks(cols.keys.at(c));
         std::int64_t count = 0;
         for (int s = 1; s <= sheets; ++s) {
-            if (trimBlanks(grid.text(ResultTable::rowOfSheet(s), c)) == key) ++count;
+            if (trimBlanks(table.answer(s, c)) == key) ++count;
         }
         fields.append(ratePercent(count, sheets));
     }
@@ -172,8 +169,8 @@ std::vector<qsizetype> choiceTally(const ResultTable& table, int c, int maxChoic
     };
     const bool multi = table.isMultiAnswerColumn(c);
     for (int s = 1; s <= table.sheetCount(); ++s) {
-        const QString& value = table.grid().text(ResultTable::rowOfSheet(s), c);
-        if (value == kNoAnswer) ++tally.back();
+        const QString& value = table.answer(s, c);
+        if (value == ResultTable::kNoAnswer) ++tally.back();
         if (!multi) {
             count(value);
             continue;
@@ -193,7 +190,7 @@ QStringList answersByChoiceLines(const ResultTable& table, int maxChoices, bool 
         for (const auto& tally : tallies) fields.append(printedNumber(tally[std::size_t(k)]));
         lines.append(joinFields(fields));
     }
-    QStringList fields{QString(kNoAnswer)};
+    QStringList fields{ResultTable::kNoAnswer};
     for (const auto& tally : tallies) fields.append(printedNumber(tally.back()));
     lines.append(joinFields(fields));
     return lines;
@@ -206,7 +203,7 @@ public:
     void resize(qsizetype values) {
         if (values == values_) return;
         values_ = values;
-        reliability_ = QStringList(values, QString(kNoMeasurement)).join(QLatin1Char(','));
+        reliability_ = QStringList(values, ResultTable::kNoMeasurement).join(QLatin1Char(','));
         marked_ = QStringList(values, QString(kOneMark)).join(QLatin1Char(','));
     }
     const QString& reliability() const { return reliability_; }
@@ -231,15 +228,14 @@ void loadSheetLine(ResultTable& table, int s, const QString& line, LoadPlacehold
 
 void applyLoadedHeader(ResultTable& table, const QString& headerLine) {
     const QStringList fields = splitFields(headerLine);
-    TextGrid& grid = table.grid();
-    for (int c = 1; c < fields.size() && c < grid.cols(); ++c) {
-        grid.setText(ResultTable::kHeaderRow, c, fields.at(c));
-        if (fields.at(c).startsWith(QLatin1Char('*'))) grid.setColumnWidth(c, kMultiHeaderWidth);
+    for (int c = 1; c < fields.size() && c < table.cols(); ++c) {
+        table.setText(ResultTable::kHeaderRow, c, fields.at(c));
+        if (fields.at(c).startsWith(QLatin1Char('*'))) table.setColumnWidth(c, kMultiHeaderWidth);
     }
 }
 
-void copyFieldsToRow(TextGrid& grid, int row, const QStringList& fields) {
-    for (int c = 1; c < fields.size(); ++c) grid.setText(row, c, fields.at(c));
+void copyFieldsToRow(ResultTable& table, int row, const QStringList& fields) {
+    for (int c = 1; c < fields.size(); ++c) table.setText(row, c, fields.at(c));
 }
 
 }  // namespace
@@ -276,13 +272,12 @@ bool writeReadValues(const ResultTable& table, const QString& path, bool transpo
 
 bool anyQuestionScored(const ResultTable& table) {
     for (int c = 1; c <= table.questionCount(); ++c) {
-        if (isScoredKey(table.grid().text(ResultTable::kKeyRow, c))) return true;
+        if (isScoredKey(table.key(c))) return true;
     }
     return false;
 }
 
 QStringList scoreFileLines(ResultTable& table, bool transpose) {
-    TextGrid& grid = table.grid();
     ScoreColumns cols{keyCells(table), scoredKeys(table), {}, {}};
     Rows rows;
     rows.reserve(std::size_t(table.sheetCount()) + 5);
@@ -291,15 +286,16 @@ QStringList scoreFileLines(ResultTable& table, bool transpose) {
     cols.pointsText.resize(cols.matchers.size());
     for (int c = 1; c <= table.questionCount(); ++c) {
         if (!cols.matchers[std::size_t(c)]) continue;
-        if (grid.text(ResultTable::kPointsRow, c).isEmpty()) {
-            grid.setText(ResultTable::kPointsRow, c, QStringLiteral("1"));
+        if (table.text(ResultTable::kPointsRow, c).isEmpty()) {
+            table.setText(ResultTable::kPointsRow, c, QStringLiteral("1"));
         }
-        cols.points[std::size_t(c)] = pointsOf(grid.text(ResultTable::kPointsRow, c));
+        cols.points[std::size_t(c)] = pointsOf(table.text(ResultTable::kPointsRow, c));
         cols.pointsText[std::size_t(c)] = QString::number(cols.points[std::size_t(c)]);
     }
-    rows.push_back(rowFields(table, ResultTable::kKeyRow, grid.text(ResultTable::kKeyRow, 0)));
-    rows.push_back(
-        rowFields(table, ResultTable::kPointsRow, grid.text(ResultTable::kPointsRow, 0)));
+    rows.push_back(rowFields(table, ResultTable::kKeyRow,
+                             table.text(ResultTable::kKeyRow, ResultTable::kLabelColumn)));
+    rows.push_back(rowFields(table, ResultTable::kPointsRow,
+                             table.text(ResultTable::kPointsRow, ResultTable::kLabelColumn)));
     for (int s = 1; s <= table.sheetCount(); ++s) {
         rows.push_back(scoreSheetFields(table, cols, ResultTable::rowOfSheet(s)));
     }
@@ -331,7 +327,7 @@ LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QStrin
         return LoadOutcome::NotReadValues;
     }
     table.initMarks(definitionPath);
-    table.sheetPaths().clear();
+    table.setSheetPaths({});
     LoadPlaceholders placeholders;
     int sheets = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -340,11 +336,10 @@ LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QStrin
         if (line.isEmpty()) continue;
         if (sheets == 0 && line.startsWith(kKeyLabel)) {
             const QStringList fields = splitFields(line);
-            table.grid().setRows(ResultTable::kFirstSheetRow);
-            table.grid().setCols(int(fields.size()));
-            copyFieldsToRow(table.grid(), ResultTable::kKeyRow, fields);
+            table.setFixedRows(int(fields.size()));
+            copyFieldsToRow(table, ResultTable::kKeyRow, fields);
         } else if (sheets == 0 && line.startsWith(kPointsLabel)) {
-            copyFieldsToRow(table.grid(), ResultTable::kPointsRow, splitFields(line));
+            copyFieldsToRow(table, ResultTable::kPointsRow, splitFields(line));
         } else {
             loadSheetLine(table, ++sheets, line, placeholders, tenToZero);
         }

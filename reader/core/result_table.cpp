@@ -26,7 +26,6 @@ constexpr qsizetype kMarkPrefixLength = 4;
 const QString kKeyLabel = u"正答入力"_s;
 const QString kPointsLabel = u"配点入力"_s;
 const QString kSkewHeader = u"歪み"_s;
-const QString kFailed = u"-1"_s;
 const QString kTen = u"10"_s;
 const QString kZero = u"0"_s;
 
@@ -157,19 +156,35 @@ void ResultTable::recordErrorRow(int s, const QString& label) {
     grid_.setRows(row + 1);
     grid_.setText(row, 0, label);
     reli_.setRows(row + 1);
-    reli_.setText(row, 1, kFailed);
+    reli_.setText(row, 1, kNoAnswer);
 }
 
 void ResultTable::markFailedSheets() {
     const int lastQuestion = grid_.cols() - 3;
     for (int row = kFirstSheetRow; row < grid_.rows(); ++row) {
-        if (reli_.text(row, 1) != kFailed) continue;
+        if (reli_.text(row, 1) != kNoAnswer) continue;
         grid_.setColour(row, 0, PaletteColour::LightRed);
         for (int c = 1; c <= lastQuestion; ++c) {
-            grid_.setText(row, c, kFailed);
-            reli_.setText(row, c, kFailed);
+            grid_.setText(row, c, kNoAnswer);
+            reli_.setText(row, c, kNoAnswer);
         }
     }
+}
+
+void ResultTable::resetOffsets() {
+    offsetX_.assign(std::size_t(sheets_.size()) + 1, 0);
+    offsetY_.assign(std::size_t(sheets_.size()) + 1, 0);
+}
+
+void ResultTable::setOffset(int s, int x, int y) {
+    if (s < 0 || std::size_t(s) >= offsetX_.size()) return;
+    offsetX_[std::size_t(s)] = x;
+    offsetY_[std::size_t(s)] = y;
+}
+
+void ResultTable::setFixedRows(int cols) {
+    grid_.setRows(kFirstSheetRow);
+    grid_.setCols(cols);
 }
 
 void ResultTable::removeSheetRow(int row) {

@@ -1,6 +1,8 @@
 // The result table of a batch: the values grid ("Grid"), the measurements
 // grid ("ReliGrid") of identical row structure, the sheet list, the zero-mark
 // offsets and the mark rectangles of the definition, and the saved flag.
+// The table owns its layout: callers read and write cells through it, and
+// the rows, columns and markers below are worked out here only.
 //
 // Rows (both grids): 0 header, 1 answer key ("正答入力"), 2 points
 // ("配点入力"), s + 2 for sheet s = 1..S. Grid columns: 0 image label,
@@ -18,6 +20,10 @@
 
 namespace tarrow {
 
+namespace testing {
+struct TableAccess;
+}
+
 /// One [MARK] entry of the definition: question, choice, x, y (sheet pixels).
 struct MarkRect {
     int question = 0, choice = 0, x = 0, y = 0;
@@ -29,6 +35,7 @@ public:
     static constexpr int kKeyRow = 1;
     static constexpr int kPointsRow = 2;
     static constexpr int kFirstSheetRow = 3;
+    static constexpr int kLabelColumn = 0;
     static constexpr int kLabelWidth = 72;
     static constexpr int kSkewWidth = 30;
     static constexpr int kMultiColumnWidth = 42;
@@ -37,25 +44,76 @@ public:
     /// ReliGrid column 1 of a failed sheet; Grid text of "no answer".
     static inline const QString kNoAnswer = QStringLiteral("-1");
 
-    TextGrid& grid() { return grid_; }
-    const TextGrid& grid() const { return grid_; }
-    TextGrid& reli() { return reli_; }
-    const TextGrid& reli() const { return reli_; }
+    // ---- Rows and columns.
 
     /// N: the number of question columns (Grid columns - 3, at least 0).
     int questionCount() const;
     /// S: the number of sheets (sheet list size).
     int sheetCount() const { return int(sheets_.size()); }
     static int rowOfSheet(int s) { return s + 2; }
+    static int sheetOfRow(int row) { return row - 2; }
+    /// Grid's rows and columns (ReliGrid has as many rows).
+    int rows() const { return grid_.rows(); }
+    int cols() const { return grid_.cols(); }
+    /// A row of a sheet (not the header, key or points row).
+    bool isSheetRow(int row) const { return row >= kFirstSheetRow && row < grid_.rows(); }
+    /// Question q (1-based) is Grid's and ReliGrid's column q.
+    static int columnOfQuestion(int q) { return q; }
+    bool isQuestionColumn(int col) const { return col >= 1 && col <= questionCount(); }
+    /// Grid's hidden rotation flag column and its skew column.
+    int rotationColumn() const { return questionCount() + 1; }
+    int skewColumn() const { return questionCount() + 2; }
+    /// ReliGrid's column of question q's marked count.
+    int markedCountColumn(int q) const { return grid_.cols() + q - 1; }
+    /// A header cell starting with "*": the question takes several answers.
+    bool isMultiAnswerColumn(int col) const;
+
+    // ---- Cells. Out-of-range reads give an empty text (and White);
+    // out-of-range writes are ignored.
+
+    /// Grid: labels, header, key, points and values.
+    const QString& text(int row, int col) const { return grid_.text(row, col); }
+    void setText(int row, int col, const QString& text) { grid_.setText(row, col, text); }
+    PaletteColour colour(int row, int col) const { return grid_.colour(row, col); }
+    void setColour(int row, int col, PaletteColour colour) { grid_.setColour(row, col, colour); }
+    int columnWidth(int col) const { return grid_.columnWidth(col); }
+    void setColumnWidth(int col, int pixels) { grid_.setColumnWidth(col, pixels); }
+    /// ReliGrid: the measurement behind a value (or a marked count).
+    const QString& measurement(int row, int col) const { return reli_.text(row, col); }
+    void setMeasurement(int row, int col, const QString& text) { reli_.setText(row, col, text); }
+
+    const QString& label(int s) const { return grid_.text(rowOfSheet(s), kLabelColumn); }
+    const QString& answer(int s, int q) const { return grid_.text(rowOfSheet(s), q); }
+    const QString& key(int q) const { return grid_.text(kKeyRow, q); }
+    /// A sheet the engine failed on.
+    bool isFailedSheet(int s) const { return isFailedRow(rowOfSheet(s)); }
+    bool isFailedRow(int row) const { return reli_.text(row, 1) == kNoAnswer; }
+    /// A value the user typed: the text, and no measurement behind it.
+    void setTypedValue(int row, int col, const QString& text) {
+        grid_.setText(row, col, text);
+        reli_.setText(row, col, kNoMeasurement);
+    }
+
+    /// Read-only views of the two grids (display, files, tests).
+    const TextGrid& grid() const { return grid_; }
+    const TextGrid& reli() const { return reli_; }
+    /// What changed in Grid since the last call (for a view).
+    TextGrid::Changes takeChanges() { return grid_.takeChanges(); }
+
+    // ---- Sheets.
 
     /// Sheet list: full image paths, sheet s (1-based) at index s - 1.
-    QStringList& sheetPaths() { return sheets_; }
     const QStringList& sheetPaths() const { return sheets_; }
+    const QString& sheetPath(int s) const { return sheets_.at(s - 1); }
+    /// A new sheet list (the offsets stay as they are: a loaded file has
+    /// none of its own).
+    void setSheetPaths(QStringList paths) { sheets_ = std::move(paths); }
+    /// Offsets for a fresh reading of the sheet list: S + 1 zeros.
+    void resetOffsets();
     /// Zero-mark offsets, indices 0..S (index s for sheet s).
-    std::vector<int>& offsetX() { return offsetX_; }
-    std::vector<int>& offsetY() { return offsetY_; }
     const std::vector<int>& offsetX() const { return offsetX_; }
     const std::vector<int>& offsetY() const { return offsetY_; }
+    void setOffset(int s, int x, int y);
     /// [MARK] entries of the definition in file order.
     const std::vector<MarkRect>& markRects() const { return markRects_; }
 
@@ -64,9 +122,6 @@ public:
     /// Base name (no folder, no extension) of the last chosen output file.
     const QString& destinationBase() const { return destBase_; }
     void setDestinationBase(const QString& base) { destBase_ = base; }
-
-    /// A header cell starting with "*": the question takes several answers.
-    bool isMultiAnswerColumn(int col) const;
 
     /// Starts a fresh table: both grids cleared, Grid 3 rows with the key and
     /// points labels, and the mark rectangles loaded from the definition's
@@ -93,8 +148,13 @@ public:
     /// Removes a sheet row from both grids and the sheet list (and the
     /// offsets), as taking the first sheet as key or points sheet does.
     void removeSheetRow(int row);
+    /// Fixes Grid's size to the header, key and points rows and `cols`
+    /// columns (a read-values file's key line sets the column count).
+    void setFixedRows(int cols);
 
 private:
+    friend struct testing::TableAccess;
+
     TextGrid grid_;
     TextGrid reli_;
     QStringList sheets_;

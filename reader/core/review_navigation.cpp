@@ -7,17 +7,13 @@
 namespace tarrow {
 namespace {
 
-bool isFailedRow(const ResultTable& table, int row) {
-    return table.reli().text(row, 1) == QStringLiteral("-1");
-}
-
 /// Doubtful items in one row, in order, as the callback wants them; stops
 /// when the callback returns true.
 template <typename Visit>
 bool visitRow(const ResultTable& table, int row, Visit&& visit) {
     const int n = table.questionCount();
     if (n == 0) return false;
-    if (isFailedRow(table, row)) return visit(GridCell{row, 1});
+    if (table.isFailedRow(row)) return visit(GridCell{row, 1});
     for (int col = 1; col <= n; ++col)
         if (isDoubtfulCell(table, row, col) && visit(GridCell{row, col})) return true;
     return false;
@@ -26,14 +22,14 @@ bool visitRow(const ResultTable& table, int row, Visit&& visit) {
 /// Reading-order rank of a cell: rows first, then columns (label column 0
 /// before every question column).
 long long rank(const ResultTable& table, GridCell cell) {
-    return (long long)cell.row * (table.grid().cols() + 1) + cell.col;
+    return (long long)cell.row * (table.cols() + 1) + cell.col;
 }
 
 }  // namespace
 
 bool isDoubtfulCell(const ResultTable& table, int row, int col) {
-    if (row < ResultTable::kFirstSheetRow || col < 1 || col > table.questionCount()) return false;
-    switch (table.grid().colour(row, col)) {
+    if (row < ResultTable::kFirstSheetRow || !table.isQuestionColumn(col)) return false;
+    switch (table.colour(row, col)) {
         case PaletteColour::LightRed:
         case PaletteColour::LightCyan:
         case PaletteColour::Grey:
@@ -46,7 +42,7 @@ bool isDoubtfulCell(const ResultTable& table, int row, int col) {
 std::optional<GridCell> nextDoubtfulCell(const ResultTable& table, GridCell from,
                                          ReviewDirection direction) {
     const int first = ResultTable::kFirstSheetRow;
-    const int last = table.grid().rows() - 1;
+    const int last = table.rows() - 1;
     const long long fromRank = rank(table, from);
     const bool forward = direction == ReviewDirection::Forward;
     // The first item of a row beyond `limit` in the walking direction.
@@ -75,7 +71,7 @@ std::optional<GridCell> nextDoubtfulCell(const ResultTable& table, GridCell from
 
 ReviewPosition reviewPosition(const ResultTable& table, GridCell at) {
     ReviewPosition position;
-    for (int row = ResultTable::kFirstSheetRow; row < table.grid().rows(); ++row) {
+    for (int row = ResultTable::kFirstSheetRow; row < table.rows(); ++row) {
         visitRow(table, row, [&](GridCell cell) {
             ++position.total;
             if (cell == at) position.number = position.total;

@@ -90,7 +90,8 @@ SaveOutcome saveResults(ResultTable& table, Prompter& prompter, bool transpose) 
 }
 
 SaveOutcome saveAnswersByChoice(ResultTable& table, Prompter& prompter, bool tenToZero) {
-    const auto answer = prompter.inputText(kMaxChoicesTitle, kMaxChoicesPrompt, kMaxChoicesDefault);
+    const auto answer = prompter.inputText(InputId::MaxChoices, kMaxChoicesTitle, kMaxChoicesPrompt,
+                                           kMaxChoicesDefault);
     if (!answer || answer->isEmpty()) return SaveOutcome{};
     bool ok = false;
     const int maxChoices = answer->trimmed().toInt(&ok);

@@ -8,7 +8,6 @@ namespace tarrow {
 namespace {
 
 const QLatin1Char kBlank(' ');
-const QLatin1StringView kNoAnswer("-1");
 
 const QString kNoKeyMessage = QStringLiteral(
     "正答が入力されていません。正答入力行の任意列をクリックして正答を入力してください。");
@@ -23,7 +22,7 @@ QStringList blankParts(const QString& text) {
 
 PaletteColour scoreColour(const QString& value, const KeyMatcher& key) {
     if (key.matches(value)) return PaletteColour::LightYellow;
-    if (value == kNoAnswer) return PaletteColour::LightRed;
+    if (value == ResultTable::kNoAnswer) return PaletteColour::LightRed;
     return PaletteColour::LightMagenta;
 }
 
@@ -89,46 +88,41 @@ int pointsOf(const QString& pointsCell) {
 QStringList questionNumberFields(const ResultTable& table) {
     QStringList fields{QStringLiteral("設問番号")};
     int running = 0;
-    const TextGrid& grid = table.grid();
     for (int c = 1; c <= table.questionCount(); ++c) {
-        fields.append(isScoredKey(grid.text(ResultTable::kKeyRow, c)) ? QString::number(++running)
-                                                                      : QString());
+        fields.append(isScoredKey(table.key(c)) ? QString::number(++running) : QString());
     }
     return fields;
 }
 
 bool colourScores(ResultTable& table, Prompter& prompter) {
-    TextGrid& grid = table.grid();
     const int n = table.questionCount();
     bool anyScored = false;
-    for (int c = 1; c <= n; ++c)
-        anyScored = anyScored || isScoredKey(grid.text(ResultTable::kKeyRow, c));
+    for (int c = 1; c <= n; ++c) anyScored = anyScored || isScoredKey(table.key(c));
     if (!anyScored) {
         prompter.message(kNoKeyMessage, Prompter::Icon::Warning);
         return false;
     }
     for (int c = 1; c <= n; ++c) {
-        const QString& key = grid.text(ResultTable::kKeyRow, c);
+        const QString& key = table.key(c);
         const bool scored = isScoredKey(key);
         const KeyMatcher matcher(key, table.isMultiAnswerColumn(c));
-        for (int r = ResultTable::kFirstSheetRow; r < grid.rows(); ++r) {
-            grid.setColour(r, c,
-                           scored ? scoreColour(grid.text(r, c), matcher) : PaletteColour::White);
+        for (int r = ResultTable::kFirstSheetRow; r < table.rows(); ++r) {
+            table.setColour(r, c,
+                            scored ? scoreColour(table.text(r, c), matcher) : PaletteColour::White);
         }
     }
     return true;
 }
 
 bool takeFirstSheetAs(ResultTable& table, Prompter& prompter, FirstSheetRole role) {
-    TextGrid& grid = table.grid();
-    if (grid.rows() <= ResultTable::kFirstSheetRow) return false;
+    if (table.rows() <= ResultTable::kFirstSheetRow) return false;
     const bool key = role == FirstSheetRole::AnswerKey;
     const auto answer = key ? prompter.question(QuestionId::TakeKeySheet, kKeySheetQuestion)
                             : prompter.question(QuestionId::TakePointsSheet, kPointsSheetQuestion);
     if (answer != Prompter::Answer::Yes) return false;
     const int target = key ? ResultTable::kKeyRow : ResultTable::kPointsRow;
     for (int c = 1; c <= table.questionCount(); ++c) {
-        grid.setText(target, c, grid.text(ResultTable::kFirstSheetRow, c));
+        table.setText(target, c, table.answer(1, c));
     }
     table.removeSheetRow(ResultTable::kFirstSheetRow);
     table.setSaved(false);

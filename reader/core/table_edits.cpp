@@ -11,8 +11,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const QString kNoMeasurement = u"999"_s;
-const QString kFailed = u"-1"_s;
 const QString kCrLf2 = u"\r\n\r\n"_s;
 const QString kSeveralColumnsHint = u"カンマ/タブ区切りで複数列に連続入力できます。"_s;
 const QString kCannotChange = u"変更できません。"_s;
@@ -22,14 +20,6 @@ const QString kResetQuestion =
     u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値を初期化します。よろしいですか？"_s;
 const QString kDensityLabel = u"ﾏｰｸ濃度="_s;
 const QString kDotsLabel = u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)="_s;
-
-bool isSheetRow(const ResultTable& table, int row) {
-    return row >= ResultTable::kFirstSheetRow && row < table.grid().rows();
-}
-
-bool isFailedSheet(const ResultTable& table, int row) {
-    return table.reli().text(row, 1) == kFailed;
-}
 
 /// Splits on ",", or when that gives one part on ";", then ":", then tab.
 QStringList splitParts(const QString& text) {
@@ -43,7 +33,7 @@ QStringList splitParts(const QString& text) {
 ClearResult askAndClear(ResultTable& table, int row, int col, Prompter& prompter) {
     const Prompter::Answer answer = prompter.question(QuestionId::ClearCell, kClearQuestion);
     if (answer != Prompter::Answer::Yes) return ClearResult::Declined;
-    table.grid().setText(row, col, QString());
+    table.setText(row, col, QString());
     table.setSaved(false);
     return ClearResult::Cleared;
 }
@@ -77,28 +67,26 @@ std::optional<QString> annotatedDots(const QString& dots, const ThresholdTexts& 
 }  // namespace
 
 bool canEditInPlace(const ResultTable& table, int row, int col) {
-    const TextGrid& grid = table.grid();
-    return row > ResultTable::kHeaderRow && row < grid.rows() && col >= 1 && col < grid.cols() - 2;
+    return row > ResultTable::kHeaderRow && row < table.rows() && table.isQuestionColumn(col);
 }
 
 std::optional<QString> openInPlaceEditor(ResultTable& table, int row, int col,
                                          const std::optional<QString>& typed) {
     if (!canEditInPlace(table, row, col)) return std::nullopt;
     table.setSaved(false);
-    return typed ? *typed : table.grid().text(row, col);
+    return typed ? *typed : table.text(row, col);
 }
 
 int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text) {
     if (!canEditInPlace(table, row, col)) return col;
-    table.grid().setText(row, col, text);
-    table.reli().setText(row, col, kNoMeasurement);
+    table.setTypedValue(row, col, text);
     table.setSaved(false);
-    return std::min(col + 1, table.grid().cols() - 1);
+    return std::min(col + 1, table.cols() - 1);
 }
 
 InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col) {
     InputDialogRequest request;
-    if (row <= ResultTable::kHeaderRow || row >= table.grid().rows() || col < 0 ||
+    if (row <= ResultTable::kHeaderRow || row >= table.rows() || col < 0 ||
         col > table.questionCount()) {
         return request;
     }
@@ -110,7 +98,7 @@ InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col
         request.title = u"配点入力"_s;
         request.prompt =
             u"半角数字で配点を入力してください(省略時は1点)。"_s + kCrLf2 + kSeveralColumnsHint;
-    } else if (isFailedSheet(table, row)) {
+    } else if (table.isFailedRow(row)) {
         request.kind = InputDialogRequest::Kind::Refused;
         request.status = kCannotChange;
         return request;
@@ -130,40 +118,41 @@ int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const Q
     for (qsizetype k = 0; k < parts.size(); ++k) {
         const int col = firstColumn + int(k);
         if (col > lastQuestion) break;
-        table.grid().setText(row, col, parts[k]);
-        if (parts[k] != u"-"_s && parts[k] != u"+"_s)
-            table.reli().setText(row, col, kNoMeasurement);
+        // "+" and "-" join key columns; they are no values of their own.
+        if (parts[k] != u"-"_s && parts[k] != u"+"_s) {
+            table.setTypedValue(row, col, parts[k]);
+        } else {
+            table.setText(row, col, parts[k]);
+        }
         ++written;
     }
     table.setSaved(false);
     return written;
 }
 
-bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter) {
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status) {
     const InputDialogRequest request = inputDialogRequest(table, row, col);
-    if (request.kind == InputDialogRequest::Kind::Refused) prompter.setStatus(request.status);
+    if (request.kind == InputDialogRequest::Kind::Refused) status.setStatus(request.status);
     if (request.kind != InputDialogRequest::Kind::Ask) return false;
     const std::optional<QString> answer =
-        prompter.inputText(request.title, request.prompt, QString());
+        prompter.inputText(InputId::CellValues, request.title, request.prompt, QString());
     if (!answer || answer->isEmpty()) return false;
     applyInputDialogAnswer(table, row, request.firstColumn, *answer);
     return true;
 }
 
-ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter) {
-    if (!isSheetRow(table, row) || col < 1 || col > table.questionCount()) {
-        return ClearResult::NotApplicable;
-    }
-    if (isFailedSheet(table, row)) {
-        prompter.setStatus(kCannotClear);
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter,
+                                  RunFeedback& status) {
+    if (!table.isSheetRow(row) || !table.isQuestionColumn(col)) return ClearResult::NotApplicable;
+    if (table.isFailedRow(row)) {
+        status.setStatus(kCannotClear);
         return ClearResult::Refused;
     }
     return askAndClear(table, row, col, prompter);
 }
 
 ClearResult clearCellOnBackspace(ResultTable& table, int row, int col, Prompter& prompter) {
-    const TextGrid& grid = table.grid();
-    if (row <= ResultTable::kHeaderRow || row >= grid.rows() || col < 1 || col >= grid.cols()) {
+    if (row <= ResultTable::kHeaderRow || row >= table.rows() || col < 1 || col >= table.cols()) {
         return ClearResult::NotApplicable;
     }
     return askAndClear(table, row, col, prompter);
@@ -171,12 +160,11 @@ ClearResult clearCellOnBackspace(ResultTable& table, int row, int col, Prompter&
 
 std::optional<QString> cellStatusText(const ResultTable& table, int row, int col,
                                       const ThresholdTexts& thresholds) {
-    const TextGrid& grid = table.grid();
-    if (row <= ResultTable::kHeaderRow || row >= grid.rows() || col < 1 || col >= grid.cols()) {
+    if (row <= ResultTable::kHeaderRow || row >= table.rows() || col < 1 || col >= table.cols()) {
         return std::nullopt;
     }
-    if (row < ResultTable::kFirstSheetRow || col >= grid.cols() - 1) return QString();
-    const QString& measurement = table.reli().text(row, col);
+    if (!table.isSheetRow(row) || col >= table.skewColumn()) return QString();
+    const QString& measurement = table.measurement(row, col);
     if (!table.isMultiAnswerColumn(col)) return kDensityLabel + measurement;
     const std::optional<QString> dots = annotatedDots(measurement, thresholds);
     if (!dots) return std::nullopt;

@@ -10,6 +10,7 @@
 
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
+#include "reader/core/run_feedback.h"
 #include "reader/core/threshold_colouring.h"
 
 namespace tarrow {
@@ -53,9 +54,9 @@ InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col
 /// ReliGrid. An empty answer changes nothing. Returns the cells written.
 int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer);
 
-/// The whole input dialog through the prompter: refusal, question, fill.
-/// Returns true when the table changed.
-bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter);
+/// The whole input dialog through the prompter: refusal (on the `status`
+/// line), question, fill. Returns true when the table changed.
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status);
 
 enum class ClearResult {
     NotApplicable,  ///< not a cell that this way of clearing works on
@@ -65,8 +66,10 @@ enum class ClearResult {
 };
 
 /// Shift+click: on a sheet row and question column 1..N, refuses a failed
-/// sheet, else asks "値をクリアします。よろしいですか？" and empties the cell on Yes.
-ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter);
+/// sheet (on the `status` line), else asks "値をクリアします。よろしいですか？"
+/// and empties the cell on Yes.
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter,
+                                  RunFeedback& status);
 
 /// Backspace on the current cell (any cell below the header, right of the
 /// label column): asks the same question, no failed-sheet check.

@@ -14,8 +14,6 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const QString kNoMeasurement = u"999"_s;
-const QString kNoAnswer = u"-1"_s;
 const QString kTen = u"10"_s;
 const QString kZero = u"0"_s;
 constexpr int kTenthChoice = 10;
@@ -84,20 +82,15 @@ struct CellOutcome {
 class Walker {
 public:
     Walker(ResultTable& table, const Thresholds& thresholds, const PaintOptions& options)
-        : grid_(table.grid()),
-          reli_(table.reli()),
-          th_(thresholds),
-          options_(options),
-          lastQuestion_(table.questionCount()) {}
+        : table_(table), th_(thresholds), options_(options), lastQuestion_(table.questionCount()) {}
 
     PaintOutcome run() {
         PaintOutcome outcome;
         std::vector<bool> multiColumn(std::size_t(lastQuestion_) + 1, false);
         for (int col = 1; col <= lastQuestion_; ++col) {
-            multiColumn[std::size_t(col)] =
-                grid_.text(ResultTable::kHeaderRow, col).startsWith(u'*');
+            multiColumn[std::size_t(col)] = table_.isMultiAnswerColumn(col);
         }
-        for (int row = ResultTable::kFirstSheetRow; row < grid_.rows(); ++row) {
+        for (int row = ResultTable::kFirstSheetRow; row < table_.rows(); ++row) {
             for (int col = 1; col <= lastQuestion_; ++col) {
                 const bool multi = multiColumn[std::size_t(col)];
                 const std::optional<CellOutcome> cell =
@@ -107,9 +100,9 @@ public:
                     outcome.stoppedOnInvalid = true;
                     return outcome;
                 }
-                grid_.setText(row, col, cell->text);
-                grid_.setColour(row, col, cell->colour);
-                if (multi) grid_.setColumnWidth(col, ResultTable::kMultiColumnWidth);
+                table_.setText(row, col, cell->text);
+                table_.setColour(row, col, cell->colour);
+                if (multi) table_.setColumnWidth(col, ResultTable::kMultiColumnWidth);
             }
         }
         return outcome;
@@ -117,22 +110,22 @@ public:
 
 private:
     std::optional<CellOutcome> singleAnswer(int row, int col) const {
-        CellOutcome cell{grid_.text(row, col)};
+        CellOutcome cell{table_.text(row, col)};
         if (options_.tenToZero && cell.text == kTen) cell.text = kZero;
         if (!options_.tenToZero && cell.text == kZero) cell.text = kTen;
 
         // Both sides of the no-mark test are read even for a "-1" value, so a
         // measurement that is not a number stops the walk in any case.
-        const std::optional<double> density = parseReal(reli_.text(row, col));
+        const std::optional<double> density = parseReal(table_.measurement(row, col));
         if (!density || !th_.noMark) return std::nullopt;
-        if (cell.text == kNoAnswer || *th_.noMark > *density) {
-            cell.text = kNoAnswer;
+        if (cell.text == ResultTable::kNoAnswer || *th_.noMark > *density) {
+            cell.text = ResultTable::kNoAnswer;
             cell.colour = PaletteColour::LightRed;
             return cell;
         }
         if (options_.multiMarked) {
             const std::optional<double> marked =
-                parseReal(reli_.text(row, lastQuestion_ + 2 + col));
+                parseReal(table_.measurement(row, table_.markedCountColumn(col)));
             if (!marked) return std::nullopt;
             if (*marked >= kMultiplyMarkedCount) {
                 cell.colour = PaletteColour::Grey;
@@ -145,13 +138,13 @@ private:
     }
 
     std::optional<CellOutcome> multiAnswer(int row, int col) const {
-        CellOutcome cell{grid_.text(row, col)};
-        const QString& dots = reli_.text(row, col);
-        if (dots == kNoMeasurement) return cell;
+        CellOutcome cell{table_.text(row, col)};
+        const QString& dots = table_.measurement(row, col);
+        if (dots == ResultTable::kNoMeasurement) return cell;
         // A dot string is never negative: "-1" is a sheet the engine failed
         // on, which stays "-1" and red like its single-answer cells.
-        if (dots == kNoAnswer) {
-            cell.text = kNoAnswer;
+        if (dots == ResultTable::kNoAnswer) {
+            cell.text = ResultTable::kNoAnswer;
             cell.colour = PaletteColour::LightRed;
             return cell;
         }
@@ -178,8 +171,7 @@ private:
         return cell;
     }
 
-    TextGrid& grid_;
-    const TextGrid& reli_;
+    ResultTable& table_;
     const Thresholds& th_;
     const PaintOptions& options_;
     const int lastQuestion_;

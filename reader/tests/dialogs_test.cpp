@@ -15,6 +15,7 @@
 #include <array>
 
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 #include "reader/ui/app_context.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
@@ -250,7 +251,7 @@ protected:
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("image " + label.toUtf8());
-        ctx_.table.sheetPaths() << path;
+        tarrow::testing::TableAccess::sheets(ctx_.table) << path;
     }
     void type(const char* box, const QString& text) {
         auto* edit = child<QLineEdit>(dialog_, box);
@@ -370,10 +371,10 @@ protected:
             const int s = ctx_.table.sheetCount() + 1;
             ctx_.table.storeSheet(s, name, values, relis, QStringList(30, "1").join(','), rotated,
                                   0, false);
-            ctx_.table.sheetPaths() << samples + "images/" + name;
+            tarrow::testing::TableAccess::sheets(ctx_.table) << samples + "images/" + name;
         }
-        ctx_.table.offsetX() = {0, 0, 0, 30};
-        ctx_.table.offsetY() = {0, 0, 0, -12};
+        tarrow::testing::TableAccess::offsetX(ctx_.table) = {0, 0, 0, 30};
+        tarrow::testing::TableAccess::offsetY(ctx_.table) = {0, 0, 0, -12};
         ASSERT_TRUE(sheet1_.load(ctx_.table.sheetPaths().at(0)));
         ASSERT_TRUE(sheet2_.load(ctx_.table.sheetPaths().at(1)));
         viewer_.setScreenSize(QSize(1920, 1080));
@@ -462,8 +463,8 @@ TEST_F(ImageViewerTest, UsesTheSheetsOffsets) {
     EXPECT_EQ(darkestChoice(1), 2);
     ASSERT_EQ(viewer_.showImage(5, 4, false), QString());
     EXPECT_EQ(darkestChoice(4), 4);
-    ctx_.table.offsetX()[3] = 0;
-    ctx_.table.offsetY()[3] = 0;
+    tarrow::testing::TableAccess::offsetX(ctx_.table)[3] = 0;
+    tarrow::testing::TableAccess::offsetY(ctx_.table)[3] = 0;
     ASSERT_EQ(viewer_.showImage(5, 4, false), QString());
     EXPECT_NE(darkestChoice(4), 4);
 }
@@ -483,7 +484,7 @@ TEST_F(ImageViewerTest, ShrinksWideCropsToTheScreenWidth) {
 }
 
 TEST_F(ImageViewerTest, FailedSheetsReportInTheStatusAndEscapeOrCloseOnlyHide) {
-    ctx_.table.reli().setText(4, 1, "-1");
+    ctx_.table.setMeasurement(4, 1, "-1");
     EXPECT_EQ(viewer_.showImage(4, 1, false),
               QStringLiteral("表示できません：") + ctx_.table.sheetPaths().at(1));
     EXPECT_FALSE(viewer_.isVisible());
@@ -525,7 +526,7 @@ TEST_F(ImageViewerTest, ShowsTiffScansThroughTheEngineDecoders) {
     QTemporaryDir dir;
     const QString path = dir.filePath("sheet001.tif");
     ASSERT_TRUE(sheetgen::saveImage(path.toStdString(), tiff, sheetgen::Format::Tiff, 200));
-    ctx_.table.sheetPaths()[0] = path;
+    tarrow::testing::TableAccess::sheets(ctx_.table)[0] = path;
     ASSERT_EQ(viewer_.showImage(3, 1, false), QString());
     EXPECT_EQ(viewer_.picture(), fromJpeg);
 }

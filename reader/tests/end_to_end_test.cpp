@@ -156,6 +156,7 @@ protected:
     MainForm& startForm() {
         MainForm::StartUp startUp;
         startUp.prompter = &prompter_;
+        startUp.feedback = &prompter_;
         startUp.documentsFolder = path("Documents");
         form_ = std::make_unique<MainForm>(std::move(startUp));
         form_->show();

@@ -110,6 +110,7 @@ protected:
         std::function<std::unique_ptr<StrovaEngine>(QString*)> engine = {}) {
         MainForm::StartUp startUp;
         startUp.prompter = &prompter_;
+        startUp.feedback = &prompter_;
         startUp.settingsBackend = std::make_unique<MapBackend>(&stored_);
         startUp.documentsFolder = path(QStringLiteral("documents"));
         startUp.applicationFolder = path(QStringLiteral("app"));

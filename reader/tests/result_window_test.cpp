@@ -21,6 +21,7 @@
 
 #include "common/qt/desktop_open.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 #include "reader/ui/result_table_model.h"
 
 namespace tarrow {
@@ -43,7 +44,8 @@ void fillTable(AppContext& context) {
                      false);
     table.recordErrorRow(3, u"c.jpg"_s);
     table.markFailedSheets();
-    table.sheetPaths() << u"/no/such/a.jpg"_s << u"/no/such/b.jpg"_s << u"/no/such/c.jpg"_s;
+    tarrow::testing::TableAccess::sheets(table)
+        << u"/no/such/a.jpg"_s << u"/no/such/b.jpg"_s << u"/no/such/c.jpg"_s;
     paintColor(table, ThresholdTexts::defaults(), PaintOptions{});
     table.setSaved(true);
 }
@@ -52,7 +54,7 @@ class ResultWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fillTable(context_);
-        window_ = std::make_unique<ResultWindow>(context_, prompter_);
+        window_ = std::make_unique<ResultWindow>(context_, prompter_, prompter_);
         window_->setFileOpener([this](const QString& path) {
             opened_ << path;
             return true;
@@ -116,8 +118,8 @@ TEST(ResultTableModel, StaysConsistentThroughCellAndShapeChanges) {
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    context.table.grid().setText(3, 2, u"4"_s);
-    context.table.grid().setText(4, 4, u"1"_s);
+    context.table.setText(3, 2, u"4"_s);
+    context.table.setText(4, 4, u"1"_s);
     EXPECT_FALSE(model.refresh());
     ASSERT_EQ(changed.size(), 1);
     EXPECT_EQ(changed[0][0].value<QModelIndex>(), model.index(3, 2));
@@ -132,7 +134,7 @@ TEST(ResultTableModel, StaysConsistentThroughCellAndShapeChanges) {
     EXPECT_EQ(reset.size(), 1);
     EXPECT_EQ(model.rowCount(), 5);
 
-    context.table.grid().setColumnWidth(2, 42);  // same size, new width
+    context.table.setColumnWidth(2, 42);  // same size, new width
     EXPECT_TRUE(model.refresh());
     EXPECT_EQ(reset.size(), 1);
     EXPECT_EQ(changed.size(), 2);
@@ -418,14 +420,14 @@ TEST_F(ResultWindowTest, ClickingALabelOpensTheImageOrSaysWhyNot) {
     QFile file(image);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    context_.table.sheetPaths()[0] = image;
+    tarrow::testing::TableAccess::sheets(context_.table)[0] = image;
     click(3, 0, Qt::LeftButton);
     EXPECT_EQ(opened_, QStringList{image});
     EXPECT_TRUE(prompter_.messages.empty());
 
     click(4, 0, Qt::LeftButton);  // "/no/such/b.jpg"
     EXPECT_EQ(prompter_.messageTexts(), QStringList{velmora::kPathNotFound});
-    context_.table.sheetPaths()[1] = dir.filePath(u"gone.jpg"_s);
+    tarrow::testing::TableAccess::sheets(context_.table)[1] = dir.filePath(u"gone.jpg"_s);
     click(4, 0, Qt::LeftButton);
     EXPECT_EQ(prompter_.messageTexts().value(1), velmora::kFileNotFound);
     window_->setFileOpener([](const QString&) { return false; });
@@ -443,7 +445,7 @@ TEST_F(ResultWindowTest, ColourScoreColoursRightAndWrongAnswers) {
     ASSERT_EQ(prompter_.messages.size(), 1u);  // no key yet
     EXPECT_TRUE(prompter_.messages[0].text.startsWith(u"正答が入力されていません。"_s));
 
-    context_.table.grid().setText(1, 1, u"1"_s);
+    context_.table.setText(1, 1, u"1"_s);
     clickButton(u"cmdColorScore"_s);
     EXPECT_EQ(colour(3, 1), PaletteColour::LightYellow);
     EXPECT_EQ(colour(4, 1), PaletteColour::LightMagenta);
@@ -466,7 +468,7 @@ TEST_F(ResultWindowTest, SaveWritesTheFilesThroughTheChosenName) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     context_.table.setSaved(false);
-    context_.table.grid().setText(1, 1, u"1"_s);
+    context_.table.setText(1, 1, u"1"_s);
     prompter_.saveFiles.push_back(dir.filePath(u"class1.csv"_s));
     clickButton(u"cmdSave"_s);
     EXPECT_TRUE(QFile::exists(dir.filePath(u"class1-読取値.csv"_s)));
@@ -556,9 +558,9 @@ TEST(ResultWindowOwnDialogs, FailedSheetCropAndRenameWindowUseTheRealDialogs) {
     ASSERT_TRUE(sheet.save(image));
     AppContext context;
     fillTable(context);
-    context.table.sheetPaths()[2] = image;
+    tarrow::testing::TableAccess::sheets(context.table)[2] = image;
     ScriptedPrompter prompter;
-    ResultWindow window(context, prompter);
+    ResultWindow window(context, prompter, prompter);
     window.showResults();
     auto* view = window.findChild<QTableView*>(u"Grid"_s);
     view->setCurrentIndex(view->model()->index(kFailedRow, 2));
@@ -577,7 +579,7 @@ TEST(ResultWindowOwnDialogs, FailedSheetCropAndRenameWindowUseTheRealDialogs) {
 }
 
 TEST_F(ResultWindowTest, WheelScrollsOneRowPerStep) {
-    context_.table.grid().setRows(200);
+    tarrow::testing::TableAccess::grid(context_.table).setRows(200);
     window_->refreshTable();
     QApplication::processEvents();  // the view lays out its scroll range
     QScrollBar* bar = grid()->verticalScrollBar();

@@ -17,7 +17,7 @@ int displayColumnWidth(const TextGrid& grid, int col, const QFontMetrics& metric
             needed = std::max(needed, metrics.horizontalAdvance(grid.text(row, 0)));
         needed = std::min(needed, kMaxLabelWidth);
     } else {
-        needed = std::max(needed, metrics.horizontalAdvance(QStringLiteral("-1")));
+        needed = std::max(needed, metrics.horizontalAdvance(ResultTable::kNoAnswer));
     }
     return std::max(nominal, needed + padding);
 }

@@ -34,27 +34,10 @@
 #include "reader/ui/settings_dialog.h"
 #include "reader/ui/support_page.h"
 #include "reader/ui/version_dialog.h"
+#include "reader/ui/window_feedback.h"
 
 namespace tarrow {
 namespace {
-
-// Geometry in twips, relative to the area under the menu bar.
-constexpr int kNonClientHeightTwips = 450;  // caption and borders of the window
-constexpr int kBorderWidthTwips = 120;      // left and right borders
-constexpr int kInitialHeightTwips = 7500;
-constexpr int kMargin = 120;
-constexpr int kFrameWidth = 8880;
-constexpr int kFrameControlHeight = 1500;
-constexpr int kLabelTop = 120;
-constexpr int kSourceLabelHeight = 420;
-constexpr int kSourceTop = 560;
-constexpr int kBoxWidth = 7300;
-constexpr int kButtonLeft = 7560;
-constexpr int kButtonWidth = 1200;
-constexpr int kButtonHeight = 390;
-constexpr int kButtonStep = 480;
-constexpr int kLineHeight = 330;
-constexpr int kStatusHeight = 300;
 
 const QString kDataFolderName = QStringLiteral("velmora");
 
@@ -92,63 +75,12 @@ const QString MainForm::kPdfTitle = QStringLiteral("PDFファイルを選択し�
 const QString MainForm::kPdfFolderTitle =
     QStringLiteral("JPEG画像を出力するフォルダを選択してください。");
 
-/// The prompter every part of the application uses: dialogs and messages go
-/// to the wrapped prompter, and the status line, resolution label, buttons
-/// and progress bar of this window follow the run as well.
-class MainForm::WindowPrompter final : public Prompter {
-public:
-    WindowPrompter(Prompter& inner, MainForm& form) : inner_(inner), form_(form) {}
-
-    void message(const QString& text, Icon icon) override { inner_.message(text, icon); }
-    Answer question(QuestionId id, const QString& text) override {
-        return inner_.question(id, text);
-    }
-    QString chooseFolder(const QString& title) override { return inner_.chooseFolder(title); }
-    QString chooseOpenFile(const QString& title, const QString& filter) override {
-        return inner_.chooseOpenFile(title, filter);
-    }
-    QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override {
-        return inner_.chooseSaveFile(filter, defaultSuffix);
-    }
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
-                                     const QString& defaultText) override {
-        return inner_.inputText(title, prompt, defaultText);
-    }
-    void setStatus(const QString& text) override {
-        form_.msgLabel_->setText(text);
-        inner_.setStatus(text);
-    }
-    void setDpiLabel(const QString& text) override {
-        form_.lblDpi_->setText(text);
-        inner_.setDpiLabel(text);
-    }
-    void setRunning(bool running) override {
-        form_.setRunningState(running);
-        inner_.setRunning(running);
-    }
-    void setProgress(int current, int total) override {
-        form_.setProgress(current, total);
-        inner_.setProgress(current, total);
-    }
-    void processEvents() override {
-        QApplication::processEvents();
-        inner_.processEvents();
-    }
-    void pause(int milliseconds) override { inner_.pause(milliseconds); }
-    void beep() override { inner_.beep(); }
-
-private:
-    Prompter& inner_;
-    MainForm& form_;
-};
-
 MainForm::MainForm(QWidget* parent) : MainForm(StartUp{}, parent) {}
 
 MainForm::MainForm(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainForm"));
     dialogs_ = std::make_unique<QtPrompter>(this);
-    prompter_ = std::make_unique<WindowPrompter>(
-        startUp.prompter != nullptr ? *startUp.prompter : static_cast<Prompter&>(*dialogs_), *this);
+    prompter_ = startUp.prompter != nullptr ? startUp.prompter : dialogs_.get();
     chooseFiles_ = [this](const QString& title, const QString& filter) {
         QFileDialog dialog(this, title, QString(), QtPrompter::qtFilter(filter));
         dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -156,6 +88,10 @@ MainForm::MainForm(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
         return dialog.selectedFiles();
     };
     buildControls();
+    WindowFeedback::Targets shown{msgLabel_, lblDpi_,
+                                  [this](bool running) { setRunningState(running); },
+                                  [this](int current, int total) { setProgress(current, total); }};
+    feedback_ = std::make_unique<WindowFeedback>(std::move(shown), startUp.feedback);
     buildMenus();
     connectControls();
     this->startUp(startUp);
@@ -298,69 +234,13 @@ void MainForm::startUp(StartUp& startUp) {
                              : startUp.applicationFolder;
     createWindows();
 
-    resize(toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips),
-           toPixels(kInitialHeightTwips - kNonClientHeightTwips));
-    applyLayout();
+    applyInitialSize();
 }
 
 void MainForm::createWindows() {
     // The result window brings its own image viewer and rename window.
-    resultWindow_ = new ResultWindow(context_, *prompter_, this);
+    resultWindow_ = new ResultWindow(context_, *prompter_, *feedback_, this);
     resultWindow_->setSettingsBackend(settingsBackend_.get());
-}
-
-// ---- Geometry --------------------------------------------------------------
-
-int MainForm::toPixels(int twips) const {
-    return twipsToPixels(twips, logicalDpiY());
-}
-
-int MainForm::toTwips(int pixels) const {
-    return pixelsToTwips(pixels, logicalDpiY());
-}
-
-void MainForm::setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const {
-    widget->setGeometry(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
-}
-
-void MainForm::applyLayout() {
-    const MainWindowLayout layout =
-        mainWindowLayout(toTwips(height()) + kNonClientHeightTwips, kFrameControlHeight);
-    setGeometryTwips(frameSrc_, kMargin, 0, kFrameWidth, layout.frameSrcHeight);
-    setGeometryTwips(lblSource_, kMargin, kLabelTop, kFrameWidth - 2 * kMargin, kSourceLabelHeight);
-    setGeometryTwips(txtSource_, kMargin, kSourceTop, kBoxWidth, layout.txtSourceHeight);
-    setGeometryTwips(cmdOpen_, kButtonLeft, kSourceTop, kButtonWidth, kButtonHeight);
-    setGeometryTwips(btnClear_, kButtonLeft, kSourceTop + kButtonStep, kButtonWidth, kButtonHeight);
-    setGeometryTwips(btnPdf_, kButtonLeft, kSourceTop + 2 * kButtonStep, kButtonWidth,
-                     kButtonHeight);
-
-    setGeometryTwips(frameControl_, kMargin, layout.frameControlTop, kFrameWidth,
-                     kFrameControlHeight);
-    setGeometryTwips(lblIniFile_, kMargin, kLabelTop, 4000, kLineHeight);
-    setGeometryTwips(txtIniFile_, kMargin, 450, kBoxWidth, kLineHeight);
-    setGeometryTwips(cmdOpenIni_, kButtonLeft, 420, kButtonWidth, kButtonHeight);
-    setGeometryTwips(chkDebug_, kMargin, 960, 2600, kLineHeight);
-    setGeometryTwips(cmdConvert_, 4920, 900, 1800, 450);
-    setGeometryTwips(cmdStop_, 6840, 900, 1800, 450);
-
-    // The status line sits under the lower frame; like the frames it is
-    // placed from the window's outer height.
-    setGeometryTwips(msgLabel_, kMargin, layout.statusTop, 5400, kStatusHeight);
-    setGeometryTwips(progress_, 5640, layout.statusTop, 1700, kStatusHeight);
-    setGeometryTwips(lblDpi_, 7440, layout.statusTop, 1560, kStatusHeight);
-}
-
-void MainForm::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    const Qt::WindowStates free =
-        windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
-    if (free == Qt::WindowNoState) {
-        const int width = toPixels(MainWindowLayout::kWidthTwips - kBorderWidthTwips);
-        const int minHeight = toPixels(MainWindowLayout::kMinHeightTwips - kNonClientHeightTwips);
-        const QSize wanted(width, std::max(height(), minHeight));
-        if (size() != wanted) resize(wanted);
-    }
-    applyLayout();
 }
 
 // ---- Input list and definition ------------------------------------------------
@@ -432,9 +312,9 @@ bool MainForm::iniDrop(QDropEvent* event) {
 void MainForm::convertPdfs() {
     const QStringList pdfs = chooseFiles_(kPdfTitle, kPdfFilter);
     if (pdfs.isEmpty()) return;
-    const QString folder = prompter_->chooseFolder(kPdfFolderTitle);
+    const QString folder = prompter_->chooseFolder(FolderId::PdfOutput, kPdfFolderTitle);
     if (folder.isEmpty()) return;
-    PdfConversion conversion(findPdfTools(applicationFolder_), *prompter_);
+    PdfConversion conversion(findPdfTools(applicationFolder_), *feedback_);
     appendToInputList(conversion.convert(pdfs, folder).images);
 }
 
@@ -458,7 +338,7 @@ bool MainForm::ensureEngine() {
 void MainForm::startRun() {
     if (run_ != nullptr || !ensureEngine()) return;
     resultWindow_->prepareForRun();
-    BatchRun run(*context_.engine, *prompter_, context_.table, context_.settings);
+    BatchRun run(*context_.engine, *prompter_, *feedback_, context_.table, context_.settings);
     run_ = &run;
     const BatchResult result = run.run(currentInputs(), false);
     run_ = nullptr;
@@ -492,10 +372,10 @@ void MainForm::openReadValuesCsv() {
     if (run_ != nullptr || !ensureEngine()) return;
     const bool wasShown = resultWindow_->isVisible();
     resultWindow_->prepareForRun();
-    BatchRun run(*context_.engine, *prompter_, context_.table, context_.settings);
+    BatchRun run(*context_.engine, *prompter_, *feedback_, context_.table, context_.settings);
     run_ = &run;
-    const CsvOpenResult result =
-        openReadValues({run, *prompter_, context_.table, context_.settings}, currentInputs());
+    const CsvOpenResult result = openReadValues(
+        {run, *prompter_, *feedback_, context_.table, context_.settings}, currentInputs());
     run_ = nullptr;
     progress_->hide();
     const bool reread = result.outcome == CsvOpenOutcome::Reread && result.run &&

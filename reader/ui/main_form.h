@@ -13,6 +13,7 @@
 
 #include "reader/core/batch_run.h"
 #include "reader/core/prompter.h"
+#include "reader/core/run_feedback.h"
 #include "reader/ui/app_context.h"
 
 class QAction;
@@ -27,6 +28,7 @@ class QPushButton;
 namespace tarrow {
 
 class QtPrompter;
+class WindowFeedback;
 class ResultWindow;
 class SettingsBackend;
 class SettingsDialog;
@@ -36,9 +38,12 @@ class MainForm final : public QMainWindow {
 public:
     /// What start-up uses; every member has a default for the real program.
     struct StartUp {
-        /// Message boxes and dialogs; null: the desktop's (QtPrompter). The
-        /// window's status line and buttons follow the run either way.
+        /// Message boxes and dialogs; null: the desktop's (QtPrompter).
         Prompter* prompter = nullptr;
+        /// Hears the run feedback as well (the window's status line,
+        /// buttons and progress follow it either way), and pauses and
+        /// beeps in the window's stead; null: none.
+        RunFeedback* feedback = nullptr;
         /// Where settings live; null: the registry stand-in.
         std::unique_ptr<SettingsBackend> settingsBackend;
         /// The documents folder; empty: the desktop's documents folder.
@@ -83,8 +88,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class WindowPrompter;
-
     void buildControls();
     void buildSourceFrame(QWidget* central);
     void buildControlFrame(QWidget* central);
@@ -92,6 +95,7 @@ private:
     void connectControls();
     void startUp(StartUp& startUp);
     void createWindows();
+    void applyInitialSize();
     void applyLayout();
     void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) const;
     int toPixels(int twips) const;
@@ -119,7 +123,8 @@ private:
     AppContext context_;
     std::unique_ptr<SettingsBackend> settingsBackend_;
     std::unique_ptr<QtPrompter> dialogs_;
-    std::unique_ptr<WindowPrompter> prompter_;
+    Prompter* prompter_ = nullptr;
+    std::unique_ptr<WindowFeedback> feedback_;
     FilesChooser chooseFiles_;
     QString applicationFolder_;
     BatchRun* run_ = nullptr;

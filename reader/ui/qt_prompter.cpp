@@ -1,18 +1,14 @@
 #include "reader/ui/qt_prompter.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QThread>
 
 #include "common/qt/file_filters.h"
 #include "reader/ui/app_context.h"
 
 namespace tarrow {
-
-QtPrompter::QtPrompter(QWidget* parent, Hooks hooks) : parent_(parent), hooks_(std::move(hooks)) {}
 
 QWidget* QtPrompter::dialogParent() const {
     // A question asked from the result window (or any other window the user
@@ -57,7 +53,7 @@ Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
     }
 }
 
-QString QtPrompter::chooseFolder(const QString& title) {
+QString QtPrompter::chooseFolder(FolderId, const QString& title) {
     return QFileDialog::getExistingDirectory(dialogParent(), title);
 }
 
@@ -79,47 +75,13 @@ QString QtPrompter::chooseSaveFile(const QString& filter, const QString& default
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtPrompter::inputText(const QString& title, const QString& prompt,
+std::optional<QString> QtPrompter::inputText(InputId, const QString& title, const QString& prompt,
                                              const QString& defaultText) {
     bool ok = false;
     const QString text =
         QInputDialog::getText(dialogParent(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
-}
-
-void QtPrompter::setStatus(const QString& text) {
-    if (hooks_.status) hooks_.status(text);
-}
-
-void QtPrompter::setDpiLabel(const QString& text) {
-    if (hooks_.dpiLabel) hooks_.dpiLabel(text);
-}
-
-void QtPrompter::setRunning(bool running) {
-    if (hooks_.running) hooks_.running(running);
-}
-
-void QtPrompter::setProgress(int current, int total) {
-    if (hooks_.progress) hooks_.progress(current, total);
-}
-
-void QtPrompter::processEvents() {
-    QApplication::processEvents();
-}
-
-void QtPrompter::pause(int milliseconds) {
-    // Keeps repainting while it waits.
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, milliseconds);
-        QThread::msleep(1);
-    }
-}
-
-void QtPrompter::beep() {
-    QApplication::beep();
 }
 
 }  // namespace tarrow

@@ -1,13 +1,10 @@
 // The prompter of the desktop windows: message boxes titled with the
-// application's title, Qt's file and folder dialogs, the input box, and the
-// main window's status line, resolution label, buttons and progress bar
-// through hooks the main window sets.
+// application's title, Qt's file and folder dialogs and the input box.
 #pragma once
 
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
 #include "reader/core/prompter.h"
 
@@ -15,31 +12,16 @@ namespace tarrow {
 
 class QtPrompter final : public Prompter {
 public:
-    struct Hooks {
-        std::function<void(const QString&)> status;
-        std::function<void(const QString&)> dpiLabel;
-        std::function<void(bool)> running;
-        std::function<void(int, int)> progress;
-    };
-
-    explicit QtPrompter(QWidget* parent = nullptr, Hooks hooks = {});
+    explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
     void message(const QString& text, Icon icon) override;
     Answer question(QuestionId id, const QString& text) override;
-    QString chooseFolder(const QString& title) override;
+    QString chooseFolder(FolderId id, const QString& title) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
     QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
+    std::optional<QString> inputText(InputId id, const QString& title, const QString& prompt,
                                      const QString& defaultText) override;
-    void setStatus(const QString& text) override;
-    void setDpiLabel(const QString& text) override;
-    void setRunning(bool running) override;
-    void setProgress(int current, int total) override;
-    void processEvents() override;
-    void pause(int milliseconds) override;
-    void beep() override;
 
     /// A dialog filter in the form "説明 (*.csv)|*.csv" as Qt takes it.
     static QString qtFilter(const QString& filter);
@@ -50,7 +32,6 @@ private:
     QWidget* dialogParent() const;
 
     QPointer<QWidget> parent_;
-    Hooks hooks_;
 };
 
 }  // namespace tarrow

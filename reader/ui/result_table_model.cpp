@@ -10,9 +10,9 @@ namespace tarrow {
 
 ResultTableModel::ResultTableModel(ResultTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {
-    table_.grid().takeChanges();
-    rows_ = table_.grid().rows();
-    cols_ = table_.grid().cols();
+    table_.takeChanges();
+    rows_ = table_.rows();
+    cols_ = table_.cols();
 }
 
 int ResultTableModel::rowCount(const QModelIndex& parent) const {
@@ -81,9 +81,9 @@ Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
 }
 
 bool ResultTableModel::refresh() {
-    const TextGrid::Changes changes = table_.grid().takeChanges();
-    const int rows = table_.grid().rows();
-    const int cols = table_.grid().cols();
+    const TextGrid::Changes changes = table_.takeChanges();
+    const int rows = table_.rows();
+    const int cols = table_.cols();
     if (rows != rows_ || cols != cols_) {
         beginResetModel();
         rows_ = rows;
@@ -111,10 +111,10 @@ bool ResultTableModel::refresh() {
 }
 
 void ResultTableModel::resetFromTable() {
-    table_.grid().takeChanges();
+    table_.takeChanges();
     beginResetModel();
-    rows_ = table_.grid().rows();
-    cols_ = table_.grid().cols();
+    rows_ = table_.rows();
+    cols_ = table_.cols();
     endResetModel();
 }
 

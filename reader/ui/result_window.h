@@ -10,6 +10,7 @@
 
 #include "reader/core/prompter.h"
 #include "reader/core/review_navigation.h"
+#include "reader/core/run_feedback.h"
 #include "reader/core/threshold_colouring.h"
 #include "reader/ui/app_context.h"
 
@@ -35,7 +36,10 @@ public:
     static const QString kHelpText;
 
     /// The context and prompter are borrowed and must outlive the window.
-    ResultWindow(AppContext& context, Prompter& prompter, QWidget* parent = nullptr);
+    /// `feedback` is the main window's (its status line hears of a repaint
+    /// that stopped); the window's own status line shows what its edits say.
+    ResultWindow(AppContext& context, Prompter& prompter, RunFeedback& feedback,
+                 QWidget* parent = nullptr);
     ~ResultWindow() override;
 
     /// Before a run fills the table: hides the window and the image viewer.
@@ -49,8 +53,6 @@ public:
     void refreshTable();
     bool saved() const;
     void hideImageViewer();
-    /// The window's status line lblStatus (the image viewer reports here).
-    void setStatusText(const QString& text);
 
     /// The image viewer as this window uses it. By default the window's own
     /// viewer (frmImage, created on first use); tests put recorders here.
@@ -82,8 +84,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    class StatusPrompter;
-
     void buildControls();
     QFrame* buildButtonFrame();
     QFrame* buildReviewBar();
@@ -127,7 +127,8 @@ private:
 
     AppContext& context_;
     Prompter& prompter_;
-    std::unique_ptr<StatusPrompter> statusPrompter_;
+    RunFeedback& feedback_;
+    std::unique_ptr<RunFeedback> ownStatus_;
     ResultTableModel* model_ = nullptr;
     QFrame* buttonFrame_ = nullptr;
     QFrame* reviewBar_ = nullptr;

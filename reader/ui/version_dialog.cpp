@@ -4,9 +4,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/velmora_version.h"
+
 namespace tarrow {
 
-const QString VersionDialog::kVersionLine = QStringLiteral("Velmora3   Ver.3.0.6");
+const QString VersionDialog::kVersionLine = QStringLiteral("Velmora3   Ver.%1.%2.%3")
+                                                .arg(velmora::kVersionMajor)
+                                                .arg(velmora::kVersionMinor)
+                                                .arg(velmora::kVersionPatch);
 const QString VersionDialog::kDescriptionLine = QStringLiteral("読取・採点ツール");
 
 VersionDialog::VersionDialog(QWidget* mainWindow) : QDialog(mainWindow) {

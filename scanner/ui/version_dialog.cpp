@@ -7,13 +7,15 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "common/velmora_version.h"
+
 namespace fenwary {
 
 QString VersionDialog::versionText() {
     return QStringLiteral("Ver. %1.%2.%3")
-        .arg(FENWARY_VERSION_MAJOR)
-        .arg(FENWARY_VERSION_MINOR)
-        .arg(FENWARY_VERSION_PATCH);
+        .arg(velmora::kVersionMajor)
+        .arg(velmora::kVersionMinor)
+        .arg(velmora::kVersionPatch);
 }
 
 VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {

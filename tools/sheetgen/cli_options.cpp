@@ -1,8 +1,11 @@
 #include "tools/sheetgen/cli_options.h"
 
+#include <array>
 #include <charconv>
 #include <functional>
 #include <map>
+
+#include "tools/cli/option_table.h"
 
 namespace sheetgen {
 namespace {
@@ -109,97 +112,146 @@ bool parseOverride(const std::string& text, std::vector<SheetOverride>& out) {
 
 using Setter = std::function<bool(CliOptions&, const std::string&)>;
 
-const std::map<std::string, Setter>& setters() {
-    static const std::map<std::string, Setter> kSetters = {
-        {"--out",
+/// One option: its name, value name, help, what its value must be, and
+/// where the value goes (false when it is not acceptable).
+struct OptionRow {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    const char* expected;
+    Setter set;
+    bool repeatable = false;
+};
+
+const std::vector<OptionRow>& rows() {
+    static const std::vector<OptionRow> kRows = {
+        {"--out", "DIR", "the folder to write (required)", "a folder",
          [](CliOptions& o, const std::string& v) {
              o.outDir = v;
              return !v.empty();
          }},
-        {"--count",
+        {"--count", "N", "sheets to write (10)", "1 to 100000",
          [](CliOptions& o, const std::string& v) { return intIn(v, 1, kMaxCount, o.count); }},
-        {"--dpi", [](CliOptions& o,
-                     const std::string& v) { return intIn(v, kMinDpi, kMaxDpi, o.layout.dpi); }},
-        {"--questions",
+        {"--dpi", "D", "resolution (300)", "50 to 1200",
+         [](CliOptions& o, const std::string& v) {
+             return intIn(v, kMinDpi, kMaxDpi, o.layout.dpi);
+         }},
+        {"--questions", "Q", "questions (20)", "1 to 10000",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 1, kMaxQuestions, o.layout.questions);
          }},
-        {"--choices",
+        {"--choices", "C", "choices per question (5)", "1 to 99",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 1, kMaxChoices, o.layout.choices);
          }},
-        {"--columns",
+        {"--columns", "K", "question blocks side by side (2, more if needed)", "1 to 50",
          [](CliOptions& o, const std::string& v) { return intIn(v, 1, 50, o.layout.columns); }},
-        {"--areas",
+        {"--areas", "A", "writing fields above the questions (0)", "0 to 100",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 0, kMaxAreas, o.layout.imageAreas);
          }},
-        {"--multi", [](CliOptions& o,
-                       const std::string& v) { return parseMulti(v, o.layout.multiQuestions); }},
-        {"--format", [](CliOptions& o, const std::string& v) { return parseFormat(v, o.format); }},
-        {"--quality",
+        {"--multi", "3,7", "0-based questions that accept several marks",
+         "question numbers joined by commas",
+         [](CliOptions& o, const std::string& v) {
+             return parseMulti(v, o.layout.multiQuestions);
+         }},
+        {"--format", "F", "jpeg, bmp, gif, png or tiff (jpeg)", "jpeg, bmp, gif, png or tiff",
+         [](CliOptions& o, const std::string& v) { return parseFormat(v, o.format); }},
+        {"--quality", "Q", "JPEG quality 1..100 (75)", "1 to 100",
          [](CliOptions& o, const std::string& v) { return intIn(v, 1, 100, o.quality); }},
-        {"--seed",
+        {"--seed", "S", "seed of all random choices (1)", "0 to 2147483647",
          [](CliOptions& o, const std::string& v) {
              int s = 0;
              if (!intIn(v, 0, 2147483647, s)) return false;
              o.seed = static_cast<std::uint32_t>(s);
              return true;
          }},
-        {"--shift", [](CliOptions& o, const std::string& v) { return parseShift(v, o.shift); }},
-        {"--angle",
+        {"--shift", "X,Y", "move every sheet by X,Y pixels", "X,Y",
+         [](CliOptions& o, const std::string& v) { return parseShift(v, o.shift); }},
+        {"--angle", "DEG", "turn every sheet by DEG degrees", "-45 to 45",
          [](CliOptions& o, const std::string& v) {
              double a = 0;
              if (!realIn(v, -kMaxAngleDeg, kMaxAngleDeg, a)) return false;
              o.angleDeg = a;
              return true;
          }},
-        {"--upside-down-every",
+        {"--upside-down-every", "N", "turn every Nth sheet by 180 degrees (0 = none)",
+         "0 to 100000",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 0, kMaxCount, o.upsideDownEvery);
          }},
-        {"--jitter-every",
+        {"--jitter-every", "N",
+         "small random shift and turn on every Nth sheet, unless --shift/--angle are given (3; "
+         "0 = none)",
+         "0 to 100000",
          [](CliOptions& o, const std::string& v) { return intIn(v, 0, kMaxCount, o.jitterEvery); }},
-        {"--noise",
+        {"--distort", "N=X,Y,DEG[,flip]", "exact distortion of sheet N (repeatable)",
+         "N=X,Y,DEG[,flip]",
+         [](CliOptions& o, const std::string& v) { return parseOverride(v, o.overrides); }, true},
+        {"--noise", "SIGMA", "grey noise standard deviation (2)", "0 to 100",
          [](CliOptions& o, const std::string& v) { return realIn(v, 0.0, 100.0, o.noise); }},
-        {"--blur",
+        {"--blur", "R", "blur radius in pixels (0)", "0 to 50",
          [](CliOptions& o, const std::string& v) { return realIn(v, 0.0, 50.0, o.blur); }},
-        {"--prefix",
+        {"--prefix", "NAME", "file name prefix (sheet)", "a name without \"/\"",
          [](CliOptions& o, const std::string& v) {
              o.prefix = v;
              return v.find('/') == std::string::npos;
          }},
-        {"--distort",
-         [](CliOptions& o, const std::string& v) { return parseOverride(v, o.overrides); }},
     };
-    return kSetters;
+    return kRows;
 }
+
+constexpr std::size_t kOptionCount = 19;
+
+/// The table with every option bound to its words.
+struct Words {
+    Words()
+        : table("usage: velmora-sheetgen --out DIR [options]\n",
+                "Writes DIR/sheet.ini (the definition), DIR/images/<prefix>NNN.<ext> (the "
+                "sheets)\nand DIR/truth/<prefix>NNN.json (what each sheet should read as).\n",
+                "") {
+        for (std::size_t i = 0; i < kOptionCount; ++i) {
+            const OptionRow& row = rows().at(i);
+            const Setter& set = row.set;
+            const velmora::cli::ValueCheck check = velmora::cli::ValueCheck::custom(
+                [&set](const std::string& v) {
+                    CliOptions scratch;
+                    return set(scratch, v);
+                },
+                row.expected);
+            if (row.repeatable) {
+                table.values(row.name, row.valueName, row.help, check, values[i]);
+            } else {
+                table.value(row.name, row.valueName, row.help, check, texts[i]);
+            }
+        }
+    }
+
+    std::array<std::string, kOptionCount> texts;
+    std::array<std::vector<std::string>, kOptionCount> values;
+    velmora::cli::OptionTable table;
+};
 
 }  // namespace
 
 CliParse parseCli(const std::vector<std::string>& args) {
     CliParse result;
+    Words words;
+    const velmora::cli::OptionTable::Outcome outcome = words.table.parse(args);
+    using Kind = velmora::cli::OptionTable::Outcome::Kind;
+    if (outcome.kind == Kind::Help) {
+        result.help = true;
+        return result;
+    }
+    if (outcome.kind == Kind::Error) {
+        result.error = outcome.error;
+        return result;
+    }
     CliOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& name = args[i];
-        if (name == "--help" || name == "-h") {
-            result.help = true;
-            return result;
-        }
-        const auto it = setters().find(name);
-        if (it == setters().end()) {
-            result.error = "unknown option " + name;
-            return result;
-        }
-        if (i + 1 >= args.size()) {
-            result.error = name + " needs a value";
-            return result;
-        }
-        const std::string& value = args[++i];
-        if (!it->second(options, value)) {
-            result.error = "bad value for " + name + ": " + value;
-            return result;
-        }
+    for (std::size_t i = 0; i < rows().size(); ++i) {
+        const OptionRow& row = rows()[i];
+        if (!row.repeatable && !words.texts[i].empty()) row.set(options, words.texts[i]);
+        for (const std::string& value : words.values[i]) row.set(options, value);
     }
     if (options.outDir.empty()) {
         result.error = "--out DIR is required";
@@ -209,29 +261,8 @@ CliParse parseCli(const std::vector<std::string>& args) {
     return result;
 }
 
-const char* cliUsage() {
-    return "usage: velmora-sheetgen --out DIR [options]\n"
-           "Writes DIR/sheet.ini (the definition), DIR/images/<prefix>NNN.<ext> (the sheets)\n"
-           "and DIR/truth/<prefix>NNN.json (what each sheet should read as).\n"
-           "  --count N               sheets to write (10)\n"
-           "  --dpi D                 resolution (300)\n"
-           "  --questions Q           questions (20)\n"
-           "  --choices C             choices per question (5)\n"
-           "  --columns K             question blocks side by side (2, more if needed)\n"
-           "  --areas A               writing fields above the questions (0)\n"
-           "  --multi 3,7             0-based questions that accept several marks\n"
-           "  --format F              jpeg, bmp, gif, png or tiff (jpeg)\n"
-           "  --quality Q             JPEG quality 1..100 (75)\n"
-           "  --seed S                seed of all random choices (1)\n"
-           "  --shift X,Y             move every sheet by X,Y pixels\n"
-           "  --angle DEG             turn every sheet by DEG degrees\n"
-           "  --upside-down-every N   turn every Nth sheet by 180 degrees (0 = none)\n"
-           "  --jitter-every N        small random shift and turn on every Nth sheet,\n"
-           "                          unless --shift/--angle are given (3; 0 = none)\n"
-           "  --distort N=X,Y,DEG[,flip]  exact distortion of sheet N (repeatable)\n"
-           "  --noise SIGMA           grey noise standard deviation (2)\n"
-           "  --blur R                blur radius in pixels (0)\n"
-           "  --prefix NAME           file name prefix (sheet)\n";
+std::string cliUsage() {
+    return Words().table.help();
 }
 
 }  // namespace sheetgen

@@ -46,6 +46,6 @@ struct CliParse {
 CliParse parseCli(const std::vector<std::string>& args);
 
 /// The usage text printed for --help and after a usage error.
-const char* cliUsage();
+std::string cliUsage();
 
 }  // namespace sheetgen

@@ -1,165 +1,16 @@
 #include "tools/velmora/batch_options.h"
 
-#include <algorithm>
-#include <array>
-#include <charconv>
-#include <cmath>
-#include <span>
-#include <string_view>
-#include <system_error>
+#include <optional>
 
-#include "tools/velmora/command_line.h"
-#include "tools/velmora/number_words.h"
-#include "tools/velmora/option_words.h"
+#include "tools/velmora/read_options.h"
 
 namespace velmora::cli {
 namespace {
 
-enum Id {
-    kDefinition,
-    kOutput,
-    kKey,
-    kCrops,
-    kJobs,
-    kVerbose,
-    kMaxChoices,
-    kImages,
-    kTo,
-    kPattern,
-    kPrefix,
-    kPostfix,
-    kLogDir,
-    kOverwrite,
-    kTen,
-    kNoTen,
-    kTranspose,
-    kMultiMarked,
-    kNoMark,
-    kFaint,
-    kMultiValue,
-    kMultiRange,
-    kDots,
-    kMultiply,
-    kScale,
-    kSharpen,
-};
-
-constexpr OptionSpec kSettingSpecs[] = {
-    {"", "--ten", false, kTen},
-    {"", "--no-ten", false, kNoTen},
-    {"", "--transpose", false, kTranspose},
-    {"", "--multi-marked", false, kMultiMarked},
-    {"", "--nomark", true, kNoMark},
-    {"", "--faint", true, kFaint},
-    {"", "--multi-value", true, kMultiValue},
-    {"", "--multi-range", true, kMultiRange},
-    {"", "--dots", true, kDots},
-    {"", "--multiply", true, kMultiply},
-    {"", "--scale", true, kScale},
-    {"", "--sharpen", true, kSharpen},
-};
-
-constexpr OptionSpec kReadSpecs[] = {
-    {"-d", "--definition", true, kDefinition},
-    {"-o", "--output", true, kOutput},
-    {"", "--key", true, kKey},
-    {"", "--crops", true, kCrops},
-    {"-j", "--jobs", true, kJobs},
-    {"-v", "--verbose", false, kVerbose},
-};
-
-constexpr OptionSpec kScoreSpecs[] = {{"-o", "--output", true, kOutput}};
-
-constexpr OptionSpec kCountSpecs[] = {
-    {"-o", "--output", true, kOutput},
-    {"", "--max-choices", true, kMaxChoices},
-};
-
-constexpr OptionSpec kRenameSpecs[] = {
-    {"", "--images", true, kImages},        {"", "--to", true, kTo},
-    {"", "--pattern", true, kPattern},      {"", "--prefix", true, kPrefix},
-    {"", "--postfix", true, kPostfix},      {"", "--log-dir", true, kLogDir},
-    {"", "--overwrite", false, kOverwrite},
-};
-
-/// The command's own options followed by the settings options.
-template <std::size_t N>
-std::vector<OptionSpec> withSettings(const OptionSpec (&own)[N]) {
-    std::vector<OptionSpec> options(std::begin(own), std::end(own));
-    options.insert(options.end(), std::begin(kSettingSpecs), std::end(kSettingSpecs));
-    return options;
-}
-
-std::string badValue(const OptionWord& w, std::string_view expected) {
-    return "bad value for " + w.name + ": '" + w.value + "' (expected " + std::string(expected) +
-           ")";
-}
-
-/// A whole number in [lo, hi], stored as typed.
-std::string wholeInRange(const OptionWord& w, long lo, long hi, std::optional<std::string>& to) {
-    const auto n = parseWholeWord<long>(w.value);
-    if (!n || *n < lo || *n > hi) {
-        return badValue(w, std::to_string(lo) + " to " + std::to_string(hi));
-    }
-    to = w.value;
-    return {};
-}
-
-/// A real number in [lo, hi], stored as typed.
-std::string realInRange(const OptionWord& w, double lo, double hi, std::optional<std::string>& to) {
-    const auto x = parseRealWord(w.value);
-    if (!x || *x < lo || *x > hi) return badValue(w, "a number");
-    to = w.value;
-    return {};
-}
-
-constexpr long kMaxPercent = 100;
-constexpr long kMaxDots = 1000000;
-constexpr double kMaxDensity = 1000.0;
-
-/// Applies a settings option; false when `w` is not one.
-bool applySetting(const OptionWord& w, SettingsOverrides& s, std::string& error) {
-    switch (w.id) {
-        case kTen:
-            s.tenToZero = true;
-            return true;
-        case kNoTen:
-            s.tenToZero = false;
-            return true;
-        case kTranspose:
-            s.transpose = true;
-            return true;
-        case kMultiMarked:
-            s.multiMarked = true;
-            return true;
-        case kNoMark:
-            error = realInRange(w, 0.0, kMaxDensity, s.noMarkValue);
-            return true;
-        case kFaint:
-            error = realInRange(w, 0.0, kMaxDensity, s.markValue);
-            return true;
-        case kMultiValue:
-            error = wholeInRange(w, 0, kMaxDots, s.multiValue);
-            return true;
-        case kMultiRange:
-            error = wholeInRange(w, 0, kMaxDots, s.multiRange);
-            return true;
-        case kDots:
-            error = wholeInRange(w, 0, kMaxPercent, s.noMarkedPer);
-            return true;
-        case kMultiply:
-            error = realInRange(w, 0.0, kMaxMultiply, s.multiMarkedX);
-            return true;
-        case kScale:
-            error = wholeInRange(w, 1, kMaxPercent, s.imageScale);
-            return true;
-        case kSharpen:
-            error = wholeInRange(w, 0, kMaxPercent, s.sharpenRate);
-            return true;
-        default:
-            return false;
-    }
-}
+const char* const kFileExit =
+    "\n"
+    "Exit status: 0 success, 2 bad usage or a file that could not be read or\n"
+    "written, 3 internal error.\n";
 
 template <typename Options>
 Parsed<Options> failed(std::string message) {
@@ -169,26 +20,14 @@ Parsed<Options> failed(std::string message) {
     return p;
 }
 
-/// Splits and applies the settings options; `own` handles the rest.
-template <typename Options, typename Own>
-Parsed<Options> parseWith(const std::vector<std::string>& args, std::span<const OptionSpec> options,
-                          Own own) {
-    Parsed<Options> p;
-    const SplitWords words = splitWords(args, options);
-    if (words.help) {
-        p.kind = Parsed<Options>::Kind::Help;
-        return p;
-    }
-    if (!words.error.empty()) return failed<Options>(words.error);
-    for (const OptionWord& w : words.options) {
-        std::string error;
-        if (!applySetting(w, p.options.settings, error)) error = own(w, p.options);
-        if (!error.empty()) return failed<Options>(error);
-    }
-    std::string error = own.finish(words.operands, p.options);
-    if (!error.empty()) return failed<Options>(error);
-    p.kind = Parsed<Options>::Kind::Options;
-    return p;
+/// Help or an error from the table, or nullopt to go on.
+template <typename Options>
+std::optional<Parsed<Options>> early(const OptionTable::Outcome& outcome) {
+    if (outcome.kind == OptionTable::Outcome::Kind::Options) return std::nullopt;
+    if (outcome.kind == OptionTable::Outcome::Kind::Error) return failed<Options>(outcome.error);
+    Parsed<Options> help;
+    help.kind = Parsed<Options>::Kind::Help;
+    return help;
 }
 
 std::string oneOperand(const std::vector<std::string>& operands, std::string& to,
@@ -199,153 +38,166 @@ std::string oneOperand(const std::vector<std::string>& operands, std::string& to
     return {};
 }
 
-struct ReadHandler {
-    std::string operator()(const OptionWord& w, BatchReadOptions& o) const {
-        switch (w.id) {
-            case kDefinition:
-                o.definition = w.value;
-                return {};
-            case kOutput:
-                o.output = w.value;
-                return {};
-            case kKey:
-                o.key = w.value;
-                return {};
-            case kCrops:
-                o.cropsDir = w.value;
-                return {};
-            case kVerbose:
-                o.verbose = true;
-                return {};
-            case kJobs: {
-                const auto n = parseWholeWord<long>(w.value);
-                if (!n || *n < 1 || *n > kMaxJobs) return badValue(w, "1 to 256");
-                o.jobs = int(*n);
-                return {};
-            }
-            default:
-                return "internal error: unhandled option " + w.name;
-        }
-    }
-    std::string finish(const std::vector<std::string>& operands, BatchReadOptions& o) const {
-        if (o.definition.empty()) return "missing -d DEFINITION";
-        if (o.output.empty()) return "missing -o OUTPUT";
-        if (operands.empty()) return "no images given";
-        o.inputs = operands;
-        return {};
-    }
-};
-
-struct ScoreHandler {
-    std::string operator()(const OptionWord& w, ScoreOptions& o) const {
-        if (w.id == kOutput) o.output = w.value;
-        return {};
-    }
-    std::string finish(const std::vector<std::string>& operands, ScoreOptions& o) const {
-        if (o.output.empty()) return "missing -o OUTPUT";
-        return oneOperand(operands, o.input, "read-values file");
-    }
-};
-
-struct CountHandler {
-    std::string operator()(const OptionWord& w, CountOptions& o) const {
-        if (w.id == kOutput) o.output = w.value;
-        if (w.id == kMaxChoices) {
-            const auto n = parseWholeWord<long>(w.value);
-            if (!n || *n < 1 || *n > kMaxChoicesLimit) return badValue(w, "1 to 1000");
-            o.maxChoices = int(*n);
-        }
-        return {};
-    }
-    std::string finish(const std::vector<std::string>& operands, CountOptions& o) const {
-        if (o.output.empty()) return "missing -o OUTPUT";
-        return oneOperand(operands, o.input, "read-values file");
-    }
-};
-
-struct RenameHandler {
-    std::string operator()(const OptionWord& w, RenameOptions& o) const {
-        switch (w.id) {
-            case kImages:
-                o.images = w.value;
-                return {};
-            case kTo:
-                o.to = w.value;
-                return {};
-            case kPattern:
-                o.pattern = w.value;
-                return {};
-            case kPrefix:
-                o.prefix = w.value;
-                return {};
-            case kPostfix:
-                o.postfix = w.value;
-                return {};
-            case kLogDir:
-                o.logDir = w.value;
-                return {};
-            case kOverwrite:
-                o.overwrite = true;
-                return {};
-            default:
-                return "internal error: unhandled option " + w.name;
-        }
-    }
-    std::string finish(const std::vector<std::string>& operands, RenameOptions& o) const {
-        if (o.images.empty()) return "missing --images FOLDER";
-        if (o.to.empty()) return "missing --to FOLDER";
-        if (o.pattern.empty()) return "missing --pattern PATTERN";
-        return oneOperand(operands, o.input, "read-values file");
-    }
-};
-
-/// Options of either form of `read` whose value is the next word.
-bool takesValue(std::string_view word) {
-    static constexpr std::array<std::string_view, 15> kNames = {"-d",
-                                                                "--definition",
-                                                                "-j",
-                                                                "--jobs",
-                                                                "--dots",
-                                                                "--multiply",
-                                                                "--crops",
-                                                                "--debug",
-                                                                "--key",
-                                                                "--nomark",
-                                                                "--faint",
-                                                                "--multi-value",
-                                                                "--multi-range",
-                                                                "--scale",
-                                                                "--sharpen"};
-    return std::find(kNames.begin(), kNames.end(), word) != kNames.end();
+template <typename Options>
+Parsed<Options> finished(Options options, const std::string& error) {
+    if (!error.empty()) return failed<Options>(error);
+    Parsed<Options> p;
+    p.kind = Parsed<Options>::Kind::Options;
+    p.options = std::move(options);
+    return p;
 }
+
+/// A result-file command: its own options, then the settings, then the
+/// read-values file.
+struct FileCommand {
+    FileCommand(const char* usage, const char* description)
+        : table(usage, description, kFileExit) {}
+    /// Declares the settings and the operands after the command's options.
+    void finishDeclaring() {
+        settings.declare(table);
+        table.operands(operands);
+    }
+
+    std::string output;
+    std::vector<std::string> operands;
+    SettingsOptions settings;
+    OptionTable table;
+};
+
+struct ScoreCommand : FileCommand {
+    ScoreCommand()
+        : FileCommand("usage: velmora score READVALUES.csv -o OUT.csv [settings]\n",
+                      "Loads a read-values file as the reading application opens one and saves "
+                      "it\nagain as OUT-読取値.csv, with OUT-採点値.csv when a question is "
+                      "scored.\n") {
+        table.value("-o,--output", "FILE", "names the output files (required)", ValueCheck::any(),
+                    output);
+        finishDeclaring();
+    }
+};
+
+struct CountCommand : FileCommand {
+    CountCommand()
+        : FileCommand(
+              "usage: velmora count READVALUES.csv -o OUT.csv [--max-choices M] [settings]\n",
+              "Writes the answers-by-choice file OUT-回答別.csv of a read-values file.\n") {
+        table.value("-o,--output", "FILE", "names the output file (required)", ValueCheck::any(),
+                    output);
+        table.value("--max-choices", "M",
+                    "choices counted per question, 1 to 1000 (default " +
+                        std::to_string(kDefaultMaxChoices) + ")",
+                    ValueCheck::whole(1, kMaxChoicesLimit), maxChoices);
+        finishDeclaring();
+    }
+    std::string maxChoices;
+};
+
+struct RenameCommand : FileCommand {
+    RenameCommand()
+        : FileCommand(
+              "usage: velmora rename READVALUES.csv --images FOLDER --to FOLDER --pattern P\n"
+              "                      [--prefix A] [--postfix B] [--log-dir DIR] [--overwrite]\n"
+              "                      [settings]\n",
+              "Copies every sheet's image from the images folder into the target folder\n"
+              "under a name built from its read values, and logs each copy in log.txt.\n"
+              "A name that already exists there (from an earlier run, or two sheets giving\n"
+              "the same name) stops the run with status 2 unless --overwrite is given.\n"
+              "Sheet names that are not plain file names are refused.\n") {
+        const ValueCheck any = ValueCheck::any();
+        table.value("--images", "FOLDER", "folder of the scanned images (required)", any,
+                    options.images);
+        table.value("--to", "FOLDER", "folder the copies go to (required)", any, options.to);
+        table.value("--pattern", "P",
+                    "column numbers separated by commas (0 = the image name); any other token "
+                    "is copied as it is (required)",
+                    any, options.pattern);
+        table.value("--prefix", "A", "text before the name", any, options.prefix);
+        table.value("--postfix", "B", "text after the name (before \".jpg\")", any,
+                    options.postfix);
+        table.value("--log-dir", "DIR",
+                    "folder of log.txt (default: the documents folder's \"velmora\" subfolder)",
+                    any, options.logDir);
+        table.flag("--overwrite", "replace existing files in the target folder", overwrite);
+        finishDeclaring();
+    }
+    RenameOptions options;
+    std::optional<bool> overwrite;
+};
 
 }  // namespace
 
 bool hasOutputOption(const std::vector<std::string>& args) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word == "--") return false;
-        if (word == "-o" || word == "--output" || word.starts_with("--output=")) return true;
-        if (word.size() > 2 && word.starts_with("-o")) return true;
-        if (takesValue(word)) ++i;
-    }
-    return false;
+    ReadWords w;
+    w.table.parse(args);
+    return w.table.given(w.outputOption);
 }
 
 Parsed<BatchReadOptions> parseBatchReadArguments(const std::vector<std::string>& args) {
-    return parseWith<BatchReadOptions>(args, withSettings(kReadSpecs), ReadHandler{});
+    ReadWords w;
+    if (auto stop = early<BatchReadOptions>(w.table.parse(args))) return *stop;
+    BatchReadOptions o;
+    o.definition = w.definition;
+    o.output = w.output;
+    o.key = w.key;
+    o.cropsDir = w.crops;
+    o.jobs = w.jobsGiven();
+    o.verbose = w.verbose.value_or(false);
+    w.settings.applyTo(o.settings);
+    o.inputs = w.inputs;
+    std::string error = w.optionOfOtherForm(true);
+    if (error.empty() && o.definition.empty()) error = "missing -d DEFINITION";
+    if (error.empty() && o.output.empty()) error = "missing -o OUTPUT";
+    if (error.empty() && o.inputs.empty()) error = "no images given";
+    return finished(std::move(o), error);
 }
 
 Parsed<ScoreOptions> parseScoreArguments(const std::vector<std::string>& args) {
-    return parseWith<ScoreOptions>(args, withSettings(kScoreSpecs), ScoreHandler{});
+    ScoreCommand c;
+    if (auto stop = early<ScoreOptions>(c.table.parse(args))) return *stop;
+    ScoreOptions o;
+    o.output = c.output;
+    c.settings.applyTo(o.settings);
+    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
+    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    return finished(std::move(o), error);
 }
 
 Parsed<CountOptions> parseCountArguments(const std::vector<std::string>& args) {
-    return parseWith<CountOptions>(args, withSettings(kCountSpecs), CountHandler{});
+    CountCommand c;
+    if (auto stop = early<CountOptions>(c.table.parse(args))) return *stop;
+    CountOptions o;
+    o.output = c.output;
+    if (!c.maxChoices.empty()) o.maxChoices = int(wholeNumber(c.maxChoices).value_or(0));
+    c.settings.applyTo(o.settings);
+    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
+    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    return finished(std::move(o), error);
 }
 
 Parsed<RenameOptions> parseRenameArguments(const std::vector<std::string>& args) {
-    return parseWith<RenameOptions>(args, withSettings(kRenameSpecs), RenameHandler{});
+    RenameCommand c;
+    if (auto stop = early<RenameOptions>(c.table.parse(args))) return *stop;
+    RenameOptions o = c.options;
+    o.overwrite = c.overwrite.value_or(false);
+    c.settings.applyTo(o.settings);
+    std::string error;
+    if (o.images.empty()) error = "missing --images FOLDER";
+    if (error.empty() && o.to.empty()) error = "missing --to FOLDER";
+    if (error.empty() && o.pattern.empty()) error = "missing --pattern PATTERN";
+    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    return finished(std::move(o), error);
+}
+
+std::string scoreUsage() {
+    return ScoreCommand().table.help();
+}
+
+std::string countUsage() {
+    return CountCommand().table.help();
+}
+
+std::string renameUsage() {
+    return RenameCommand().table.help();
 }
 
 }  // namespace velmora::cli

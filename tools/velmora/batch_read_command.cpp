@@ -12,20 +12,17 @@
 #include "reader/core/result_table.h"
 #include "reader/core/save_results.h"
 #include "tools/velmora/batch_options.h"
+#include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/headless_prompter.h"
 #include "tools/velmora/image_list.h"
+#include "tools/velmora/parallel_reader.h"
+#include "tools/velmora/read_ahead_source.h"
 #include "tools/velmora/read_gate.h"
 #include "tools/velmora/session_engine.h"
-#include "tools/velmora/settings_overrides.h"
-#include "tools/velmora/sheet_prefetch.h"
 
 namespace velmora::cli {
 namespace {
-
-const QString kCropFolderTitle =
-    QStringLiteral("切り出し画像を出力するフォルダを選択してください。");
-constexpr double kMultiplyScale = 1000.0;
 
 /// Everything one invocation works with.
 struct Job {
@@ -41,26 +38,10 @@ struct RunOutcome {
     tarrow::BatchResult batch;
 };
 
-int wholeSetting(const QString& text, double scale = 1.0) {
-    return int(std::nearbyint(text.toDouble() * scale));
-}
-
-PrefetchSettings prefetchSettings(const Job& job) {
-    PrefetchSettings p;
-    p.definition = job.definition;
-    p.noMarkedDots = wholeSetting(job.settings.noMarkedPercent);
-    p.multiply1000 = wholeSetting(job.settings.multiMarkedThreshold, kMultiplyScale);
-    p.scalePercent = wholeSetting(job.settings.imageScale);
-    p.sharpenRate = wholeSetting(job.settings.sharpenRate);
-    p.cropFolder = QString::fromStdString(job.options.cropsDir);
-    return p;
-}
-
-/// One batch run over `engine` into `table`, with the key file first when
-/// one was given (as opening a read-values file with a filled input list).
-RunOutcome runOnce(const Job& job, tarrow::StrovaEngine& engine, HeadlessPrompter& prompter,
+/// One batch run over `run` into `table`, with the key file first when one
+/// was given (as opening a read-values file with a filled input list).
+RunOutcome runOnce(const Job& job, tarrow::BatchRun& run, HeadlessPrompter& prompter,
                    tarrow::ResultTable& table) {
-    tarrow::BatchRun run(engine, prompter, table, job.settings);
     tarrow::BatchInputs inputs;
     inputs.inputList = job.images.join(QStringLiteral("\r\n"));
     inputs.definitionPath = job.definition;
@@ -69,7 +50,7 @@ RunOutcome runOnce(const Job& job, tarrow::StrovaEngine& engine, HeadlessPrompte
         outcome.batch = run.run(inputs, false);
         return outcome;
     }
-    const tarrow::CsvOpenContext context{run, prompter, table, job.settings};
+    const tarrow::CsvOpenContext context{run, prompter, prompter, table, job.settings};
     const tarrow::CsvOpenResult opened =
         tarrow::openReadValuesFile(context, inputs, QString::fromStdString(job.options.key));
     outcome.keyLoaded = opened.outcome == tarrow::CsvOpenOutcome::Reread && opened.run;
@@ -79,39 +60,56 @@ RunOutcome runOnce(const Job& job, tarrow::StrovaEngine& engine, HeadlessPrompte
 
 std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err) {
     auto prompter = std::make_unique<HeadlessPrompter>(err, job.options.verbose);
-    prompter->answerFolder(kCropFolderTitle, QString::fromStdString(job.options.cropsDir));
+    prompter->answerFolder(tarrow::FolderId::CropFolder,
+                           QString::fromStdString(job.options.cropsDir));
     prompter->setSaveFile(QString::fromStdString(job.options.output));
     return prompter;
 }
 
-/// Each image once (two workers must not write the same crops at once), and
-/// none when the run will refuse the inputs before reading anything.
-QStringList imagesToReadAhead(const Job& job) {
-    if (tarrow::definitionProblem(job.definition) || tarrow::inputEntryProblem(job.images)) {
-        return {};
+/// What the workers read: each image once (two workers must not write the
+/// same crops at once), none when the run will refuse the inputs before
+/// reading anything, with the settings, requests and crop folder the run
+/// will use (the headless prompter answers the crop folder question with
+/// --crops). nullopt when a setting is no number (the run fails on it).
+std::optional<ParallelJob> readAheadJob(const Job& job) {
+    const std::optional<tarrow::ReadingSettings> settings =
+        tarrow::readingSettings(job.settings, job.definition);
+    if (!settings) return std::nullopt;
+    ParallelJob ahead;
+    ahead.settings = *settings;
+    ahead.jobs = job.options.jobs;
+    if (!tarrow::definitionProblem(job.definition) && !tarrow::inputEntryProblem(job.images)) {
+        QStringList unique = job.images;
+        unique.removeDuplicates();
+        for (const QString& image : unique) ahead.requests.push_back({image.toStdString(), {}});
     }
-    QStringList unique = job.images;
-    unique.removeDuplicates();
-    return unique;
+    const QString crops = QString::fromStdString(job.options.cropsDir);
+    if (!crops.isEmpty()) {
+        ahead.cropBase = [crops](const std::string& image) {
+            return tarrow::cropBaseFor(crops, QString::fromStdString(image)).toStdString();
+        };
+    }
+    return ahead;
 }
 
-/// Reads ahead on several engines, then runs over the recorded answers.
-/// nullopt when the replay did not match the run (the caller reads again on
-/// one engine).
+/// Reads on several engines while the run takes the readings in order.
+/// nullopt when the run asked for anything the workers did not read (the
+/// caller reads again on one engine).
 std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engines,
                                       HeadlessPrompter& prompter, tarrow::ResultTable& table,
                                       std::ostream& err) {
-    Prefetch prefetch;
-    std::string error;
-    if (!prefetchSheets(imagesToReadAhead(job), prefetchSettings(job), job.options.jobs,
-                        engines.worker, prefetch, error)) {
-        err << "velmora: " << error << "; reading on one thread\n";
+    std::optional<ParallelJob> ahead = readAheadJob(job);
+    if (!ahead) return std::nullopt;
+    ParallelReader reader(std::move(*ahead), engines.worker);
+    if (!reader.error().empty()) {
+        err << "velmora: " << reader.error() << "; reading on one thread\n";
         return std::nullopt;
     }
-    ReplayEngine replay(prefetch, job.definition);
-    RunOutcome outcome = runOnce(job, replay, prompter, table);
-    if (!replay.diverged()) return outcome;
-    err << "velmora: parallel reading did not match the run (" << replay.divergence().toStdString()
+    ReadAheadSource source(reader);
+    tarrow::BatchRun run(source, prompter, prompter, table, job.settings);
+    RunOutcome outcome = runOnce(job, run, prompter, table);
+    if (!source.diverged()) return outcome;
+    err << "velmora: parallel reading did not match the run (" << source.divergence()
         << "); reading again on one thread\n";
     return std::nullopt;
 }
@@ -132,8 +130,8 @@ std::string pathProblem(const BatchReadOptions& o) {
 
 void reportFailedSheets(const tarrow::ResultTable& table, std::ostream& err) {
     for (int s = 1; s <= table.sheetCount(); ++s) {
-        if (table.reli().text(tarrow::ResultTable::rowOfSheet(s), 1) == QLatin1String("-1")) {
-            err << "velmora: read error: " << table.sheetPaths().at(s - 1).toStdString() << '\n';
+        if (table.isFailedSheet(s)) {
+            err << "velmora: read error: " << table.sheetPath(s).toStdString() << '\n';
         }
     }
 }
@@ -190,7 +188,8 @@ int runJob(const Job& job, const BatchEngines& engines, std::ostream& out, std::
             err << "velmora: " << error << '\n';
             return kExitUsage;
         }
-        run = runOnce(job, *engine, *prompter, table);
+        tarrow::BatchRun batch(*engine, *prompter, *prompter, table, job.settings);
+        run = runOnce(job, batch, *prompter, table);
     }
     if (const int status = statusOfRun(*run, job, err); status != kExitOk) return status;
     reportFailedSheets(table, err);
@@ -208,7 +207,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
                 const BatchEngines& engines) {
     const Parsed<BatchReadOptions> parsed = parseBatchReadArguments(args);
     if (parsed.kind == Parsed<BatchReadOptions>::Kind::Help) {
-        out << batchReadUsage();
+        out << readUsage();
         return kExitOk;
     }
     if (parsed.kind == Parsed<BatchReadOptions>::Kind::Error) {
@@ -216,7 +215,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         return kExitUsage;
     }
     Job job{parsed.options,
-            settingsFor(parsed.options.settings),
+            parsed.options.settings,
             QString::fromStdString(parsed.options.definition),
             {}};
     if (const std::string problem = pathProblem(job.options); !problem.empty()) {

@@ -6,22 +6,19 @@
 #include "tools/velmora/command_guard.h"
 #include "tools/velmora/read_values_loader.h"
 #include "tools/velmora/result_commands.h"
-#include "tools/velmora/settings_overrides.h"
 
 namespace velmora::cli {
 namespace {
-
-const QString kMaxChoicesTitle = QStringLiteral("最大選択肢数入力");
 
 int count(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Parsed<CountOptions> parsed = parseCountArguments(args);
     if (const int early = helpOrError(parsed, countUsage(), out, err); early >= 0) return early;
     const CountOptions& o = parsed.options;
-    const tarrow::AppSettings settings = settingsFor(o.settings);
+    const tarrow::AppSettings& settings = o.settings;
     HeadlessPrompter prompter(err);
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, settings, prompter, table, err)) return kExitUsage;
-    prompter.answerInput(kMaxChoicesTitle, QString::number(o.maxChoices));
+    prompter.answerInput(tarrow::InputId::MaxChoices, QString::number(o.maxChoices));
     prompter.setSaveFile(QString::fromStdString(o.output));
     const tarrow::SaveOutcome saved =
         tarrow::saveAnswersByChoice(table, prompter, settings.tenToZero);

@@ -30,8 +30,8 @@ tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId id, const
     return answer;
 }
 
-QString HeadlessPrompter::chooseFolder(const QString& title) {
-    const auto it = folders_.find(title);
+QString HeadlessPrompter::chooseFolder(tarrow::FolderId id, const QString&) {
+    const auto it = folders_.find(id);
     return it == folders_.end() ? QString() : it->second;
 }
 
@@ -43,9 +43,9 @@ QString HeadlessPrompter::chooseSaveFile(const QString&, const QString&) {
     return saveFile_;
 }
 
-std::optional<QString> HeadlessPrompter::inputText(const QString& title, const QString&,
-                                                   const QString&) {
-    const auto it = inputs_.find(title);
+std::optional<QString> HeadlessPrompter::inputText(tarrow::InputId id, const QString&,
+                                                   const QString&, const QString&) {
+    const auto it = inputs_.find(id);
     if (it == inputs_.end()) return std::nullopt;
     return it->second;
 }
@@ -53,7 +53,5 @@ std::optional<QString> HeadlessPrompter::inputText(const QString& title, const Q
 void HeadlessPrompter::setStatus(const QString& text) {
     if (verbose_ && !text.isEmpty()) print(text);
 }
-
-void HeadlessPrompter::setDpiLabel(const QString&) {}
 
 }  // namespace velmora::cli

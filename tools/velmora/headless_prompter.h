@@ -2,7 +2,8 @@
 // velmora tool: every question gets the answer the command chose (Yes unless
 // told otherwise: read errors skipped, outputs replaced), folders, file
 // names and input boxes are answered from what the command line gave,
-// warnings are printed on the error stream.
+// warnings are printed on the error stream, and so are the status lines of
+// the run feedback when the command is verbose.
 #pragma once
 
 #include <QString>
@@ -12,22 +13,21 @@
 #include <ostream>
 
 #include "reader/core/prompter.h"
+#include "reader/core/run_feedback.h"
 
 namespace velmora::cli {
 
-class HeadlessPrompter final : public tarrow::Prompter {
+class HeadlessPrompter final : public tarrow::Prompter, public tarrow::RunFeedback {
 public:
     /// Messages, and with `verbose` status lines, go to `err` as UTF-8 lines
     /// starting "velmora: ".
     explicit HeadlessPrompter(std::ostream& err, bool verbose = false)
         : err_(err), verbose_(verbose) {}
 
-    /// The answer to the folder browser titled `title` (unknown titles are
-    /// cancelled).
-    void answerFolder(const QString& title, const QString& folder) { folders_[title] = folder; }
-    /// The answer to the input box titled `title` (unknown titles are
-    /// cancelled).
-    void answerInput(const QString& title, const QString& text) { inputs_[title] = text; }
+    /// The answer to the folder browser `id` (others are cancelled).
+    void answerFolder(tarrow::FolderId id, const QString& folder) { folders_[id] = folder; }
+    /// The answer to the input box `id` (others are cancelled).
+    void answerInput(tarrow::InputId id, const QString& text) { inputs_[id] = text; }
     /// The path every save dialog answers with (empty: cancelled).
     void setSaveFile(const QString& path) { saveFile_ = path; }
     /// The answer to the question `id` (default Yes). A question answered
@@ -41,27 +41,22 @@ public:
 
     void message(const QString& text, Icon icon) override;
     Answer question(tarrow::QuestionId id, const QString& text) override;
-    QString chooseFolder(const QString& title) override;
+    QString chooseFolder(tarrow::FolderId id, const QString& title) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
     QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
-                                     const QString& defaultText) override;
+    std::optional<QString> inputText(tarrow::InputId id, const QString& title,
+                                     const QString& prompt, const QString& defaultText) override;
+    /// The rest of the feedback shows nothing, and there is no pause:
+    /// nothing needs to repaint between images.
     void setStatus(const QString& text) override;
-    void setDpiLabel(const QString& text) override;
-    void setRunning(bool) override {}
-    void setProgress(int, int) override {}
-    void processEvents() override {}
-    /// No pause: nothing needs to repaint between images.
-    void pause(int) override {}
-    void beep() override {}
 
 private:
     void print(const QString& text);
 
     std::ostream& err_;
     bool verbose_;
-    std::map<QString, QString> folders_;
-    std::map<QString, QString> inputs_;
+    std::map<tarrow::FolderId, QString> folders_;
+    std::map<tarrow::InputId, QString> inputs_;
     QString saveFile_;
     std::map<tarrow::QuestionId, Answer> answers_;
     QStringList messages_;

@@ -1,8 +1,11 @@
 #include "tools/velmora/json_output.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <system_error>
 
 namespace velmora::cli {
 namespace {
@@ -84,13 +87,29 @@ void appendField(std::string& out, std::string_view key, std::string_view value)
     out += value;
 }
 
-std::string jsonDots(const SheetRecord& record) {
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+/// Question index of a multi-answer list field, or -1 when it is not one.
+int questionIndex(std::string_view field) {
+    field = trimBlanks(field);
+    int value = -1;
+    const char* end = field.data() + field.size();
+    const auto [ptr, ec] = std::from_chars(field.data(), end, value);
+    return ec == std::errc() && ptr == end && value >= 0 ? value : -1;
+}
+
+std::string jsonDots(const tarrow::SheetReading& reading) {
     std::string out = "{";
-    for (std::size_t i = 0; i < record.dots.size(); ++i) {
+    const std::vector<QuestionDots> dots = distinctQuestionDots(reading);
+    for (std::size_t i = 0; i < dots.size(); ++i) {
         if (i > 0) out += ", ";
-        out += jsonString(std::to_string(record.dots[i].question));
+        out += jsonString(std::to_string(dots[i].question));
         out += ": ";
-        out += jsonNumberList(record.dots[i].dots);
+        out += jsonNumberList(dots[i].dots);
     }
     out += "}";
     return out;
@@ -149,22 +168,45 @@ std::string jsonAngle(double radians) {
     return buf;
 }
 
-std::string formatRecord(const SheetRecord& record) {
+std::vector<QuestionDots> distinctQuestionDots(const tarrow::SheetReading& reading) {
+    // The k-th non-empty field of the list goes with the engine's k-th dot
+    // string.
+    std::vector<QuestionDots> dots;
+    std::vector<int> seen;
+    std::size_t k = 0;
+    std::string_view list = reading.multiQuestions;
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        const std::string_view field = list.substr(0, comma);
+        list.remove_prefix(std::min(comma + 1, list.size()));
+        if (field.empty()) continue;
+        const std::size_t position = k++;
+        const int question = questionIndex(field);
+        if (question < 0 || std::find(seen.begin(), seen.end(), question) != seen.end()) continue;
+        seen.push_back(question);
+        const bool known = position < reading.multiDots.size();
+        dots.push_back({question, known ? reading.multiDots[position] : std::string()});
+    }
+    return dots;
+}
+
+std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading) {
     std::string out = "{";
     out += jsonString("image");
     out += ": ";
-    out += jsonString(record.image);
-    appendField(out, "status", std::to_string(record.status));
-    if (record.status != 0) return out + "}";
-    appendField(out, "answers", jsonNumberList(record.answers));
-    appendField(out, "reliability", jsonNumberList(record.reliability));
-    appendField(out, "marked", jsonNumberList(record.marked));
-    appendField(out, "dots", jsonDots(record));
-    appendField(out, "offset",
-                "[" + std::to_string(record.offsetX) + ", " + std::to_string(record.offsetY) + "]");
-    appendField(out, "angle", jsonAngle(record.angle));
-    appendField(out, "rotated", std::to_string(record.rotated));
-    appendField(out, "skew", std::to_string(record.skew));
+    out += jsonString(image);
+    appendField(out, "status", std::to_string(reading.status));
+    if (reading.status != 0) return out + "}";
+    appendField(out, "answers", jsonNumberList(reading.answers));
+    appendField(out, "reliability", jsonNumberList(reading.reliability));
+    appendField(out, "marked", jsonNumberList(reading.markedCounts));
+    appendField(out, "dots", jsonDots(reading));
+    appendField(
+        out, "offset",
+        "[" + std::to_string(reading.offsetX) + ", " + std::to_string(reading.offsetY) + "]");
+    appendField(out, "angle", jsonAngle(reading.angle.value_or(0.0)));
+    appendField(out, "rotated", std::to_string(reading.rotated));
+    appendField(out, "skew", std::to_string(reading.skew));
     return out + "}";
 }
 

@@ -3,8 +3,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "tools/velmora/sheet_record.h"
+#include "reader/core/sheet_reading.h"
 
 namespace velmora::cli {
 
@@ -24,11 +25,23 @@ std::string jsonNumberList(std::string_view commaJoined);
 /// An angle in radians with "%.17g", or null when it is not finite.
 std::string jsonAngle(double radians);
 
-/// The line for one image, without the trailing newline:
+/// Dot string of one multi-answer question.
+struct QuestionDots {
+    int question = 0;  ///< 0-based question index
+    std::string dots;  ///< the engine's comma-joined dot counts, verbatim
+};
+
+/// The multi-answer questions of a reading, each once, in list order: the
+/// k-th non-empty field of the list with the k-th dot string; fields that
+/// are no question index, and repeats, are left out.
+std::vector<QuestionDots> distinctQuestionDots(const tarrow::SheetReading& reading);
+
+/// The line for one image (its path as given or as expanded from a folder),
+/// without the trailing newline:
 /// {"image": "...", "status": 0, "answers": [...], "reliability": [...],
 ///  "marked": [...], "dots": {"29": [...]}, "offset": [dx, dy], "angle": a,
 ///  "rotated": 0, "skew": s}
 /// and for a failed image only {"image": "...", "status": -2}.
-std::string formatRecord(const SheetRecord& record);
+std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading);
 
 }  // namespace velmora::cli

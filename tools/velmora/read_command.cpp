@@ -11,6 +11,7 @@
 #include "tools/velmora/image_list.h"
 #include "tools/velmora/json_output.h"
 #include "tools/velmora/read_gate.h"
+#include "tools/velmora/session_engine.h"
 
 namespace velmora::cli {
 namespace {
@@ -19,7 +20,7 @@ namespace fs = std::filesystem;
 
 /// Why the definition file cannot be used, or empty when it can.
 std::string checkDefinition(const std::string& path) {
-    if (path.size() > strovik::EngineSession::kMaxPath) {
+    if (!tarrow::fitsEngine(path)) {
         return "definition path too long: " + path;
     }
     std::error_code ec;
@@ -45,6 +46,66 @@ std::string checkFolder(const std::string& path, const char* option) {
         return std::string(option) + " folder does not exist: " + path;
     }
     return {};
+}
+
+/// `folder`, a "/" unless it already ends in one, and `name`.
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder.ends_with('/') ? folder + name : folder + "/" + name;
+}
+
+/// The file name without folder and without its last extension
+/// ("a/scan.001.jpg" -> "scan.001").
+std::string baseName(const std::string& path) {
+    return fs::path(path).stem().string();
+}
+
+/// What the workers read: the options' settings (crops at 75 % sharpened
+/// by 30), each image with its diagnostic image when --debug was given,
+/// crops under --crops.
+ParallelJob readJob(const ReadOptions& options, const std::vector<std::string>& images) {
+    ParallelJob job;
+    job.settings.definition = options.definition;
+    job.settings.noMarkedDots = options.dots;
+    job.settings.multiply1000 = options.multiply1000;
+    job.settings.scalePercent = kCropScalePercent;
+    job.settings.sharpenRate = kCropSharpenRate;
+    job.jobs = options.jobs;
+    for (const std::string& image : images) {
+        tarrow::SheetRequest request{image, {}};
+        if (!options.debugDir.empty()) {
+            request.debugImage = inFolder(options.debugDir, "debug-" + baseName(image) + ".jpg");
+        }
+        job.requests.push_back(std::move(request));
+    }
+    if (!options.cropsDir.empty()) {
+        job.cropBase = [crops = options.cropsDir](const std::string& image) {
+            return inFolder(crops, baseName(image));
+        };
+    }
+    return job;
+}
+
+/// Prints one line per image in input order; false with `error` when the
+/// images could not be read.
+bool printReadings(const std::vector<std::string>& images, const ReadOptions& options,
+                   const EngineFactory& makeEngine, std::ostream& out, bool& anyFailed,
+                   std::string& error) {
+    if (images.empty()) return true;
+    ParallelReader reader(readJob(options, images), makeEngine);
+    if (!reader.reading()) {
+        error = !reader.error().empty() ? reader.error()
+                : !reader.preparation() ? "the engine could not be prepared"
+                                        : "the engine refused the definition";
+        return false;
+    }
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        // A reading that threw (memory ran out) counts as an image not loaded.
+        const tarrow::SheetReading reading = reader.take(i).value_or(tarrow::SheetReading{});
+        anyFailed = anyFailed || !reading.read();
+        out << formatRecord(images[i], reading) << '\n';
+        out.flush();
+    }
+    return true;
 }
 
 std::string firstProblem(const ReadOptions& options) {
@@ -78,13 +139,8 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
     options.jobs = cappedJobs(options.jobs, err);
 
     bool anyFailed = false;
-    const RecordSink print = [&](const SheetRecord& record) {
-        anyFailed = anyFailed || record.status != 0;
-        out << formatRecord(record) << '\n';
-        out.flush();
-    };
     std::string error;
-    if (!readImages(list.images, options, makeEngine, print, error)) {
+    if (!printReadings(list.images, options, makeEngine, out, anyFailed, error)) {
         err << "velmora: " << error << "\n";
         return kExitInternal;
     }
@@ -110,7 +166,7 @@ int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std:
 }
 
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runReadCommand(args, out, err, [] { return std::make_unique<CoreEngine>(); });
+    return runReadCommand(args, out, err, [] { return std::make_unique<SessionEngine>(); });
 }
 
 }  // namespace velmora::cli

@@ -15,6 +15,10 @@ namespace velmora::cli {
 /// Returns an exit status from exit_codes.h. Never throws.
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+/// Image-area crops are scaled to this percentage and sharpened by this rate.
+inline constexpr int kCropScalePercent = 75;
+inline constexpr int kCropSharpenRate = 30;
+
 /// As above with the engines made by `makeEngine` (tests pass a stand-in).
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const EngineFactory& makeEngine);

@@ -19,7 +19,4 @@ namespace velmora::cli {
 bool loadReadValuesFile(const std::string& path, const tarrow::AppSettings& settings,
                         HeadlessPrompter& prompter, tarrow::ResultTable& table, std::ostream& err);
 
-/// Title of the image folder question the loader asks.
-extern const QString kImageFolderTitle;
-
 }  // namespace velmora::cli

@@ -11,12 +11,10 @@
 #include "tools/velmora/command_guard.h"
 #include "tools/velmora/read_values_loader.h"
 #include "tools/velmora/result_commands.h"
-#include "tools/velmora/settings_overrides.h"
 
 namespace velmora::cli {
 namespace {
 
-const QString kOutputFolderTitle = QStringLiteral("出力先フォルダを選択してください。");
 const QString kDataSubfolder = QStringLiteral("velmora");
 
 /// The data folder (the documents folder's "velmora" subfolder) or the
@@ -60,13 +58,13 @@ int rename(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "velmora: cannot create the data folder for log.txt\n";
         return kExitUsage;
     }
-    const tarrow::AppSettings settings = settingsFor(o.settings);
+    const tarrow::AppSettings& settings = o.settings;
     HeadlessPrompter prompter(err);
     prompter.setAnswer(tarrow::QuestionId::ReplaceRenamedCopy,
                        o.overwrite ? tarrow::Prompter::Answer::Yes : tarrow::Prompter::Answer::No);
     // A folder browser answers with absolute paths.
-    prompter.answerFolder(kImageFolderTitle, absolute(o.images));
-    prompter.answerFolder(kOutputFolderTitle, absolute(o.to));
+    prompter.answerFolder(tarrow::FolderId::ImageFolder, absolute(o.images));
+    prompter.answerFolder(tarrow::FolderId::RenameTarget, absolute(o.to));
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, settings, prompter, table, err)) return kExitUsage;
     request.prefix = QString::fromStdString(o.prefix);

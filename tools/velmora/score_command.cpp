@@ -6,7 +6,6 @@
 #include "tools/velmora/command_guard.h"
 #include "tools/velmora/read_values_loader.h"
 #include "tools/velmora/result_commands.h"
-#include "tools/velmora/settings_overrides.h"
 
 namespace velmora::cli {
 namespace {
@@ -15,7 +14,7 @@ int score(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     const Parsed<ScoreOptions> parsed = parseScoreArguments(args);
     if (const int early = helpOrError(parsed, scoreUsage(), out, err); early >= 0) return early;
     const ScoreOptions& o = parsed.options;
-    const tarrow::AppSettings settings = settingsFor(o.settings);
+    const tarrow::AppSettings& settings = o.settings;
     HeadlessPrompter prompter(err);
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, settings, prompter, table, err)) return kExitUsage;

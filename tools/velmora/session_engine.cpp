@@ -1,15 +1,13 @@
 #include "tools/velmora/session_engine.h"
 
-#include <string>
-
 namespace velmora::cli {
 
-std::optional<int> SessionEngine::putImageFilename(const QString& path) {
-    return session_.putImageFilename(path.toStdString());
+std::optional<int> SessionEngine::putImageFilename(std::string_view path) {
+    return session_.putImageFilename(path);
 }
 
-std::optional<int> SessionEngine::putIniFilename(const QString& path) {
-    return session_.putIniFilename(path.toStdString());
+std::optional<int> SessionEngine::putIniFilename(std::string_view path) {
+    return session_.putIniFilename(path);
 }
 
 std::optional<int> SessionEngine::run() {
@@ -21,20 +19,20 @@ std::optional<int> SessionEngine::putNotify(int window, int message) {
     return 0;
 }
 
-std::optional<int> SessionEngine::getResult(QString& result, QString& reliability) {
-    std::string resultText;
-    std::string reliabilityText;
-    const int status = session_.getResult(resultText, reliabilityText);
-    result = QString::fromStdString(resultText);
-    reliability = QString::fromStdString(reliabilityText);
-    return status;
+std::optional<int> SessionEngine::getResult(std::string& result, std::string& reliability) {
+    return session_.getResult(result, reliability);
 }
 
-std::optional<tarrow::OptionResult> SessionEngine::putOptions(const QString& action, int value,
-                                                              const QString& valueStr) {
+std::optional<tarrow::OptionOutputs> SessionEngine::putOptions(tarrow::OptionAction action,
+                                                               int value,
+                                                               std::string_view valueStr) {
     strovik::OptionOutputs out;
-    session_.putOptions(action.toStdString(), value, valueStr.toStdString(), out);
-    return tarrow::OptionResult{out.retValue, QString::fromStdString(out.retValueStr), out.ret};
+    session_.putOptions(action, value, valueStr, out);
+    return out;
+}
+
+std::optional<double> SessionEngine::sheetAngle() const {
+    return session_.core().alignment().angle;
 }
 
 }  // namespace velmora::cli

@@ -1,7 +1,6 @@
-// The reading application's engine seam over a private engine core: the
-// same six methods the component offers, without the component's single
-// process-wide state, so that several sheets can be read at once (one
-// SessionEngine per thread).
+// The reader's engine seam over a private engine core: the same six methods
+// the component offers, without the component's single process-wide state,
+// so that several sheets can be read at once (one SessionEngine per thread).
 #pragma once
 
 #include "engine/recognition/engine_core.h"
@@ -16,13 +15,14 @@ public:
     SessionEngine(const SessionEngine&) = delete;
     SessionEngine& operator=(const SessionEngine&) = delete;
 
-    std::optional<int> putImageFilename(const QString& path) override;
-    std::optional<int> putIniFilename(const QString& path) override;
+    std::optional<int> putImageFilename(std::string_view path) override;
+    std::optional<int> putIniFilename(std::string_view path) override;
     std::optional<int> run() override;
     std::optional<int> putNotify(int window, int message) override;
-    std::optional<int> getResult(QString& result, QString& reliability) override;
-    std::optional<tarrow::OptionResult> putOptions(const QString& action, int value,
-                                                   const QString& valueStr) override;
+    std::optional<int> getResult(std::string& result, std::string& reliability) override;
+    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction action, int value,
+                                                    std::string_view valueStr) override;
+    std::optional<double> sheetAngle() const override;
 
 private:
     strovik::EngineCore core_;

@@ -14,6 +14,7 @@
 
 #include "engine/com/bstr.h"
 #include "engine/com/com_types.h"
+#include "engine/com/option_action.h"
 
 namespace strovik::testing {
 
@@ -165,9 +166,9 @@ struct OptionCall {
     bool textReplaced = false;  ///< the call put a new BSTR into RetValueStr
 };
 
-inline void putOptions(IStrova* object, const char* action, LONG value, const std::string& text,
-                       OptionCall& call) {
-    const UniqueBstr actionText(std::string_view{action});
+inline void putOptions(IStrova* object, std::string_view action, LONG value,
+                       const std::string& text, OptionCall& call) {
+    const UniqueBstr actionText(action);
     const UniqueBstr valueText{std::string_view(text)};
     BSTR original = call.retValueStr.release();
     BSTR str = original;
@@ -179,8 +180,13 @@ inline void putOptions(IStrova* object, const char* action, LONG value, const st
     call.retValueStr.reset(str);
 }
 
+inline void putOptions(IStrova* object, OptionAction action, LONG value, const std::string& text,
+                       OptionCall& call) {
+    putOptions(object, optionActionName(action), value, text, call);
+}
+
 /// put_Options for getters: the numeric result.
-inline LONG optionValue(IStrova* object, const char* action, LONG value = 0,
+inline LONG optionValue(IStrova* object, OptionAction action, LONG value = 0,
                         const std::string& text = {}) {
     OptionCall call;
     putOptions(object, action, value, text, call);

@@ -166,9 +166,9 @@ TEST_F(Dispatch, InvokeCallsEachMethodWithArgumentsInOrder) {
     EXPECT_EQ(result.lVal, -2);
 
     // put_Options: Action, Value, ValueStr, then the two [out] parameters.
-    UniqueBstr setter(std::string_view("set_nomarkmin_1000"));
-    UniqueBstr getter(std::string_view("get_nomarkmin_1000"));
-    UniqueBstr areas(std::string_view("get_imagearea_count"));
+    UniqueBstr setter(optionActionName(OptionAction::SetNoMarkMin1000));
+    UniqueBstr getter(optionActionName(OptionAction::GetNoMarkMin1000));
+    UniqueBstr areas(optionActionName(OptionAction::GetImageAreaCount));
     LONG retValue = -7;
     BSTR retText = nullptr;
     ASSERT_EQ(invoke(dispatch(), kDispPutOptions,
@@ -190,6 +190,14 @@ TEST_F(Dispatch, InvokeCallsEachMethodWithArgumentsInOrder) {
               S_OK);
     EXPECT_EQ(retValue, 3);
     EXPECT_EQ(retText, nullptr);  // neither action writes RetValueStr
+    // A late-bound caller with a misspelt action hears of it too.
+    UniqueBstr unknown(std::string_view("get_imagearea_counts"));
+    EXPECT_EQ(invoke(dispatch(), kDispPutOptions,
+                     {textArg(unknown.get()), longArg(0), textArg(nullptr), longOut(&retValue),
+                      textOut(&retText)},
+                     &result),
+              E_INVALIDARG);
+    EXPECT_EQ(retValue, 3);
 
     // get_Result fills both [out] BSTRs; before a run of this definition
     // there are no results.
@@ -221,7 +229,7 @@ TEST_F(Dispatch, InArgumentsMayComeByReference) {
     VARIANT result;
     ASSERT_EQ(invoke(dispatch(), kDispPutIniFilename, {byRef}, &result), S_OK);
     SysFreeString(definition);
-    EXPECT_EQ(optionValue(object_.get(), "get_imagearea_count"), 2);
+    EXPECT_EQ(optionValue(object_.get(), OptionAction::GetImageAreaCount), 2);
 }
 
 }  // namespace

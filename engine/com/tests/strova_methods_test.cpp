@@ -68,23 +68,26 @@ protected:
     Ref<IStrova> object_;
 };
 
-TEST_F(StrovaMethods, UnknownActionLeavesEveryOutputAsPassed) {
-    OptionCall c;
-    c.retValue = 77;
-    c.ret = 88;
-    c.retValueStr.reset(bstrFromUtf8("caller's text"));
-    const BSTR callerText = c.retValueStr.get();
-    putOptions(object(), "no_such_action", 5, "value", c);
-    EXPECT_EQ(c.hr, S_OK);
-    EXPECT_EQ(c.retValue, 77);
-    EXPECT_EQ(c.ret, 88);
-    EXPECT_FALSE(c.textReplaced);
-    EXPECT_EQ(c.retValueStr.get(), callerText);
-    EXPECT_EQ(c.retValueStr.utf8(), "caller's text");
-
-    // Actions are compared exactly.
-    putOptions(object(), "CHK_ROTATE", 0, "", c);
-    EXPECT_EQ(c.ret, 88);
+TEST_F(StrovaMethods, UnknownActionIsRefusedAndLeavesEveryOutputAsPassed) {
+    // Actions are compared exactly: a wrong case, a trailing blank or an
+    // empty name is as unknown as a misspelt one.
+    for (const char* name : {"no_such_action", "CHK_ROTATE", "chk_rotate ", ""}) {
+        OptionCall c;
+        c.retValue = 77;
+        c.ret = 88;
+        c.retValueStr.reset(bstrFromUtf8("caller's text"));
+        const BSTR callerText = c.retValueStr.get();
+        putOptions(object(), name, 5, "value", c);
+        EXPECT_EQ(c.hr, E_INVALIDARG) << name;
+        EXPECT_EQ(c.retValue, 77);
+        EXPECT_EQ(c.ret, 88);
+        EXPECT_FALSE(c.textReplaced);
+        EXPECT_EQ(c.retValueStr.get(), callerText);
+        EXPECT_EQ(c.retValueStr.utf8(), "caller's text");
+    }
+    OptionCall known;
+    putOptions(object(), OptionAction::ChkRotate, 0, "", known);
+    EXPECT_EQ(known.hr, S_OK);
 }
 
 TEST_F(StrovaMethods, OptionActionsWriteOnlyTheirOwnOutputs) {
@@ -94,23 +97,23 @@ TEST_F(StrovaMethods, OptionActionsWriteOnlyTheirOwnOutputs) {
     c.retValueStr.reset(bstrFromUtf8("keep"));
     const BSTR callerText = c.retValueStr.get();
 
-    putOptions(object(), "set_nomarkmin_1000", 2500, "", c);  // a setter writes nothing
+    putOptions(object(), OptionAction::SetNoMarkMin1000, 2500, "", c);  // a setter writes nothing
     EXPECT_EQ(c.retValue, 77);
     EXPECT_EQ(c.ret, 88);
     EXPECT_EQ(c.retValueStr.get(), callerText);
 
-    putOptions(object(), "get_nomarkmin_1000", 0, "", c);  // RetValue only
+    putOptions(object(), OptionAction::GetNoMarkMin1000, 0, "", c);  // RetValue only
     EXPECT_EQ(c.retValue, 2500);
     EXPECT_EQ(c.ret, 88);
     EXPECT_EQ(c.retValueStr.get(), callerText);
     EXPECT_EQ(c.retValueStr.utf8(), "keep");
 
-    putOptions(object(), "chk_rotate", 0, "", c);  // RetValue and ret
+    putOptions(object(), OptionAction::ChkRotate, 0, "", c);  // RetValue and ret
     EXPECT_EQ(c.ret, 0);
     EXPECT_EQ(c.retValueStr.get(), callerText);
 
     // Null out-pointers are tolerated.
-    const UniqueBstr action(std::string_view("chk_rotate"));
+    const UniqueBstr action(optionActionName(OptionAction::ChkRotate));
     EXPECT_EQ(object()->put_Options(action.get(), 0, nullptr, nullptr, nullptr, nullptr), S_OK);
 }
 
@@ -123,7 +126,7 @@ TEST_F(StrovaMethods, TextOutputsAreNewStrings) {
     OptionCall c;
     c.ret = 88;
     c.retValueStr.reset(bstrFromUtf8("old"));
-    putOptions(object(), "get_multi_questions", 0, "", c);
+    putOptions(object(), OptionAction::GetMultiQuestions, 0, "", c);
     EXPECT_EQ(c.retValue, 2);
     EXPECT_EQ(c.ret, 88);
     EXPECT_TRUE(c.textReplaced);
@@ -136,7 +139,7 @@ TEST_F(StrovaMethods, DensityOfABitmapIsNotRead) {
     OptionCall c;
     c.retValue = 77;
     c.ret = 88;
-    putOptions(object(), "get_dpi_x", 0, sheet.image.string(), c);
+    putOptions(object(), OptionAction::GetDpiX, 0, sheet.image.string(), c);
     EXPECT_EQ(c.retValue, -1);
     EXPECT_EQ(c.ret, 0);
 }
@@ -232,13 +235,13 @@ TEST_F(StrovaMethods, ObjectsShareOneEngineState) {
     ASSERT_TRUE(other);
 
     ASSERT_EQ(call(object(), &IStrova::put_IniFilename, sheet.definition.string()), 0);
-    EXPECT_EQ(optionValue(other.get(), "get_imagearea_count"), 4);
+    EXPECT_EQ(optionValue(other.get(), OptionAction::GetImageAreaCount), 4);
     ASSERT_EQ(call(other.get(), &IStrova::put_IniFilename, noAreas.string()), 0);
-    EXPECT_EQ(optionValue(object(), "get_imagearea_count"), 0);
+    EXPECT_EQ(optionValue(object(), OptionAction::GetImageAreaCount), 0);
 
     OptionCall set;
-    putOptions(other.get(), "set_markcolormin", 123, "", set);
-    EXPECT_EQ(optionValue(object(), "get_markcolormin"), 123);
+    putOptions(other.get(), OptionAction::SetMarkColorMin, 123, "", set);
+    EXPECT_EQ(optionValue(object(), OptionAction::GetMarkColorMin), 123);
 
     // Image paths stay per object.
     ASSERT_EQ(call(object(), &IStrova::put_ImageFilename, sheet.image.string()), 0);

@@ -192,7 +192,8 @@ TEST(JpegDecoder, MissingEndMarkerAloneLeavesAWholePicture) {
     const ByteVector arithmetic = encodeJpeg(patternImage(48, 40, 3), {90, false, true});
     ASSERT_TRUE(decodeBytes(arithmetic));
     for (const std::size_t cut : {std::size_t(2), arithmetic.size() / 2}) {
-        EXPECT_FALSE(decodeBytes(ByteVector(arithmetic.begin(), arithmetic.end() - std::ptrdiff_t(cut))))
+        EXPECT_FALSE(
+            decodeBytes(ByteVector(arithmetic.begin(), arithmetic.end() - std::ptrdiff_t(cut))))
             << cut;
     }
 }

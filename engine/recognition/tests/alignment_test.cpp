@@ -1,9 +1,9 @@
+#include "engine/recognition/alignment.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-
-#include "engine/recognition/alignment.h"
 
 namespace strovik {
 namespace {

@@ -44,8 +44,9 @@ std::vector<int> splitInts(const std::string& text) {
 class BlackBox : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = testing::freshFolder(
-            std::string("blackbox-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            testing::freshFolder(std::string("blackbox-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
 
     sheetgen::Layout layout(const Scan& scan) const {
@@ -64,7 +65,8 @@ protected:
         const std::string ini = (dir_ / (std::string(name) + ".ini")).string();
         testing::writeText(ini, sheetgen::definitionText(l));
         const std::string image = (dir_ / name).string();
-        const sheetgen::Image picture = sheetgen::renderSheet(l, answers, scan.distortion, scan.seed);
+        const sheetgen::Image picture =
+            sheetgen::renderSheet(l, answers, scan.distortion, scan.seed);
         EXPECT_TRUE(sheetgen::saveImage(image, picture, scan.format, scan.dpi));
         return readFile(ini, image);
     }
@@ -74,7 +76,7 @@ protected:
         EngineSession session(core);
         session.putIniFilename(ini);
         OptionOutputs out;
-        session.putOptions("set_nomarkmin_1000", 0, "", out);
+        session.putOptions(strovik::OptionAction::SetNoMarkMin1000, 0, "", out);
         session.putImageFilename(image);
         Outcome o;
         o.status = session.run();
@@ -83,10 +85,11 @@ protected:
         session.getResult(result, reliability);
         o.answers = splitInts(result);
         std::stringstream in(reliability);
-        for (std::string field; std::getline(in, field, ',');) o.reliability.push_back(std::stod(field));
-        session.putOptions("get_marked_counts", -1, "", out);
+        for (std::string field; std::getline(in, field, ',');)
+            o.reliability.push_back(std::stod(field));
+        session.putOptions(strovik::OptionAction::GetMarkedCounts, -1, "", out);
         o.marked = splitInts(out.retValueStr);
-        session.putOptions("get_multi_dots_per_question", 0, "", out);
+        session.putOptions(strovik::OptionAction::GetMultiDotsPerQuestion, 0, "", out);
         o.dots.push_back(out.retValueStr);
         o.rotated = session.rotatedFlag();
         o.dx = core.alignment().offsetX;
@@ -149,7 +152,9 @@ TEST_F(BlackBox, UpsideDownSheetsAtBothSamplings) {
 
 TEST_F(BlackBox, EveryImageFormatReadsTheSame) {
     const std::pair<Format, const char*> formats[] = {{Format::Bmp, "s.bmp"},
-        {Format::Gif, "s.gif"}, {Format::Png, "s.png"}, {Format::Tiff, "s.tif"}};
+                                                      {Format::Gif, "s.gif"},
+                                                      {Format::Png, "s.png"},
+                                                      {Format::Tiff, "s.tif"}};
     for (auto [format, name] : formats) {
         Scan scan;
         scan.dpi = 150;

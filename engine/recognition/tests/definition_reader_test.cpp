@@ -59,8 +59,8 @@ TEST(DefinitionReader, ReadsKeysWhateverTheirCaseAndHalvesOvalSizes) {
 
 TEST(DefinitionReader, MarkTableShapeGapsAndUndefinedSlots) {
     // Entries 0, 1 and 3: the gap hides entry 3.
-    SheetDefinition def = readFrom(
-        "[MARK]\r\nMARK0=0,0,100,200\r\nMARK1=1,2,300,400\r\nMARK3=5,5,1,1\r\n");
+    SheetDefinition def =
+        readFrom("[MARK]\r\nMARK0=0,0,100,200\r\nMARK1=1,2,300,400\r\nMARK3=5,5,1,1\r\n");
     EXPECT_EQ(def.marks.questions(), 2);
     EXPECT_EQ(def.marks.choices(), 3);
     EXPECT_EQ(def.marks.slot(0, 0), (Point{100, 200}));
@@ -134,7 +134,8 @@ TEST(DefinitionReader, MultiQuestionsList) {
 
 TEST(DefinitionReader, ImageAreasStopAtGapsAndAtTheCap) {
     SheetDefinition def = readFrom(
-        "[IMAGEAREA]\r\nIMAGEAREA0=1,2,3,4,5,6,7,8\r\nIMAGEAREA1=1,2\r\nIMAGEAREA3=0,0,0,0,0,0,0,0\r\n");
+        "[IMAGEAREA]\r\nIMAGEAREA0=1,2,3,4,5,6,7,8\r\nIMAGEAREA1=1,2\r\nIMAGEAREA3=0,0,0,0,0,0,0,"
+        "0\r\n");
     ASSERT_EQ(def.imageAreas.size(), 2u);
     EXPECT_EQ(def.imageAreas[0].corners[3], (Point{7, 8}));
     EXPECT_EQ(def.imageAreas[1].corners[1], (Point{0, 0}));
@@ -159,8 +160,8 @@ TEST(DefinitionReader, FileWithoutMarkSectionKeepsPreviousSystemValues) {
 
 TEST(NumberedEntries, FirstLineContainingTheKeyTextWins) {
     const std::vector<std::string> lines = {
-        "XMARK1=from-prefixed-line", "MARK0=zero", "MARK1=one", "MARK01=not-an-index",
-        "MARK2=two=with=equals", "MARK3 =spaced"};
+        "XMARK1=from-prefixed-line", "MARK0=zero",   "MARK1=one", "MARK01=not-an-index",
+        "MARK2=two=with=equals",     "MARK3 =spaced"};
     const auto values = numberedEntries(lines, "MARK", 100);
     ASSERT_EQ(values.size(), 3u);
     EXPECT_EQ(values[0], "zero");

@@ -34,12 +34,14 @@ TEST(DefinitionWriteBack, EqualsThirteenSingleKeyWrites) {
 
     const std::string b = (dir / "b.ini").string();
     const std::pair<const char*, const char*> zero[] = {
-        {"ZEROMARK_RADIUS", "14"}, {"ZEROMARK1_X", "100"}, {"ZEROMARK1_Y", "3257"},
-        {"ZEROMARK2_X", "2334"}, {"ZEROMARK2_Y", "3245"}, {"ZEROMARK3_X", "-1"},
-        {"ZEROMARK3_Y", "-1"}, {"ZEROMARK_COLOR_MIN", "150"}, {"ZEROMARK_RATE", "0.5"}};
+        {"ZEROMARK_RADIUS", "14"}, {"ZEROMARK1_X", "100"},        {"ZEROMARK1_Y", "3257"},
+        {"ZEROMARK2_X", "2334"},   {"ZEROMARK2_Y", "3245"},       {"ZEROMARK3_X", "-1"},
+        {"ZEROMARK3_Y", "-1"},     {"ZEROMARK_COLOR_MIN", "150"}, {"ZEROMARK_RATE", "0.5"}};
     for (auto [k, v] : zero) velmora::writeProfileString(b, "ZEROMARK", k, v);
     const std::pair<const char*, const char*> mark[] = {{"OVALMARK_WIDTH", "36"},
-        {"OVALMARK_HEIGHT", "66"}, {"OVALMARK_COLOR_MIN", "100"}, {"OVALMARK_COLOR_MAX", "200"}};
+                                                        {"OVALMARK_HEIGHT", "66"},
+                                                        {"OVALMARK_COLOR_MIN", "100"},
+                                                        {"OVALMARK_COLOR_MAX", "200"}};
     for (auto [k, v] : mark) velmora::writeProfileString(b, "MARK", k, v);
 
     const std::string written = readText(dir / "a.ini");

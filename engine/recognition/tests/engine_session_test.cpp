@@ -1,9 +1,10 @@
+#include "engine/recognition/engine_session.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
-#include "engine/recognition/engine_session.h"
 #include "engine/recognition/tests/test_sheet.h"
 
 namespace strovik {
@@ -51,7 +52,7 @@ protected:
         sheet.saveBmp(path);
         return path.string();
     }
-    OptionOutputs option(const char* action, int value = -1, const std::string& text = "") {
+    OptionOutputs option(OptionAction action, int value = -1, const std::string& text = "") {
         OptionOutputs out;
         out.retValue = 4242;
         out.retValueStr = "untouched";
@@ -79,24 +80,24 @@ protected:
 TEST_F(EngineSessionTest, ReadsAStraightSheet) {
     ASSERT_EQ(read(image(drawSheet())), kRunOk);
     EXPECT_EQ(result(), (std::pair<std::string, std::string>{"3,-1,-1", "999.0,0.0,0.0"}));
-    EXPECT_EQ(option("get_marked_counts").retValueStr, "1,0,0");
-    const OptionOutputs multi = option("get_multi_questions");
+    EXPECT_EQ(option(OptionAction::GetMarkedCounts).retValueStr, "1,0,0");
+    const OptionOutputs multi = option(OptionAction::GetMultiQuestions);
     EXPECT_EQ(multi.retValue, 1);
     EXPECT_EQ(multi.retValueStr, "2");
     const std::string n = std::to_string(kOvalSamples);
-    EXPECT_EQ(option("get_multi_dots_per_question", 0).retValueStr, n + ",0,0," + n);
-    EXPECT_EQ(option("get_multi_dots_per_question", 1).retValueStr, "");
-    EXPECT_EQ(option("chk_rotate").retValue, 0);
-    EXPECT_EQ(option("get_skew_size").retValue, 0);
-    EXPECT_EQ(option("get_diffzero_x").retValue, 0);
-    EXPECT_EQ(option("get_diffzero_y").retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetMultiDotsPerQuestion, 0).retValueStr, n + ",0,0," + n);
+    EXPECT_EQ(option(OptionAction::GetMultiDotsPerQuestion, 1).retValueStr, "");
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetSkewSize).retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetDiffZeroX).retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetDiffZeroY).retValue, 0);
 }
 
 TEST_F(EngineSessionTest, ShiftedSheetGivesItsOffset) {
     ASSERT_EQ(read(image(drawSheet(12, -7))), kRunOk);
     EXPECT_EQ(result().first, "3,-1,-1");
-    EXPECT_EQ(option("get_diffzero_x").retValue, 12);
-    EXPECT_EQ(option("get_diffzero_y").retValue, -7);
+    EXPECT_EQ(option(OptionAction::GetDiffZeroX).retValue, 12);
+    EXPECT_EQ(option(OptionAction::GetDiffZeroY).retValue, -7);
     EXPECT_DOUBLE_EQ(core_.alignment().angle, 0.0);
 }
 
@@ -105,13 +106,13 @@ TEST_F(EngineSessionTest, UpsideDownSheetIsTurned) {
     sheet.turn();
     ASSERT_EQ(read(image(sheet)), kRunOk);
     EXPECT_EQ(result().first, "3,-1,-1");
-    EXPECT_EQ(option("chk_rotate").retValue, 1);
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 1);
 }
 
 TEST_F(EngineSessionTest, LargeVerticalShiftNeedsTheWideWindow) {
     ASSERT_EQ(read(image(drawSheet(0, 100))), kRunOk);
-    EXPECT_EQ(option("chk_rotate").retValue, 0);
-    EXPECT_EQ(option("get_diffzero_y").retValue, 100);
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetDiffZeroY).retValue, 100);
     EXPECT_EQ(result().first, "3,-1,-1");
 }
 
@@ -127,14 +128,15 @@ TEST_F(EngineSessionTest, FailuresKeepThePreviousResults) {
     session_.putImageFilename(image(TestSheet(600, 900), "blank.bmp"));
     EXPECT_EQ(session_.run(), kRunZeroMarksNotFound);
     EXPECT_EQ(result().first, "3,-1,-1");
-    EXPECT_EQ(option("get_diffzero_x").retValue, 5);
-    EXPECT_EQ(option("chk_rotate").retValue, 1);  // the last attempt looked at the turned image
+    EXPECT_EQ(option(OptionAction::GetDiffZeroX).retValue, 5);
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue,
+              1);                                   // the last attempt looked at the turned image
     EXPECT_EQ(readText(ini_), definitionAfterRun);  // no write-back after a failure
 
     writeText(dir_ / "text.bmp", "not an image");
     session_.putImageFilename((dir_ / "text.bmp").string());
     EXPECT_EQ(session_.run(), kRunImageNotLoaded);
-    EXPECT_EQ(option("chk_rotate").retValue, 1);  // a load failure leaves the flag alone
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 1);  // a load failure leaves the flag alone
 }
 
 // Sizes no sheet can have end quickly with the status of what happened:
@@ -149,7 +151,7 @@ TEST_F(EngineSessionTest, AbsurdSizesEndWithTheStatusOfWhatHappened) {
     };
     for (const char* radius : {"2147483647", "100000000", "5000"}) {
         withKey("ZEROMARK_RADIUS", radius);
-        option("set_debug_filename", -1, (dir_ / "debug.jpg").string());  // marking too
+        option(OptionAction::SetDebugFilename, -1, (dir_ / "debug.jpg").string());  // marking too
         EXPECT_EQ(read(sheet), kRunZeroMarksNotFound) << radius;
     }
 
@@ -162,7 +164,7 @@ TEST_F(EngineSessionTest, AbsurdSizesEndWithTheStatusOfWhatHappened) {
                  "-2147483648,2147483647\r\nIMAGEAREA1=0,0,20000,0,20000,4000,0,4000\r\n"
                  "IMAGEAREA2=100,500,300,500,300,600,100,600");
     writeText(ini_, text);
-    option("set_imagearea_jpeg_file", -1, (dir_ / "crop").string());
+    option(OptionAction::SetImageAreaJpegFile, -1, (dir_ / "crop").string());
     ASSERT_EQ(read(sheet), kRunOk);
     EXPECT_EQ(core_.definition().imageAreas.size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "crop_000.jpg"));
@@ -179,7 +181,7 @@ TEST_F(EngineSessionTest, RefusedDefinitionFailsEveryRunAndSaysWhy) {
     writeText(ini_, text);
     const std::string before = readText(ini_);
     EXPECT_EQ(read(sheet), kRunDefinitionRefused);
-    const OptionOutputs problem = option("get_definition_problem");
+    const OptionOutputs problem = option(OptionAction::GetDefinitionProblem);
     EXPECT_EQ(problem.retValue, 1);
     EXPECT_NE(problem.retValueStr.find("MARK11 names question 100000"), std::string::npos)
         << problem.retValueStr;
@@ -187,8 +189,8 @@ TEST_F(EngineSessionTest, RefusedDefinitionFailsEveryRunAndSaysWhy) {
 
     writeText(ini_, kDefinition);
     EXPECT_EQ(read(sheet), kRunOk);
-    EXPECT_EQ(option("get_definition_problem").retValue, 0);
-    EXPECT_EQ(option("get_definition_problem").retValueStr, "");
+    EXPECT_EQ(option(OptionAction::GetDefinitionProblem).retValue, 0);
+    EXPECT_EQ(option(OptionAction::GetDefinitionProblem).retValueStr, "");
 }
 
 TEST_F(EngineSessionTest, WritesTheDefinitionBackAfterSuccess) {
@@ -219,39 +221,35 @@ TEST_F(EngineSessionTest, NotificationOnSuccessOnly) {
 
 TEST_F(EngineSessionTest, OptionActions) {
     // Before any definition: the multi-answer query writes nothing.
-    OptionOutputs out = option("get_multi_questions");
+    OptionOutputs out = option(OptionAction::GetMultiQuestions);
     EXPECT_EQ(out.retValue, 4242);
     EXPECT_EQ(out.retValueStr, "untouched");
 
-    option("set_nomarkmin_dots", 55);
+    option(OptionAction::SetNoMarkMinDots, 55);
     session_.putIniFilename(ini_);
-    EXPECT_EQ(option("get_nomarkmin_dots").retValue, 10);  // the file's (default) value wins
+    EXPECT_EQ(option(OptionAction::GetNoMarkMinDots).retValue,
+              10);  // the file's (default) value wins
 
-    option("set_nomarkmin_1000", 2500);
-    EXPECT_EQ(option("get_nomarkmin_1000").retValue, 2500);
-    option("set_markcolormin", 90);
-    EXPECT_EQ(option("get_markcolormin").retValue, 90);
+    option(OptionAction::SetNoMarkMin1000, 2500);
+    EXPECT_EQ(option(OptionAction::GetNoMarkMin1000).retValue, 2500);
+    option(OptionAction::SetMarkColorMin, 90);
+    EXPECT_EQ(option(OptionAction::GetMarkColorMin).retValue, 90);
 
-    out = option("no_such_action", 1, "x");
-    EXPECT_EQ(out.retValue, 4242);
-    EXPECT_EQ(out.retValueStr, "untouched");
-    EXPECT_EQ(out.ret, 77);
-
-    out = option("get_skew_size");
+    out = option(OptionAction::GetSkewSize);
     EXPECT_EQ(out.ret, 77);  // only the documented actions write ret
     EXPECT_EQ(out.retValueStr, "untouched");
 
     const std::string bmp = image(drawSheet());
-    out = option("get_dpi_x", -1, bmp);
+    out = option(OptionAction::GetDpiX, -1, bmp);
     EXPECT_EQ(out.retValue, -1);
     EXPECT_EQ(out.ret, 0);
-    EXPECT_EQ(option("get_editor_dpi_x").retValue, -1);
-    EXPECT_EQ(option("get_editor_dpi_x").ret, 0);
-    EXPECT_EQ(option("get_imagearea_count").retValue, 1);
+    EXPECT_EQ(option(OptionAction::GetEditorDpiX).retValue, -1);
+    EXPECT_EQ(option(OptionAction::GetEditorDpiX).ret, 0);
+    EXPECT_EQ(option(OptionAction::GetImageAreaCount).retValue, 1);
 
     writeText(dir_ / "nomulti.ini", "[MARK]\r\nMARK0=0,0,1,1\r\n");
     session_.putIniFilename((dir_ / "nomulti.ini").string());
-    out = option("get_multi_questions");
+    out = option(OptionAction::GetMultiQuestions);
     EXPECT_EQ(out.retValue, 0);
     EXPECT_EQ(out.retValueStr, "");
 }
@@ -266,8 +264,8 @@ TEST_F(EngineSessionTest, ExchangeRuleMakesMarksOneAndTwoTheBaseline) {
     swapText("ZEROMARK3_X=60\r\nZEROMARK3_Y=60\r\n", "ZEROMARK3_X=540\r\nZEROMARK3_Y=740\r\n");
     writeText(ini_, text);
     ASSERT_EQ(read(image(drawSheet())), kRunOk);
-    EXPECT_EQ(option("get_center3_x").retValue, 60);
-    EXPECT_EQ(option("get_center3_y").retValue, 60);
+    EXPECT_EQ(option(OptionAction::GetCenter3X).retValue, 60);
+    EXPECT_EQ(option(OptionAction::GetCenter3Y).retValue, 60);
     const std::string written = readText(ini_);
     EXPECT_NE(written.find("ZEROMARK2_X=540\r\n"), std::string::npos);
     EXPECT_NE(written.find("ZEROMARK3_Y=60\r\n"), std::string::npos);
@@ -276,8 +274,8 @@ TEST_F(EngineSessionTest, ExchangeRuleMakesMarksOneAndTwoTheBaseline) {
 TEST_F(EngineSessionTest, CropsAndDiagnosticImage) {
     session_.putIniFilename(ini_);
     OptionOutputs out;
-    session_.putOptions("set_imagearea_jpeg_file", -1, (dir_ / "crop").string(), out);
-    session_.putOptions("set_debug_filename", -1, (dir_ / "debug.jpg").string(), out);
+    session_.putOptions(OptionAction::SetImageAreaJpegFile, -1, (dir_ / "crop").string(), out);
+    session_.putOptions(OptionAction::SetDebugFilename, -1, (dir_ / "debug.jpg").string(), out);
     session_.putImageFilename(image(drawSheet()));
     ASSERT_EQ(session_.run(), kRunOk);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "crop_000.jpg"));

@@ -1,8 +1,9 @@
+#include "engine/recognition/mark_decision.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "engine/recognition/mark_decision.h"
 #include "engine/recognition/oval_measure.h"
 #include "engine/recognition/tests/test_sheet.h"
 

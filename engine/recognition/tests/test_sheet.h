@@ -3,10 +3,11 @@
 // definition file to match.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,8 @@ namespace strovik::testing {
 
 class TestSheet {
 public:
-    TestSheet(int width, int height) : width_(width), height_(height),
-        bgr_(std::size_t(width) * height * 3, 255) {}
+    TestSheet(int width, int height)
+        : width_(width), height_(height), bgr_(std::size_t(width) * height * 3, 255) {}
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -66,16 +67,21 @@ public:
         auto put32 = [&](std::size_t at, std::uint32_t v) {
             for (int i = 0; i < 4; ++i) f[at + i] = std::uint8_t(v >> (8 * i));
         };
-        f[0] = 'B'; f[1] = 'M';
-        put32(2, size); put32(10, 54); put32(14, 40);
-        put32(18, std::uint32_t(width_)); put32(22, std::uint32_t(height_));
-        f[26] = 1; f[28] = 24;
+        f[0] = 'B';
+        f[1] = 'M';
+        put32(2, size);
+        put32(10, 54);
+        put32(14, 40);
+        put32(18, std::uint32_t(width_));
+        put32(22, std::uint32_t(height_));
+        f[26] = 1;
+        f[28] = 24;
         put32(34, stride * std::uint32_t(height_));
         for (int y = 0; y < height_; ++y)
             std::copy_n(&bgr_[std::size_t(y) * width_ * 3], width_ * 3,
                         &f[54 + std::size_t(height_ - 1 - y) * stride]);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                                    std::streamsize(f.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(f.data()), std::streamsize(f.size()));
     }
 
 private:

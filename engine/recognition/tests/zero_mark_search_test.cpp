@@ -76,7 +76,8 @@ TEST(ZeroMarkSearch, FastSearchEqualsDirectSearchOnRandomImages) {
         TestSheet sheet(w, h);
         const int blobs = int(rng() % 6);
         for (int i = 0; i < blobs; ++i)
-            sheet.disc(int(rng() % w), int(rng() % h), 2 + int(rng() % 20), std::uint8_t(rng() % 256));
+            sheet.disc(int(rng() % w), int(rng() % h), 2 + int(rng() % 20),
+                       std::uint8_t(rng() % 256));
         const int specks = int(rng() % 2000);
         for (int i = 0; i < specks; ++i)
             sheet.set(int(rng() % w), int(rng() % h), std::uint8_t(rng() % 256));
@@ -89,7 +90,8 @@ TEST(ZeroMarkSearch, FastSearchEqualsDirectSearchOnRandomImages) {
         const Point centre{int(rng() % (w + 200)) - 100, int(rng() % (h + 200)) - 100};
         const SearchHit direct = searchZeroMarkDirect(r, centre, p, false);
         const SearchHit fast = searchZeroMarkFast(r, centre, p);
-        ASSERT_EQ(fast, direct) << "trial " << trial << " radius " << p.radius << " step " << p.step;
+        ASSERT_EQ(fast, direct) << "trial " << trial << " radius " << p.radius << " step "
+                                << p.step;
     }
 }
 

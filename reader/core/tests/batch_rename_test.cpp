@@ -9,6 +9,7 @@
 #include "reader/core/csv_text.h"
 #include "reader/core/tests/file_bytes.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -37,7 +38,7 @@ protected:
                           QStringList(n, "1").join(','), 0, 0, false);
         const QString image = scans() + label;
         putBytes(image, "image " + label.toUtf8());
-        table_.sheetPaths() << image;
+        tarrow::testing::TableAccess::sheets(table_) << image;
     }
     QString scans() const { return dir_.filePath("scans/"); }
     QString out() const { return dir_.filePath("out"); }
@@ -212,7 +213,7 @@ TEST_F(BatchRenameTest, LabelsThatAreNoPlainFileNamesAreRefused) {
         table_ = ResultTable();
         table_.initMarks(QString());
         table_.storeSheet(1, label, "1", "9", "1", 0, 0, false);
-        table_.sheetPaths() = QStringList{scans() + label};
+        tarrow::testing::TableAccess::sheets(table_) = QStringList{scans() + label};
         prompter_ = ScriptedPrompter();
         prompter_.folders = {out()};
         const RenameSummary summary = runBatchRename(table_, prompter_, request("0,1"));

@@ -10,6 +10,7 @@
 
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -45,7 +46,7 @@ protected:
         return list;
     }
     BatchResult run(const QString& list, bool keepAnswerKey = false, bool debug = false) {
-        BatchRun batch(engine_, prompter_, table_, settings_);
+        BatchRun batch(engine_, prompter_, prompter_, table_, settings_);
         if (stopAtEvent_ > 0) {
             prompter_.onProcessEvents = [&batch, this](int call) {
                 if (call == stopAtEvent_) batch.requestStop();
@@ -250,6 +251,7 @@ TEST_F(BatchRunTest, CropsDebugImageAndMultiAnswerDotsAddTheirCalls) {
     EXPECT_EQ(engine_.calls.mid(6), expected);
     EXPECT_EQ(prompter_.folderTitles,
               QStringList{"切り出し画像を出力するフォルダを選択してください。"});
+    EXPECT_EQ(prompter_.folderIds, std::vector<FolderId>{FolderId::CropFolder});
     // The dot strings replace the reliabilities of the listed questions.
     EXPECT_EQ(reli(3, 1), QStringLiteral("160,40"));
     EXPECT_EQ(reli(3, 2), QStringLiteral("4.0"));
@@ -440,7 +442,7 @@ TEST_F(BatchRunTest, AFreshRunAsksBeforeItReplacesAnUnsavedTable) {
     const QString list = images({"a.jpg"});
     ASSERT_EQ(run(list).outcome, BatchOutcome::Completed);
     ASSERT_FALSE(table_.saved());
-    table_.grid().setText(3, 1, QStringLiteral("4"));  // a correction
+    table_.setText(3, 1, QStringLiteral("4"));  // a correction
 
     prompter_.answers = {Prompter::Answer::No};
     const int callsBefore = int(engine_.calls.size());
@@ -468,9 +470,9 @@ TEST_F(BatchRunTest, TenBecomesZeroWhenTheOptionIsOn) {
 
 TEST_F(BatchRunTest, KeepingTheAnswerKeyKeepsTheFirstThreeRows) {
     table_.initMarks(definition_);
-    table_.grid().setCols(5);
-    table_.grid().setText(1, 1, "3");
-    table_.grid().setText(2, 1, "5");
+    tarrow::testing::TableAccess::grid(table_).setCols(5);
+    table_.setText(1, 1, "3");
+    table_.setText(2, 1, "5");
     const QString list = images({"a.jpg"});
     run(list, true);
     EXPECT_EQ(cell(1, 1), QStringLiteral("3"));
@@ -508,7 +510,7 @@ TEST(PaintWithSettings, UsesTheWindowThresholds) {
     ResultTable table;
     table.initMarks(QString());
     table.storeSheet(1, "a.jpg", "2,3", "2.5,5.0", "1,1", 0, 0, true);
-    table.sheetPaths() << "a.jpg";
+    tarrow::testing::TableAccess::sheets(table) << "a.jpg";
     AppSettings settings;
     settings.noMarkValue = "3.0";
     paintWithSettings(table, settings);

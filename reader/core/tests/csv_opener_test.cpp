@@ -8,6 +8,7 @@
 
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -43,8 +44,9 @@ protected:
         writeBytes(file, bytes);
     }
     CsvOpenResult open() {
-        BatchRun run(engine_, prompter_, table_, settings_);
-        return openReadValues(CsvOpenContext{run, prompter_, table_, settings_}, inputs_);
+        BatchRun run(engine_, prompter_, prompter_, table_, settings_);
+        return openReadValues(CsvOpenContext{run, prompter_, prompter_, table_, settings_},
+                              inputs_);
     }
     QString cell(int row, int col) const { return table_.grid().text(row, col); }
 
@@ -91,7 +93,7 @@ TEST_F(CsvOpenerTest, EmptyInputListPointsTheSheetListAtTheChosenFolder) {
     prompter_.openFiles.push_back(csv_);
     prompter_.folders.push_back(path("scans"));
     table_.setSaved(true);
-    table_.offsetX() = {0, 5};
+    testing::TableAccess::offsetX(table_) = {0, 5};
     inputs_.inputList = QStringLiteral("   ");
     const CsvOpenResult r = open();
     EXPECT_EQ(r.outcome, CsvOpenOutcome::Loaded);
@@ -162,9 +164,9 @@ TEST_F(CsvOpenerTest, ListedImagesAreReadAgainWithTheAnswerKeyKept) {
 }
 
 TEST_F(CsvOpenerTest, AKnownFileCanBeOpenedWithoutTheDialog) {
-    BatchRun run(engine_, prompter_, table_, settings_);
-    const CsvOpenResult r =
-        openReadValuesFile(CsvOpenContext{run, prompter_, table_, settings_}, inputs_, csv_);
+    BatchRun run(engine_, prompter_, prompter_, table_, settings_);
+    const CsvOpenResult r = openReadValuesFile(
+        CsvOpenContext{run, prompter_, prompter_, table_, settings_}, inputs_, csv_);
     EXPECT_EQ(r.outcome, CsvOpenOutcome::Loaded);
     EXPECT_EQ(r.path, csv_);
     EXPECT_TRUE(prompter_.openFileTitles.isEmpty());

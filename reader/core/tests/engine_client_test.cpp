@@ -86,29 +86,26 @@ TEST_F(EngineClientTest, MethodsCarryTextBothWaysAndTheObjectIsReleased) {
 
         // A non-ASCII path must arrive intact for the engine to read it.
         const QString definition = copyDefinition(QStringLiteral("定義 シート.ini"));
-        EXPECT_EQ(engine->putIniFilename(definition), 0);
-        const auto editorDpi = engine->putOptions(QStringLiteral("get_editor_dpi_x"), -1, {});
-        ASSERT_TRUE(editorDpi.has_value());
-        EXPECT_EQ(editorDpi->retValue, 200);
+        EXPECT_EQ(engine->putIniFilename(definition.toStdString()), 0);
+        EXPECT_EQ(engine->editorDpiX(), 200);
 
-        const QString image = kSamples + QStringLiteral("/images/sheet001.jpg");
-        const auto imageDpi = engine->putOptions(QStringLiteral("get_dpi_x"), -1, image);
-        ASSERT_TRUE(imageDpi.has_value());
-        EXPECT_EQ(imageDpi->retValue, 200);
+        const std::string image = (kSamples + QStringLiteral("/images/sheet001.jpg")).toStdString();
+        EXPECT_EQ(engine->dpiX(image), 200);
         EXPECT_EQ(engine->putImageFilename(image), 0);
         EXPECT_EQ(engine->run(), 0);
 
-        QString result;
-        QString reliability;
+        std::string result;
+        std::string reliability;
         EXPECT_EQ(engine->getResult(result, reliability), 0);
-        EXPECT_EQ(result.split(u',').size(), 30);
-        EXPECT_EQ(reliability.split(u',').size(), 30);
-        EXPECT_TRUE(result.startsWith(QStringLiteral("1,5,2,1,"))) << result.toStdString();
-        const auto multi = engine->putOptions(QStringLiteral("get_multi_questions"), -1, {});
-        ASSERT_TRUE(multi.has_value());
-        EXPECT_EQ(multi->retValueStr, QStringLiteral("29"));
+        EXPECT_EQ(QString::fromStdString(result).split(u',').size(), 30);
+        EXPECT_EQ(QString::fromStdString(reliability).split(u',').size(), 30);
+        EXPECT_TRUE(result.starts_with("1,5,2,1,")) << result;
+        EXPECT_EQ(engine->multiQuestions(), "29");
+        EXPECT_EQ(engine->definitionRefused(), false);
 
-        EXPECT_EQ(engine->putImageFilename(work_.path() + QStringLiteral("/none.jpg")), 0);
+        EXPECT_EQ(
+            engine->putImageFilename((work_.path() + QStringLiteral("/none.jpg")).toStdString()),
+            0);
         EXPECT_EQ(engine->run(), -2);
     }
     EXPECT_TRUE(engineIdle());
@@ -153,7 +150,7 @@ TEST_F(EngineClientTest, BatchRunReadsTheSampleSheetsEndToEnd) {
     prompter.folders.push_back(crops);
     ResultTable table;
     AppSettings settings;
-    BatchRun run(*engine, prompter, table, settings);
+    BatchRun run(*engine, prompter, prompter, table, settings);
     const BatchResult r = run.run(BatchInputs{list, copyDefinition("sheet.ini"), false}, false);
 
     ASSERT_EQ(r.outcome, BatchOutcome::Completed);

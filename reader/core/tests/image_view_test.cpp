@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "reader/core/tests/table_access.h"
+
 namespace tarrow {
 namespace {
 
@@ -104,15 +106,15 @@ protected:
         addSheet("b.jpg", 1);
         addSheet("c.jpg", 0);
         table_.recordErrorRow(4, "d.jpg");
-        table_.sheetPaths() << "/scans/d.jpg";
+        tarrow::testing::TableAccess::sheets(table_) << "/scans/d.jpg";
         table_.markFailedSheets();
-        table_.offsetX() = {0, 0, 5, -7, 0};
-        table_.offsetY() = {0, 0, -3, 9, 0};
+        tarrow::testing::TableAccess::offsetX(table_) = {0, 0, 5, -7, 0};
+        tarrow::testing::TableAccess::offsetY(table_) = {0, 0, -3, 9, 0};
     }
     void addSheet(const QString& label, int rotated) {
         const int s = table_.sheetCount() + 1;
         table_.storeSheet(s, label, "1,2,3", "5,5,5", "1,1,1", rotated, 0, false);
-        table_.sheetPaths() << "/scans/" + label;
+        tarrow::testing::TableAccess::sheets(table_) << "/scans/" + label;
     }
     ImageViewOutcome show(int row, int col, bool force = false) {
         return view_.show(table_, row, col, force, kLargeScreen);
@@ -196,12 +198,12 @@ TEST(SheetShownTurned, ReadsTheRotationFlagColumnAsANumber) {
     table.initMarks(QString());
     table.storeSheet(1, "a.jpg", "1,2", "5,5", "1,1", 0, 0, false);
     EXPECT_FALSE(sheetShownTurned(table, 3, false));
-    table.grid().setText(3, 3, "1");
+    table.setText(3, 3, "1");
     EXPECT_TRUE(sheetShownTurned(table, 3, false));
-    table.grid().setText(3, 3, "-1");
+    table.setText(3, 3, "-1");
     EXPECT_TRUE(sheetShownTurned(table, 3, false));
     EXPECT_FALSE(sheetShownTurned(table, 3, true));
-    table.grid().setText(3, 3, "");
+    table.setText(3, 3, "");
     EXPECT_FALSE(sheetShownTurned(table, 3, false));
     EXPECT_TRUE(sheetShownTurned(table, 3, true));
 }

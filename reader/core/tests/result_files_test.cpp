@@ -9,6 +9,7 @@
 
 #include "reader/core/csv_text.h"
 #include "reader/core/tests/file_bytes.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -27,11 +28,11 @@ ResultTable makeTable(const std::vector<std::pair<QString, QString>>& sheets,
         const qsizetype n = values.count(QLatin1Char(',')) + 1;
         table.storeSheet(++s, label, values, QStringList(n, "9.5").join(','),
                          QStringList(n, "1").join(','), 0, 2, false);
-        table.sheetPaths().append(QStringLiteral("/scans/") + label);
+        tarrow::testing::TableAccess::sheets(table).append(QStringLiteral("/scans/") + label);
     }
-    for (qsizetype c = 0; c < key.size(); ++c) table.grid().setText(1, int(c) + 1, key.at(c));
+    for (qsizetype c = 0; c < key.size(); ++c) table.setText(1, int(c) + 1, key.at(c));
     for (qsizetype c = 0; c < points.size(); ++c) {
-        table.grid().setText(2, int(c) + 1, points.at(c));
+        table.setText(2, int(c) + 1, points.at(c));
     }
     return table;
 }
@@ -55,7 +56,7 @@ TEST(ResultFileNames, AppendTheSuffixToFolderAndBase) {
 TEST_F(ResultFilesTest, ReadValuesFileHasTheLayoutAndJoinRule) {
     ResultTable table =
         makeTable({{"a.jpg", "2,1,1 3,4"}, {"b.jpg", "-1,0,2,10"}}, {"2", "+", "+", ""}, {"5"});
-    table.grid().setText(0, 3, "*3");
+    table.setText(0, 3, "*3");
     const QString file = path("r-読取値.csv");
     ASSERT_TRUE(writeReadValues(table, file, false));
     // Five fields a line (N + 1); rotation and skew are not written.
@@ -71,7 +72,7 @@ TEST_F(ResultFilesTest, ReadValuesFileHasTheLayoutAndJoinRule) {
 TEST_F(ResultFilesTest, SavedFileLoadsBackAndSavesToTheSameBytes) {
     ResultTable table = makeTable({{"scan01.jpg", "3,1,2,4 5,10"}, {"scan02.jpg", "-1,-1,,1,2"}},
                                   {"3", "-", "-", "", "1 2"}, {"2", "", "", "", "4"});
-    table.grid().setText(0, 4, "*4");
+    table.setText(0, 4, "*4");
     const QString first = path("one.csv");
     ASSERT_TRUE(writeReadValues(table, first, false));
 
@@ -80,8 +81,8 @@ TEST_F(ResultFilesTest, SavedFileLoadsBackAndSavesToTheSameBytes) {
     ASSERT_EQ(loadReadValues(loaded, first, QString(), false, &sheets), LoadOutcome::Loaded);
     EXPECT_EQ(sheets, 2);
     EXPECT_TRUE(loaded.sheetPaths().isEmpty());
-    loaded.sheetPaths() << "/x/scan01.jpg"
-                        << "/x/scan02.jpg";
+    tarrow::testing::TableAccess::sheets(loaded) << "/x/scan01.jpg"
+                                                 << "/x/scan02.jpg";
     EXPECT_EQ(loaded.grid().text(0, 4), QStringLiteral("*4"));
     EXPECT_EQ(loaded.grid().columnWidth(4), 33);
     EXPECT_EQ(loaded.grid().text(1, 5), QStringLiteral("1 2"));
@@ -136,7 +137,7 @@ TEST_F(ResultFilesTest, ScoreFileScoresJoinsAndRates) {
     ResultTable table =
         makeTable({{"a.jpg", "2,3,4,5"}, {"b.jpg", "-1,2,-1,7"}}, {"2", "1 3", "+", "+"}, {"3"});
     ASSERT_TRUE(anyQuestionScored(table));
-    table.grid().setColour(3, 3, PaletteColour::LightYellow);
+    table.setColour(3, 3, PaletteColour::LightYellow);
     const QString file = path("s-採点値.csv");
     ASSERT_TRUE(writeScoreFile(table, file, false));
     EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,1,2,3,4,合計点", "正答入力,2,1 3,+,+",
@@ -213,14 +214,14 @@ TEST_F(ResultFilesTest, NothingScoredWithOnlyMarkersOrEmptyKeys) {
 
 TEST_F(ResultFilesTest, AnswersByChoiceSpacesNumbers) {
     ResultTable table = makeTable({{"a", "1,1 3"}, {"b", "10,3"}, {"c", "-1,-1"}});
-    table.grid().setText(0, 2, "*2");
+    table.setText(0, 2, "*2");
     const QString file = path("c-回答別.csv");
     ASSERT_TRUE(writeAnswersByChoice(table, file, 3, false));
     EXPECT_EQ(fileBytes(file), cp932Lines({"列番号,1,*2", "回答,,", " 1 , 1 , 1 ", " 2 , 0 , 0 ",
                                            " 3 , 0 , 2 ", "-1, 1 , 1 "}));
 
-    table.grid().setText(1, 2, "3");
-    table.grid().setText(4, 1, "0");
+    table.setText(1, 2, "3");
+    table.setText(4, 1, "0");
     ASSERT_TRUE(writeAnswersByChoice(table, file, 10, true));
     QStringList lines;
     ASSERT_TRUE(readLines(file, &lines));
@@ -251,8 +252,8 @@ TEST_F(ResultFilesTest, FailedWritesReportFalseAndKeepTheOldFile) {
 TEST_F(ResultFilesTest, FuzzInputsSaveToAFixedPoint) {
     const QDir source(QStringLiteral(VELMORA_SOURCE_DIR));
     QStringList inputs;
-    for (const QString& folder :
-         {QStringLiteral("fuzz/corpus/fuzz_read_values"), QStringLiteral("reader/core/tests/data/fuzz")}) {
+    for (const QString& folder : {QStringLiteral("fuzz/corpus/fuzz_read_values"),
+                                  QStringLiteral("reader/core/tests/data/fuzz")}) {
         const QDir dir(source.filePath(folder));
         for (const QString& name : dir.entryList(QDir::Files)) inputs << dir.filePath(name);
     }
@@ -261,7 +262,8 @@ TEST_F(ResultFilesTest, FuzzInputsSaveToAFixedPoint) {
         ResultTable table;
         int sheets = 0;
         if (loadReadValues(table, from, QString(), false, &sheets) != LoadOutcome::Loaded) return 0;
-        for (int s = 1; s <= sheets; ++s) table.sheetPaths() << QString::number(s);
+        for (int s = 1; s <= sheets; ++s)
+            tarrow::testing::TableAccess::sheets(table) << QString::number(s);
         EXPECT_TRUE(writeReadValues(table, to, false));
         return sheets;
     };

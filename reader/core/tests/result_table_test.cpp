@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "reader/core/tests/table_access.h"
+
 namespace tarrow {
 namespace {
 
@@ -29,9 +31,9 @@ TEST(ResultTableSetUp, InitMarksStartsWithTheThreeFixedRowsAndLoadsMarkEntries) 
     file.close();
 
     ResultTable table;
-    table.grid().setRows(9);
-    table.grid().setCols(9);
-    table.grid().setText(5, 5, u"old"_s);
+    tarrow::testing::TableAccess::grid(table).setRows(9);
+    tarrow::testing::TableAccess::grid(table).setCols(9);
+    table.setText(5, 5, u"old"_s);
     table.initMarks(ini);
 
     EXPECT_EQ(table.grid().rows(), 3);
@@ -58,8 +60,8 @@ TEST(ResultTableSetUp, ReuseMarksKeepsHeaderKeyAndPointsAndDropsSheets) {
     ResultTable table;
     table.initMarks(QString());
     table.storeSheet(1, u"a.jpg"_s, u"1,2"_s, u"5.0,6.0"_s, u"1,1"_s, 0, 3, false);
-    table.grid().setText(1, 1, u"2"_s);
-    table.grid().setText(2, 1, u"5"_s);
+    table.setText(1, 1, u"2"_s);
+    table.setText(2, 1, u"5"_s);
     table.reuseMarks();
     EXPECT_EQ(table.grid().rows(), 3);
     EXPECT_EQ(table.reli().rows(), 3);
@@ -76,7 +78,7 @@ TEST(ResultTableStore, PlacesValuesMeasurementsCountsRotationAndSkew) {
                      false);
     table.storeSheet(2, u"scan002.jpg"_s, u"1,2,3"_s, u"9.0,9.1,9.2"_s, u"1,1,1"_s, 0, 7, false);
 
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     const TextGrid& r = table.reli();
     ASSERT_EQ(g.cols(), 6);
     ASSERT_EQ(r.cols(), 9);
@@ -130,7 +132,7 @@ TEST(ResultTableStore, ColumnWidthsFollowTheQuestionCount) {
         table.storeSheet(1, u"a.jpg"_s, repeated(u"1"_s, c.questions),
                          repeated(u"5.0"_s, c.questions), repeated(u"1"_s, c.questions), 0, 0,
                          false);
-        const TextGrid& g = table.grid();
+        const TextGrid& g = tarrow::testing::TableAccess::grid(table);
         EXPECT_EQ(g.columnWidth(1), c.width) << c.questions;
         EXPECT_EQ(g.columnWidth(c.questions), c.width) << c.questions;
         EXPECT_EQ(g.columnWidth(0), 72) << c.questions;
@@ -174,7 +176,7 @@ TEST(ResultTableErrors, FailedSheetsEndWithMinusOneEverywhereAndARedLabel) {
     table.recordErrorRow(3, u"bad3.jpg"_s);
     table.markFailedSheets();
 
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     const TextGrid& r = table.reli();
     ASSERT_EQ(g.rows(), 6);
     for (int row : {3, 5}) {
@@ -195,9 +197,10 @@ TEST(ResultTableErrors, FailedSheetsEndWithMinusOneEverywhereAndARedLabel) {
 TEST(ResultTableRows, RemovingASheetRowShiftsGridsSheetListAndOffsets) {
     ResultTable table;
     table.initMarks(QString());
-    table.sheetPaths() = QStringList{u"/d/a.jpg"_s, u"/d/b.jpg"_s, u"/d/c.jpg"_s};
-    table.offsetX() = {0, 11, 12, 13};
-    table.offsetY() = {0, 21, 22, 23};
+    tarrow::testing::TableAccess::sheets(table) =
+        QStringList{u"/d/a.jpg"_s, u"/d/b.jpg"_s, u"/d/c.jpg"_s};
+    tarrow::testing::TableAccess::offsetX(table) = {0, 11, 12, 13};
+    tarrow::testing::TableAccess::offsetY(table) = {0, 21, 22, 23};
     table.storeSheet(1, u"a.jpg"_s, u"1"_s, u"5.0"_s, u"1"_s, 0, 0, false);
     table.storeSheet(2, u"b.jpg"_s, u"2"_s, u"6.0"_s, u"1"_s, 0, 0, false);
     table.storeSheet(3, u"c.jpg"_s, u"3"_s, u"7.0"_s, u"1"_s, 0, 0, false);

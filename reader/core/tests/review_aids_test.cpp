@@ -5,6 +5,7 @@
 #include "reader/core/density_histogram.h"
 #include "reader/core/palette.h"
 #include "reader/core/review_navigation.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -13,18 +14,18 @@ namespace {
 /// doubtful cells (3,2) cyan, (3,4) grey, all of row 4, (5,1) and (5,3) red.
 ResultTable reviewTable() {
     ResultTable table;
-    TextGrid& grid = table.grid();
+    TextGrid& grid = tarrow::testing::TableAccess::grid(table);
     grid.setRows(6);
     grid.setCols(7);
-    table.reli().setRows(6);
-    table.reli().setCols(7);
+    tarrow::testing::TableAccess::reli(table).setRows(6);
+    tarrow::testing::TableAccess::reli(table).setCols(7);
     grid.setText(0, 3, QStringLiteral("*3"));
     for (int row = 3; row <= 5; ++row)
         for (int col = 1; col <= 4; ++col) grid.setColour(row, col, PaletteColour::White);
     grid.setColour(3, 2, PaletteColour::LightCyan);
     grid.setColour(3, 3, PaletteColour::LightGreen);  // near a dot threshold: not asked
     grid.setColour(3, 4, PaletteColour::Grey);
-    table.reli().setText(4, 1, QStringLiteral("-1"));
+    table.setMeasurement(4, 1, QStringLiteral("-1"));
     for (int col = 1; col <= 4; ++col) grid.setColour(4, col, PaletteColour::LightRed);
     grid.setColour(5, 1, PaletteColour::LightRed);
     grid.setColour(5, 3, PaletteColour::LightRed);
@@ -60,8 +61,8 @@ TEST(ReviewNavigation, CountsThePositionAndWhatIsLeft) {
     EXPECT_EQ(reviewStatusText(at), QStringLiteral("要確認 3/5 (残り2件)"));
 
     ResultTable clean;
-    clean.grid().setRows(4);
-    clean.grid().setCols(5);
+    tarrow::testing::TableAccess::grid(clean).setRows(4);
+    tarrow::testing::TableAccess::grid(clean).setCols(5);
     EXPECT_FALSE(nextDoubtfulCell(clean, {3, 1}, ReviewDirection::Forward));
     EXPECT_EQ(reviewStatusText(reviewPosition(clean, {3, 1})),
               QStringLiteral("要確認のセルはありません"));
@@ -111,9 +112,9 @@ TEST(DensityHistogram, TakesSingleAnswerQuestionsOfReadSheetsOnly) {
                               {"2.5", "0.0", "1,2,3", "7.0"}};
     for (int s = 0; s < 3; ++s)
         for (int q = 0; q < 4; ++q)
-            table.reli().setText(3 + s, 1 + q, QString::fromLatin1(rows[s][q]));
+            table.setMeasurement(3 + s, 1 + q, QString::fromLatin1(rows[s][q]));
     EXPECT_EQ(singleAnswerDensities(table), (std::vector<double>{150.0, 1.4, 2.5, 0.0, 7.0}));
-    table.reli().setText(3, 4, QStringLiteral("999.0"));  // the engine's "all others clean"
+    table.setMeasurement(3, 4, QStringLiteral("999.0"));  // the engine's "all others clean"
     EXPECT_EQ(singleAnswerDensities(table).size(), 6u);
 }
 

@@ -10,6 +10,7 @@
 #include "reader/core/result_files.h"
 #include "reader/core/tests/file_bytes.h"
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -27,8 +28,8 @@ protected:
         table_.initMarks(QString());
         table_.storeSheet(1, "a.jpg", "1,2", "9.5,9.5", "1,1", 0, 0, false);
         table_.storeSheet(2, "b.jpg", "2,2", "9.5,9.5", "1,1", 0, 0, false);
-        table_.sheetPaths() << "/scans/a.jpg"
-                            << "/scans/b.jpg";
+        tarrow::testing::TableAccess::sheets(table_) << "/scans/a.jpg"
+                                                     << "/scans/b.jpg";
         table_.setSaved(false);
     }
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -59,7 +60,7 @@ TEST_F(SaveResultsTest, SavesReadValuesThenScoresBesideTheChosenName) {
     EXPECT_EQ(fileBytes(outcome.readValuesFile),
               encodeLines({"列番号,1,2", "正答入力,,", "配点入力,,", "a.jpg,1,2", "b.jpg,2,2"}));
 
-    table_.grid().setText(1, 1, "1");
+    table_.setText(1, 1, "1");
     table_.setSaved(false);
     prompter_.saveFiles = {path("class2.v1.csv")};
     outcome = saveResults(table_, prompter_, true);
@@ -77,7 +78,7 @@ TEST_F(SaveResultsTest, AsksForEachExistingFileAndKeepsThemWhenDeclined) {
     const QString scores = path("c-採点値.csv");
     putBytes(values, "old values\r\n");
     putBytes(scores, "old scores\r\n");
-    table_.grid().setText(1, 1, "1");
+    table_.setText(1, 1, "1");
     prompter_.saveFiles = {path("c.csv")};
     prompter_.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
     EXPECT_EQ(saveResults(table_, prompter_, false).status, SaveStatus::Cancelled);
@@ -108,7 +109,7 @@ TEST_F(SaveResultsTest, UnwritableFolderFailsSilentlyAndStaysUnsaved) {
 // The score file failing (here: a folder in its place) must not leave the
 // new read-values file beside the old score file.
 TEST_F(SaveResultsTest, ValuesAndScoresAreReplacedTogetherOrNotAtAll) {
-    table_.grid().setText(1, 1, "1");
+    table_.setText(1, 1, "1");
     const QString values = path("c-読取値.csv");
     putBytes(values, "old values\r\n");
     ASSERT_TRUE(QDir(dir_.path()).mkdir("c-採点値.csv"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/table_access.h"
 
 namespace tarrow {
 namespace {
@@ -20,9 +21,9 @@ ResultTable makeTable(const QStringList& sheets, const QStringList& key = {}) {
         table.storeSheet(s, QStringLiteral("s%1.jpg").arg(s), values,
                          QStringList(n, "9.5").join(','), QStringList(n, "1").join(','), 0, 0,
                          false);
-        table.sheetPaths().append(QStringLiteral("/scans/s%1.jpg").arg(s));
+        tarrow::testing::TableAccess::sheets(table).append(QStringLiteral("/scans/s%1.jpg").arg(s));
     }
-    for (qsizetype c = 0; c < key.size(); ++c) table.grid().setText(1, int(c) + 1, key.at(c));
+    for (qsizetype c = 0; c < key.size(); ++c) table.setText(1, int(c) + 1, key.at(c));
     return table;
 }
 
@@ -64,14 +65,14 @@ TEST(Scoring, PointsDefaultToOne) {
 TEST(Scoring, ColoursRightWrongUnansweredAndUnscored) {
     ResultTable table =
         makeTable({"1,3 1,2,4", "2,1,-1,5", "-1,1 3 4,1,6"}, {"1 2", "1 3", "", "+"});
-    table.grid().setText(0, 2, "*2");
+    table.setText(0, 2, "*2");
     for (int r = 3; r <= 5; ++r) {
-        for (int c = 1; c <= 4; ++c) table.grid().setColour(r, c, PaletteColour::Grey);
+        for (int c = 1; c <= 4; ++c) table.setColour(r, c, PaletteColour::Grey);
     }
     ScriptedPrompter prompter;
     ASSERT_TRUE(colourScores(table, prompter));
     EXPECT_TRUE(prompter.messages.empty());
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     EXPECT_EQ(g.colour(3, 1), PaletteColour::LightYellow);
     EXPECT_EQ(g.colour(4, 1), PaletteColour::LightYellow);
     EXPECT_EQ(g.colour(5, 1), PaletteColour::LightRed);
@@ -86,7 +87,7 @@ TEST(Scoring, ColoursRightWrongUnansweredAndUnscored) {
 
 TEST(Scoring, ColouringWithoutAKeyWarnsAndChangesNothing) {
     ResultTable table = makeTable({"1,2"}, {"+", ""});
-    table.grid().setColour(3, 1, PaletteColour::Grey);
+    table.setColour(3, 1, PaletteColour::Grey);
     ScriptedPrompter prompter;
     EXPECT_FALSE(colourScores(table, prompter));
     ASSERT_EQ(prompter.messages.size(), 1u);

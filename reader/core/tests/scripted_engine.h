@@ -33,17 +33,18 @@ public:
     /// Non-empty: the engine refuses the definition with this reason.
     QString definitionProblem;
     std::map<QString, SheetScript> sheets;
-    /// An option action whose call fails (as a failure result would).
+    /// The name of an option action whose call fails (as a failure result
+    /// would).
     QString failAction;
     QStringList calls;
 
-    std::optional<int> putImageFilename(const QString& path) override {
-        calls << QStringLiteral("put_ImageFilename(") + path + u')';
-        image_ = path;
+    std::optional<int> putImageFilename(std::string_view path) override {
+        image_ = text(path);
+        calls << QStringLiteral("put_ImageFilename(") + image_ + u')';
         return 0;
     }
-    std::optional<int> putIniFilename(const QString& path) override {
-        calls << QStringLiteral("put_IniFilename(") + path + u')';
+    std::optional<int> putIniFilename(std::string_view path) override {
+        calls << QStringLiteral("put_IniFilename(") + text(path) + u')';
         return 0;
     }
     std::optional<int> run() override {
@@ -54,36 +55,65 @@ public:
         calls << QStringLiteral("put_Notify(%1,%2)").arg(window).arg(message);
         return 0;
     }
-    std::optional<int> getResult(QString& result, QString& reliability) override {
+    std::optional<int> getResult(std::string& result, std::string& reliability) override {
         calls << QStringLiteral("get_Result");
-        result = sheet().result;
-        reliability = sheet().reliability;
+        result = sheet().result.toStdString();
+        reliability = sheet().reliability.toStdString();
         return 0;
     }
-    std::optional<OptionResult> putOptions(const QString& action, int value,
-                                           const QString& valueStr) override {
-        calls << QStringLiteral("put_Options(%1,%2,%3)").arg(action).arg(value).arg(valueStr);
-        if (action == failAction) return std::nullopt;
-        OptionResult out;
+    std::optional<OptionOutputs> putOptions(OptionAction action, int value,
+                                            std::string_view valueStr) override {
+        const QString name = text(strovik::optionActionName(action));
+        calls << QStringLiteral("put_Options(%1,%2,%3)").arg(name).arg(value).arg(text(valueStr));
+        if (name == failAction) return std::nullopt;
+        OptionOutputs out;
         const SheetScript& s = sheet();
-        if (action == u"get_editor_dpi_x") out.retValue = editorDpi;
-        if (action == u"get_definition_problem") {
-            out.retValue = definitionProblem.isEmpty() ? 0 : 1;
-            out.retValueStr = definitionProblem;
+        auto put = [&out](const QString& t) { out.retValueStr = t.toStdString(); };
+        switch (action) {
+            case OptionAction::GetEditorDpiX:
+                out.retValue = editorDpi;
+                break;
+            case OptionAction::GetDefinitionProblem:
+                out.retValue = definitionProblem.isEmpty() ? 0 : 1;
+                put(definitionProblem);
+                break;
+            case OptionAction::GetDpiX:
+                out.retValue = sheets[text(valueStr)].dpi;
+                break;
+            case OptionAction::GetImageAreaCount:
+                out.retValue = s.imageAreas;
+                break;
+            case OptionAction::GetMarkedCounts:
+                put(s.markedCounts);
+                break;
+            case OptionAction::GetMultiQuestions:
+                put(s.multiQuestions);
+                break;
+            case OptionAction::GetMultiDotsPerQuestion:
+                put(s.dots.value(value));
+                break;
+            case OptionAction::ChkRotate:
+                out.retValue = s.rotated;
+                break;
+            case OptionAction::GetSkewSize:
+                out.retValue = s.skew;
+                break;
+            case OptionAction::GetDiffZeroX:
+                out.retValue = s.diffX;
+                break;
+            case OptionAction::GetDiffZeroY:
+                out.retValue = s.diffY;
+                break;
+            default:
+                break;
         }
-        if (action == u"get_dpi_x") out.retValue = sheets[valueStr].dpi;
-        if (action == u"get_imagearea_count") out.retValue = s.imageAreas;
-        if (action == u"get_marked_counts") out.retValueStr = s.markedCounts;
-        if (action == u"get_multi_questions") out.retValueStr = s.multiQuestions;
-        if (action == u"get_multi_dots_per_question") out.retValueStr = s.dots.value(value);
-        if (action == u"chk_rotate") out.retValue = s.rotated;
-        if (action == u"get_skew_size") out.retValue = s.skew;
-        if (action == u"get_diffzero_x") out.retValue = s.diffX;
-        if (action == u"get_diffzero_y") out.retValue = s.diffY;
         return out;
     }
 
 private:
+    static QString text(std::string_view utf8) {
+        return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    }
     const SheetScript& sheet() { return sheets[image_]; }
 
     QString image_;

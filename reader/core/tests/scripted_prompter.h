@@ -1,6 +1,7 @@
-// A prompter for tests: answers questions, folder and file choices and input
-// boxes from queues, and records every message, status text and call so a
-// test can assert what the user would have seen, in order.
+// A prompter and run feedback for tests: answers questions, folder and file
+// choices and input boxes from queues, and records every message, status
+// text and call in one log so a test can assert what the user would have
+// seen, in order.
 #pragma once
 
 #include <QString>
@@ -12,10 +13,11 @@
 #include <vector>
 
 #include "reader/core/prompter.h"
+#include "reader/core/run_feedback.h"
 
 namespace tarrow::testing {
 
-class ScriptedPrompter final : public Prompter {
+class ScriptedPrompter final : public Prompter, public RunFeedback {
 public:
     struct Shown {
         QString text;
@@ -42,6 +44,7 @@ public:
     std::vector<Shown> messages;
     std::vector<Asked> questions;
     QStringList folderTitles;
+    std::vector<FolderId> folderIds;
     QStringList openFileTitles;
     QStringList openFileFilters;
     QStringList statuses;
@@ -74,7 +77,8 @@ public:
         }
         return take(answers);
     }
-    QString chooseFolder(const QString& title) override {
+    QString chooseFolder(FolderId id, const QString& title) override {
+        folderIds.push_back(id);
         folderTitles << title;
         calls << QStringLiteral("folder: ") + title;
         return takeText(folders, title);
@@ -89,7 +93,7 @@ public:
         calls << QStringLiteral("save: ") + filter + QStringLiteral(" .") + defaultSuffix;
         return takeText(saveFiles, filter);
     }
-    std::optional<QString> inputText(const QString& title, const QString& prompt,
+    std::optional<QString> inputText(InputId, const QString& title, const QString& prompt,
                                      const QString& defaultText) override {
         calls << QStringLiteral("input: ") + title + QStringLiteral(" / ") + prompt +
                      QStringLiteral(" [") + defaultText + QStringLiteral("]");

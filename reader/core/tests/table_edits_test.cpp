@@ -60,7 +60,7 @@ TEST(InputDialog, FullWidthKeyFillsThreeColumnsHalfWidth) {
     ResultTable table = fiveQuestionTable();
     ScriptedPrompter prompter;
     prompter.inputs.push_back(u"１，２、3"_s);
-    EXPECT_TRUE(runInputDialog(table, 1, 3, prompter));
+    EXPECT_TRUE(runInputDialog(table, 1, 3, prompter, prompter));
     EXPECT_EQ(prompter.calls,
               QStringList{u"input: 正答入力 / 半角数字で正答を入力してください。"
                           u"\r\n\r\nカンマ/タブ区切りで複数列に連続入力できます。 []"_s});
@@ -124,7 +124,7 @@ TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
 
     ScriptedPrompter prompter;
     prompter.inputs.push_back(u"1"_s);
-    EXPECT_FALSE(runInputDialog(table, 4, 1, prompter));
+    EXPECT_FALSE(runInputDialog(table, 4, 1, prompter, prompter));
     EXPECT_EQ(prompter.statuses, QStringList{u"変更できません。"_s});
     EXPECT_EQ(prompter.calls, QStringList{u"status: 変更できません。"_s}) << "no input box";
     EXPECT_EQ(table.grid().text(4, 1), u"-1"_s);
@@ -132,8 +132,8 @@ TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
 
     // Cancel and an empty answer change nothing.
     prompter.inputs = {std::nullopt, QString()};
-    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter));
-    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter));
+    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter, prompter));
+    EXPECT_FALSE(runInputDialog(table, 3, 1, prompter, prompter));
     EXPECT_EQ(table.grid().text(3, 1), u"1"_s);
     EXPECT_TRUE(table.saved());
 }
@@ -142,7 +142,7 @@ TEST(ClearCell, ShiftClickRefusesAFailedSheetWithoutAsking) {
     ResultTable table = fiveQuestionTable();
     ScriptedPrompter prompter;
     prompter.answers.push_back(Prompter::Answer::Yes);
-    EXPECT_EQ(clearCellOnShiftClick(table, 4, 2, prompter), ClearResult::Refused);
+    EXPECT_EQ(clearCellOnShiftClick(table, 4, 2, prompter, prompter), ClearResult::Refused);
     EXPECT_EQ(prompter.statuses, QStringList{u"クリアできません。"_s});
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(table.grid().text(4, 2), u"-1"_s);
@@ -152,11 +152,11 @@ TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
     ResultTable table = fiveQuestionTable();
     ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::No, Prompter::Answer::Cancel, Prompter::Answer::Yes};
-    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
-    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Declined);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter, prompter), ClearResult::Declined);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter, prompter), ClearResult::Declined);
     EXPECT_EQ(table.grid().text(3, 2), u"2"_s);
     EXPECT_TRUE(table.saved());
-    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter), ClearResult::Cleared);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 2, prompter, prompter), ClearResult::Cleared);
     EXPECT_TRUE(table.grid().text(3, 2).isEmpty());
     EXPECT_EQ(table.reli().text(3, 2), u"9.0"_s);
     EXPECT_FALSE(table.saved());
@@ -165,14 +165,14 @@ TEST(ClearCell, ShiftClickAsksAndClearsOnlyOnYes) {
     EXPECT_EQ(prompter.questions[0].id, QuestionId::ClearCell);
 
     // Key row and skew column: nothing happens, nothing asked.
-    EXPECT_EQ(clearCellOnShiftClick(table, 1, 2, prompter), ClearResult::NotApplicable);
-    EXPECT_EQ(clearCellOnShiftClick(table, 3, 7, prompter), ClearResult::NotApplicable);
+    EXPECT_EQ(clearCellOnShiftClick(table, 1, 2, prompter, prompter), ClearResult::NotApplicable);
+    EXPECT_EQ(clearCellOnShiftClick(table, 3, 7, prompter, prompter), ClearResult::NotApplicable);
     EXPECT_EQ(prompter.questions.size(), 3u);
 }
 
 TEST(ClearCell, BackspaceAsksEvenOnKeyRowsAndFailedSheets) {
     ResultTable table = fiveQuestionTable();
-    table.grid().setText(1, 1, u"3"_s);
+    table.setText(1, 1, u"3"_s);
     ScriptedPrompter prompter;
     prompter.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
     EXPECT_EQ(clearCellOnBackspace(table, 1, 1, prompter), ClearResult::Cleared);
@@ -202,7 +202,7 @@ TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
     higher.multiRange = u"x"_s;
     EXPECT_FALSE(cellStatusText(table, 3, 2, higher));
 
-    table.reli().setText(3, 2, u"999"_s);
+    table.setMeasurement(3, 2, u"999"_s);
     EXPECT_EQ(cellStatusText(table, 3, 2, boxes), u"ﾄﾞｯﾄ数(●=ﾏｰｸ有、▲=薄いﾏｰｸ)="_s);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/core/tests/table_access.h"
+
 namespace tarrow {
 namespace {
 
@@ -35,7 +37,7 @@ TEST(PaintColorSingle, DensityThresholdsAreStrict) {
         {{u"3"_s, u"1.9"_s}, {u"3"_s, u"2.5"_s}, {u"3"_s, u"3.0"_s}, {u"3"_s, u"2.0"_s}});
     const PaintOutcome outcome = paintColor(table, kDefaults, {});
     EXPECT_FALSE(outcome.stoppedOnInvalid);
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     EXPECT_EQ(g.text(3, 1), u"-1"_s);
     EXPECT_EQ(g.colour(3, 1), PaletteColour::LightRed);
     EXPECT_EQ(g.text(4, 1), u"3"_s);
@@ -77,7 +79,7 @@ TEST(PaintColorSingle, MultiMarkedGreysTwoOrMoreMarksOnlyWhenAsked) {
     table.initMarks(QString());
     table.storeSheet(1, u"x.jpg"_s, u"2,3,-1"_s, u"9.0,2.5,1.0"_s, u"2,1,3"_s, 0, 0, false);
     paintColor(table, kDefaults, {.multiMarked = true});
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     EXPECT_EQ(g.colour(3, 1), PaletteColour::Grey);
     EXPECT_EQ(g.colour(3, 2), PaletteColour::LightCyan);
     EXPECT_EQ(g.colour(3, 3), PaletteColour::LightRed) << "no mark wins over several marks";
@@ -110,7 +112,7 @@ TEST(PaintColorMulti, BandBordersAreOutsideAndNothingMarkedLeavesAnEmptyCell) {
     EXPECT_EQ(table.grid().text(3, 1), u"2"_s);
     EXPECT_EQ(table.grid().colour(3, 1), PaletteColour::White);
 
-    table.reli().setText(3, 1, u"10,20,30"_s);
+    table.setMeasurement(3, 1, u"10,20,30"_s);
     paintColor(table, kDefaults, {});
     EXPECT_TRUE(table.grid().text(3, 1).isEmpty());
 }
@@ -125,8 +127,8 @@ TEST(PaintColorMulti, TenthChoiceIsListedAsZeroWithTenToZero) {
 
 TEST(PaintColorMulti, TypedValueWithoutMeasurementStays) {
     ResultTable table = multiAnswerTable(u"999"_s);
-    table.grid().setText(3, 1, u"2 4"_s);
-    table.grid().setColour(3, 1, PaletteColour::LightMagenta);
+    table.setText(3, 1, u"2 4"_s);
+    table.setColour(3, 1, PaletteColour::LightMagenta);
     paintColor(table, kDefaults, {});
     EXPECT_EQ(table.grid().text(3, 1), u"2 4"_s);
     EXPECT_EQ(table.grid().colour(3, 1), PaletteColour::White);
@@ -156,7 +158,7 @@ TEST(PaintColorMulti, ControlsHiddenWithoutMultiAnswerColumns) {
 TEST(PaintColorInvalid, NonNumericMeasurementStopsTheWalkWithPartialResults) {
     ResultTable table =
         singleQuestionTable({{u"3"_s, u"1.0"_s}, {u"10"_s, u"abc"_s}, {u"4"_s, u"1.0"_s}});
-    table.grid().setColour(5, 1, PaletteColour::Grey);
+    table.setColour(5, 1, PaletteColour::Grey);
     const PaintOutcome outcome = paintColor(table, kDefaults, {.tenToZero = true});
     EXPECT_TRUE(outcome.stoppedOnInvalid);
     EXPECT_EQ(kInvalidThresholdStatus, u"ﾏｰｸ無し閾値または薄いﾏｰｸ閾値の値が不正です"_s);
@@ -184,7 +186,7 @@ TEST(PaintColorInvalid, ThresholdBoxesStopOnlyWhereTheyAreNeeded) {
 
     ResultTable multi = multiAnswerTable(u"160,4x,200"_s);
     EXPECT_TRUE(paintColor(multi, kDefaults, {}).stoppedOnInvalid);
-    multi.reli().setText(3, 1, u"160,40,200"_s);
+    multi.setMeasurement(3, 1, u"160,40,200"_s);
     boxes = kDefaults;
     boxes.multiRange = u"5O"_s;
     EXPECT_TRUE(paintColor(multi, boxes, {}).stoppedOnInvalid);
@@ -211,7 +213,7 @@ TEST(PaintColorLarge, TenThousandSheetsOfTwoHundredQuestions) {
     const PaintOutcome outcome = paintColor(table, kDefaults, {});
     EXPECT_FALSE(outcome.stoppedOnInvalid);
     EXPECT_TRUE(outcome.showMultiControls);
-    const TextGrid& g = table.grid();
+    const TextGrid& g = tarrow::testing::TableAccess::grid(table);
     ASSERT_EQ(g.rows(), kSheets + 3);
     for (int row : {3, 5003, kSheets + 2}) {
         EXPECT_EQ(g.text(row, 1), u"-1"_s);

@@ -126,10 +126,10 @@ TEST_P(PrintReadback, AFilledInPrintReadsRightWithItsOwnDefinition) {
     std::string answers, reliability;
     session.getResult(answers, reliability);
     strovik::OptionOutputs counts;
-    session.putOptions("get_marked_counts", 0, "", counts);
+    session.putOptions(strovik::OptionAction::GetMarkedCounts, 0, "", counts);
     strovik::OptionOutputs dx, dy;
-    session.putOptions("get_diffzero_x", 0, "", dx);
-    session.putOptions("get_diffzero_y", 0, "", dy);
+    session.putOptions(strovik::OptionAction::GetDiffZeroX, 0, "", dx);
+    session.putOptions(strovik::OptionAction::GetDiffZeroY, 0, "", dy);
     EXPECT_LE(std::abs(dx.retValue), 1);
     EXPECT_LE(std::abs(dy.retValue), 1);
 
@@ -149,7 +149,8 @@ TEST_P(PrintReadback, AFilledInPrintReadsRightWithItsOwnDefinition) {
         // Several answers: the raw dark counts, the filled choices far ahead.
         EXPECT_EQ(got[q], "-1") << "question " << q + 1;
         strovik::OptionOutputs dots;
-        session.putOptions("get_multi_dots_per_question", int(listed - multi.begin()), "", dots);
+        session.putOptions(strovik::OptionAction::GetMultiDotsPerQuestion,
+                           int(listed - multi.begin()), "", dots);
         const std::vector<std::string> dotCounts = split(dots.retValueStr);
         ASSERT_EQ(dotCounts.size(), std::size_t(recipe->choices)) << dots.retValueStr;
         int lowestFilled = 1 << 30, highestBlank = 0;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/velmora/settings_overrides.h"
+#include "tools/velmora/command_line.h"
 
 namespace velmora::cli {
 namespace {
@@ -35,7 +35,7 @@ TEST(BatchOptions, ReadDefaultsLeaveTheApplicationSettings) {
     EXPECT_FALSE(p.options.verbose);
     EXPECT_EQ(p.options.inputs, (Args{"a.jpg", "dir"}));
 
-    const tarrow::AppSettings given = settingsFor(p.options.settings);
+    const tarrow::AppSettings& given = p.options.settings;
     const tarrow::AppSettings defaults;
     EXPECT_EQ(given.tenToZero, defaults.tenToZero);
     EXPECT_EQ(given.transpose, defaults.transpose);
@@ -86,7 +86,7 @@ TEST(BatchOptions, EverySettingReachesTheSettingsObject) {
     EXPECT_EQ(p.options.cropsDir, "c");
     EXPECT_EQ(p.options.jobs, 3);
     EXPECT_TRUE(p.options.verbose);
-    const tarrow::AppSettings s = settingsFor(p.options.settings);
+    const tarrow::AppSettings& s = p.options.settings;
     EXPECT_FALSE(s.tenToZero);
     EXPECT_TRUE(s.transpose);
     EXPECT_TRUE(s.multiMarked);
@@ -168,7 +168,7 @@ TEST(BatchOptions, ScoreCountAndRename) {
 
 TEST(BatchOptions, HelpListsEveryOptionWithTheSettingsDefaults) {
     const tarrow::AppSettings d;
-    const std::string usage = batchReadUsage();
+    const std::string usage = readUsage();
     for (const char* option :
          {"-d,", "-o,", "--key", "--crops", "-j,", "--ten", "--no-ten", "--transpose",
           "--multi-marked", "--nomark", "--faint", "--multi-value", "--multi-range", "--dots",

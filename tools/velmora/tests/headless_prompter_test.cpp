@@ -36,20 +36,24 @@ TEST(HeadlessPrompter, MessagesBecomeOneLineOnStderr) {
     EXPECT_EQ(p.messages().front(), "解像度が異なります。\r\n\r\nA=200dpi  B=300dpi");
 }
 
-TEST(HeadlessPrompter, DialogsAnswerWhatTheCommandLineGave) {
+TEST(HeadlessPrompter, DialogsAnswerWhatTheCommandLineGaveByTheirIds) {
+    using tarrow::FolderId;
+    using tarrow::InputId;
     std::ostringstream err;
     HeadlessPrompter p(err);
-    EXPECT_TRUE(p.chooseFolder("切り出し画像を出力するフォルダを選択してください。").isEmpty());
+    EXPECT_TRUE(p.chooseFolder(FolderId::CropFolder, "crop folder").isEmpty());
     EXPECT_TRUE(p.chooseSaveFile("csvファイル(*.csv)|*.csv", "csv").isEmpty());
-    EXPECT_FALSE(p.inputText("最大選択肢数入力", "prompt", "10").has_value());
+    EXPECT_FALSE(p.inputText(InputId::MaxChoices, "max", "prompt", "10").has_value());
     EXPECT_TRUE(p.chooseOpenFile("t", "f").isEmpty());
 
-    p.answerFolder("切り出し画像を出力するフォルダを選択してください。", "/crops");
-    p.answerInput("最大選択肢数入力", "4");
+    p.answerFolder(FolderId::CropFolder, "/crops");
+    p.answerInput(InputId::MaxChoices, "4");
     p.setSaveFile("/out/res.csv");
-    EXPECT_EQ(p.chooseFolder("切り出し画像を出力するフォルダを選択してください。"), "/crops");
-    EXPECT_TRUE(p.chooseFolder("出力先フォルダを選択してください。").isEmpty());
-    EXPECT_EQ(p.inputText("最大選択肢数入力", "prompt", "10"), QString("4"));
+    // The title does not matter: a reworded dialog gets the same answer.
+    EXPECT_EQ(p.chooseFolder(FolderId::CropFolder, "any title"), "/crops");
+    EXPECT_TRUE(p.chooseFolder(FolderId::RenameTarget, "crop folder").isEmpty());
+    EXPECT_EQ(p.inputText(InputId::MaxChoices, "other", "prompt", "10"), QString("4"));
+    EXPECT_FALSE(p.inputText(InputId::CellValues, "max", "prompt", "10").has_value());
     EXPECT_EQ(p.chooseSaveFile("csvファイル(*.csv)|*.csv", "csv"), "/out/res.csv");
 }
 

@@ -55,18 +55,19 @@ TEST(JsonAngle, SeventeenDigitsOrNull) {
 }
 
 TEST(FormatRecord, SuccessfulReadHasEveryFieldInOrder) {
-    SheetRecord r;
-    r.image = "scans/a.jpg";
+    tarrow::SheetReading r;
+    r.status = 0;
     r.answers = "3,-1,1";
     r.reliability = "150.0,0.0,999.0";
-    r.marked = "1,0,1";
-    r.dots = {{29, "12,340,15,8"}, {2, "0,1"}};
+    r.markedCounts = "1,0,1";
+    r.multiQuestions = "29,2";
+    r.multiDots = {"12,340,15,8", "0,1"};
     r.offsetX = -4;
     r.offsetY = 17;
     r.angle = 0.001;
     r.rotated = 1;
     r.skew = 3;
-    EXPECT_EQ(formatRecord(r),
+    EXPECT_EQ(formatRecord("scans/a.jpg", r),
               "{\"image\": \"scans/a.jpg\", \"status\": 0, \"answers\": [3,-1,1], "
               "\"reliability\": [150.0,0.0,999.0], \"marked\": [1,0,1], "
               "\"dots\": {\"29\": [12,340,15,8], \"2\": [0,1]}, \"offset\": [-4, 17], "
@@ -74,21 +75,35 @@ TEST(FormatRecord, SuccessfulReadHasEveryFieldInOrder) {
 }
 
 TEST(FormatRecord, EmptyResultsAndNoMultiQuestions) {
-    SheetRecord r;
-    r.image = "e.jpg";
+    tarrow::SheetReading r;
+    r.status = 0;
     r.angle = std::nan("");
-    EXPECT_EQ(formatRecord(r),
+    EXPECT_EQ(formatRecord("e.jpg", r),
               "{\"image\": \"e.jpg\", \"status\": 0, \"answers\": [], \"reliability\": [], "
               "\"marked\": [], \"dots\": {}, \"offset\": [0, 0], \"angle\": null, "
               "\"rotated\": 0, \"skew\": -1}");
 }
 
 TEST(FormatRecord, FailedImageHasOnlyImageAndStatus) {
-    SheetRecord r;
-    r.image = "dir/\"odd\".jpg";
+    tarrow::SheetReading r;
     r.status = -3;
     r.answers = "1,2";  // left over; must not be printed
-    EXPECT_EQ(formatRecord(r), "{\"image\": \"dir/\\\"odd\\\".jpg\", \"status\": -3}");
+    EXPECT_EQ(formatRecord("dir/\"odd\".jpg", r),
+              "{\"image\": \"dir/\\\"odd\\\".jpg\", \"status\": -3}");
+}
+
+TEST(DistinctQuestionDots, NonEmptyFieldsTakeTheDotStringsInTurnKeepingTheFirstOfARepeat) {
+    // Six fields, four of them non-empty: the k-th non-empty field goes with
+    // the k-th dot string; a repeat and a field that is no index are left out.
+    tarrow::SheetReading r;
+    r.multiQuestions = "29,,3, 29,x,";
+    r.multiDots = {"1,2", "3,4", "5,6", "7,8", "", ""};
+    const std::vector<QuestionDots> dots = distinctQuestionDots(r);
+    ASSERT_EQ(dots.size(), 2u);
+    EXPECT_EQ(dots[0].question, 29);
+    EXPECT_EQ(dots[0].dots, "1,2");
+    EXPECT_EQ(dots[1].question, 3);
+    EXPECT_EQ(dots[1].dots, "3,4");
 }
 
 }  // namespace

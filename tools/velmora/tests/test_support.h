@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/velmora/sheet_engine.h"
+#include "reader/core/engine_client.h"
 
 namespace velmora::cli::testing {
 
@@ -84,17 +84,22 @@ struct EngineScript {
 
 /// Logs "name value valueStr" per call and answers from the script; the
 /// result getters answer for the image given last.
-class ScriptedEngine final : public SheetEngine {
+class ScriptedEngine final : public tarrow::StrovaEngine {
 public:
     ScriptedEngine(const EngineScript& script, CallLog& log, std::string tag = "")
         : script_(script), log_(log), tag_(std::move(tag)) {}
 
-    void putIniFilename(std::string_view path) override { log("ini " + std::string(path)); }
-    void putImageFilename(std::string_view path) override {
+    std::optional<int> putIniFilename(std::string_view path) override {
+        log("ini " + std::string(path));
+        return 0;
+    }
+    std::optional<int> putImageFilename(std::string_view path) override {
         image_ = path;
         log("image " + image_);
+        return 0;
     }
-    int run() override {
+    std::optional<int> putNotify(int, int) override { return 0; }
+    std::optional<int> run() override {
         log("run " + image_);
         const int before = (*script_.running)++;
         if (const auto d = script_.delayMsByImage.find(image_); d != script_.delayMsByImage.end()) {
@@ -122,35 +127,38 @@ public:
         return *script_.arrivals >= 2;
     }
 
-    void getResult(std::string& result, std::string& reliability) override {
+    std::optional<int> getResult(std::string& result, std::string& reliability) override {
         log("getResult");
         result = script_.answers;
         reliability = script_.reliability;
+        return 0;
     }
-    strovik::OptionOutputs putOptions(std::string_view action, std::int32_t value,
-                                      std::string_view valueStr) override {
-        log(std::string(action) + " " + std::to_string(value) + " " + std::string(valueStr));
-        strovik::OptionOutputs out;
+    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction action, int value,
+                                                    std::string_view valueStr) override {
+        log(std::string(strovik::optionActionName(action)) + " " + std::to_string(value) + " " +
+            std::string(valueStr));
+        tarrow::OptionOutputs out;
         answer(action, value, out);
         return out;
     }
-    double angle() const override { return script_.angle; }
+    std::optional<double> sheetAngle() const override { return script_.angle; }
 
 private:
     void log(std::string call) { log_.add(tag_ + call); }
 
-    void answer(std::string_view action, std::int32_t value, strovik::OptionOutputs& out) const {
-        if (action == "get_imagearea_count") out.retValue = script_.imageAreas;
-        if (action == "get_marked_counts") out.retValueStr = script_.marked;
-        if (action == "get_multi_questions") out.retValueStr = script_.multiQuestions;
-        if (action == "get_multi_dots_per_question" && value >= 0 &&
+    void answer(tarrow::OptionAction action, int value, tarrow::OptionOutputs& out) const {
+        using A = tarrow::OptionAction;
+        if (action == A::GetImageAreaCount) out.retValue = script_.imageAreas;
+        if (action == A::GetMarkedCounts) out.retValueStr = script_.marked;
+        if (action == A::GetMultiQuestions) out.retValueStr = script_.multiQuestions;
+        if (action == A::GetMultiDotsPerQuestion && value >= 0 &&
             std::size_t(value) < script_.dots.size()) {
             out.retValueStr = script_.dots[std::size_t(value)];
         }
-        if (action == "chk_rotate") out.retValue = script_.rotated;
-        if (action == "get_skew_size") out.retValue = script_.skew;
-        if (action == "get_diffzero_x") out.retValue = script_.offsetX;
-        if (action == "get_diffzero_y") out.retValue = script_.offsetY;
+        if (action == A::ChkRotate) out.retValue = script_.rotated;
+        if (action == A::GetSkewSize) out.retValue = script_.skew;
+        if (action == A::GetDiffZeroX) out.retValue = script_.offsetX;
+        if (action == A::GetDiffZeroY) out.retValue = script_.offsetY;
     }
 
     const EngineScript& script_;
