@@ -1,7 +1,6 @@
 #include "tools/sheetgen/cli_options.h"
 
 #include <array>
-#include <charconv>
 #include <functional>
 #include <map>
 
@@ -18,22 +17,6 @@ constexpr int kMaxChoices = 99;
 constexpr int kMaxAreas = 100;
 constexpr double kMaxAngleDeg = 45.0;
 
-std::optional<long long> toInteger(const std::string& text) {
-    long long value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-std::optional<double> toReal(const std::string& text) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -47,14 +30,14 @@ std::vector<std::string> split(const std::string& text, char separator) {
 }
 
 bool intIn(const std::string& text, long long lo, long long hi, int& out) {
-    const auto v = toInteger(text);
+    const auto v = velmora::cli::wholeNumber(text);
     if (!v || *v < lo || *v > hi) return false;
     out = static_cast<int>(*v);
     return true;
 }
 
 bool realIn(const std::string& text, double lo, double hi, double& out) {
-    const auto v = toReal(text);
+    const auto v = velmora::cli::realNumber(text);
     if (!v || *v < lo || *v > hi) return false;
     out = *v;
     return true;

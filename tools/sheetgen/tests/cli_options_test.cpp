@@ -101,6 +101,8 @@ TEST(CliOptionsTest, RejectsBadArgumentsWithAReason) {
         {"--out", "d", "--shift", "5"},
         {"--out", "d", "--multi", "1,,2"},
         {"--out", "d", "--angle", "90"},
+        {"--out", "d", "--angle", "nan"},
+        {"--out", "d", "--distort", "2=1,1,nan"},
         {"--out", "d", "--prefix", "a/b"},
         {"--out", "d", "--distort", "0=1,1,0"},
         {"--out", "d", "--distort", "2=1,1,0,sideways"},
