@@ -29,6 +29,8 @@ Answer QtEditorPrompter::ask(const Question& question) {
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel) buttons |= QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Warning, question.caption, question.text, buttons, parent_);
+    // Enter takes the answer that loses nothing: save the changes, keep the area.
+    box.setDefaultButton(withCancel ? QMessageBox::Yes : QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return Answer::Yes;
