@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -240,6 +241,31 @@ TEST_F(ResultWindowTest, PlacesItselfFromTheStoredTopAndHeight) {
     window_->move(0, 40);
     window_->showResults();
     EXPECT_EQ(window_->y(), 40);
+}
+
+TEST_F(ResultWindowTest, ButtonsAndLabelsKeepTheirWholeCaptionsAtAnyWidth) {
+    const auto everyCaptionWhole = [this] {
+        for (QWidget* w : child<QFrame>(u"Frame1"_s)->findChildren<QWidget*>()) {
+            if (!w->isVisible() || !(qobject_cast<QPushButton*>(w) || qobject_cast<QLabel*>(w)))
+                continue;
+            EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+        }
+    };
+    const auto sameRow = [this] {
+        return child<QPushButton>(u"cmdAnswer"_s)->y() == child<QPushButton>(u"cmdUpdate"_s)->y();
+    };
+    window_->resize(2400, window_->height());
+    QApplication::processEvents();
+    EXPECT_TRUE(sameRow());
+    everyCaptionWhole();
+
+    // Too narrow for one row: the thresholds go below the buttons, and the
+    // grid starts below both.
+    window_->resize(800, window_->height());
+    QApplication::processEvents();
+    EXPECT_FALSE(sameRow());
+    everyCaptionWhole();
+    EXPECT_GE(grid()->y(), child<QFrame>(u"Frame1"_s)->geometry().bottom());
 }
 
 // ------------------------------------------------------- threshold boxes

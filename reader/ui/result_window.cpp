@@ -1,5 +1,6 @@
 #include "reader/ui/result_window.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
@@ -211,6 +212,7 @@ void ResultWindow::placeWindow() {
 void ResultWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int frameWidth = std::max(width() - twipsToPixels(kFrameMarginTwips), 1);
+    fitButtonFrame(frameWidth);
     const int frameHeight = buttonFrame_->sizeHint().height();
     const int left = twipsToPixels(kLabelLeftTwips);
     buttonFrame_->setGeometry(left, 0, frameWidth, frameHeight);
@@ -227,6 +229,18 @@ void ResultWindow::resizeEvent(QResizeEvent* event) {
     const int gridHeight = helpTop - frameHeight - twipsToPixels(kGridGapTwips);
     grid_->setGeometry(left, gridTop, frameWidth, std::max(gridHeight, 1));
     if (txtEdit_->isVisible()) cancelEditor();
+}
+
+void ResultWindow::fitButtonFrame(int frameWidth) {
+    // Side by side when both rows fit at their natural widths, so that no
+    // caption is clipped; else the thresholds go below the buttons.
+    const QMargins margins = buttonRows_->contentsMargins();
+    const int sideBySide = buttonRows_->itemAt(0)->sizeHint().width() +
+                           buttonRows_->itemAt(1)->sizeHint().width() + buttonRows_->spacing() +
+                           margins.left() + margins.right();
+    const auto direction =
+        sideBySide <= frameWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (buttonRows_->direction() != direction) buttonRows_->setDirection(direction);
 }
 
 void ResultWindow::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,7 @@
 #include "reader/core/threshold_colouring.h"
 #include "reader/ui/app_context.h"
 
+class QBoxLayout;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -87,6 +88,7 @@ private:
     void buildControls();
     QFrame* buildButtonFrame();
     QFrame* buildReviewBar();
+    void fitButtonFrame(int frameWidth);
     QPushButton* addButton(QWidget* parent, const char* name, const QString& caption,
                            const QString& tip);
     QLineEdit* addThresholdBox(QWidget* parent, const char* name, const QString& tip);
@@ -131,6 +133,7 @@ private:
     std::unique_ptr<RunFeedback> ownStatus_;
     ResultTableModel* model_ = nullptr;
     QFrame* buttonFrame_ = nullptr;
+    QBoxLayout* buttonRows_ = nullptr;
     QFrame* reviewBar_ = nullptr;
     QTableView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;

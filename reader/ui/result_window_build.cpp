@@ -1,5 +1,6 @@
 // Building the result window: its grid, review bar, buttons and threshold
 // boxes, and their connections.
+#include <QBoxLayout>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -107,62 +108,69 @@ QFrame* ResultWindow::buildReviewBar() {
 QFrame* ResultWindow::buildButtonFrame() {
     auto* frame = new QFrame(this);
     frame->setObjectName(u"Frame1"_s);
-    auto* layout = new QHBoxLayout(frame);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(addButton(frame, "cmdAnswer", u"正答画像読込"_s,
-                                u"1行目のｽｷｬﾝ画像を正答入力画像として扱う"_s));
-    layout->addWidget(addButton(frame, "cmdScore", u"配点画像読込"_s,
-                                u"1行目のｽｷｬﾝ画像を配点入力画像として扱う"_s));
-    layout->addWidget(addButton(frame, "cmdColorScore", u"正誤色分け表示"_s,
-                                u"正解答を黄色、誤解答を朱色で色分け表示する"_s));
-    layout->addWidget(
+    // The command buttons and the threshold row side by side, or one above
+    // the other when the window is too narrow for both (fitButtonFrame).
+    buttonRows_ = new QBoxLayout(QBoxLayout::LeftToRight, frame);
+    buttonRows_->setContentsMargins(2, 2, 2, 2);
+    buttonRows_->setSpacing(12);
+    auto* commands = new QHBoxLayout;
+    auto* thresholds = new QHBoxLayout;
+    buttonRows_->addLayout(commands);
+    buttonRows_->addLayout(thresholds, 1);
+    commands->addWidget(addButton(frame, "cmdAnswer", u"正答画像読込"_s,
+                                  u"1行目のｽｷｬﾝ画像を正答入力画像として扱う"_s));
+    commands->addWidget(addButton(frame, "cmdScore", u"配点画像読込"_s,
+                                  u"1行目のｽｷｬﾝ画像を配点入力画像として扱う"_s));
+    commands->addWidget(addButton(frame, "cmdColorScore", u"正誤色分け表示"_s,
+                                  u"正解答を黄色、誤解答を朱色で色分け表示する"_s));
+    commands->addWidget(
         addButton(frame, "btnCount", u"回答別集計"_s,
                   u"回答別集計ﾌｧｲﾙの出力。全設問について、回答毎の人数を集計します"_s));
-    layout->addWidget(
+    commands->addWidget(
         addButton(frame, "cmdSave", u"結果保存"_s,
                   u"読取値・採点値を保存（採点値は正答が入力されている場合のみ保存されます）"_s));
-    layout->addWidget(addButton(frame, "btnFilenameConv", u"ﾌｧｲﾙ名変換"_s,
-                                u"読取値に応じた画像ファイル名に一括変換"_s));
-    layout->addSpacing(12);
+    commands->addWidget(addButton(frame, "btnFilenameConv", u"ﾌｧｲﾙ名変換"_s,
+                                  u"読取値に応じた画像ファイル名に一括変換"_s));
+    commands->addStretch(1);
 
     auto* noMarkLabel = new QLabel(u"ﾏｰｸ無し濃度しきい値"_s, frame);
     noMarkLabel->setObjectName(u"lblNoMarkValue"_s);
-    layout->addWidget(noMarkLabel);
+    thresholds->addWidget(noMarkLabel);
     txtNoMarkValue_ = addThresholdBox(frame, "txtNoMarkValue",
                                       u"マーク無しと判定する濃度しきい値（ﾃﾞﾌｫﾙﾄ=2.0）"_s);
-    layout->addWidget(txtNoMarkValue_);
+    thresholds->addWidget(txtNoMarkValue_);
     auto* markLabel = new QLabel(u"薄いﾏｰｸ濃度しきい値"_s, frame);
     markLabel->setObjectName(u"lblMarkValue"_s);
-    layout->addWidget(markLabel);
+    thresholds->addWidget(markLabel);
     txtMarkValue_ =
         addThresholdBox(frame, "txtMarkValue", u"薄いマークと判定する濃度しきい値（ﾃﾞﾌｫﾙﾄ=3.0）"_s);
-    layout->addWidget(txtMarkValue_);
+    thresholds->addWidget(txtMarkValue_);
     lblMultiValue_ = new QLabel(u"ﾄﾞｯﾄ数しきい値"_s, frame);
     lblMultiValue_->setObjectName(u"lblMultiValue"_s);
-    layout->addWidget(lblMultiValue_);
+    thresholds->addWidget(lblMultiValue_);
     txtMultiValue_ = addThresholdBox(frame, "txtMultiValue",
                                      u"複数選択時、ﾏｰｸ有りと判定する最小ﾄﾞｯﾄ数（ﾃﾞﾌｫﾙﾄ=150）"_s);
-    layout->addWidget(txtMultiValue_);
+    thresholds->addWidget(txtMultiValue_);
     lblPlusMinus_ = new QLabel(u"±"_s, frame);
     lblPlusMinus_->setObjectName(u"lblPlusMinus"_s);
-    layout->addWidget(lblPlusMinus_);
+    thresholds->addWidget(lblPlusMinus_);
     txtMultiRange_ =
         addThresholdBox(frame, "txtMultiRange",
                         u"しきい値ﾄﾞｯﾄ数に近い要注意ﾏｰｸを色分け （ﾃﾞﾌｫﾙﾄ=±50ﾄﾞｯﾄ以内を色分け）"_s);
-    layout->addWidget(txtMultiRange_);
+    thresholds->addWidget(txtMultiRange_);
     for (QWidget* multi :
          {static_cast<QWidget*>(lblMultiValue_), static_cast<QWidget*>(txtMultiValue_),
           static_cast<QWidget*>(lblPlusMinus_), static_cast<QWidget*>(txtMultiRange_)}) {
         multi->hide();
     }
-    layout->addWidget(addButton(
+    thresholds->addWidget(addButton(
         frame, "cmdUpdate", u"濃度色分け表示"_s,
         u"現在のﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値に応じて色分け表示する"_s));
-    layout->addWidget(addButton(
+    thresholds->addWidget(addButton(
         frame, "cmdReset", u"リセット"_s,
         u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値などの読取設定を初期化する"_s));
-    layout->addStretch(1);
-    layout->addWidget(addButton(frame, "cmdClose", u"閉じる"_s, QString()));
+    thresholds->addStretch(1);
+    thresholds->addWidget(addButton(frame, "cmdClose", u"閉じる"_s, QString()));
     return frame;
 }
 
