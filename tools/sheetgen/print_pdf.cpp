@@ -3,6 +3,7 @@
 // darkness threshold), black question numbers and choice labels beside the
 // ovals, a framed name box and free-text area, and the title. The painter
 // works in hundredths of an inch from the page's top-left corner.
+#include <QBuffer>
 #include <QFont>
 #include <QPageLayout>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include <QSaveFile>
 
 #include "common/desktop/desktop_application.h"
+#include "tools/sheetgen/pdf_print_scaling.h"
 #include "tools/sheetgen/print_mode.h"
 
 namespace sheetgen {
@@ -62,13 +64,11 @@ void drawMarks(QPainter& painter, const Layout& marks) {
 }  // namespace
 
 bool writeTemplatePdf(const PrintLayout& layout, const std::string& path, std::string& error) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = "cannot write " + path + ": " + file.errorString().toStdString();
-        return false;
-    }
+    QByteArray bytes;
     {
-        QPdfWriter pdf(&file);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
         pdf.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         pdf.setResolution(kPdfResolution);
@@ -87,7 +87,14 @@ bool writeTemplatePdf(const PrintLayout& layout, const std::string& path, std::s
             return false;
         }
     }
-    if (!file.commit()) {
+    // A writer whose output is not understood still gives a good PDF, only
+    // without the preference.
+    const std::optional<std::string> actualSize =
+        withActualSizePrinting(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    if (actualSize) bytes = QByteArray(actualSize->data(), qsizetype(actualSize->size()));
+
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         error = "cannot write " + path + ": " + file.errorString().toStdString();
         return false;
     }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -164,6 +165,24 @@ TEST_P(PrintReadback, AFilledInPrintReadsRightWithItsOwnDefinition) {
         }
         EXPECT_GT(lowestFilled, 4 * highestBlank + 10)
             << "question " << q + 1 << ": " << dots.retValueStr;
+    }
+}
+
+// Each template asks viewers to print at actual size, and poppler reads its
+// cross-reference chain without a complaint.
+TEST_F(PrintReadback, TemplatesAskForActualSizePrintingInAValidFile) {
+    for (const char* name : {"mark50-4", "mark100-5", "survey20"}) {
+        const QString pdf = folder_->filePath(QString::fromLatin1(name) + QStringLiteral(".pdf"));
+        QString complaints;
+        ASSERT_TRUE(run(QStringLiteral("pdfinfo"), {pdf}, &complaints)) << name;
+        EXPECT_TRUE(complaints.isEmpty()) << name << ": " << complaints.toStdString();
+        QFile file(pdf);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const qsizetype update = bytes.lastIndexOf("/Prev ");
+        ASSERT_GT(update, 0) << name;
+        EXPECT_GT(bytes.lastIndexOf("/PrintScaling /None"), bytes.indexOf("/Type /Catalog"))
+            << name;
     }
 }
 
