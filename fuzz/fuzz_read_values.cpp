@@ -4,46 +4,22 @@
 // fixed point. (Without sheet lines the key line alone sets the column
 // count, which the format leaves two short.) The score file of the loaded
 // table is built as well (any key and points).
-#include <unistd.h>
-
 #include <QString>
 #include <QStringList>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
+#include "fuzz/fuzz_input_file.h"
 #include "reader/core/csv_text.h"
 #include "reader/core/result_files.h"
 #include "reader/core/result_table.h"
 
 namespace {
 
-std::string makeTemporaryFile() {
-    std::string path =
-        (std::filesystem::temp_directory_path() / "velmora-fuzz-csv-XXXXXX").string();
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0) std::abort();
-    ::close(fd);
-    return path;
-}
-
 const QString& temporaryPath() {
-    static const QString path = QString::fromStdString(makeTemporaryFile());
+    static const QString path = QString::fromStdString(velmora::fuzz::inputPath());
     return path;
-}
-
-void removeTemporaryFile() {
-    std::remove(temporaryPath().toStdString().c_str());
-}
-
-void writeBytes(const void* data, std::size_t size) {
-    std::FILE* file = std::fopen(temporaryPath().toStdString().c_str(), "wb");
-    if (file == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
 }
 
 /// Loads the temporary file as the opener does (one sheet path per sheet
@@ -69,16 +45,15 @@ bool loadAndWrite(QStringList* lines) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     temporaryPath();
-    std::atexit(removeTemporaryFile);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    writeBytes(data, size);
+    velmora::fuzz::writeInput(data, size);
     QStringList once;
     if (!loadAndWrite(&once)) return 0;
     const QByteArray written = tarrow::encodeLines(once);
-    writeBytes(written.constData(), std::size_t(written.size()));
+    velmora::fuzz::writeInput(written.constData(), std::size_t(written.size()));
     QStringList twice;
     if (!loadAndWrite(&twice) || tarrow::encodeLines(twice) != written) std::abort();
     return 0;
