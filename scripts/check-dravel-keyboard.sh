@@ -17,6 +17,11 @@ readonly kScreen="1280x1024x24"
 
 fail() {
     echo "check-dravel-keyboard: $*" >&2
+    # Inside the display, what the program printed tells why it is missing.
+    if [ -n "${log:-}" ] && [ -s "$log" ]; then
+        echo "--- the program printed:" >&2
+        tail -n 40 "$log" >&2
+    fi
     exit 1
 }
 
@@ -27,6 +32,7 @@ wait_for() {
     local i
     for ((i = 0; i < kTimeoutTenths; ++i)); do
         shown "$1" && return 0
+        kill -0 "$pid" 2>/dev/null || fail "the program ended before a window titled $1 appeared"
         sleep 0.1
     done
     fail "no window titled $1 appeared (open: $(window_names | tr '\n' '|'))"
@@ -39,6 +45,16 @@ wait_gone() {
     done
     fail "the window titled $1 stayed open"
 }
+# Keys for the window titled $1: it gets the input focus first, since under
+# load a window can be mapped before it has the focus.
+key_to() {
+    local title=$1 window
+    shift
+    window=$(xdotool search --onlyvisible --name "$title" | head -n 1)
+    [ -n "$window" ] || fail "the window titled $title is gone"
+    timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key "$@"
+}
 # Alt+F and an item's letter in the main window's file menu.
 file_menu() {
     xdotool windowfocus --sync "$main"
@@ -49,7 +65,7 @@ file_menu() {
 # Types a full path into the file dialog titled $1 and confirms it.
 answer_file_dialog() {
     wait_for "$1"
-    xdotool key ctrl+a
+    key_to "$1" ctrl+a
     xdotool type --delay 10 "$2"
     xdotool key Return
     wait_gone "$1"
@@ -62,9 +78,9 @@ inside_display() {
     trap 'kill "$pid" 2>/dev/null || true' EXIT
     # The 200-dpi sample scan is announced, then the zero-mark dialog opens.
     wait_for "注意"
-    xdotool key Return
+    key_to "注意" Return
     wait_for "基準点設定"
-    xdotool key Return
+    key_to "基準点設定" Return
     wait_gone "基準点設定"
     main=$(xdotool search --onlyvisible --name "Velmora3" | head -n 1)
     [ -n "$main" ] || fail "no main window"
