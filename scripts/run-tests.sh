@@ -9,7 +9,7 @@ jobs=$(nproc)
 
 echo "== sanitizer build (build-asan) =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON \
-    -DVELMORA_BUILD_BENCH=OFF > /dev/null
+    -DVELMORA_BUILD_TESTS=ON -DVELMORA_BUILD_BENCH=OFF > /dev/null
 cmake --build build-asan -j "$jobs"
 # intercept_tls_get_addr=0: the leak checker of this compiler's runtime
 # crashes on a stale dynamic-TLS record once the engine library has been
@@ -20,6 +20,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0 \
     ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
 
 echo "== release build (build) =="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+# Tests and benchmarks on: the README's start command may have configured
+# this folder for the programs alone.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVELMORA_BUILD_TESTS=ON -DVELMORA_BUILD_BENCH=ON > /dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
