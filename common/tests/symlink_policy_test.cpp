@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/atomic_file.h"
+#include "common/settings_store.h"
 
 namespace velmora {
 namespace {
@@ -97,6 +98,18 @@ TEST_F(SymlinkPolicyTest, ForeignLinkFurtherAlongTheChainOrPathIsRefused) {
     EXPECT_FALSE(writeFileAtomically(folderLink / "notes.txt", "x", &error));
     EXPECT_EQ(openForWriting(folderLink / "notes.txt"), -1);
     EXPECT_EQ(victimText(), "private");
+}
+
+TEST_F(SymlinkPolicyTest, SettingsAreNotWrittenThroughAPlantedFolderLink) {
+    if (!runningAsRoot()) GTEST_SKIP() << "making a link owned by another user needs root";
+    // A settings folder in the shared folder, its root key replaced by a
+    // link into the victim's folder: the key file would land there.
+    const fs::path victimKey = root_ / "notes.ini";
+    std::ofstream(victimKey, std::ios::binary) << "private";
+    plantLink("HKEY_CURRENT_USER", root_, kOtherUser);
+    SettingsStore store(shared_);
+    EXPECT_FALSE(store.setValue("HKEY_CURRENT_USER", "notes", "", "planted"));
+    EXPECT_EQ(readWholeFile(victimKey), "private");
 }
 
 TEST_F(SymlinkPolicyTest, LinksOfTheUserOrTheFolderOwnerAreFollowed) {
