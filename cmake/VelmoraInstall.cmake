@@ -37,8 +37,12 @@ endif()
 # libraries keep until exit is not a reason to fail the build.
 set(VELMORA_TOOL_ENV QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0)
 
-# Installed programs find the libraries of the suite in ../lib.
+# Installed programs find the libraries of the suite in ../lib. The build
+# tree gets the same run path at link time: otherwise CMake pads the build
+# tree's (empty) run path with colons for the install-time rewrite, and an
+# empty entry makes the loader search the current folder.
 set(CMAKE_INSTALL_RPATH "$ORIGIN/../${VELMORA_INSTALL_LIBDIR}")
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
 
 # The install rules; call after every program is defined. Programs built
 # by this tree are installed when their target exists.
@@ -73,5 +77,10 @@ function(velmora_install_suite)
         add_test(NAME install_layout
             COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-install.sh ${CMAKE_BINARY_DIR})
         set_tests_properties(install_layout PROPERTIES LABELS install TIMEOUT 600)
+        # Every program, library and test program this tree built.
+        add_test(NAME run_paths
+            COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-run-paths.sh
+                ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/tests ${CMAKE_BINARY_DIR}/fuzz)
+        set_tests_properties(run_paths PROPERTIES LABELS install TIMEOUT 120)
     endif()
 endfunction()

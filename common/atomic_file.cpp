@@ -16,6 +16,7 @@
 #include <random>
 #include <system_error>
 
+#include "common/symlink_policy.h"
 #include "common/temp_files.h"
 
 namespace velmora {
@@ -55,15 +56,6 @@ std::string describe(const std::string& what, const std::filesystem::path& path,
 
 void setError(std::string* error, const std::string& message) {
     if (error != nullptr) *error = message;
-}
-
-/// A write through a symbolic link replaces the file the link points to and
-/// keeps the link.
-std::filesystem::path resolveTarget(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec)) return path;
-    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : target;
 }
 
 std::uint32_t makeSeed() {
@@ -138,7 +130,12 @@ public:
         if (path.empty() || !path.has_filename()) {
             return "cannot write '" + path.string() + "': not a file name";
         }
-        target_ = resolveTarget(path);
+        // A write through a symbolic link replaces the file the link points
+        // to and keeps the link, unless the link may not be followed.
+        std::string refusal;
+        std::optional<std::filesystem::path> target = resolveWriteTarget(path, &refusal);
+        if (!target) return refusal;
+        target_ = *target;
         struct stat info {};
         if (::stat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
             return "cannot replace '" + target_.string() + "': it is a folder";

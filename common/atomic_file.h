@@ -27,7 +27,10 @@ std::optional<std::string> readFileStart(const std::filesystem::path& path, std:
 /// Replaces (or creates) `path` with `bytes`: the data goes to a temporary
 /// file ".NAME.tmp.XXXXXX" in the same folder, is flushed to disk, and is
 /// then renamed over the original, so a crash or a full disk never leaves a
-/// half-written file. An existing file keeps its permission bits. On failure
+/// half-written file. An existing file keeps its permission bits. A path
+/// that is a symbolic link replaces the file at the end of the link, under
+/// the rule of symlink_policy.h (another user's link in a shared folder is
+/// refused and nothing is written). On failure
 /// the original is untouched, the temporary file is removed and `error`
 /// (when given) receives a one-line reason.
 ///

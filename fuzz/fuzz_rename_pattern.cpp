@@ -28,20 +28,14 @@ class FolderPrompter final : public tarrow::Prompter {
 public:
     explicit FolderPrompter(QString folder) : folder_(std::move(folder)) {}
     void message(const QString&, Icon) override {}
-    Answer question(const QString&, Icon, Buttons) override { return Answer::No; }
-    QString chooseFolder(const QString&) override { return folder_; }
+    Answer question(tarrow::QuestionId, const QString&) override { return Answer::No; }
+    QString chooseFolder(tarrow::FolderId, const QString&) override { return folder_; }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
+    std::optional<QString> inputText(tarrow::InputId, const QString&, const QString&,
+                                     const QString&) override {
         return std::nullopt;
     }
-    void setStatus(const QString&) override {}
-    void setDpiLabel(const QString&) override {}
-    void setRunning(bool) override {}
-    void setProgress(int, int) override {}
-    void processEvents() override {}
-    void pause(int) override {}
-    void beep() override {}
 
 private:
     QString folder_;

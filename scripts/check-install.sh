@@ -63,6 +63,8 @@ for program in pandle tarrow dravel fenwary; do
 done
 runpath=$(readelf -d "$prefix/bin/velmora" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
 [ "$runpath" = '$ORIGIN/../lib' ] || fail "velmora's run path is '$runpath'"
+bash "$root/scripts/check-run-paths.sh" "$prefix/bin" "$prefix/lib" ||
+    fail "an installed file has an empty or relative run-path entry"
 step "layout, desktop entries, icons and run path are right"
 
 # --- Registration at install time (into the private settings folder) ---

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each one for SECONDS
-# (default 300). The seed inputs in fuzz/corpus/<target>/ are read; what the
-# fuzzers add goes to build-fuzz/corpus/<target>/ and crash inputs to
-# build-fuzz/findings/.
+# Builds the libFuzzer targets with clang (only they are built, in their own
+# folder build-fuzz) and runs each one for SECONDS (default 300). The seed
+# inputs in fuzz/corpus/<target>/ are read; what the fuzzers add goes to
+# build-fuzz/corpus/<target>/ and crash inputs to build-fuzz/findings/.
+# JOBS (default: the number of processors) sets the build's parallelism.
+# CI runs every target for a short time; a finding fails the run.
 #
 #   scripts/run-fuzzers.sh [SECONDS] [TARGET...]
 set -euo pipefail
@@ -19,7 +21,7 @@ build="$root/build-fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON \
     -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
-ninja -C "$build" -j2 "${targets[@]}"
+ninja -C "$build" -j "${JOBS:-$(nproc)}" "${targets[@]}"
 
 mkdir -p "$build/findings"
 status=0

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/settings_store.h"
+#include "engine/com/library_trust.h"
 
 namespace strovik {
 namespace {
@@ -88,11 +89,13 @@ bool sameFile(const std::string& a, const std::string& b) {
     return a == b || std::filesystem::equivalent(a, b, ec);
 }
 
-/// The first candidate that loads, other than the registered library.
+/// The first candidate that loads, other than a registered library that
+/// failed to load (one refused unloaded may be the very file beside the
+/// program, which is trusted by where it is).
 std::optional<std::pair<std::string, EngineLibrary>> loadFallback(
-    const EngineFallback& fallback, const std::optional<std::string>& registered) {
+    const EngineFallback& fallback, const std::optional<std::string>& failed) {
     for (const std::string& candidate : fallback.candidates) {
-        if (registered && sameFile(candidate, *registered)) continue;
+        if (failed && sameFile(candidate, *failed)) continue;
         std::error_code ec;
         if (!std::filesystem::is_regular_file(candidate, ec)) continue;
         EngineLibrary library;
@@ -162,7 +165,15 @@ HRESULT createInstanceWithFallback(const CLSID& clsid, const IID& iid, void** ou
 
         std::string why;
         HRESULT hr = REGDB_E_CLASSNOTREG;
-        if (registered) {
+        std::optional<std::string> distrust;
+        if (registered) distrust = libraryDistrust(*registered);
+        if (distrust) {
+            // Never loaded: its constructors would run before anything else.
+            why =
+                "the registered recognition engine " + *registered + " is not loaded: " + *distrust;
+            std::error_code ec;
+            hr = std::filesystem::exists(*registered, ec) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND;
+        } else if (registered) {
             EngineLibrary library;
             hr = loadLibrary(*registered, library, &why);
             if (hr == S_OK) return createFromLibrary(library, clsid, iid, out, error);
@@ -170,14 +181,16 @@ HRESULT createInstanceWithFallback(const CLSID& clsid, const IID& iid, void** ou
             why = notRegisteredMessage(store, "CLSID\\" + formatGuid(clsid));
         }
 
-        const auto found = loadFallback(fallback, registered);
+        const auto found = loadFallback(fallback, distrust ? std::nullopt : registered);
         if (!found) {
             setError(error, why);
             return hr;
         }
         const auto& [path, library] = *found;
         std::string note = "velmora: ";
-        if (registered) {
+        if (distrust) {
+            note += why + "; using " + path + " instead";
+        } else if (registered) {
             note += "the registered recognition engine " + *registered + " cannot be loaded (" +
                     why + "); using " + path + " instead";
         } else if (fallback.registerWhenUnregistered && registerLibrary(library)) {

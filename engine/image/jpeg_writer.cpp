@@ -1,8 +1,11 @@
 #include "engine/image/jpeg_writer.h"
 
+#include <unistd.h>
+
 #include <csetjmp>
 #include <cstdio>
 
+#include "common/symlink_policy.h"
 #include "engine/image/jpeg_error.h"
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -73,9 +76,14 @@ bool compress(std::FILE* file, const JpegImage& image, int quality, int densityD
 bool saveJpeg(const std::string& path, const JpegImage& image, int quality, int densityDpi) {
     if (image.width <= 0 || image.height <= 0 || image.pixels == nullptr) return false;
     if (image.bytesPerPixel != kGreyBytes && image.bytesPerPixel != kColourBytes) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    // Another user's link in a shared folder is never written through.
+    std::string reason;
+    const int fd = velmora::openForWriting(path, &reason);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (file == nullptr) {
+        if (fd >= 0) ::close(fd);
         std::fprintf(stderr, "can't open %s\n", path.c_str());
+        if (!reason.empty()) std::fprintf(stderr, "%s\n", reason.c_str());
         return false;
     }
     ErrorManager manager{};

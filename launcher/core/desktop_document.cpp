@@ -1,10 +1,10 @@
 #include "launcher/core/desktop_document.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "launcher/core/launcher_messages.h"
+#include "launcher/core/program_starter.h"
 
 namespace pandle {
 namespace {
@@ -21,14 +21,14 @@ DocumentHandler xdgOpenHandler() {
 }
 
 DocumentHandler xdgOpenHandler(const QString& xdgOpen, int waitMs) {
-    return [xdgOpen, waitMs](const QString& path) {
+    return [xdgOpen, waitMs, folder = defaultStartFolder()](const QString& path) {
         if (xdgOpen.isEmpty()) return HandlerAnswer::NoHandler;
         // Owned by nobody once it outlives the wait: it deletes itself when
         // it ends, so a handler that keeps running is never killed.
         auto* process = new QProcess;
         process->setProgram(xdgOpen);
         process->setArguments({path});
-        process->setWorkingDirectory(QDir::tempPath());
+        process->setWorkingDirectory(folder);
         process->setStandardInputFile(QProcess::nullDevice());
         process->setStandardOutputFile(QProcess::nullDevice());
         process->start();

@@ -1,5 +1,6 @@
 #include "launcher/core/launcher.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -56,8 +57,9 @@ Launcher::Reply Launcher::press(int index) {
         case MenuAction::OpenManual:
             return {Step::Done, openDocument(suite_.manual(), services_.open)};
         default:
-            return {Step::Done, startProgram(suite_.program(QString::fromUtf16(entry.program)),
-                                             services_.start)};
+            return {Step::Done,
+                    startProgram(suite_.program(QString::fromUtf16(entry.program)), services_.start,
+                                 privateFolder({user_.documents, QDir::homePath()}))};
     }
 }
 
@@ -74,7 +76,9 @@ QString Launcher::templateDialogFolder() const {
 }
 
 TemplateCopy Launcher::prepareTemplates(QString* error) const {
-    return copyShippedTemplates(suite_.shippedTemplates(), user_.templates, error);
+    if (user_.templates.isEmpty())
+        return copyShippedTemplates(suite_.shippedTemplates(), user_.templates, error);
+    return copyShippedTemplates(suite_.shippedTemplates(), user_.templatesOnDisk, error);
 }
 
 }  // namespace pandle

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include "launcher/core/launcher_messages.h"
 
@@ -41,10 +42,26 @@ QString startProblem(const QString& program) {
     return {};
 }
 
-QString startProgram(const QString& program, const DetachedStart& start) {
+QString privateFolder(const QStringList& candidates) {
+    for (const QString& folder : candidates) {
+        const QFileInfo info(folder);
+        if (folder.isEmpty() || !info.isDir()) continue;
+        if (info.permissions().testFlag(QFileDevice::WriteOther)) continue;
+        return QDir::cleanPath(info.absoluteFilePath());
+    }
+    return QStringLiteral("/");
+}
+
+QString defaultStartFolder() {
+    return privateFolder(
+        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()});
+}
+
+QString startProgram(const QString& program, const DetachedStart& start,
+                     const QString& workingFolder) {
     if (QString problem = startProblem(program); !problem.isEmpty()) return problem;
     const QString absolute = QFileInfo(program).absoluteFilePath();
-    if (!start || !start(absolute, {}, QDir::tempPath())) return kCannotOpen;
+    if (!start || !start(absolute, {}, workingFolder)) return kCannotOpen;
     return {};
 }
 

@@ -23,9 +23,20 @@ DetachedStart systemStart();
 /// nor a script kBadExecutable.
 QString startProblem(const QString& program);
 
-/// Starts `program` (no arguments, working folder = the temporary folder)
-/// and returns the warning to show, empty when it started; a start that
-/// fails after the checks gives kCannotOpen.
-QString startProgram(const QString& program, const DetachedStart& start);
+/// The first of `candidates` that is an existing folder other users cannot
+/// write to, else "/". A program started in a folder anyone may write to
+/// (the temporary folder) could be handed files planted there: libraries
+/// found through an empty run-path entry, configuration read from ".".
+QString privateFolder(const QStringList& candidates);
+
+/// Where programs and documents are started: the user's documents folder,
+/// else the home folder (see privateFolder).
+QString defaultStartFolder();
+
+/// Starts `program` (no arguments) in `workingFolder` and returns the
+/// warning to show, empty when it started; a start that fails after the
+/// checks gives kCannotOpen.
+QString startProgram(const QString& program, const DetachedStart& start,
+                     const QString& workingFolder = defaultStartFolder());
 
 }  // namespace pandle

@@ -6,7 +6,9 @@
 // shipped sheets) in an installed prefix and in the build tree alike.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <filesystem>
 
 namespace pandle {
 
@@ -19,10 +21,23 @@ struct UserFolders {
     QString documents;  ///< with a trailing "/"; empty when unknown
     QString data;       ///< documents + "tarrow/"
     QString templates;  ///< data + "templates/"
+    /// The templates folder as the system names it, byte for byte: what the
+    /// first-start copy creates.
+    std::filesystem::path templatesOnDisk;
 };
 
 /// The user's folders below `documentsFolder` (empty gives all empty).
-UserFolders userFolders(const QString& documentsFolder);
+/// `documentsOnDisk`, when given, is the same folder byte for byte (see
+/// byteExactFolder); otherwise the QString's own encoding is used.
+UserFolders userFolders(const QString& documentsFolder,
+                        const std::filesystem::path& documentsOnDisk = {});
+
+/// `folder` (as Qt reports it) as the system names it. Qt decodes HOME as
+/// UTF-8 and replaces a byte that is not UTF-8, so a folder below such a
+/// home would be created beside it under a changed name; the part of
+/// `folder` below `qtHome` is put under the raw bytes of HOME instead.
+std::filesystem::path byteExactFolder(const QString& folder, const QString& qtHome,
+                                      const QByteArray& rawHome);
 
 /// The file names of the suite, relative to the program folder.
 struct SuiteFiles {

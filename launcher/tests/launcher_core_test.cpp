@@ -54,7 +54,7 @@ protected:
                                  const QString& folder) {
             started_ << program;
             EXPECT_TRUE(args.isEmpty());
-            EXPECT_EQ(folder, QDir::tempPath());
+            folders_ << folder;
             return startWorks_;
         };
         services_.open = [this](const QString& path) {
@@ -76,6 +76,7 @@ protected:
     QString bin_;
     Launcher::Services services_;
     QStringList started_;
+    QStringList folders_;  ///< the working folder of each start
     QStringList opened_;
     bool startWorks_ = true;
     HandlerAnswer handlerAnswer_ = HandlerAnswer::Opened;
@@ -85,6 +86,8 @@ protected:
 TEST_F(LauncherTest, EachButtonDoesItsOwnThing) {
     for (const char* name : {"fenwary", "dravel", "tarrow"}) installProgram(QLatin1String(name));
     ASSERT_TRUE(writeFile(manual(), "%PDF-1.4\n"));
+    const QString documents = dir_.filePath(QStringLiteral("docs"));
+    ASSERT_TRUE(QDir().mkpath(documents));
     Launcher l = launcher();
 
     EXPECT_EQ(l.press(0).step, Launcher::Step::ChooseTemplate);
@@ -97,6 +100,8 @@ TEST_F(LauncherTest, EachButtonDoesItsOwnThing) {
               (QStringList{bin_ + QStringLiteral("/fenwary"), bin_ + QStringLiteral("/dravel"),
                            bin_ + QStringLiteral("/tarrow")}));
     EXPECT_EQ(opened_, QStringList{manual()});
+    // Programs start in the user's documents folder, not the temporary one.
+    EXPECT_EQ(folders_, QStringList(3, documents));
     EXPECT_EQ(l.press(5).step, Launcher::Step::Quit);
     EXPECT_EQ(l.press(6).step, Launcher::Step::Done);
     EXPECT_EQ(l.press(-1).step, Launcher::Step::Done);

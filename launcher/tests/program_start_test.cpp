@@ -1,6 +1,7 @@
 // Starting programs and handing documents to the desktop for real: fake
 // programs and a fake xdg-open (shell scripts) record how they were run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -47,9 +48,11 @@ TEST_F(ProgramStart, AProgramWithSpacesAndQuotesInItsPathStartsDetached) {
     ASSERT_TRUE(writeRecordingScript(program, record));
 
     EXPECT_EQ(startProgram(program, systemStart()), QString());
-    // No arguments at all, started in the temporary folder.
-    const QByteArray expected = "0\n" + QDir::tempPath().toUtf8() + '\n';
+    // No arguments at all, started in the user's own folder, never in the
+    // shared temporary one.
+    const QByteArray expected = "0\n" + defaultStartFolder().toUtf8() + '\n';
     EXPECT_EQ(waitForRecord(record), expected);
+    EXPECT_NE(defaultStartFolder(), QDir::tempPath());
 }
 
 TEST_F(ProgramStart, WhatCannotStartIsNamedBeforeTrying) {
@@ -79,6 +82,30 @@ TEST_F(ProgramStart, WhatCannotStartIsNamedBeforeTrying) {
     EXPECT_EQ(startProgram(script, refusing), kCannotOpen);
 }
 
+TEST_F(ProgramStart, ProgramsStartOnlyInFoldersOtherUsersCannotWrite) {
+    const QString shared = file(QStringLiteral("shared"));
+    const QString sticky = file(QStringLiteral("sticky"));
+    const QString own = file(QStringLiteral("own"));
+    for (const QString& folder : {shared, sticky, own}) ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(sticky).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0775), 0);
+
+    EXPECT_EQ(privateFolder({QString(), file(QStringLiteral("gone")), shared, sticky, own}), own);
+    EXPECT_EQ(privateFolder({shared, sticky}), QStringLiteral("/"));
+    EXPECT_EQ(privateFolder({}), QStringLiteral("/"));
+
+    QString used;
+    const DetachedStart recording = [&](const QString&, const QStringList&, const QString& at) {
+        used = at;
+        return true;
+    };
+    const QString script = file(QStringLiteral("tarrow"));
+    ASSERT_TRUE(writeFile(script, "#!/bin/sh\n", kExecutable));
+    EXPECT_EQ(startProgram(script, recording, own), QString());
+    EXPECT_EQ(used, own);
+}
+
 TEST_F(ProgramStart, TheHandlersStatusSaysWhetherTheFileWasOpened) {
     const QString document = file(QStringLiteral("テンプレート \"1\" 's'.pdf"));
     ASSERT_TRUE(writeFile(document, "%PDF-1.4\n"));
@@ -88,7 +115,7 @@ TEST_F(ProgramStart, TheHandlersStatusSaysWhetherTheFileWasOpened) {
     ASSERT_TRUE(writeRecordingScript(xdgOpen, record, 0));
     EXPECT_EQ(openDocument(document, xdgOpenHandler(xdgOpen, 5000)), QString());
     EXPECT_EQ(readFile(record),
-              "1\n" + document.toUtf8() + '\n' + QDir::tempPath().toUtf8() + '\n');
+              "1\n" + document.toUtf8() + '\n' + defaultStartFolder().toUtf8() + '\n');
 
     ASSERT_TRUE(writeRecordingScript(xdgOpen, record, 3));
     EXPECT_EQ(openDocument(document, xdgOpenHandler(xdgOpen, 5000)), kNoAssociation);

@@ -3,6 +3,7 @@
 // is missing) without opening a window.
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +16,9 @@
 namespace {
 
 pandle::UserFolders currentUserFolders() {
-    return pandle::userFolders(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return pandle::userFolders(
+        documents, pandle::byteExactFolder(documents, QDir::homePath(), qgetenv("HOME")));
 }
 
 int printPaths(int argc, char* argv[]) {

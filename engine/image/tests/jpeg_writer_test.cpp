@@ -1,6 +1,10 @@
 #include "engine/image/jpeg_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "engine/image/image_loader.h"
 #include "engine/image/jfif_density.h"
@@ -91,6 +95,27 @@ TEST_F(JpegWriterTest, UnwritablePathPrintsCantOpen) {
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(saveJpeg(file, {pixels.data(), 4, 4}, 75));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "can't open " + file + "\n");
+}
+
+TEST_F(JpegWriterTest, AnotherUsersLinkInASharedFolderIsNotWrittenThrough) {
+    if (::geteuid() != 0) GTEST_SKIP() << "making a link owned by another user needs root";
+    const std::filesystem::path shared = dir_.path() / "shared";
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::filesystem::path victim = dir_.path() / "victim.txt";
+    { std::ofstream(victim) << "private"; }
+    const std::filesystem::path link = shared / "area_1_001.jpg";
+    std::filesystem::create_symlink(victim, link);
+    ASSERT_EQ(::lchown(link.c_str(), 65534, static_cast<gid_t>(-1)), 0);
+
+    const ByteVector pixels = smoothBgr(4, 4);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(saveJpeg(link.string(), {pixels.data(), 4, 4}, 75));
+    const std::string message = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(message.rfind("can't open " + link.string() + "\n", 0), 0u) << message;
+    EXPECT_NE(message.find("シンボリックリンク"), std::string::npos) << message;
+    EXPECT_EQ(std::filesystem::file_size(victim), 7u);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 TEST_F(JpegWriterTest, EmptyImageGivesFalseAndNoFile) {
