@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "common/qt/desktop_open.h"    // velmora::folderWithSeparator()
+#include "common/qt/desktop_open.h"  // velmora::folderWithSeparator()
+#include "common/text_codec.h"
+#include "engine/image/tiff_pages.h"
 #include "reader/core/save_results.h"  // mayDiscard()
 
 namespace tarrow {
@@ -28,6 +30,14 @@ const QString kDefinitionRefused =
 const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
 const QString kUnsavableNameEntry = QStringLiteral(
     "カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません：");
+const QString kNotCp932Entry = QStringLiteral(
+    "Shift_"
+    "JISで表せない文字を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません。"
+    "ファイル名を変更してください：");
+const QString kMultiPageEntry = QStringLiteral(
+    "複数ページのTIFFファイル（%1ページ）は1枚のシートとして読み取れません。"
+    "「PDF→JPG」ボタン（コマンドでは velmora "
+    "split）で1ページずつの画像に分割してから入力してください： ");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
@@ -155,6 +165,12 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
         if (label.contains(u',') || label.contains(u'\r') || label.contains(u'\n')) {
             return kUnsavableNameEntry + entry;
         }
+        // A character the CP932 file cannot hold would be written as "?":
+        // the label would no longer name the image after a save.
+        if (!velmora::utf8ToCp932(label.toStdString())) return kNotCp932Entry + entry;
+        // The engine reads the first page only; the others would be lost.
+        const std::optional<int> pages = strovik::tiffPageCount(entry.toStdString());
+        if (pages && *pages > 1) return kMultiPageEntry.arg(*pages) + entry;
     }
     return std::nullopt;
 }

@@ -70,9 +70,10 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 QStringList parseInputList(const QString& inputList, RunFeedback& feedback);
 
 /// The warning for the first entry that is a folder, a missing file, a PDF
-/// (extension in any case), not a regular file, or whose image label holds a
-/// comma or a line break (the read-values file could not hold it); nullopt
-/// when every entry is a readable candidate.
+/// (extension in any case), not a regular file, whose image label holds a
+/// comma, a line break or a character CP932 cannot express (the read-values
+/// file could not hold it), or a TIFF of more than one page (only its first
+/// page would be read); nullopt when every entry is a readable candidate.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
 /// What the engine is given for `definitionPath` under `settings`: the

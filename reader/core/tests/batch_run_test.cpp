@@ -11,6 +11,7 @@
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
+#include "reader/core/tests/tiff_stack.h"
 
 namespace tarrow {
 namespace {
@@ -137,6 +138,52 @@ TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
         EXPECT_TRUE(prompter_.running.empty());
     }
     EXPECT_TRUE(engine_.calls.isEmpty());
+}
+
+// A stack scanned into one TIFF is refused before any engine call, naming
+// the file, its page count and how to split it; a one-page TIFF is read.
+// Names CP932 cannot hold are refused like names with a comma.
+TEST_F(BatchRunTest, MultiPageTiffAndNamesCp932CannotHoldAreRefused) {
+    const QString good = images({"a.jpg"});
+    ASSERT_TRUE(testing::writeTiffStack(path("stack.tif"), 3));
+    ASSERT_TRUE(testing::writeTiffStack(path("two.jpg"), 2));  // found by content, not name
+    ASSERT_TRUE(testing::writeTiffStack(path("one.tif"), 1));
+    const QString multiPage =
+        QStringLiteral("複数ページのTIFFファイル（%1ページ）は1枚のシートとして読み取れません。");
+    const QString notCp932 = QStringLiteral(
+        "Shift_JISで表せない文字を含む画像ファイル名は読取値CSVファイルに保存できない"
+        "ため読み取れません。ファイル名を変更してください：");
+    const QStringList refused = {
+        good + path("stack.tif") + kCrLf,
+        path("two.jpg") + kCrLf,
+        images({"José.jpg"}),
+        images({"한국.jpg"}),
+        images({"\U0001F600.jpg"}),
+        images({QStringLiteral("か\u3099.jpg")}),  // decomposed が
+    };
+    for (const QString& list : refused) {
+        prompter_ = ScriptedPrompter();
+        EXPECT_EQ(run(list).outcome, BatchOutcome::Rejected) << list.toStdString();
+        ASSERT_EQ(prompter_.messages.size(), 1u);
+        const QString entry = list.trimmed().split(kCrLf).last();
+        EXPECT_TRUE(prompter_.messages[0].text.endsWith(entry))
+            << prompter_.messages[0].text.toStdString();
+    }
+    EXPECT_TRUE(engine_.calls.isEmpty());
+
+    prompter_ = ScriptedPrompter();
+    EXPECT_EQ(run(good + path("stack.tif")).outcome, BatchOutcome::Rejected);
+    EXPECT_TRUE(prompter_.messageTexts().value(0).startsWith(multiPage.arg(3)));
+    prompter_ = ScriptedPrompter();
+    EXPECT_EQ(run(images({"é.jpg"})).outcome, BatchOutcome::Rejected);
+    EXPECT_TRUE(prompter_.messageTexts().value(0).startsWith(notCp932));
+
+    // One page, and names CP932 does hold (composed kana, full-width signs).
+    prompter_ = ScriptedPrompter();
+    const QString fine = path("one.tif") + kCrLf + images({"がっこう①～.jpg"});
+    EXPECT_EQ(run(fine).outcome, BatchOutcome::Completed);
+    EXPECT_TRUE(prompter_.messages.empty());
+    EXPECT_EQ(table_.sheetCount(), 2);
 }
 
 TEST(InputList, EntriesAreParsedCharacterByCharacter) {
