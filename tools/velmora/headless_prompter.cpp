@@ -26,11 +26,12 @@ tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId id, const
     questions_.append(text);
     const auto it = answers_.find(id);
     const Answer answer = it == answers_.end() ? Answer::Yes : it->second;
-    if (verbose_ || answer != Answer::Yes) print(text);
+    // Crops going into the scans folder are a warning even when accepted.
+    if (verbose_ || answer != Answer::Yes || id == tarrow::QuestionId::CropsIntoScans) print(text);
     return answer;
 }
 
-QString HeadlessPrompter::chooseFolder(tarrow::FolderId id, const QString&) {
+QString HeadlessPrompter::chooseFolder(tarrow::FolderId id, const QString&, const QString&) {
     const auto it = folders_.find(id);
     return it == folders_.end() ? QString() : it->second;
 }

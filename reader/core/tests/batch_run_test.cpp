@@ -6,8 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <map>
+#include <string>
 
+#include "reader/core/csv_text.h"
+#include "reader/core/file_name_bytes.h"
+#include "reader/core/result_files.h"
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
@@ -184,6 +189,34 @@ TEST_F(BatchRunTest, MultiPageTiffAndNamesCp932CannotHoldAreRefused) {
     EXPECT_EQ(run(fine).outcome, BatchOutcome::Completed);
     EXPECT_TRUE(prompter_.messages.empty());
     EXPECT_EQ(table_.sheetCount(), 2);
+}
+
+// A name that is not UTF-8 is read by its bytes: a Shift_JIS name is read
+// and labelled so that the CP932 read-values file holds its own bytes; one
+// that is no CP932 either is refused by name. The rest of the batch is read.
+TEST_F(BatchRunTest, NamesThatAreNotUtf8AreReadByTheirBytes) {
+    const std::string folder = dir_.path().toStdString() + "/";
+    const std::string sjis = folder + "\x83\x65\x83\x58\x83\x67.jpg";  // テスト.jpg
+    const std::string neither = folder + "\xFF\xFE.jpg";
+    for (const std::string& name : {sjis, neither}) {
+        FILE* f = std::fopen(name.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    const QString list = images({"a.jpg"}) + pathFromBytes(sjis) + kCrLf;
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
+    EXPECT_TRUE(prompter_.messages.empty());
+    EXPECT_EQ(table_.label(2), QStringLiteral("テスト.jpg"));
+    EXPECT_TRUE(encodeCp932(readValuesLines(table_, false).value(4))
+                    .startsWith("\x83\x65\x83\x58\x83\x67.jpg,"));
+    EXPECT_EQ(pathBytes(table_.sheetPaths().value(1)), sjis);
+
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    EXPECT_EQ(run(list + pathFromBytes(neither) + kCrLf).outcome, BatchOutcome::Rejected);
+    ASSERT_EQ(prompter_.messages.size(), 1u);
+    EXPECT_TRUE(prompter_.messages[0].text.startsWith(QStringLiteral("Shift_JISで表せない")));
+    EXPECT_TRUE(prompter_.messages[0].text.endsWith(pathFromBytes(neither)));
 }
 
 TEST(InputList, EntriesAreParsedCharacterByCharacter) {
@@ -436,6 +469,52 @@ TEST_F(BatchRunTest, CropFolderIsAskedOnceAndOnlyWithImageAreas) {
     table_.setSaved(true);
     run(list);
     EXPECT_TRUE(prompter_.folderTitles.isEmpty());
+}
+
+// The browser opens in a new "<scans>_切り出し" folder beside the scans, so
+// Enter cannot put crops among the scans; choosing the scans folder itself
+// warns, and "No" opens the browser again.
+TEST_F(BatchRunTest, CropFolderBrowserProposesAFolderBesideTheScans) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("scans"));
+    const QString list = images({"scans/a.jpg", "scans/b.jpg"});
+    engine_.sheets[path("scans/b.jpg")].imageAreas = 1;
+    const QString proposal = path("scans_切り出し");
+    EXPECT_EQ(proposedCropFolder(path("scans/b.jpg")), proposal);
+
+    // Accepted as proposed: the folder exists and the crops go there.
+    prompter_.folders.push_back(proposal);
+    EXPECT_EQ(run(list).cropFolder, proposal);
+    EXPECT_EQ(prompter_.initialFolders, QStringList{proposal});
+    EXPECT_TRUE(QFileInfo(proposal).isDir());
+    EXPECT_TRUE(prompter_.questions.empty());
+    ASSERT_TRUE(QDir(proposal).removeRecursively());
+
+    // The scans folder (written differently): warned; No asks again, and a
+    // cancel then leaves no crops and no proposal folder behind.
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {path("scans/"), QString()};
+    prompter_.answers = {Prompter::Answer::No};
+    EXPECT_EQ(run(list).cropFolder, QString());
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::CropsIntoScans);
+    EXPECT_TRUE(prompter_.questions[0].text.contains(path("scans/")));
+    EXPECT_EQ(prompter_.folderTitles.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(proposal));
+
+    // Yes keeps the scans folder; another folder is taken without a word.
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {path("scans")};
+    prompter_.answers = {Prompter::Answer::Yes};
+    EXPECT_EQ(run(list).cropFolder, path("scans"));
+    EXPECT_EQ(prompter_.questions.size(), 1u);
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {dir_.path()};
+    EXPECT_EQ(run(list).cropFolder, dir_.path());
+    EXPECT_TRUE(prompter_.questions.empty());
+    EXPECT_FALSE(QFileInfo::exists(proposal));
 }
 
 TEST_F(BatchRunTest, IndexPagesAreWrittenIntoTheChosenCropFolder) {
