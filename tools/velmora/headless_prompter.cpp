@@ -1,5 +1,7 @@
 #include "tools/velmora/headless_prompter.h"
 
+#include "reader/core/file_name_bytes.h"
+
 namespace velmora::cli {
 
 QString oneLine(const QString& text) {
@@ -11,7 +13,8 @@ QString oneLine(const QString& text) {
 }
 
 void HeadlessPrompter::print(const QString& text) {
-    err_ << "velmora: " << oneLine(text).toStdString() << '\n';
+    // A file name that is not UTF-8 is printed with its own bytes.
+    err_ << "velmora: " << tarrow::pathBytes(oneLine(text)) << '\n';
     err_.flush();
 }
 
