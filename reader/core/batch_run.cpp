@@ -35,13 +35,13 @@ const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常の�
 const QString kUnsavableNameEntry = QStringLiteral(
     "カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません：");
 const QString kNotCp932Entry = QStringLiteral(
-    "Shift_"
-    "JISで表せない文字を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません。"
+    "Shift_JISで表せない文字を含む画像ファイル名は"
+    "読取値CSVファイルに保存できないため読み取れません。"
     "ファイル名を変更してください：");
 const QString kMultiPageEntry = QStringLiteral(
     "複数ページのTIFFファイル（%1ページ）は1枚のシートとして読み取れません。"
-    "「PDF→JPG」ボタン（コマンドでは velmora "
-    "split）で1ページずつの画像に分割してから入力してください： ");
+    "「PDF→JPG」ボタン（コマンドでは velmora split）で"
+    "1ページずつの画像に分割してから入力してください： ");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
