@@ -159,7 +159,9 @@ class SilentPrompter final : public tarrow::Prompter, public tarrow::RunFeedback
 public:
     void message(const QString&, Icon) override {}
     Answer question(tarrow::QuestionId, const QString&) override { return Answer::Yes; }
-    QString chooseFolder(tarrow::FolderId, const QString&) override { return {}; }
+    QString chooseFolder(tarrow::FolderId, const QString&, const QString& = QString()) override {
+        return {};
+    }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
     std::optional<QString> inputText(tarrow::InputId, const QString&, const QString&,

@@ -151,6 +151,64 @@ std::string utf8FromUtf16(std::u16string_view utf16) {
     return out;
 }
 
+namespace {
+
+constexpr char16_t kByteEscape = 0xDC00;
+constexpr char16_t kFirstByteEscape = 0xDC80;
+constexpr char16_t kLastByteEscape = 0xDCFF;
+
+std::u16string utf16FromBytes(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t start = pos;
+        const char32_t cp = decodeUtf8(bytes, pos);
+        // A malformed byte advances by one; a real U+FFFD by three.
+        if (cp == kReplacement && pos == start + 1) {
+            out += static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[start]));
+        } else if (cp < 0x10000) {
+            out += static_cast<char16_t>(cp);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
+std::string bytesFromUtf16(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t c = utf16[i];
+        if (isHighSurrogate(c) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
+            appendUtf8(
+                out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
+            ++i;
+        } else if (c >= kFirstByteEscape && c <= kLastByteEscape) {
+            out += static_cast<char>(c - kByteEscape);
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            appendUtf8(out, kReplacement);
+        } else {
+            appendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+BSTR bstrFromBytes(std::string_view bytes) {
+    const std::u16string text = utf16FromBytes(bytes);
+    if (text.size() > std::numeric_limits<UINT>::max()) return nullptr;
+    return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+std::string bytesFromBstr(BSTR text) {
+    if (!text) return {};
+    return bytesFromUtf16(std::u16string_view(text, SysStringLen(text)));
+}
+
 BSTR bstrFromUtf8(std::string_view utf8) {
     const std::u16string text = utf16FromUtf8(utf8);
     if (text.size() > std::numeric_limits<UINT>::max()) return nullptr;

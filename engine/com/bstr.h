@@ -32,6 +32,13 @@ BSTR bstrFromUtf8(std::string_view utf8);
 /// The text of a BSTR (all SysStringLen characters) as UTF-8; null is empty.
 std::string utf8FromBstr(BSTR text);
 
+/// File names are bytes that need not be UTF-8. These convert like the two
+/// above, except that a byte outside valid UTF-8 becomes the lone surrogate
+/// U+DC00 + byte and such a surrogate becomes its byte again, so any name
+/// crosses the component boundary unchanged.
+BSTR bstrFromBytes(std::string_view bytes);
+std::string bytesFromBstr(BSTR text);
+
 /// Owns one BSTR and frees it at the end of its life.
 class UniqueBstr {
 public:

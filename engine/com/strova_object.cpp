@@ -131,11 +131,11 @@ HRESULT StrovaObject::GetTypeInfo(UINT, LCID, void** typeInfo) {
 // ---- IStrova.
 
 HRESULT StrovaObject::put_ImageFilename(BSTR filename, LONG* retval) {
-    return guarded([&] { store(retval, session_.putImageFilename(utf8FromBstr(filename))); });
+    return guarded([&] { store(retval, session_.putImageFilename(bytesFromBstr(filename))); });
 }
 
 HRESULT StrovaObject::put_IniFilename(BSTR filename, LONG* retval) {
-    return guarded([&] { store(retval, session_.putIniFilename(utf8FromBstr(filename))); });
+    return guarded([&] { store(retval, session_.putIniFilename(bytesFromBstr(filename))); });
 }
 
 HRESULT StrovaObject::Run(LONG* retval) {
@@ -176,7 +176,8 @@ HRESULT StrovaObject::put_Options(BSTR Action, LONG Value, BSTR ValueStr, LONG* 
         outputs.retValue = RetValue ? *RetValue : 0;
         outputs.ret = ret ? *ret : 0;
         outputs.retValueStr = kUntouchedText;
-        session_.putOptions(*action, Value, utf8FromBstr(ValueStr), outputs);
+        // ValueStr carries file names for some actions: kept byte for byte.
+        session_.putOptions(*action, Value, bytesFromBstr(ValueStr), outputs);
         if (outputs.retValueStr != kUntouchedText) storeText(RetValueStr, outputs.retValueStr);
         store(RetValue, outputs.retValue);
         store(ret, outputs.ret);

@@ -1,10 +1,16 @@
 #include "reader/core/batch_run.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
-#include "common/qt/desktop_open.h"    // velmora::folderWithSeparator()
+#include "common/qt/desktop_open.h"  // velmora::folderWithSeparator()
+#include "common/text_codec.h"
+#include "engine/image/tiff_pages.h"
+#include "reader/core/file_name_bytes.h"
 #include "reader/core/save_results.h"  // mayDiscard()
 
 namespace tarrow {
@@ -28,6 +34,14 @@ const QString kDefinitionRefused =
 const QString kNotRegularEntry = QStringLiteral("入力ファイルが通常のファイルではありません：");
 const QString kUnsavableNameEntry = QStringLiteral(
     "カンマや改行を含む画像ファイル名は読取値CSVファイルに保存できないため読み取れません：");
+const QString kNotCp932Entry = QStringLiteral(
+    "Shift_JISで表せない文字を含む画像ファイル名は"
+    "読取値CSVファイルに保存できないため読み取れません。"
+    "ファイル名を変更してください：");
+const QString kMultiPageEntry = QStringLiteral(
+    "複数ページのTIFFファイル（%1ページ）は1枚のシートとして読み取れません。"
+    "「PDF→JPG」ボタン（コマンドでは velmora split）で"
+    "1ページずつの画像に分割してから入力してください： ");
 const QString kPdfEntry = QStringLiteral(
     "PDFファイルは「PDF→JPG」ボタンを押してJPEG画像に変換してから入力してください： ");
 const QString kPreparing = QStringLiteral("準備中...");
@@ -36,6 +50,11 @@ const QString kDpiMismatch =
     QStringLiteral("マーク情報ファイルと入力画像ファイルのスキャン解像度が異なります。");
 const QString kCropFolderTitle =
     QStringLiteral("切り出し画像を出力するフォルダを選択してください。");
+const QString kCropFolderSuffix = QStringLiteral("_切り出し");
+const QString kCropsIntoScans =
+    QStringLiteral("切り出し画像の出力先がスキャン画像と同じフォルダです：");
+const QString kCropsIntoScansQuestion = QStringLiteral(
+    "次に読み取るとき切り出し画像もシートとして読み込まれます。このフォルダに出力しますか？");
 const QString kReadError = QStringLiteral("読取エラーが発生しました：");
 const QString kSkipAllQuestion =
     QStringLiteral("エラーを全てスキップして残りの処理を継続しますか？");
@@ -80,6 +99,26 @@ QString fromUtf8(const std::string& text) {
 }
 
 }  // namespace
+
+QString proposedCropFolder(const QString& image) {
+    QString scans = QDir::cleanPath(QFileInfo(image).absolutePath());
+    if (scans.endsWith(u'/')) scans.chop(1);
+    return scans + kCropFolderSuffix;
+}
+
+bool sameFolder(const QString& a, const QString& b) {
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    const QString canonicalB = QFileInfo(b).canonicalFilePath();
+    if (canonicalA.isEmpty() || canonicalB.isEmpty()) {
+        return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
+               QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+    }
+    return canonicalA == canonicalB;
+}
+
+QString sheetLabel(const QString& image) {
+    return displayName(imageLabel(image));
+}
 
 QString cropBaseFor(const QString& folder, const QString& image) {
     return velmora::folderWithSeparator(folder) + QFileInfo(image).completeBaseName();
@@ -144,17 +183,28 @@ QStringList parseInputList(const QString& inputList, RunFeedback& feedback) {
 
 std::optional<QString> inputEntryProblem(const QStringList& entries) {
     for (const QString& entry : entries) {
-        const QFileInfo info(entry);
-        if (info.isDir()) return kFolderEntry + entry;
-        if (!info.exists()) return kMissingEntry + entry;
-        if (info.suffix().toLower() == QStringLiteral("pdf")) return kPdfEntry + entry;
-        if (!info.isFile()) return kNotRegularEntry + entry;
+        // Checked by the name's bytes, which need not be UTF-8.
+        const std::string bytes = pathBytes(entry);
+        std::error_code ec;
+        const std::filesystem::file_status status = std::filesystem::status(bytes, ec);
+        if (std::filesystem::is_directory(status)) return kFolderEntry + entry;
+        if (!std::filesystem::exists(status)) return kMissingEntry + entry;
+        if (QFileInfo(entry).suffix().toLower() == QStringLiteral("pdf")) return kPdfEntry + entry;
+        if (!std::filesystem::is_regular_file(status)) return kNotRegularEntry + entry;
         // The label is a field of the unquoted read-values file: a comma or a
         // line break in it would shift every value when the file is read back.
-        const QString label = imageLabel(entry);
+        const QString label = sheetLabel(entry);
         if (label.contains(u',') || label.contains(u'\r') || label.contains(u'\n')) {
             return kUnsavableNameEntry + entry;
         }
+        // A character the CP932 file cannot hold would be written as "?":
+        // the label would no longer name the image after a save.
+        if (holdsRawBytes(label) || !velmora::utf8ToCp932(label.toStdString())) {
+            return kNotCp932Entry + entry;
+        }
+        // The engine reads the first page only; the others would be lost.
+        const std::optional<int> pages = strovik::tiffPageCount(bytes);
+        if (pages && *pages > 1) return kMultiPageEntry.arg(*pages) + entry;
     }
     return std::nullopt;
 }
@@ -235,18 +285,18 @@ void BatchRun::resetRunState(const QStringList& entries, bool keepAnswerKey,
 }
 
 BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages) {
-    const QString label = imageLabel(path);
+    const QString label = sheetLabel(path);
     feedback_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
     feedback_.processEvents();
     feedback_.pause(kPauseBetweenImagesMs);
 
     SheetRequest request;
-    request.image = path.toStdString();
+    request.image = pathBytes(path);
     if (debugImages) {
         const QFileInfo info(path);
-        request.debugImage = (velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
-                              info.completeBaseName() + QStringLiteral(".jpg"))
-                                 .toStdString();
+        request.debugImage =
+            pathBytes(velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
+                      info.completeBaseName() + QStringLiteral(".jpg"));
     }
     ReadingHooks hooks;
     hooks.resolution = [this](int imageDpi) { showResolution(imageDpi); };
@@ -276,10 +326,36 @@ std::string BatchRun::cropBaseOf(const QString& path) {
     // a cancelled dialog means no crops for the whole run.
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
-        result_.cropFolder = prompter_.chooseFolder(FolderId::CropFolder, kCropFolderTitle);
+        result_.cropFolder = chooseCropFolder(path);
     }
     if (result_.cropFolder.isEmpty()) return {};
-    return cropBaseFor(result_.cropFolder, path).toStdString();
+    return pathBytes(cropBaseFor(result_.cropFolder, path));
+}
+
+bool BatchRun::isScansFolder(const QString& folder) const {
+    for (const QString& sheet : table_.sheetPaths()) {
+        if (sameFolder(folder, QFileInfo(sheet).absolutePath())) return true;
+    }
+    return false;
+}
+
+QString BatchRun::chooseCropFolder(const QString& image) {
+    // The browser opens in a new folder beside the scans, so accepting it at
+    // once never mixes crops into the scans; it is removed again when it
+    // was made here and left unused (rmdir removes only an empty folder).
+    const QString proposal = proposedCropFolder(image);
+    const bool made = !QFileInfo::exists(proposal) && QDir().mkdir(proposal);
+    QString chosen;
+    for (;;) {
+        chosen = prompter_.chooseFolder(FolderId::CropFolder, kCropFolderTitle, proposal);
+        if (chosen.isEmpty() || !isScansFolder(chosen)) break;
+        const Prompter::Answer answer =
+            prompter_.question(QuestionId::CropsIntoScans,
+                               kCropsIntoScans + chosen + kCrLf + kCrLf + kCropsIntoScansQuestion);
+        if (answer == Prompter::Answer::Yes) break;
+    }
+    if (made && (chosen.isEmpty() || !sameFolder(chosen, proposal))) QDir().rmdir(proposal);
+    return chosen;
 }
 
 BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {

@@ -70,9 +70,12 @@ std::optional<QString> definitionProblem(const QString& definitionPath);
 QStringList parseInputList(const QString& inputList, RunFeedback& feedback);
 
 /// The warning for the first entry that is a folder, a missing file, a PDF
-/// (extension in any case), not a regular file, or whose image label holds a
-/// comma or a line break (the read-values file could not hold it); nullopt
-/// when every entry is a readable candidate.
+/// (extension in any case), not a regular file, whose image label holds a
+/// comma, a line break or a character CP932 cannot express (the read-values
+/// file could not hold it), or a TIFF of more than one page (only its first
+/// page would be read); nullopt when every entry is a readable candidate.
+/// Entries are checked by their bytes (pathBytes()), so a name that is not
+/// UTF-8 but valid CP932 passes.
 std::optional<QString> inputEntryProblem(const QStringList& entries);
 
 /// What the engine is given for `definitionPath` under `settings`: the
@@ -80,6 +83,19 @@ std::optional<QString> inputEntryProblem(const QStringList& entries);
 /// when one of them is not a number.
 std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
                                                const QString& definitionPath);
+
+/// The label of a sheet read from `image`: imageLabel(), with a name that
+/// is not UTF-8 but valid CP932 shown decoded (file_name_bytes.h), so the
+/// read-values file holds the name's own bytes.
+QString sheetLabel(const QString& image);
+
+/// The crop folder proposed for a run whose first image with image areas is
+/// `image`: a new folder beside the image's folder, named after it with
+/// "_切り出し" appended ("/scans/a.jpg" gives "/scans_切り出し").
+QString proposedCropFolder(const QString& image);
+
+/// True when both name the same folder (links resolved when both exist).
+bool sameFolder(const QString& a, const QString& b);
 
 /// Where the crops of `image` go in the crop folder `folder`: the folder, a
 /// "/" unless present, and the image's base name (without its last
@@ -132,6 +148,12 @@ private:
     Step readImage(int s, const QString& path, bool debugImages);
     void showResolution(int imageDpi);
     std::string cropBaseOf(const QString& path);
+    /// The crop folder question: the browser opens at proposedCropFolder()
+    /// (made for it when missing); a folder holding any of the run's images
+    /// is only taken after a Yes to the warning, else the browser opens
+    /// again. Empty when cancelled.
+    QString chooseCropFolder(const QString& image);
+    bool isScansFolder(const QString& folder) const;
     Step handleReadError(int s, const QString& label);
     void storeReading(int s, const QString& label, const SheetReading& reading);
     void finish(const QString& definitionPath);

@@ -9,6 +9,9 @@ namespace {
 
 const QString kOpenTitle = QStringLiteral("読取値CSVファイルを選択してください");
 const QString kOpenFilter = QStringLiteral("読取値CSVファイル (*.csv)|*.csv");
+const QString kScoreFileRefused = QStringLiteral(
+    "このファイルは採点値CSVファイル（-採点値.csv）のため、読取値として開けません。"
+    "「-読取値.csv」のファイルを選択してください：");
 const QString kImageFolderTitle =
     QStringLiteral("スキャン画像ファイル(.jpg等)が存在するフォルダを選択してください。");
 
@@ -51,6 +54,13 @@ CsvOpenResult loadFile(Prompter& prompter, ResultTable& table, const AppSettings
                        const QString& definitionPath, const QString& path) {
     CsvOpenResult result;
     result.path = path;
+    // A score file starts like read values but its sheet lines hold points
+    // and a total: loaded, the points would pass for answers.
+    if (isScoreFile(path)) {
+        prompter.message(kScoreFileRefused + path, Prompter::Icon::Warning);
+        result.outcome = CsvOpenOutcome::NotLoaded;
+        return result;
+    }
     if (!mayDiscard(table, prompter)) {
         result.outcome = CsvOpenOutcome::Cancelled;
         return result;

@@ -18,6 +18,7 @@ enum class CsvOpenOutcome {
     Rejected,   ///< no or missing definition file (one warning shown)
     Cancelled,  ///< the open dialog was cancelled, or the user kept an unsaved table
     NotLoaded,  ///< not a read-values file, or unreadable: table untouched, no message
+                ///< (a score file is refused with a warning naming what it is)
     Loaded,     ///< table rebuilt from the file; the caller shows the result window
     Reread,     ///< the listed images were read again; see `run`
 };

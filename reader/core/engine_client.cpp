@@ -14,8 +14,9 @@ using strovik::HRESULT;
 using strovik::LONG;
 using strovik::UniqueBstr;
 
+// Paths go as bytes: a file name that is not UTF-8 reaches the engine as it is.
 UniqueBstr toBstr(std::string_view text) {
-    return UniqueBstr(text);
+    return UniqueBstr(strovik::bstrFromBytes(text));
 }
 
 /// The engine's status after a call (evaluate the call first: the status is

@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <memory>
 
+#include "engine/image/tiff_pages.h"
+
 namespace tarrow {
 namespace {
 
@@ -96,18 +98,51 @@ bool PdfConversion::convertBitmaps(const QString& folder, const QString& base,
         const QFileInfo info(source);
         const QString target =
             withSeparator(info.path()) + info.completeBaseName() + QStringLiteral(".jpg");
-        if (runTool(convertCommand(tools_, source, target)) == ToolRun::NotStarted) return false;
+        if (runTool(convertCommand(tools_, source, target)) == ToolRun::NotStarted) {
+            lastError_ = QStringLiteral("cannot start convert: ") + tools_.convert;
+            return false;
+        }
         if (QFile::exists(source) && QFile::exists(target)) QFile::remove(source);
         *images << target;
     }
     return true;
 }
 
+namespace {
+
+/// TIFF files are split rather than handed to pdfimages.
+bool isTiffInput(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QStringLiteral("tif") || suffix == QStringLiteral("tiff") ||
+           strovik::tiffPageCount(path.toStdString()).has_value();
+}
+
+QString tiffPagePath(const QString& outputFolder, const QString& tiffPath, int page) {
+    return outputPrefix(outputFolder, tiffPath) + QString::asprintf("-%03d.tif", page);
+}
+
+}  // namespace
+
+bool PdfConversion::splitTiff(const QString& tiffPath, const QString& outputFolder,
+                              QStringList* images) {
+    feedback_.setStatus(kConvertingStatus);
+    const strovik::TiffSplitResult split = strovik::splitTiffPages(
+        tiffPath.toStdString(),
+        [&](int page) { return tiffPagePath(outputFolder, tiffPath, page).toStdString(); });
+    for (const std::string& page : split.written) *images << QString::fromStdString(page);
+    lastError_ = QString::fromStdString(split.error);
+    return split.error.empty();
+}
+
 bool PdfConversion::convertOne(const QString& pdfPath, const QString& outputFolder,
                                QStringList* images) {
+    if (isTiffInput(pdfPath)) return splitTiff(pdfPath, outputFolder, images);
     const ToolCommand extract =
         pdfimagesCommand(tools_, pdfPath, outputPrefix(outputFolder, pdfPath));
-    if (runTool(extract) == ToolRun::NotStarted) return false;
+    if (runTool(extract) == ToolRun::NotStarted) {
+        lastError_ = QStringLiteral("cannot start pdfimages: ") + tools_.pdfimages;
+        return false;
+    }
 
     const QString base = QFileInfo(pdfPath).completeBaseName();
     const QStringList jpegs = matchingOutputs(outputFolder, base, QStringLiteral(".jpg"));
@@ -125,8 +160,10 @@ PdfConversion::Result PdfConversion::convert(const QStringList& pdfPaths,
                                              const QString& outputFolder) {
     Result result;
     for (const QString& pdf : pdfPaths) {
+        lastError_.clear();
         if (!convertOne(pdf, outputFolder, &result.images)) {
             feedback_.setStatus(kConvertFailedStatus);
+            result.error = lastError_;
             return result;
         }
     }

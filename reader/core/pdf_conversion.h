@@ -1,7 +1,10 @@
 // Converting PDF files to JPEG images for the input list: the page images of
 // each PDF are extracted with pdfimages into a chosen folder, black-and-white
 // and colour pages are turned into JPEG files with convert, and the JPEG
-// paths are handed back to be appended to the input list.
+// paths are handed back to be appended to the input list. A TIFF file (by
+// its ".tif"/".tiff" name or its content) is split instead, losslessly, into
+// one TIFF per page named like pdfimages' output: "<base>-000.tif",
+// "<base>-001.tif", ... in page order.
 //
 // Both programs are started without a shell, with argument lists, so paths
 // holding quotes, blanks or "$" reach them unchanged.
@@ -64,9 +67,11 @@ public:
         /// True when every PDF was processed; false when a program could not
         /// be started (the sequence stopped there).
         bool completed = false;
-        /// The JPEG paths for the input list, in order (also those gathered
-        /// before a stop).
+        /// The JPEG paths (TIFF pages for a TIFF) for the input list, in
+        /// order (also those gathered before a stop).
         QStringList images;
+        /// Why the sequence stopped (one line), empty when it completed.
+        QString error;
     };
 
     /// Processes the PDFs one after another and leaves the final status
@@ -79,15 +84,21 @@ public:
     ToolRun runTool(const ToolCommand& command);
 
 private:
-    /// False when a program could not be started.
+    /// False when a program could not be started, or a TIFF page could not
+    /// be split off.
     bool convertOne(const QString& pdfPath, const QString& outputFolder, QStringList* images);
     /// Converts every matching PBM or PPM file to JPEG; false on a start
     /// failure. `found` tells whether any file matched.
     bool convertBitmaps(const QString& folder, const QString& base, const QString& extension,
                         QStringList* images, bool* found);
 
+    /// Splits a TIFF into its pages; false when a page could not be written
+    /// (the pages before it are kept and listed).
+    bool splitTiff(const QString& tiffPath, const QString& outputFolder, QStringList* images);
+
     PdfTools tools_;
     RunFeedback& feedback_;
+    QString lastError_;
     int timeoutMs_;
 };
 

@@ -22,6 +22,7 @@ enum class QuestionId {
     TakePointsSheet,     ///< take the first sheet as the points row?
     ClearCell,           ///< clear the current cell?
     ResetThresholds,     ///< put the default thresholds back?
+    CropsIntoScans,      ///< the crop folder is a folder of the scans: write the crops there?
 };
 
 /// Every folder the application's operations ask for.
@@ -60,8 +61,10 @@ public:
     /// A question shown as formOf(id) says; closing the box counts as
     /// Cancel (or No for YesNo).
     virtual Answer question(QuestionId id, const QString& text) = 0;
-    /// Folder browser titled `title`; an empty result means cancelled.
-    virtual QString chooseFolder(FolderId id, const QString& title) = 0;
+    /// Folder browser titled `title`, opened at `initialFolder` when one is
+    /// given; an empty result means cancelled.
+    virtual QString chooseFolder(FolderId id, const QString& title,
+                                 const QString& initialFolder = QString()) = 0;
     /// File dialogs; an empty result means cancelled. `filter` is in the
     /// form "説明 (*.csv)|*.csv".
     virtual QString chooseOpenFile(const QString& title, const QString& filter) = 0;
@@ -83,6 +86,7 @@ inline Prompter::QuestionForm Prompter::formOf(QuestionId id) {
         case QuestionId::TakeKeySheet:
         case QuestionId::TakePointsSheet:
         case QuestionId::ResetThresholds:
+        case QuestionId::CropsIntoScans:  // the next run would read the crops as sheets
             break;
     }
     return {Icon::Warning, Buttons::YesNo, Answer::No};

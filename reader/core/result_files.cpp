@@ -16,6 +16,7 @@ const QString kKeyLabel = QStringLiteral("正答入力");
 const QString kPointsLabel = QStringLiteral("配点入力");
 const QString kTotalLabel = QStringLiteral("合計点");
 const QString kRateLabel = QStringLiteral("正答率");
+const QString kQuestionNumberLabel = QStringLiteral("設問番号");
 const QString kAnswersLabel = QStringLiteral("回答");
 const QLatin1StringView kOneMark("1");
 const QString kZeroPoints = QStringLiteral("0");
@@ -319,6 +320,19 @@ bool writeAnswersByChoice(const ResultTable& table, const QString& path, int max
     return writeLinesAtomically(path, lines, error);
 }
 
+bool isScoreFileLines(const QStringList& lines) {
+    if (lines.isEmpty() || !lines.first().startsWith(kHeaderLabel)) return false;
+    const QStringList header = splitFields(lines.first());
+    if (header.size() >= 2 && header.last() == kTotalLabel) return true;
+    return header.size() >= 3 && header.last() == kRateLabel &&
+           header.at(header.size() - 2) == kQuestionNumberLabel;
+}
+
+bool isScoreFile(const QString& path) {
+    QStringList lines;
+    return readLines(path, &lines) && isScoreFileLines(lines);
+}
+
 LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QString& definitionPath,
                            bool tenToZero, int* sheetLines) {
     QStringList lines;
@@ -326,6 +340,7 @@ LoadOutcome loadReadValues(ResultTable& table, const QString& path, const QStrin
     if (lines.isEmpty() || !lines.first().startsWith(kHeaderLabel)) {
         return LoadOutcome::NotReadValues;
     }
+    if (isScoreFileLines(lines)) return LoadOutcome::ScoreFile;
     table.initMarks(definitionPath);
     table.setSheetPaths({});
     LoadPlaceholders placeholders;

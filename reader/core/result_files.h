@@ -45,7 +45,17 @@ enum class LoadOutcome {
     Loaded,
     NotReadValues,  ///< the first line does not start with "列番号"; table untouched
     Unreadable,     ///< the file could not be opened or read; table untouched
+    ScoreFile,      ///< a score file (also transposed), not read values; table untouched
 };
+
+/// True when the lines are those of a score file: the first line starts
+/// with "列番号" and ends with the "合計点" field, or (transposed) ends with the
+/// fields "設問番号" and "正答率". Such a file would load as sheets whose values
+/// are points.
+bool isScoreFileLines(const QStringList& lines);
+
+/// isScoreFileLines() for the file at `path`; false when it cannot be read.
+bool isScoreFile(const QString& path);
 
 /// Rebuilds the table from a read-values file as the CSV opener does
 /// (initMarks with `definitionPath`, key and points lines, one sheet per

@@ -44,14 +44,26 @@ std::optional<SaveTarget> chooseSaveTarget(ResultTable& table, Prompter& prompte
     return target;
 }
 
+bool confirmOverwriteAll(Prompter& prompter, const QStringList& paths) {
+    QStringList existing;
+    for (const QString& path : paths) {
+        if (QFileInfo::exists(path)) existing << path;
+    }
+    if (existing.isEmpty()) return true;
+    return prompter.question(QuestionId::ReplaceOutputFile,
+                             existing.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n") +
+                                 kExistsQuestion) == Prompter::Answer::Yes;
+}
+
 std::optional<SaveTarget> saveProc(ResultTable& table, Prompter& prompter) {
     auto target = chooseSaveTarget(table, prompter);
     if (!target) return std::nullopt;
-    // Both questions are asked even when the first is declined.
-    const bool valuesPass =
-        confirmOverwrite(prompter, readValuesPath(target->folder, target->base));
-    const bool scorePass = confirmOverwrite(prompter, scorePath(target->folder, target->base));
-    if (!valuesPass || !scorePass) return std::nullopt;
+    // The read-values and score files are one result: one question names
+    // every one that exists, so a "No" can never be followed by a question
+    // about the other file alone.
+    const QStringList pair{readValuesPath(target->folder, target->base),
+                           scorePath(target->folder, target->base)};
+    if (!confirmOverwriteAll(prompter, pair)) return std::nullopt;
     return target;
 }
 

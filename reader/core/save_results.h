@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "reader/core/prompter.h"
@@ -26,8 +27,14 @@ bool confirmOverwrite(Prompter& prompter, const QString& path);
 /// into the table's destination base. nullopt when cancelled.
 std::optional<SaveTarget> chooseSaveTarget(ResultTable& table, Prompter& prompter);
 
-/// SaveProc: the dialog, then the overwrite question for the read-values
-/// file and for the score file (both are asked). nullopt unless both pass.
+/// One question for files that are replaced together: asked only when some
+/// exist, naming each existing one on its own line followed by CR LF and
+/// "は既に存在します。上書きしますか？" (one file: as confirmOverwrite). True when
+/// none exists or the answer is Yes.
+bool confirmOverwriteAll(Prompter& prompter, const QStringList& paths);
+
+/// SaveProc: the dialog, then one overwrite question for the read-values
+/// and score files together. nullopt when it is declined.
 std::optional<SaveTarget> saveProc(ResultTable& table, Prompter& prompter);
 
 /// SaveProcEachItem: the dialog and one question for the answers-by-choice

@@ -70,7 +70,8 @@ const QString MainForm::kSourceTitle =
     QStringLiteral("スキャン画像ファイルを選択してください (複数選択可)");
 const QString MainForm::kIniFilter = QStringLiteral("マーク情報ファイル (*.ini)|*.ini");
 const QString MainForm::kIniTitle = QStringLiteral("マーク情報ファイルを選択してください");
-const QString MainForm::kPdfFilter = QStringLiteral("PDFファイル (*.pdf)|*.pdf");
+const QString MainForm::kPdfFilter =
+    QStringLiteral("PDF・TIFFファイル (*.pdf;*.tif;*.tiff)|*.pdf;*.tif;*.tiff");
 const QString MainForm::kPdfTitle = QStringLiteral("PDFファイルを選択してください (複数選択可)");
 const QString MainForm::kPdfFolderTitle =
     QStringLiteral("JPEG画像を出力するフォルダを選択してください。");

@@ -53,8 +53,8 @@ Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
     }
 }
 
-QString QtPrompter::chooseFolder(FolderId, const QString& title) {
-    return QFileDialog::getExistingDirectory(dialogParent(), title);
+QString QtPrompter::chooseFolder(FolderId, const QString& title, const QString& initialFolder) {
+    return QFileDialog::getExistingDirectory(dialogParent(), title, initialFolder);
 }
 
 QString QtPrompter::qtFilter(const QString& filter) {

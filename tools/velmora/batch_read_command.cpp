@@ -9,6 +9,7 @@
 
 #include "reader/core/batch_run.h"
 #include "reader/core/csv_opener.h"
+#include "reader/core/file_name_bytes.h"
 #include "reader/core/result_table.h"
 #include "reader/core/save_results.h"
 #include "tools/velmora/batch_options.h"
@@ -81,12 +82,14 @@ std::optional<ParallelJob> readAheadJob(const Job& job) {
     if (!tarrow::definitionProblem(job.definition) && !tarrow::inputEntryProblem(job.images)) {
         QStringList unique = job.images;
         unique.removeDuplicates();
-        for (const QString& image : unique) ahead.requests.push_back({image.toStdString(), {}});
+        for (const QString& image : unique) {
+            ahead.requests.push_back({tarrow::pathBytes(image), {}});
+        }
     }
     const QString crops = QString::fromStdString(job.options.cropsDir);
     if (!crops.isEmpty()) {
         ahead.cropBase = [crops](const std::string& image) {
-            return tarrow::cropBaseFor(crops, QString::fromStdString(image)).toStdString();
+            return tarrow::pathBytes(tarrow::cropBaseFor(crops, tarrow::pathFromBytes(image)));
         };
     }
     return ahead;
@@ -131,7 +134,7 @@ std::string pathProblem(const BatchReadOptions& o) {
 void reportFailedSheets(const tarrow::ResultTable& table, std::ostream& err) {
     for (int s = 1; s <= table.sheetCount(); ++s) {
         if (table.isFailedSheet(s)) {
-            err << "velmora: read error: " << table.sheetPath(s).toStdString() << '\n';
+            err << "velmora: read error: " << tarrow::pathBytes(table.sheetPath(s)) << '\n';
         }
     }
 }
@@ -227,7 +230,8 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << list.error << "\n";
         return kExitUsage;
     }
-    for (const std::string& image : list.images) job.images << QString::fromStdString(image);
+    // Names that are not UTF-8 keep their bytes (file_name_bytes.h).
+    for (const std::string& image : list.images) job.images << tarrow::pathFromBytes(image);
     job.options.jobs = cappedJobs(job.options.jobs, err);
     return runJob(job, engines, out, err);
 }

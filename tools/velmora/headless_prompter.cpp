@@ -1,5 +1,7 @@
 #include "tools/velmora/headless_prompter.h"
 
+#include "reader/core/file_name_bytes.h"
+
 namespace velmora::cli {
 
 QString oneLine(const QString& text) {
@@ -11,7 +13,8 @@ QString oneLine(const QString& text) {
 }
 
 void HeadlessPrompter::print(const QString& text) {
-    err_ << "velmora: " << oneLine(text).toStdString() << '\n';
+    // A file name that is not UTF-8 is printed with its own bytes.
+    err_ << "velmora: " << tarrow::pathBytes(oneLine(text)) << '\n';
     err_.flush();
 }
 
@@ -26,11 +29,12 @@ tarrow::Prompter::Answer HeadlessPrompter::question(tarrow::QuestionId id, const
     questions_.append(text);
     const auto it = answers_.find(id);
     const Answer answer = it == answers_.end() ? Answer::Yes : it->second;
-    if (verbose_ || answer != Answer::Yes) print(text);
+    // Crops going into the scans folder are a warning even when accepted.
+    if (verbose_ || answer != Answer::Yes || id == tarrow::QuestionId::CropsIntoScans) print(text);
     return answer;
 }
 
-QString HeadlessPrompter::chooseFolder(tarrow::FolderId id, const QString&) {
+QString HeadlessPrompter::chooseFolder(tarrow::FolderId id, const QString&, const QString&) {
     const auto it = folders_.find(id);
     return it == folders_.end() ? QString() : it->second;
 }

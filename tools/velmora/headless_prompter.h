@@ -41,7 +41,8 @@ public:
 
     void message(const QString& text, Icon icon) override;
     Answer question(tarrow::QuestionId id, const QString& text) override;
-    QString chooseFolder(tarrow::FolderId id, const QString& title) override;
+    QString chooseFolder(tarrow::FolderId id, const QString& title,
+                         const QString& initialFolder = QString()) override;
     QString chooseOpenFile(const QString& title, const QString& filter) override;
     QString chooseSaveFile(const QString& filter, const QString& defaultSuffix) override;
     std::optional<QString> inputText(tarrow::InputId id, const QString& title,

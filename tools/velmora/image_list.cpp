@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+
+#include "engine/image/tiff_pages.h"
 
 namespace velmora::cli {
 
@@ -30,6 +33,17 @@ std::string notRegularFileProblem(const std::string& path, const std::string& wh
     const fs::file_status status = fs::status(path, ec);
     if (ec || !fs::exists(status) || fs::is_regular_file(status)) return {};
     return what + " is not a regular file: " + path;
+}
+
+std::string multiPageProblem(const std::vector<std::string>& images) {
+    for (const std::string& image : images) {
+        const std::optional<int> pages = strovik::tiffPageCount(image);
+        if (pages && *pages > 1) {
+            return "multi-page TIFF (" + std::to_string(*pages) +
+                   " pages) is not one sheet; split it first with 'velmora split': " + image;
+        }
+    }
+    return {};
 }
 
 ImageList expandInputs(const std::vector<std::string>& inputs) {

@@ -27,6 +27,11 @@ ImageList expandInputs(const std::vector<std::string>& inputs);
 /// file or does not exist (the caller reports a missing file its own way).
 std::string notRegularFileProblem(const std::string& path, const std::string& what);
 
+/// The first image that is a TIFF of more than one page (the engine would
+/// read its first page only): "multi-page TIFF (N pages) ...: PATH"; empty
+/// when there is none.
+std::string multiPageProblem(const std::vector<std::string>& images);
+
 /// The files directly inside `folder`, sorted by name; false with `error`
 /// set when the folder cannot be listed.
 bool listFolder(const std::string& folder, std::vector<std::string>& names, std::string& error);

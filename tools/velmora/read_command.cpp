@@ -136,6 +136,10 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
         err << "velmora: " << list.error << "\n";
         return kExitUsage;
     }
+    if (const std::string pages = multiPageProblem(list.images); !pages.empty()) {
+        err << "velmora: " << pages << "\n";
+        return kExitUsage;
+    }
     options.jobs = cappedJobs(options.jobs, err);
 
     bool anyFailed = false;

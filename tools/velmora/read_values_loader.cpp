@@ -11,9 +11,12 @@ bool loadReadValuesFile(const std::string& path, const tarrow::AppSettings& sett
         err << "velmora: " << problem << '\n';
         return false;
     }
+    const qsizetype messagesBefore = prompter.messages().size();
     const tarrow::CsvOpenResult opened = tarrow::reviewReadValuesFile(
         prompter, prompter, table, settings, QString(), QString::fromStdString(path));
     if (opened.outcome == tarrow::CsvOpenOutcome::Loaded) return true;
+    // A refusal that says why (a score file) has been printed already.
+    if (prompter.messages().size() > messagesBefore) return false;
     err << "velmora: not a read-values file, or unreadable: " << path << '\n';
     return false;
 }

@@ -84,6 +84,28 @@ TEST(Bstr, MalformedTextBecomesReplacementCharacters) {
     EXPECT_EQ(utf8FromUtf16(std::u16string{char16_t(0xDC00), u'y'}), replacement + "y");
 }
 
+// File names that are not UTF-8 must reach the engine byte for byte.
+TEST(Bstr, FileNameBytesCrossUnchanged) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string name = "x" + std::string(1, char(b)) + "\xE3\x81\x8B.jpg";
+        UniqueBstr text(bstrFromBytes(name));
+        EXPECT_EQ(bytesFromBstr(text.get()), name) << b;
+    }
+    for (const std::string& bad : {std::string("\xC0\xAF"), std::string("\xED\xA0\x80"),
+                                   std::string("\xE7\xAD"), std::string("\xEF\xBF\xBD")}) {
+        UniqueBstr text(bstrFromBytes(bad));
+        EXPECT_EQ(bytesFromBstr(text.get()), bad);
+    }
+    // Valid UTF-8 is the same text as before; a lone surrogate that stands
+    // for no byte is still U+FFFD.
+    UniqueBstr valid(bstrFromBytes("\xE3\x81\x8B\xF0\x9F\x98\x80"));
+    EXPECT_EQ(std::u16string(valid.get(), SysStringLen(valid.get())),
+              utf16FromUtf8("\xE3\x81\x8B\xF0\x9F\x98\x80"));
+    const char16_t lone[] = {char16_t(0xDC7F), u'y'};
+    UniqueBstr loneText(SysAllocStringLen(lone, 2));
+    EXPECT_EQ(bytesFromBstr(loneText.get()), "\xEF\xBF\xBDy");
+}
+
 TEST(Bstr, UniqueBstrOwnsAndReleases) {
     UniqueBstr a(std::string_view("first"));
     EXPECT_EQ(a.utf8(), "first");

@@ -6,11 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <map>
+#include <string>
 
+#include "reader/core/csv_text.h"
+#include "reader/core/file_name_bytes.h"
+#include "reader/core/result_files.h"
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
+#include "reader/core/tests/tiff_stack.h"
 
 namespace tarrow {
 namespace {
@@ -137,6 +143,80 @@ TEST_F(BatchRunTest, FirstOffendingEntryIsNamedBeforeAnyEngineCall) {
         EXPECT_TRUE(prompter_.running.empty());
     }
     EXPECT_TRUE(engine_.calls.isEmpty());
+}
+
+// A stack scanned into one TIFF is refused before any engine call, naming
+// the file, its page count and how to split it; a one-page TIFF is read.
+// Names CP932 cannot hold are refused like names with a comma.
+TEST_F(BatchRunTest, MultiPageTiffAndNamesCp932CannotHoldAreRefused) {
+    const QString good = images({"a.jpg"});
+    ASSERT_TRUE(testing::writeTiffStack(path("stack.tif"), 3));
+    ASSERT_TRUE(testing::writeTiffStack(path("two.jpg"), 2));  // found by content, not name
+    ASSERT_TRUE(testing::writeTiffStack(path("one.tif"), 1));
+    const QString multiPage =
+        QStringLiteral("複数ページのTIFFファイル（%1ページ）は1枚のシートとして読み取れません。");
+    const QString notCp932 = QStringLiteral(
+        "Shift_JISで表せない文字を含む画像ファイル名は読取値CSVファイルに保存できない"
+        "ため読み取れません。ファイル名を変更してください：");
+    const QStringList refused = {
+        good + path("stack.tif") + kCrLf,
+        path("two.jpg") + kCrLf,
+        images({"José.jpg"}),
+        images({"한국.jpg"}),
+        images({"\U0001F600.jpg"}),
+        images({QStringLiteral("か\u3099.jpg")}),  // decomposed が
+    };
+    for (const QString& list : refused) {
+        prompter_ = ScriptedPrompter();
+        EXPECT_EQ(run(list).outcome, BatchOutcome::Rejected) << list.toStdString();
+        ASSERT_EQ(prompter_.messages.size(), 1u);
+        const QString entry = list.trimmed().split(kCrLf).last();
+        EXPECT_TRUE(prompter_.messages[0].text.endsWith(entry))
+            << prompter_.messages[0].text.toStdString();
+    }
+    EXPECT_TRUE(engine_.calls.isEmpty());
+
+    prompter_ = ScriptedPrompter();
+    EXPECT_EQ(run(good + path("stack.tif")).outcome, BatchOutcome::Rejected);
+    EXPECT_TRUE(prompter_.messageTexts().value(0).startsWith(multiPage.arg(3)));
+    prompter_ = ScriptedPrompter();
+    EXPECT_EQ(run(images({"é.jpg"})).outcome, BatchOutcome::Rejected);
+    EXPECT_TRUE(prompter_.messageTexts().value(0).startsWith(notCp932));
+
+    // One page, and names CP932 does hold (composed kana, full-width signs).
+    prompter_ = ScriptedPrompter();
+    const QString fine = path("one.tif") + kCrLf + images({"がっこう①～.jpg"});
+    EXPECT_EQ(run(fine).outcome, BatchOutcome::Completed);
+    EXPECT_TRUE(prompter_.messages.empty());
+    EXPECT_EQ(table_.sheetCount(), 2);
+}
+
+// A name that is not UTF-8 is read by its bytes: a Shift_JIS name is read
+// and labelled so that the CP932 read-values file holds its own bytes; one
+// that is no CP932 either is refused by name. The rest of the batch is read.
+TEST_F(BatchRunTest, NamesThatAreNotUtf8AreReadByTheirBytes) {
+    const std::string folder = dir_.path().toStdString() + "/";
+    const std::string sjis = folder + "\x83\x65\x83\x58\x83\x67.jpg";  // テスト.jpg
+    const std::string neither = folder + "\xFF\xFE.jpg";
+    for (const std::string& name : {sjis, neither}) {
+        FILE* f = std::fopen(name.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    const QString list = images({"a.jpg"}) + pathFromBytes(sjis) + kCrLf;
+    EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
+    EXPECT_TRUE(prompter_.messages.empty());
+    EXPECT_EQ(table_.label(2), QStringLiteral("テスト.jpg"));
+    EXPECT_TRUE(encodeCp932(readValuesLines(table_, false).value(4))
+                    .startsWith("\x83\x65\x83\x58\x83\x67.jpg,"));
+    EXPECT_EQ(pathBytes(table_.sheetPaths().value(1)), sjis);
+
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    EXPECT_EQ(run(list + pathFromBytes(neither) + kCrLf).outcome, BatchOutcome::Rejected);
+    ASSERT_EQ(prompter_.messages.size(), 1u);
+    EXPECT_TRUE(prompter_.messages[0].text.startsWith(QStringLiteral("Shift_JISで表せない")));
+    EXPECT_TRUE(prompter_.messages[0].text.endsWith(pathFromBytes(neither)));
 }
 
 TEST(InputList, EntriesAreParsedCharacterByCharacter) {
@@ -389,6 +469,52 @@ TEST_F(BatchRunTest, CropFolderIsAskedOnceAndOnlyWithImageAreas) {
     table_.setSaved(true);
     run(list);
     EXPECT_TRUE(prompter_.folderTitles.isEmpty());
+}
+
+// The browser opens in a new "<scans>_切り出し" folder beside the scans, so
+// Enter cannot put crops among the scans; choosing the scans folder itself
+// warns, and "No" opens the browser again.
+TEST_F(BatchRunTest, CropFolderBrowserProposesAFolderBesideTheScans) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("scans"));
+    const QString list = images({"scans/a.jpg", "scans/b.jpg"});
+    engine_.sheets[path("scans/b.jpg")].imageAreas = 1;
+    const QString proposal = path("scans_切り出し");
+    EXPECT_EQ(proposedCropFolder(path("scans/b.jpg")), proposal);
+
+    // Accepted as proposed: the folder exists and the crops go there.
+    prompter_.folders.push_back(proposal);
+    EXPECT_EQ(run(list).cropFolder, proposal);
+    EXPECT_EQ(prompter_.initialFolders, QStringList{proposal});
+    EXPECT_TRUE(QFileInfo(proposal).isDir());
+    EXPECT_TRUE(prompter_.questions.empty());
+    ASSERT_TRUE(QDir(proposal).removeRecursively());
+
+    // The scans folder (written differently): warned; No asks again, and a
+    // cancel then leaves no crops and no proposal folder behind.
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {path("scans/"), QString()};
+    prompter_.answers = {Prompter::Answer::No};
+    EXPECT_EQ(run(list).cropFolder, QString());
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].id, QuestionId::CropsIntoScans);
+    EXPECT_TRUE(prompter_.questions[0].text.contains(path("scans/")));
+    EXPECT_EQ(prompter_.folderTitles.size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(proposal));
+
+    // Yes keeps the scans folder; another folder is taken without a word.
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {path("scans")};
+    prompter_.answers = {Prompter::Answer::Yes};
+    EXPECT_EQ(run(list).cropFolder, path("scans"));
+    EXPECT_EQ(prompter_.questions.size(), 1u);
+    prompter_ = ScriptedPrompter();
+    table_.setSaved(true);
+    prompter_.folders = {dir_.path()};
+    EXPECT_EQ(run(list).cropFolder, dir_.path());
+    EXPECT_TRUE(prompter_.questions.empty());
+    EXPECT_FALSE(QFileInfo::exists(proposal));
 }
 
 TEST_F(BatchRunTest, IndexPagesAreWrittenIntoTheChosenCropFolder) {

@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include "reader/core/result_files.h"
 #include "reader/core/tests/scripted_engine.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
@@ -171,6 +172,43 @@ TEST_F(CsvOpenerTest, AKnownFileCanBeOpenedWithoutTheDialog) {
     EXPECT_EQ(r.path, csv_);
     EXPECT_TRUE(prompter_.openFileTitles.isEmpty());
     EXPECT_EQ(table_.sheetCount(), 2);
+}
+
+// A score file begins with "列番号" too; opened as read values its points
+// would pass for answers. It is refused with a message saying what it is,
+// before the unsaved table is questioned and before any image is read.
+TEST_F(CsvOpenerTest, ScoreFileIsRefusedPlainOrTransposed) {
+    table_.initMarks(inputs_.definitionPath);
+    table_.storeSheet(1, "old.jpg", "1", "5.0", "1", 0, 0, false);
+    table_.setSaved(false);
+    const QString scores = path("class1-採点値.csv");
+    const QString transposed = path("t.csv");
+    writeLines(scores, {"列番号,1,2,合計点", "正答入力,2,", "配点入力,5,", "s1.jpg,5,3,5",
+                        "設問番号,1,", "正答率,100.0,"});
+    writeLines(transposed, {"列番号,正答入力,配点入力,s1.jpg,設問番号,正答率", "1,2,5,5,1,100.0",
+                            "合計点,,,5,,"});
+    inputs_.inputList = path("s1.jpg") + "\r\n";
+    for (const QString& file : {scores, transposed}) {
+        prompter_.messages.clear();
+        BatchRun run(engine_, prompter_, prompter_, table_, settings_);
+        const CsvOpenResult r = openReadValuesFile(
+            CsvOpenContext{run, prompter_, prompter_, table_, settings_}, inputs_, file);
+        EXPECT_EQ(r.outcome, CsvOpenOutcome::NotLoaded);
+        ASSERT_EQ(prompter_.messages.size(), 1u);
+        EXPECT_TRUE(prompter_.messages[0].text.contains(QStringLiteral("採点値")));
+        EXPECT_TRUE(prompter_.messages[0].text.endsWith(file));
+        EXPECT_EQ(prompter_.messages[0].icon, Prompter::Icon::Warning);
+    }
+    EXPECT_TRUE(prompter_.questions.empty());
+    EXPECT_TRUE(engine_.calls.isEmpty());
+    EXPECT_EQ(cell(3, 0), QStringLiteral("old.jpg"));
+
+    // Read values whose last question is "*12", or whose sheet is labelled
+    // like a score line, are still read values.
+    writeLines(path("v.csv"), {"列番号,1,*12", "合計点,1,2 3", "正答率,1,2"});
+    EXPECT_FALSE(isScoreFile(path("v.csv")));
+    EXPECT_FALSE(isScoreFileLines({QStringLiteral("列番号,設問番号,合計点x")}));
+    EXPECT_TRUE(isScoreFileLines({QStringLiteral("列番号,合計点")}));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "reader/core/tests/scripted_prompter.h"
+#include "reader/core/tests/tiff_stack.h"
 
 namespace tarrow {
 namespace {
@@ -170,6 +171,50 @@ TEST_F(PdfConversionTest, MissingProgramStopsTheSequence) {
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.images.isEmpty());
     EXPECT_TRUE(QFile::exists(out_ + QStringLiteral("/c-001.ppm")));
+    EXPECT_EQ(prompter_.statuses.constLast(), kConvertFailedStatus);
+}
+
+// A multi-page TIFF in the selection is split by pages, in page order, with
+// pixels and resolution kept, between the PDFs around it; pdfimages never
+// sees it.
+TEST_F(PdfConversionTest, MultiPageTiffIsSplitIntoItsPagesInOrder) {
+    const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 1), fakeConvert()};
+    const QString stack = path(QStringLiteral("stack.TIFF"));
+    ASSERT_TRUE(testing::writeTiffStack(stack, 3));
+    const QString pdf = path(QStringLiteral("a.pdf"));
+    const PdfConversion::Result result =
+        PdfConversion(tools, prompter_).convert({stack, pdf}, out_);
+
+    EXPECT_TRUE(result.completed);
+    EXPECT_TRUE(result.error.isEmpty());
+    const QString prefix = out_ + QStringLiteral("/stack");
+    ASSERT_EQ(result.images,
+              (QStringList{prefix + "-000.tif", prefix + "-001.tif", prefix + "-002.tif",
+                           out_ + QStringLiteral("/a-000.jpg")}));
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
+        const testing::ReadPage read = testing::readTiffPage(result.images[page]);
+        EXPECT_EQ(read.pages, 1);
+        EXPECT_EQ(read.pixels, testing::stackPagePixels(page, 24, 17));
+        EXPECT_FLOAT_EQ(read.xres, 200.0f);
+        EXPECT_FLOAT_EQ(read.yres, 300.0f);
+    }
+    EXPECT_EQ(log(QStringLiteral("pdfimages")).size(), 4);  // a.pdf only
+    EXPECT_EQ(prompter_.statuses.constLast(), kConvertedStatus);
+}
+
+// A ".tif" that is no TIFF stops the sequence like a program that cannot
+// start, and says why.
+TEST_F(PdfConversionTest, BrokenTiffStopsTheSequenceWithAReason) {
+    const PdfTools tools{fakePdfimages(QStringLiteral(".jpg"), 1), fakeConvert()};
+    const QString broken = path(QStringLiteral("broken.tif"));
+    ASSERT_TRUE(writeFile(broken, "not a tiff"));
+    const PdfConversion::Result result =
+        PdfConversion(tools, prompter_).convert({broken, path(QStringLiteral("a.pdf"))}, out_);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.images.isEmpty());
+    EXPECT_TRUE(result.error.contains(broken)) << result.error.toStdString();
+    EXPECT_TRUE(log(QStringLiteral("pdfimages")).isEmpty());
     EXPECT_EQ(prompter_.statuses.constLast(), kConvertFailedStatus);
 }
 

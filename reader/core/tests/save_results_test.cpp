@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "reader/core/csv_text.h"
@@ -73,7 +74,9 @@ TEST_F(SaveResultsTest, SavesReadValuesThenScoresBesideTheChosenName) {
             .startsWith(encodeCp932("列番号,正答入力,配点入力,a.jpg,b.jpg,設問番号,正答率\r\n")));
 }
 
-TEST_F(SaveResultsTest, AsksForEachExistingFileAndKeepsThemWhenDeclined) {
+// Declining must not be followed by a question about the score file alone:
+// one question names both files, and "No" keeps both.
+TEST_F(SaveResultsTest, AsksOnceForThePairAndKeepsBothWhenDeclined) {
     const QString values = path("c-読取値.csv");
     const QString scores = path("c-採点値.csv");
     putBytes(values, "old values\r\n");
@@ -82,19 +85,41 @@ TEST_F(SaveResultsTest, AsksForEachExistingFileAndKeepsThemWhenDeclined) {
     prompter_.saveFiles = {path("c.csv")};
     prompter_.answers = {Prompter::Answer::No, Prompter::Answer::Yes};
     EXPECT_EQ(saveResults(table_, prompter_, false).status, SaveStatus::Cancelled);
-    ASSERT_EQ(prompter_.questions.size(), 2u);
-    EXPECT_EQ(prompter_.questions[0].text, values + "\r\n" + kExists);
-    EXPECT_EQ(prompter_.questions[1].text, scores + "\r\n" + kExists);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].text, values + "\r\n" + scores + "\r\n" + kExists);
     EXPECT_EQ(prompter_.questions[0].id, QuestionId::ReplaceOutputFile);
     EXPECT_EQ(fileBytes(values), QByteArray("old values\r\n"));
     EXPECT_EQ(fileBytes(scores), QByteArray("old scores\r\n"));
     EXPECT_FALSE(table_.saved());
 
+    prompter_.questions.clear();
     prompter_.saveFiles = {path("c.csv")};
-    prompter_.answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
+    prompter_.answers = {Prompter::Answer::Yes};
     EXPECT_EQ(saveResults(table_, prompter_, false).status, SaveStatus::Saved);
+    EXPECT_EQ(prompter_.questions.size(), 1u);
     EXPECT_NE(fileBytes(values), QByteArray("old values\r\n"));
     EXPECT_NE(fileBytes(scores), QByteArray("old scores\r\n"));
+}
+
+// Only the score file exists: declining it writes no read-values file either.
+TEST_F(SaveResultsTest, ExistingScoreFileAloneIsAskedAndDecliningWritesNeither) {
+    const QString values = path("d-読取値.csv");
+    const QString scores = path("d-採点値.csv");
+    putBytes(scores, "old scores\r\n");
+    table_.setText(1, 1, "1");
+    prompter_.saveFiles = {path("d.csv")};
+    prompter_.answers = {Prompter::Answer::No};
+    EXPECT_EQ(saveResults(table_, prompter_, false).status, SaveStatus::Cancelled);
+    ASSERT_EQ(prompter_.questions.size(), 1u);
+    EXPECT_EQ(prompter_.questions[0].text, scores + "\r\n" + kExists);
+    EXPECT_FALSE(QFileInfo::exists(values));
+    EXPECT_EQ(fileBytes(scores), QByteArray("old scores\r\n"));
+
+    // Neither exists: nothing is asked.
+    prompter_.questions.clear();
+    prompter_.saveFiles = {path("e.csv")};
+    EXPECT_EQ(saveResults(table_, prompter_, false).status, SaveStatus::Saved);
+    EXPECT_TRUE(prompter_.questions.empty());
 }
 
 TEST_F(SaveResultsTest, UnwritableFolderFailsSilentlyAndStaysUnsaved) {

@@ -45,6 +45,7 @@ public:
     std::vector<Asked> questions;
     QStringList folderTitles;
     std::vector<FolderId> folderIds;
+    QStringList initialFolders;
     QStringList openFileTitles;
     QStringList openFileFilters;
     QStringList statuses;
@@ -77,8 +78,10 @@ public:
         }
         return take(answers);
     }
-    QString chooseFolder(FolderId id, const QString& title) override {
+    QString chooseFolder(FolderId id, const QString& title,
+                         const QString& initialFolder = QString()) override {
         folderIds.push_back(id);
+        initialFolders << initialFolder;
         folderTitles << title;
         calls << QStringLiteral("folder: ") + title;
         return takeText(folders, title);

@@ -117,6 +117,22 @@ TEST_F(BatchTool, ReadSavesTheReadValuesFileOfTheBatch) {
     EXPECT_NE(page.find("<img src=\"sheet1_000.jpg\"/>"), std::string::npos);
 }
 
+// A sheet whose name is not UTF-8 (Shift_JIS bytes from an archive) is read
+// by its bytes, its crops keep them, and the read-values file holds them as
+// its label; before, the whole batch was refused.
+TEST_F(BatchTool, NamesThatAreNotUtf8AreReadByTheirBytes) {
+    addSheets(2);
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67";  // テスト
+    fs::rename(tmp.file("imgs/sheet1.jpg"), tmp.file("imgs/" + sjis + ".jpg"));
+    fs::create_directory(tmp.file("crops"));
+    const ToolRun r = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), "--crops",
+                               tmp.file("crops"), tmp.file("imgs")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string bytes = slurpFile(tmp.file("res-読取値.csv"));
+    EXPECT_NE(bytes.find("\r\n" + sjis + ".jpg,"), std::string::npos);
+    EXPECT_TRUE(fs::exists(tmp.file("crops/" + sjis + "_000.jpg")));
+}
+
 TEST_F(BatchTool, ResolutionWarningGoesToStderrOnceAndTheRunGoesOn) {
     addSheets(2, 300);
     const ToolRun r = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), tmp.file("imgs")});

@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+#include "reader/core/file_name_bytes.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -34,6 +36,18 @@ TEST(HeadlessPrompter, MessagesBecomeOneLineOnStderr) {
               "velmora: 二行目 あり\n");
     ASSERT_EQ(p.messages().size(), 2);
     EXPECT_EQ(p.messages().front(), "解像度が異なります。\r\n\r\nA=200dpi  B=300dpi");
+}
+
+// A refused name that is not UTF-8 is printed with its own bytes, and the
+// crops-into-scans warning is printed though the command goes on.
+TEST(HeadlessPrompter, RawNamesAndTheCropWarningAreShown) {
+    std::ostringstream err;
+    HeadlessPrompter p(err);
+    p.message(QStringLiteral("x：") + tarrow::pathFromBytes("/s/\xFF.jpg"), Icon::Warning);
+    EXPECT_EQ(err.str(), "velmora: x：/s/\xFF.jpg\n");
+    err.str("");
+    EXPECT_EQ(p.question(tarrow::QuestionId::CropsIntoScans, "same folder"), Answer::Yes);
+    EXPECT_EQ(err.str(), "velmora: same folder\n");
 }
 
 TEST(HeadlessPrompter, DialogsAnswerWhatTheCommandLineGaveByTheirIds) {

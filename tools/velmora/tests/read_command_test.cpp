@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "reader/core/tests/tiff_stack.h"
 #include "tools/velmora/tests/test_support.h"
 
 namespace velmora::cli {
@@ -204,6 +205,21 @@ TEST_F(ReadCommandTest, ProblemsFoundBeforeReadingGiveStatusTwo) {
         EXPECT_TRUE(out.empty());
     }
     EXPECT_EQ(enginesMade, 0);
+}
+
+// A stack scanned into one TIFF would be read as its first page: refused
+// before any engine is made, naming the file and the way to split it.
+TEST_F(ReadCommandTest, MultiPageTiffIsRefusedBeforeReading) {
+    ASSERT_TRUE(tarrow::testing::writeTiffStack(QString::fromStdString(tmp.file("stack.tif")), 3));
+    ASSERT_TRUE(tarrow::testing::writeTiffStack(QString::fromStdString(tmp.file("one.tif")), 1));
+    EXPECT_EQ(run({"-d", def, images[0], tmp.file("stack.tif")}), 2);
+    EXPECT_EQ(err,
+              "velmora: multi-page TIFF (3 pages) is not one sheet; split it first with "
+              "'velmora split': " +
+                  tmp.file("stack.tif") + "\n");
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(enginesMade, 0);
+    EXPECT_EQ(run({"-d", def, tmp.file("one.tif")}), 0) << err;
 }
 
 TEST_F(ReadCommandTest, UnwritableOutputIsAnInternalError) {
