@@ -29,7 +29,9 @@ public:
     explicit FolderPrompter(QString folder) : folder_(std::move(folder)) {}
     void message(const QString&, Icon) override {}
     Answer question(tarrow::QuestionId, const QString&) override { return Answer::No; }
-    QString chooseFolder(tarrow::FolderId, const QString&) override { return folder_; }
+    QString chooseFolder(tarrow::FolderId, const QString&, const QString&) override {
+        return folder_;
+    }
     QString chooseOpenFile(const QString&, const QString&) override { return {}; }
     QString chooseSaveFile(const QString&, const QString&) override { return {}; }
     std::optional<QString> inputText(tarrow::InputId, const QString&, const QString&,
