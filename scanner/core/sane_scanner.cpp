@@ -240,10 +240,7 @@ bool SaneScanner::scanPage(SANE_Handle handle, int pageNumber, const DeviceSetup
 
 void SaneScanner::handOver(std::shared_ptr<ScannedPage> page, std::shared_ptr<BatchEvents> events) {
     {
-        // One page waits for saving while the next is scanned; a page that
-        // went through the scanner is always handed on, even after cancel.
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return pagesInFlight_ == 0 || stopping_; });
+        std::lock_guard lock(mutex_);
         ++pagesInFlight_;
     }
     driver_.post([this, alive = std::weak_ptr<int>(alive_), page, events] {
@@ -256,6 +253,11 @@ void SaneScanner::handOver(std::shared_ptr<ScannedPage> page, std::shared_ptr<Ba
         }
         wake_.notify_all();
     });
+    // The next sheet is fed only once this page was handled: when it could
+    // not be saved, the batch stops with the remaining sheets still in the
+    // feeder instead of pulling one more through.
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return pagesInFlight_ == 0 || stopping_; });
 }
 
 void SaneScanner::finish(BatchResult result, std::shared_ptr<BatchEvents> events) {
