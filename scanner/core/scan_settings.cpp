@@ -8,6 +8,8 @@
 #include <system_error>
 #include <variant>
 
+#include "scanner/core/batch_folder.h"
+
 namespace fenwary {
 
 namespace {
@@ -228,10 +230,10 @@ std::optional<PreviewRect> PreviewRect::parse(std::string_view text) {
     return rect;
 }
 
-ScanSettings ScanSettings::defaults(std::string_view documentsFolder) {
+ScanSettings ScanSettings::defaults(std::string_view outputFolder) {
     ScanSettings settings;
     for (const SettingEntry& entry : kSettings) assign(settings, entry, entry.defaultText);
-    settings.folder = withTrailingSeparator(documentsFolder);
+    settings.folder = withTrailingSeparator(outputFolder);
     return settings;
 }
 
@@ -264,7 +266,7 @@ std::string_view settingName(SettingId id) {
 }
 
 ScanSettings loadSettings(const velmora::SettingsStore& store, std::string_view documentsFolder) {
-    ScanSettings settings = ScanSettings::defaults(documentsFolder);
+    ScanSettings settings = ScanSettings::defaults(batchRootFolder(documentsFolder));
     for (const SettingEntry& entry : kSettings) {
         if (const auto text = store.getValue(kSettingsRoot, kSettingsKey, entry.name)) {
             assign(settings, entry, *text);
