@@ -43,7 +43,7 @@ protected:
 
     void SetUp() override {
         for (const char* name : {"FAKE_TWAIN_FAULT", "FAKE_TWAIN_FAULT_PAGE", "FAKE_TWAIN_CALLBACK",
-                                 "FAKE_TWAIN_SOURCES", "FAKE_TWAIN_LOG"}) {
+                                 "FAKE_TWAIN_SOURCES", "FAKE_TWAIN_LOG", "FAKE_TWAIN_HOSTILE"}) {
             ::unsetenv(name);
         }
         ::setenv(TwainLibrary::kOverrideVariable, FAKE_TWAIN_DSM_PATH, 1);
@@ -54,6 +54,7 @@ protected:
     void TearDown() override {
         ::unsetenv(TwainLibrary::kOverrideVariable);
         ::unsetenv("FAKE_TWAIN_PAGES");
+        ::unsetenv("FAKE_TWAIN_HOSTILE");
     }
 
     BatchSummary run(BatchRunner& runner, BatchRunner::Host host) {
@@ -170,6 +171,19 @@ TEST_F(BatchPagesTest, ReplacingAPrefixOnlyFileIsAskedOncePerBatch) {
                                                              "sheet_03.jpg", "sheet_04.jpg"}));
     const auto bytes = readBytes(output_.path() / "sheet.jpg");
     EXPECT_NE(std::string(bytes.begin(), bytes.end()), "kept");
+}
+
+TEST_F(BatchPagesTest, ProblemsOfAHostileSourceAreSummedUpByKind) {
+    ::setenv("FAKE_TWAIN_HOSTILE", "undecodable", 1);
+    ::setenv("FAKE_TWAIN_PAGES", "270000", 1);
+    BatchRunner runner(sane_, &twain_);
+    const BatchSummary summary = run(runner, {});
+    EXPECT_EQ(summary.pagesSaved, 0);
+    ASSERT_EQ(summary.problems.size(), 2u) << "one line for the pages, one for the stop";
+    EXPECT_EQ(summary.problems[0].rfind(deviceErrorText(DeviceError::BadPage) + "（3 ページ）", 0),
+              0u)
+        << summary.problems[0];
+    EXPECT_TRUE(output_.fileNames().empty());
 }
 
 }  // namespace
