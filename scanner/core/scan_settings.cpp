@@ -45,6 +45,8 @@ constexpr std::int64_t kFormatMin = 0;
 constexpr std::int64_t kFormatMax = 2;
 constexpr std::int64_t kResolutionMin = 1;
 constexpr std::int64_t kResolutionMax = 9600;
+constexpr std::int64_t kTimeoutMin = 1;
+constexpr std::int64_t kTimeoutMax = 3600;
 constexpr bool kReset = true;
 constexpr const char* kDefaultPreviewRect = "0,0,400,620";
 
@@ -65,6 +67,7 @@ constexpr std::array kSettings{
     SettingEntry{SettingId::SaneFeeder, "sane_feeder", &ScanSettings::saneFeeder, "1"},
     SettingEntry{SettingId::SaneResolution, "sane_resolution", &ScanSettings::saneResolution, "300", kResolutionMin, kResolutionMax},
     SettingEntry{SettingId::SaneMode, "sane_mode", &ScanSettings::saneMode, "Color"},
+    SettingEntry{SettingId::SaneTimeout, "sane_timeout", &ScanSettings::saneTimeoutSeconds, "60", kTimeoutMin, kTimeoutMax},
 };
 // clang-format on
 
@@ -258,6 +261,7 @@ BatchRequest ScanSettings::batchRequest() const {
     request.feeder = saneFeeder;
     request.resolutionDpi = saneResolution;
     request.mode = parseScanMode(saneMode);
+    request.noDataTimeout = std::chrono::seconds(saneTimeoutSeconds > 0 ? saneTimeoutSeconds : 60);
     return request;
 }
 

@@ -37,6 +37,7 @@ enum class SettingId {
     SaneFeeder,
     SaneResolution,
     SaneMode,
+    SaneTimeout,
 };
 
 /// Which backend a stored source belongs to.
@@ -84,6 +85,7 @@ struct ScanSettings {
     bool saneFeeder = false;
     int saneResolution = 0;
     std::string saneMode;
+    int saneTimeoutSeconds = 0;  ///< "sane_timeout": no data this long stops a batch
 
     /// Every setting at its default; the folder is `outputFolder` with a
     /// trailing "/".

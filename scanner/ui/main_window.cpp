@@ -105,6 +105,12 @@ MainWindow::~MainWindow() {
     if (twain_) twain_->shutdown();
     if (sane_) sane_->shutdown();
     runner_.reset();
+    if (sane_ && sane_->workerAbandoned()) {
+        // A driver call never returned: its worker may still use the
+        // backend until the program ends, so the backend is never destroyed.
+        static std::vector<std::unique_ptr<Acquisition>> leftBehind;
+        leftBehind.push_back(std::move(sane_));
+    }
 }
 
 void MainWindow::buildMenus() {

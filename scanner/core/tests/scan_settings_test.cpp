@@ -79,7 +79,7 @@ TEST_F(ScanSettingsTest, StoredValuesComeBackAndAreWrittenInTheExitOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"preview", "preview_rect", "folder", "prefix",
                                                "jpeg_quality", "counter", "step", "digit", "format",
                                                "usecounter", "clipboard", "source", "sane_feeder",
-                                               "sane_resolution", "sane_mode"}));
+                                               "sane_resolution", "sane_mode", "sane_timeout"}));
 
     const ScanSettings back = loadSettings(store_, "/nowhere");
     EXPECT_EQ(back.folder, "/data/scans/");
