@@ -377,8 +377,10 @@ TEST_F(FenwaryWindowTest, EveryBatchGetsItsOwnFolderUnlessOneWasChosen) {
     ::setenv("FAKE_TWAIN_PAGES", "2", 1);
     store("source", "twain:Fake Feeder");
     MainWindow& w = open();
+    ASSERT_TRUE(QDir(documents_ + "/tarrow").removeRecursively());  // made again unasked
     scanToTheEnd();
     scanToTheEnd();
+    EXPECT_TRUE(prompter_.questions.isEmpty());
     const QStringList batches = QDir(batchRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(batches.size(), 2) << batches.join(",").toStdString();
     EXPECT_EQ(QDir(batchRoot() + batches[0]).entryList(QDir::Files),

@@ -253,6 +253,8 @@ void MainWindow::resetSettings() {
 bool MainWindow::ensureOutputFolder() {
     const QString folder = text(settings_.folder);
     if (QFileInfo(folder).isDir()) return true;
+    // The batch root is the program's own: made with the batch's folder.
+    if (isBatchRootFolder(settings_.folder, documentsFolder_.toStdString())) return true;
     if (!prompter_->askYesNo(kCreateFolderQuestion, kErrorCaption)) return false;
     if (QDir().mkdir(folder)) return true;
     prompter_->warn(kCannotCreateFolder + QStringLiteral("\n") + folder, kErrorCaption);
