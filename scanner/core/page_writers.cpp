@@ -128,6 +128,7 @@ private:
 // ---- Temporary file and its name ----
 
 constexpr const char* kStagingPattern = ".fenwary-page.XXXXXX";
+constexpr mode_t kClaimMode = 0666;  // narrowed by the umask
 
 void fail(WriteFailure& failure, const char* what, int errorNumber) {
     failure.errorNumber = errorNumber != 0 ? errorNumber : EIO;
@@ -143,14 +144,33 @@ int syncPath(const std::string& path, int flags) {
     return result;
 }
 
+bool unsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP ||
+           error == EPERM;
+}
+
 /// Renames `from` to `to` unless `to` exists: 0, or the errno (EEXIST when
 /// the name is taken). Where the file system has no such rename, a hard
-/// link takes the name instead (link never replaces either).
+/// link takes the name instead (link never replaces either); where it has
+/// no hard links either (FAT memory sticks), the name is first claimed by
+/// creating it exclusively and the page then renamed onto that claim.
 int renameNoReplace(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-    if (::link(from.c_str(), to.c_str()) != 0) return errno;
-    ::unlink(from.c_str());
+    if (!unsupported(errno) || errno == EPERM) return errno;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (!unsupported(errno)) return errno;
+    const int claim =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kClaimMode);
+    if (claim < 0) return errno;
+    ::close(claim);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(to.c_str());
+        return error;
+    }
     return 0;
 }
 
