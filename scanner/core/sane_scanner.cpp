@@ -104,9 +104,12 @@ void SaneScanner::watchLoop() {
     std::unique_lock lock(mutex_);
     while (!watchStop_) {
         const auto timeout = std::chrono::nanoseconds(timeoutNs_.load());
+        // Without a batch (no time set) the watch only looks in now and then.
         const auto interval =
-            std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(timeout / 4),
-                       kShortestWatchInterval, kLongestWatchInterval);
+            timeout.count() > 0
+                ? std::clamp(std::chrono::duration_cast<std::chrono::milliseconds>(timeout / 4),
+                             kShortestWatchInterval, kLongestWatchInterval)
+                : kLongestWatchInterval;
         watchWake_.wait_for(lock, interval);
         const std::int64_t since = callSince_;
         if (watchStop_ || since == 0 || timedOut_ || timeout.count() <= 0 ||
