@@ -11,6 +11,7 @@ namespace fenwary {
 namespace {
 
 constexpr SANE_Int kReadChunkBytes = 256 * 1024;
+constexpr SANE_Bool kLocalDevicesOnly = SANE_TRUE;
 // The watch looks at the call in progress this often (a quarter of the
 // no-data time, within these bounds).
 constexpr std::chrono::milliseconds kLongestWatchInterval{100};
@@ -21,7 +22,6 @@ std::int64_t nowNanoseconds() {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-constexpr SANE_Bool kLocalDevicesOnly = SANE_TRUE;
 
 DeviceError errorFor(SANE_Status status) {
     switch (status) {
@@ -119,16 +119,23 @@ void SaneScanner::watchLoop() {
         // No data for the whole time: cancel the device (a driver that
         // listens returns at once) and end the batch without waiting for it.
         timedOut_ = true;
-        const SANE_Handle handle = activeHandle_;
         const std::shared_ptr<BatchEvents> events = activeEvents_;
         lock.unlock();
-        if (handle != nullptr) api_->cancel(handle);
+        cancelActiveHandle();
         BatchResult result;
         result.pages = pagesDone_;
         result.error = DeviceError::NotResponding;
         if (events) finish(result, events);
         lock.lock();
     }
+    // The program is ending: a call still in progress is cancelled from
+    // here, so shutdown itself never waits on the driver.
+    lock.unlock();
+    if (callSince_ != 0) cancelActiveHandle();
+    lock.lock();
+    watchFinished_ = true;
+    lock.unlock();
+    wake_.notify_all();
 }
 
 bool SaneScanner::ensureInitialised() {
@@ -191,21 +198,35 @@ void SaneScanner::shutdown() {
     }
     wake_.notify_all();
     watchWake_.notify_all();
-    if (watch_.joinable()) watch_.join();
-    if (const SANE_Handle handle = activeHandle_; handle != nullptr && callSince_ != 0) {
-        api_->cancel(handle);
-    }
     std::unique_lock lock(mutex_);
-    if (wake_.wait_for(lock, shutdownGrace_, [this] { return workerFinished_; })) {
-        lock.unlock();
-        worker_.join();
-        return;
-    }
-    // The driver never returned: the worker is left to the end of the
-    // program, and this object with it (see workerAbandoned).
-    abandoned_ = true;
+    const bool allDone =
+        wake_.wait_for(lock, shutdownGrace_, [this] { return workerFinished_ && watchFinished_; });
+    const bool watchDone = watchFinished_;
+    // A driver that never returned: the threads are left to the end of the
+    // program, and this object with them (see workerAbandoned).
+    if (!allDone) abandoned_ = true;
     lock.unlock();
-    worker_.detach();
+    if (watchDone) {
+        watch_.join();
+    } else {
+        watch_.detach();
+    }
+    if (allDone) {
+        worker_.join();
+    } else {
+        worker_.detach();
+    }
+}
+
+void SaneScanner::setActiveHandle(SANE_Handle handle) {
+    std::lock_guard lock(handleMutex_);
+    activeHandle_ = handle;
+}
+
+void SaneScanner::cancelActiveHandle() {
+    // Held while cancelling, so the worker cannot close the device meanwhile.
+    std::lock_guard lock(handleMutex_);
+    if (activeHandle_ != nullptr) api_->cancel(activeHandle_);
 }
 
 bool SaneScanner::workerAbandoned() const {
@@ -226,7 +247,6 @@ void SaneScanner::runBatch(const BatchRequest& request, std::shared_ptr<BatchEve
         activeEvents_ = events;
     }
     runDevice(request, events, result);
-    activeHandle_ = nullptr;
     {
         std::lock_guard lock(mutex_);
         activeEvents_.reset();
@@ -254,13 +274,13 @@ void SaneScanner::runDevice(const BatchRequest& request, const std::shared_ptr<B
         result.detail = request.device + ": " + sane_strstatus(opened);
         return;
     }
-    activeHandle_ = handle;
+    setActiveHandle(handle);
     const DeviceSetup setup = configureDevice(*api_, handle, request);
     for (int page = 1; !cancel_ && !timedOut_; ++page) {
         if (!scanPage(handle, page, setup, events, result) || !setup.feeder) break;
     }
     if (cancel_ && result.error == DeviceError::None) result.cancelled = true;
-    activeHandle_ = nullptr;
+    setActiveHandle(nullptr);              // from here on only this thread uses the handle
     if (!timedOut_) api_->cancel(handle);  // a timed-out device was cancelled already
     api_->close(handle);
     // The end of the batch follows the last page's callback, never

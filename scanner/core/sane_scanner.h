@@ -72,6 +72,9 @@ private:
     /// Runs a blocking SANE call under the watch.
     SANE_Status watched(const std::function<SANE_Status()>& call);
     void watchLoop();
+    void setActiveHandle(SANE_Handle handle);
+    /// sane_cancel on the open device from another thread (allowed by SANE).
+    void cancelActiveHandle();
 
     EventDriver& driver_;
     std::unique_ptr<SaneApi> api_;
@@ -88,9 +91,11 @@ private:
     std::thread watch_;
     std::condition_variable watchWake_;
     bool watchStop_ = false;                  // guarded by mutex_
+    bool watchFinished_ = false;              // guarded by mutex_
     std::atomic<std::int64_t> callSince_{0};  // steady-clock ns of the call in progress, 0: none
     std::atomic<std::int64_t> timeoutNs_{0};
-    std::atomic<SANE_Handle> activeHandle_{nullptr};
+    std::mutex handleMutex_;
+    SANE_Handle activeHandle_ = nullptr;         // guarded by handleMutex_: the open device
     std::shared_ptr<BatchEvents> activeEvents_;  // guarded by mutex_
     std::atomic<int> pagesDone_{0};
     std::atomic<bool> timedOut_{false};
