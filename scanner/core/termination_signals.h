@@ -1,8 +1,8 @@
 // Ending the program by SIGTERM or SIGHUP (what a logout sends) the same way
-// as its exit button: the signal is taken by sigwait on a thread of its own
-// and handed to the program as an ordinary call, so the page being saved is
-// finished, the settings are stored and the program quits cleanly instead
-// of dying mid-write.
+// as its exit button: a handler passes the signal through a pipe to a
+// thread of its own, which hands it to the program as an ordinary call, so
+// the page being saved is finished, the settings are stored and the program
+// quits cleanly instead of dying mid-write.
 #pragma once
 
 #include <atomic>
@@ -13,12 +13,11 @@ namespace fenwary {
 
 class TerminationSignals {
 public:
-    /// Blocks SIGTERM and SIGHUP in the calling thread (create this before
-    /// any other thread starts, so every thread inherits the mask) and waits
-    /// for them; `onSignal` runs on the waiting thread with the signal's
-    /// number, once per signal received.
+    /// Takes SIGTERM and SIGHUP over (one object per process) and waits for
+    /// them; `onSignal` runs on the waiting thread with the signal's number,
+    /// once per signal received.
     explicit TerminationSignals(std::function<void(int signal)> onSignal);
-    /// Stops waiting (the signals stay blocked).
+    /// Stops waiting and gives the signals their former handling back.
     ~TerminationSignals();
 
     TerminationSignals(const TerminationSignals&) = delete;

@@ -11,17 +11,19 @@
 #include "scanner/ui/main_window.h"
 
 int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    velmora::prepareDesktopApplication(app);
     std::mutex targetMutex;
     fenwary::MainWindow* target = nullptr;
-    // Before any thread starts, so that every thread leaves the signals to it.
+    // After the desktop set-up, whose clean-up handlers for these two
+    // signals it replaces: the exit procedure finishes any file being
+    // written instead of leaving it behind.
     const fenwary::TerminationSignals watcher([&](int) {
         std::lock_guard lock(targetMutex);
-        if (target == nullptr) std::_Exit(0);  // no window (yet): nothing to keep
+        if (target == nullptr) std::_Exit(0);  // no window (any more): nothing to keep
         QMetaObject::invokeMethod(
             target, [window = target] { window->exitOnSignal(); }, Qt::QueuedConnection);
     });
-    QApplication app(argc, argv);
-    velmora::prepareDesktopApplication(app);
     int result = 0;
     {
         fenwary::MainWindow window;
