@@ -18,6 +18,8 @@ std::string deviceErrorText(DeviceError error) {
             return "スキャナとの通信に失敗しました。";
         case DeviceError::BadPage:
             return "スキャナから受け取った画像を読み取れません。";
+        case DeviceError::NotResponding:
+            return "スキャナが応答しません";
     }
     return {};
 }

@@ -6,6 +6,7 @@
 // every page is saved before the scanner is asked for more.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,12 +19,13 @@ namespace fenwary {
 /// What went wrong with a device or a page.
 enum class DeviceError {
     None,
-    FeederEmpty,  ///< no sheet in the feeder (or on the glass) at the start
-    Jammed,       ///< paper jam
-    CoverOpen,    ///< the cover or the feeder lid is open
-    Busy,         ///< the device is in use elsewhere
-    Io,           ///< the device stopped answering or disappeared
-    BadPage,      ///< the page data from the device could not be read
+    FeederEmpty,    ///< no sheet in the feeder (or on the glass) at the start
+    Jammed,         ///< paper jam
+    CoverOpen,      ///< the cover or the feeder lid is open
+    Busy,           ///< the device is in use elsewhere
+    Io,             ///< the device stopped answering or disappeared
+    BadPage,        ///< the page data from the device could not be read
+    NotResponding,  ///< no data came for the set time; the device was cancelled
 };
 
 /// The Japanese text shown for a device problem (empty for None).
@@ -53,6 +55,8 @@ struct BatchRequest {
     bool feeder = true;  ///< take the whole feeder (SANE)
     int resolutionDpi = 300;
     ScanMode mode = ScanMode::Color;
+    /// A SANE call without data for this long cancels the batch.
+    std::chrono::milliseconds noDataTimeout{std::chrono::seconds(60)};
 };
 
 /// How a batch ended.
@@ -100,6 +104,10 @@ public:
 
     /// Ends any batch and releases the backend (program exit).
     virtual void shutdown() = 0;
+
+    /// True when shutdown left a driver call behind that never returned:
+    /// the object must then never be destroyed (the program is ending).
+    virtual bool workerAbandoned() const { return false; }
 };
 
 }  // namespace fenwary

@@ -222,4 +222,42 @@ std::optional<ScannedPage> decodeNativePage(std::span<const std::uint8_t> bytes,
     return ScannedPage{std::move(*raster), resolution};
 }
 
+std::optional<std::size_t> nativePageBound(const TransferInfo& info, bool tiff) {
+    const int bits = info.bitsPerPixel;
+    const bool knownDepth =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (!knownDepth || info.width <= 0 || info.length <= 0 ||
+        info.width * info.length > strovik::kMaxImagePixels) {
+        return std::nullopt;
+    }
+    const std::uint64_t stride = (std::uint64_t(info.width) * std::uint64_t(bits) + 31) / 32 * 4;
+    const std::uint64_t colours = bits <= kMaxIndexedBits ? std::uint64_t(1) << bits : 0;
+    const std::uint64_t longestHeader = kInfoHeaderSizes.back();
+    std::uint64_t bound = longestHeader + kMaskBytes + colours * kPaletteEntryBytes +
+                          stride * std::uint64_t(info.length);
+    if (tiff) bound += kTiffAllowance;
+    return std::size_t(bound);
+}
+
+std::optional<ScannedPage> decodeTransferredPage(const std::uint8_t* data, const TransferInfo& info,
+                                                 std::string* error) {
+    const auto bitmapBound = nativePageBound(info, false);
+    if (data == nullptr || !bitmapBound) {
+        setError(error, "the source's image info gives no plausible page size");
+        return std::nullopt;
+    }
+    const std::span<const std::uint8_t> head(data, kInfoHeaderBytes);
+    if (looksLikeTiff(head)) {
+        return decodeNativePage(std::span(data, *nativePageBound(info, true)), error);
+    }
+    const std::int64_t width = i32le(data + 4);
+    const std::int64_t height = std::abs(std::int64_t(i32le(data + 8)));
+    const int bits = u16le(data + 14);
+    if (width != info.width || height != info.length || bits != info.bitsPerPixel) {
+        setError(error, "the page's bitmap header does not match the source's image info");
+        return std::nullopt;
+    }
+    return decodeNativePage(std::span(data, *bitmapBound), error);
+}
+
 }  // namespace fenwary

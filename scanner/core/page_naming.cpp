@@ -16,7 +16,9 @@ constexpr std::int64_t kPpmToDpiDivisor = 3937;
 constexpr std::uint32_t kCounterWrapAbove = 4000000000u;
 constexpr const char* kSixteenZeros = "0000000000000000";
 constexpr int kFirstUniqueSuffix = 2;
-constexpr int kTmYearBase = 100;  // tm_year counts from 1900; names show year - 2000
+constexpr int kFirstSuffixWidth = 2;
+constexpr int kMaxSuffixWidth = 10;  // int's ten digits
+constexpr int kTmYearBase = 100;     // tm_year counts from 1900; names show year - 2000
 
 }  // namespace
 
@@ -80,22 +82,44 @@ std::string withTrailingSeparator(std::string_view folder) {
     return text;
 }
 
-std::string pageFilePath(const NamingRule& rule, const std::tm& localTime,
-                         const std::function<bool(const std::string&)>& exists) {
+std::string pageFileStem(const NamingRule& rule, const std::tm& localTime) {
     const std::string stem = withTrailingSeparator(rule.folder) + rule.prefix;
-    const std::string extension = extensionFor(rule.format);
     switch (nameKind(rule)) {
         case NameKind::Counter:
-            return stem + counterText(rule.counter, rule.digits) + extension;
+            return stem + counterText(rule.counter, rule.digits);
         case NameKind::Prefix:
-            return stem + extension;
+            return stem;
         case NameKind::TimeStamp:
             break;
     }
-    const std::string base = stem + timeStampText(localTime);
+    return stem + timeStampText(localTime);
+}
+
+std::string collisionSuffix(int n) {
+    if (n < kFirstUniqueSuffix) return {};
+    // Width w covers 10^(w-1) .. 10^w - 1 (width 2 from 2); the lead is the
+    // previous width's largest suffix.
+    std::string lead;
+    int width = kFirstSuffixWidth;
+    long long upper = 100;
+    while (n >= upper && width < kMaxSuffixWidth) {
+        lead += std::string(std::size_t(width), '9');
+        ++width;
+        upper *= 10;
+    }
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%0*d", width, n);
+    return "_" + lead + digits;
+}
+
+std::string pageFilePath(const NamingRule& rule, const std::tm& localTime,
+                         const std::function<bool(const std::string&)>& exists) {
+    const std::string extension = extensionFor(rule.format);
+    const std::string base = pageFileStem(rule, localTime);
     std::string path = base + extension;
+    if (nameKind(rule) != NameKind::TimeStamp) return path;
     for (int n = kFirstUniqueSuffix; exists(path); ++n) {
-        path = base + "_" + std::to_string(n) + extension;
+        path = base + collisionSuffix(n) + extension;
     }
     return path;
 }

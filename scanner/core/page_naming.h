@@ -61,10 +61,22 @@ enum class NameKind {
 NameKind nameKind(const NamingRule& rule);
 
 /// The full path of a page's file. A time-stamp name that `exists`
-/// already gets "_2", "_3", ... before its extension, so a page scanned in
-/// the same second as the previous one does not replace it.
+/// already gets a collision suffix (see collisionSuffix) before its
+/// extension, so a page scanned in the same second as the previous one does
+/// not replace it.
 std::string pageFilePath(const NamingRule& rule, const std::tm& localTime,
                          const std::function<bool(const std::string&)>& exists);
+
+/// The path without its collision suffix and extension: folder, prefix and
+/// counter or time stamp (or the prefix alone).
+std::string pageFileStem(const NamingRule& rule, const std::tm& localTime);
+
+/// The suffix of the `n`-th file (n >= 2) that would share one name: "_02"
+/// to "_99", then "_99100" to "_99999", "_999991000" ... Each width starts
+/// with the largest suffix of the width before it, so names compared byte
+/// by byte keep the order of n (a plain "_10" would sort before "_2").
+/// Empty for n < 2.
+std::string collisionSuffix(int n);
 
 /// `folder` with a trailing "/" (added unless present; empty stays empty).
 std::string withTrailingSeparator(std::string_view folder);

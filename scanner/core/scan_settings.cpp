@@ -8,6 +8,8 @@
 #include <system_error>
 #include <variant>
 
+#include "scanner/core/batch_folder.h"
+
 namespace fenwary {
 
 namespace {
@@ -43,6 +45,8 @@ constexpr std::int64_t kFormatMin = 0;
 constexpr std::int64_t kFormatMax = 2;
 constexpr std::int64_t kResolutionMin = 1;
 constexpr std::int64_t kResolutionMax = 9600;
+constexpr std::int64_t kTimeoutMin = 1;
+constexpr std::int64_t kTimeoutMax = 3600;
 constexpr bool kReset = true;
 constexpr const char* kDefaultPreviewRect = "0,0,400,620";
 
@@ -63,6 +67,7 @@ constexpr std::array kSettings{
     SettingEntry{SettingId::SaneFeeder, "sane_feeder", &ScanSettings::saneFeeder, "1"},
     SettingEntry{SettingId::SaneResolution, "sane_resolution", &ScanSettings::saneResolution, "300", kResolutionMin, kResolutionMax},
     SettingEntry{SettingId::SaneMode, "sane_mode", &ScanSettings::saneMode, "Color"},
+    SettingEntry{SettingId::SaneTimeout, "sane_timeout", &ScanSettings::saneTimeoutSeconds, "60", kTimeoutMin, kTimeoutMax},
 };
 // clang-format on
 
@@ -228,10 +233,10 @@ std::optional<PreviewRect> PreviewRect::parse(std::string_view text) {
     return rect;
 }
 
-ScanSettings ScanSettings::defaults(std::string_view documentsFolder) {
+ScanSettings ScanSettings::defaults(std::string_view outputFolder) {
     ScanSettings settings;
     for (const SettingEntry& entry : kSettings) assign(settings, entry, entry.defaultText);
-    settings.folder = withTrailingSeparator(documentsFolder);
+    settings.folder = withTrailingSeparator(outputFolder);
     return settings;
 }
 
@@ -256,6 +261,7 @@ BatchRequest ScanSettings::batchRequest() const {
     request.feeder = saneFeeder;
     request.resolutionDpi = saneResolution;
     request.mode = parseScanMode(saneMode);
+    request.noDataTimeout = std::chrono::seconds(saneTimeoutSeconds > 0 ? saneTimeoutSeconds : 60);
     return request;
 }
 
@@ -264,7 +270,7 @@ std::string_view settingName(SettingId id) {
 }
 
 ScanSettings loadSettings(const velmora::SettingsStore& store, std::string_view documentsFolder) {
-    ScanSettings settings = ScanSettings::defaults(documentsFolder);
+    ScanSettings settings = ScanSettings::defaults(batchRootFolder(documentsFolder));
     for (const SettingEntry& entry : kSettings) {
         if (const auto text = store.getValue(kSettingsRoot, kSettingsKey, entry.name)) {
             assign(settings, entry, *text);

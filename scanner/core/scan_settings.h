@@ -37,6 +37,7 @@ enum class SettingId {
     SaneFeeder,
     SaneResolution,
     SaneMode,
+    SaneTimeout,
 };
 
 /// Which backend a stored source belongs to.
@@ -84,10 +85,11 @@ struct ScanSettings {
     bool saneFeeder = false;
     int saneResolution = 0;
     std::string saneMode;
+    int saneTimeoutSeconds = 0;  ///< "sane_timeout": no data this long stops a batch
 
-    /// Every setting at its default; the folder is `documentsFolder` with
-    /// a trailing "/".
-    static ScanSettings defaults(std::string_view documentsFolder);
+    /// Every setting at its default; the folder is `outputFolder` with a
+    /// trailing "/".
+    static ScanSettings defaults(std::string_view outputFolder);
 
     /// The reset button: counter, step, digits, prefix, format, JPEG
     /// quality and use counter back to their defaults; the rest unchanged.
@@ -103,7 +105,8 @@ struct ScanSettings {
 std::string_view settingName(SettingId id);
 
 /// Loads every setting; a missing value takes its default. When "folder"
-/// is missing, the default folder (`documentsFolder` + "/") is created.
+/// is missing, the default folder, the batch root under `documentsFolder`
+/// (see batchRootFolder: each batch gets a folder of its own), is created.
 /// Numbers are read as decimal text (leading digits; anything else 0);
 /// a format outside the combo box's items reads as JPEG.
 ScanSettings loadSettings(const velmora::SettingsStore& store, std::string_view documentsFolder);

@@ -1,7 +1,5 @@
 #include "scanner/core/twain_session.h"
 
-#include <malloc.h>
-
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -246,7 +244,9 @@ void TwainSession::enableFeeder() {
 std::vector<SourceInfo> TwainSession::enumerateSources() {
     std::vector<SourceInfo> sources;
     TW_IDENTITY identity{};
-    for (TW_UINT16 rc = call(DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &identity); rc == TWRC_SUCCESS;
+    // A list that never ends is cut off rather than filling the memory.
+    for (TW_UINT16 rc = call(DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &identity);
+         rc == TWRC_SUCCESS && sources.size() < kMaxSources;
          rc = call(DG_CONTROL, DAT_IDENTITY, MSG_GETNEXT, &identity)) {
         sources.push_back({textOf(identity.ProductName), textOf(identity.Manufacturer)});
         identity = TW_IDENTITY{};
@@ -323,6 +323,7 @@ bool TwainSession::start(const BatchRequest& request, BatchEvents events) {
     result_ = BatchResult{};
     cancelRequested_ = false;
     failedTransfers_ = 0;
+    undecodablePages_ = 0;
     if (!callback_) driver_.startTimer(kPollMilliseconds, [this] { pollEvent(); });
     return true;
 }
@@ -416,19 +417,38 @@ void TwainSession::scheduleTransferStep() {
     });
 }
 
-std::optional<ScannedPage> TwainSession::takePage(TW_HANDLE handle) {
-    void* memory = library_->lock(handle);
-    if (memory == nullptr) return std::nullopt;
-    // The manager allocates handles with calloc: the block's usable size
-    // bounds what the page header may claim.
-    const std::size_t available = malloc_usable_size(memory);
+std::optional<TransferInfo> TwainSession::imageInfo() {
+    TW_IMAGEINFO info{};
+    if (call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info) != TWRC_SUCCESS) return std::nullopt;
+    TW_INT32 width = 0, length = 0;
+    TW_INT16 bits = 0;
+    std::memcpy(&width, &info.ImageWidth, sizeof width);
+    std::memcpy(&length, &info.ImageLength, sizeof length);
+    std::memcpy(&bits, &info.BitsPerPixel, sizeof bits);
+    return TransferInfo{width, length, bits};
+}
+
+std::optional<ScannedPage> TwainSession::takePage(TW_HANDLE handle,
+                                                  const std::optional<TransferInfo>& info) {
+    if (!info) {
+        pageUnreadable("the source gave no image info for the page");
+        return std::nullopt;
+    }
+    const void* memory = library_->lock(handle);
     std::string problem;
-    auto page = decodeNativePage(
-        std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(memory), available),
-        &problem);
+    // The handle carries no size: the image info bounds what is read.
+    auto page = memory != nullptr ? decodeTransferredPage(static_cast<const std::uint8_t*>(memory),
+                                                          *info, &problem)
+                                  : std::nullopt;
+    if (memory == nullptr) problem = "the page's memory could not be locked";
     library_->unlock(handle);
-    if (!page && batch_ && batch_->pageProblem) batch_->pageProblem(DeviceError::BadPage, problem);
+    if (!page) pageUnreadable(problem);
     return page;
+}
+
+void TwainSession::pageUnreadable(const std::string& problem) {
+    ++undecodablePages_;
+    if (batch_ && batch_->pageProblem) batch_->pageProblem(DeviceError::BadPage, problem);
 }
 
 void TwainSession::transferStep() {
@@ -437,6 +457,7 @@ void TwainSession::transferStep() {
         dropPendingPages();
         return;
     }
+    const std::optional<TransferInfo> info = imageInfo();
     TW_HANDLE handle = nullptr;
     const TW_UINT16 rc = call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
     if (rc != TWRC_XFERDONE) {
@@ -455,9 +476,12 @@ void TwainSession::transferStep() {
     if (rc == TWRC_XFERDONE) {
         failedTransfers_ = 0;
         if (reinterpret_cast<std::uintptr_t>(handle) >= kSmallestHandle) {
-            page = takePage(handle);
+            page = takePage(handle, info);
             library_->release(handle);  // before the manager may be unloaded
+        } else {
+            pageUnreadable("the source reported a page without data");
         }
+        if (page) undecodablePages_ = 0;
     } else {
         ++failedTransfers_;
     }
@@ -473,6 +497,14 @@ void TwainSession::transferStep() {
     }
     if (!keepGoing) cancelRequested_ = true;
     if (failedTransfers_ >= kMaxFailedTransfers) {
+        dropPendingPages();
+        return;
+    }
+    if (undecodablePages_ >= kMaxUndecodablePages) {
+        // A source that keeps sending what cannot be read is stopped
+        // rather than fed sheet after sheet.
+        result_.error = DeviceError::BadPage;
+        result_.detail = "unreadable pages in a row; the feeder was stopped";
         dropPendingPages();
         return;
     }

@@ -24,6 +24,7 @@
 
 #include "scanner/core/acquisition.h"
 #include "scanner/core/event_driver.h"
+#include "scanner/core/native_page.h"
 #include "scanner/core/twain_library.h"
 #include "scanner/core/twain_types.h"
 
@@ -41,6 +42,11 @@ public:
     static constexpr int kPollMilliseconds = 50;
     /// Failed transfers in a row after which the pending pages are dropped.
     static constexpr int kMaxFailedTransfers = 3;
+    /// Transferred pages in a row that could not be read (or came without
+    /// data) after which the feeder is stopped.
+    static constexpr int kMaxUndecodablePages = 3;
+    /// Sources listed at most, however long the manager's list claims to be.
+    static constexpr std::size_t kMaxSources = 1000;
 
     /// `driver` must outlive the session; `loader` null: TwainLibrary::load.
     explicit TwainSession(EventDriver& driver, Loader loader = nullptr);
@@ -109,7 +115,10 @@ private:
     void handleSourceMessage(twain::TW_UINT16 message);
     void transferStep();
     void scheduleTransferStep();
-    std::optional<ScannedPage> takePage(twain::TW_HANDLE handle);
+    std::optional<TransferInfo> imageInfo();
+    std::optional<ScannedPage> takePage(twain::TW_HANDLE handle,
+                                        const std::optional<TransferInfo>& info);
+    void pageUnreadable(const std::string& problem);
     void dropPendingPages();
     /// Disables, closes the source, closes the manager (each only when the
     /// step before succeeded).
@@ -134,6 +143,7 @@ private:
     bool transferring_ = false;
     bool cancelRequested_ = false;
     int failedTransfers_ = 0;
+    int undecodablePages_ = 0;
 
     std::mutex messagesMutex_;
     std::deque<twain::TW_UINT16> messages_;

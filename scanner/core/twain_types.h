@@ -79,6 +79,25 @@ struct TW_CALLBACK {
     TW_INT16 Message;
 };
 
+struct TW_FIX32 {
+    TW_INT16 Whole;
+    TW_UINT16 Frac;
+};
+
+/// What the source says of the image it is about to transfer.
+struct TW_IMAGEINFO {
+    TW_FIX32 XResolution;
+    TW_FIX32 YResolution;
+    TW_INT32 ImageWidth;
+    TW_INT32 ImageLength;
+    TW_INT16 SamplesPerPixel;
+    TW_INT16 BitsPerSample[8];
+    TW_INT16 BitsPerPixel;
+    TW_UINT16 Planar;
+    TW_INT16 PixelType;
+    TW_UINT16 Compression;
+};
+
 #pragma pack(pop)
 
 static_assert(sizeof(TW_STR32) == 34);
@@ -97,6 +116,9 @@ static_assert(sizeof(TW_PENDINGXFERS) == 6);
 static_assert(sizeof(TW_EVENT) == 10);
 static_assert(sizeof(TW_STATUS) == 4);
 static_assert(sizeof(TW_CALLBACK) == 14);
+static_assert(sizeof(TW_IMAGEINFO) == 42);
+static_assert(offsetof(TW_IMAGEINFO, ImageWidth) == 8);
+static_assert(offsetof(TW_IMAGEINFO, BitsPerPixel) == 34);
 
 /// The manager's single entry point (and the shape of a source's callback).
 using DsmEntryProc = TW_UINT16 (*)(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg,

@@ -119,6 +119,7 @@ protected:
         startUp.settingsRoot = config_.path();
         startUp.documentsFolder = documents_;
         startUp.prompter = &prompter_;
+        startUp.pageEncoder = encoder_;
         startUp.reveal = [this](const QString& path, bool select) {
             revealed_ << (select ? QStringLiteral("select:") : QStringLiteral("open:")) + path;
             return true;
@@ -145,6 +146,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->scanning(); }, 30000));
         return ticks;
     }
+    QString batchRoot() const { return documents_ + QStringLiteral(u"/tarrow/スキャン/"); }
     QStringList outputFiles() const {
         return QDir(output_).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
@@ -152,6 +154,7 @@ protected:
     TempFolder config_, home_, out_;
     QString documents_, output_;
     ScriptedPrompter prompter_;
+    PageEncoder encoder_;
     QStringList revealed_;
     std::unique_ptr<MainWindow> window_;
 };
@@ -160,8 +163,8 @@ TEST_F(FenwaryWindowTest, FirstStartShowsTheDefaults) {
     MainWindow& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral(u"Velmora3  スキャンツール"));
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(text("edtFolder"), documents_ + "/");
-    EXPECT_TRUE(QDir(documents_).exists());
+    EXPECT_EQ(text("edtFolder"), batchRoot());
+    EXPECT_TRUE(QDir(batchRoot()).exists());
     EXPECT_EQ(text("edtCounter"), "1");
     EXPECT_EQ(text("edtStep"), "1");
     EXPECT_EQ(text("edtDigits"), "4");
@@ -366,8 +369,85 @@ TEST_F(FenwaryWindowTest, ExitStoresEveryValueWithThePreviewStateOfTheMoment) {
     EXPECT_EQ(stored("counter"), std::optional<std::string>("42"));
     EXPECT_EQ(stored("prefix"), std::optional<std::string>("答案"));
     EXPECT_EQ(stored("format"), std::optional<std::string>("2"));
-    EXPECT_EQ(stored("folder"), std::optional<std::string>((documents_ + "/").toStdString()));
+    EXPECT_EQ(stored("folder"), std::optional<std::string>(batchRoot().toStdString()));
     EXPECT_EQ(stored("usecounter"), std::optional<std::string>("1"));
+}
+
+TEST_F(FenwaryWindowTest, EveryBatchGetsItsOwnFolderUnlessOneWasChosen) {
+    ::setenv("FAKE_TWAIN_PAGES", "2", 1);
+    store("source", "twain:Fake Feeder");
+    MainWindow& w = open();
+    ASSERT_TRUE(QDir(documents_ + "/tarrow").removeRecursively());  // made again unasked
+    scanToTheEnd();
+    scanToTheEnd();
+    EXPECT_TRUE(prompter_.questions.isEmpty());
+    const QStringList batches = QDir(batchRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(batches.size(), 2) << batches.join(",").toStdString();
+    EXPECT_EQ(QDir(batchRoot() + batches[0]).entryList(QDir::Files),
+              (QStringList{"0001.jpg", "0002.jpg"}));
+    EXPECT_EQ(QDir(batchRoot() + batches[1]).entryList(QDir::Files),
+              (QStringList{"0003.jpg", "0004.jpg"}));
+    EXPECT_EQ(text("edtFolder"), batchRoot()) << "the next batch gets a new folder too";
+    EXPECT_TRUE(text("edtOutputFile").startsWith(batchRoot() + batches.last()));
+
+    setText("edtFolder", output_);
+    scanToTheEnd();
+    EXPECT_EQ(outputFiles(), (QStringList{"0005.jpg", "0006.jpg"}));
+    EXPECT_EQ(QDir(batchRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+    EXPECT_FALSE(w.scanning());
+}
+
+TEST_F(FenwaryWindowTest, PageThatCannotBeWrittenIsOfferedForAnotherFolder) {
+    ::setenv("FAKE_TWAIN_PAGES", "4", 1);
+    store("source", "twain:Fake Feeder");
+    store("folder", output_.toStdString());
+    int encodes = 0;
+    encoder_ = [&encodes](const std::string& path, const strovik::Raster& pixels,
+                          const PageWriteOptions& options, WriteFailure& failure) {
+        if (++encodes == 2) {
+            failure.errorNumber = ENOSPC;
+            return false;
+        }
+        return encodePage(path, pixels, options, failure);
+    };
+    MainWindow& w = open();
+    TempFolder elsewhere;
+    prompter_.answers = {true};
+    prompter_.folder = QString::fromStdString(elsewhere.str());
+    scanToTheEnd();
+    EXPECT_EQ(outputFiles(), QStringList{"0001.jpg"});
+    EXPECT_EQ(elsewhere.fileNames(), std::vector<std::string>{"0002.jpg"});
+    ASSERT_EQ(prompter_.warnings.size(), 1u);
+    EXPECT_TRUE(prompter_.warnings[0].second.contains(
+        output_ + "0002.jpg\n" + QStringLiteral(u"ディスクの空き容量が不足しています")))
+        << prompter_.warnings[0].second.toStdString();
+    EXPECT_EQ(prompter_.questions.size(), 1) << "offered once, then saved";
+    EXPECT_EQ(text("edtCounter"), "2") << "the next page takes the name that failed";
+    EXPECT_FALSE(w.scanning());
+}
+
+TEST_F(FenwaryWindowTest, TerminationSignalEndsTheBatchAndStoresTheCounter) {
+    ::setenv("FAKE_TWAIN_PAGES", "8", 1);
+    store("source", "twain:Fake Feeder");
+    store("folder", output_.toStdString());
+    MainWindow& w = open();
+    int pages = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        pages = int(outputFiles().size());
+        if (pages >= 3) {
+            watch.stop();
+            w.exitOnSignal();
+        }
+    });
+    watch.start(0);
+    click("btnStartScan");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 30000));
+    const int saved = int(outputFiles().size());
+    EXPECT_GE(saved, 3);
+    EXPECT_LT(saved, 8) << "the feeder stopped";
+    EXPECT_EQ(stored("counter"), std::optional<std::string>(std::to_string(saved + 1)));
+    EXPECT_TRUE(prompter_.questions.isEmpty()) << "nobody is asked during a logout";
 }
 
 }  // namespace

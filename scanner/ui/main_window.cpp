@@ -18,6 +18,7 @@
 #include <QToolBar>
 
 #include "common/qt/desktop_open.h"
+#include "scanner/core/batch_folder.h"
 #include "scanner/core/qt_event_driver.h"
 #include "scanner/core/sane_scanner.h"
 #include "scanner/core/twain_session.h"
@@ -38,6 +39,12 @@ const QString kCannotCreateFolder = QStringLiteral(u"出力フォルダを作成
 const QString kClipboardFailed = QStringLiteral(
     u"クリップボードにコピーできません。より小さな出力画像サイズを選択してください。");
 const QString kFolderTitle = QStringLiteral(u"フォルダを選択してください");
+const QString kUnsavedPages =
+    QStringLiteral(u"%1 ページが保存されていません。別のフォルダに保存しますか？");
+const QString kReplaceQuestion = QStringLiteral(
+    u"同じ名前のファイルがあります。\n%"
+    u"1\nこのスキャンでは前置ファイル名のファイルを置き換えますか？");
+const QString kBatchFolderStatus = QStringLiteral(u"保存先: %1");
 constexpr int kExitWaitMilliseconds = 30000;
 
 QString text(const std::string& utf8) {
@@ -78,7 +85,9 @@ MainWindow::MainWindow(StartUp startUp, QWidget* parent)
         startUp.createSane ? startUp.createSane(*driver_) : std::make_unique<SaneScanner>(*driver_);
     twain_ = startUp.createTwain ? startUp.createTwain(*driver_)
                                  : std::make_unique<TwainSession>(*driver_);
-    runner_ = std::make_unique<BatchRunner>(*sane_, twain_.get());
+    runner_ = std::make_unique<BatchRunner>(
+        *sane_, twain_.get(),
+        PageSaver(localTimeNow, startUp.pageEncoder ? startUp.pageEncoder : encodePage));
 
     form_ = new ScanForm(this);
     setCentralWidget(form_);
@@ -96,6 +105,12 @@ MainWindow::~MainWindow() {
     if (twain_) twain_->shutdown();
     if (sane_) sane_->shutdown();
     runner_.reset();
+    if (sane_ && sane_->workerAbandoned()) {
+        // A driver call never returned: its worker may still use the
+        // backend until the program ends, so the backend is never destroyed.
+        static std::vector<std::unique_ptr<Acquisition>> leftBehind;
+        leftBehind.push_back(std::move(sane_));
+    }
 }
 
 void MainWindow::buildMenus() {
@@ -238,6 +253,8 @@ void MainWindow::resetSettings() {
 bool MainWindow::ensureOutputFolder() {
     const QString folder = text(settings_.folder);
     if (QFileInfo(folder).isDir()) return true;
+    // The batch root is the program's own: made with the batch's folder.
+    if (isBatchRootFolder(settings_.folder, documentsFolder_.toStdString())) return true;
     if (!prompter_->askYesNo(kCreateFolderQuestion, kErrorCaption)) return false;
     if (QDir().mkdir(folder)) return true;
     prompter_->warn(kCannotCreateFolder + QStringLiteral("\n") + folder, kErrorCaption);
@@ -259,15 +276,41 @@ void MainWindow::selectSource() {
 void MainWindow::startScan() {
     if (scanning() || !validateForm() || !ensureOutputFolder()) return;
     if (settings_.sourceChoice().kind == SourceKind::None && !chooseSource()) return;
+    ScanSettings batch = settings_;
+    batchFolder_.clear();
+    if (isBatchRootFolder(settings_.folder, documentsFolder_.toStdString())) {
+        // No folder chosen: this batch gets one of its own.
+        std::string error;
+        batchFolder_ = createBatchFolder(settings_.folder, localTimeNow(), &error);
+        if (batchFolder_.empty()) {
+            prompter_->warn(kCannotCreateFolder + QStringLiteral("\n") + text(error),
+                            kErrorCaption);
+            return;
+        }
+        batch.folder = batchFolder_;
+        setStatus(kBatchFolderStatus.arg(text(batchFolder_)));
+    }
     BatchRunner::Host host;
-    host.readForm = [this](ScanSettings& s) { readFormQuietly(s); };
+    host.readForm = [this](ScanSettings& s) {
+        readFormQuietly(s);
+        if (!batchFolder_.empty() && isBatchRootFolder(s.folder, documentsFolder_.toStdString())) {
+            s.folder = batchFolder_;
+        }
+    };
     host.writing = [this](const std::string& path) { pageWriting(path); };
     host.saved = [this](const SaveOutcome& outcome, const ScanSettings& s, ScannedPage& page) {
         pageSaved(outcome, s, page);
     };
     host.finished = [this](const BatchSummary& summary) { batchFinished(summary); };
+    host.confirmReplace = [this](const std::string& path) { return confirmReplace(path); };
+    host.store = &store_;
     batchPages_ = 0;
-    if (runner_->start(settings_, std::move(host))) setScanning(true);
+    if (runner_->start(batch, std::move(host))) setScanning(true);
+}
+
+bool MainWindow::confirmReplace(const std::string& path) {
+    if (quietExit_) return false;
+    return prompter_->askYesNo(kReplaceQuestion.arg(text(path)), kProgramTitle);
 }
 
 void MainWindow::cancelScan() {
@@ -308,10 +351,32 @@ void MainWindow::batchFinished(const BatchSummary& summary) {
     if (destroying_) return;
     setScanning(false);
     lblProgress_->setText(QStringLiteral(u"%1 ページ保存しました").arg(summary.pagesSaved));
-    if (summary.problems.empty()) return;
-    QStringList messages;
-    for (const std::string& problem : summary.problems) messages << text(problem);
-    prompter_->warn(messages.join(QStringLiteral("\n\n")), kProgramTitle);
+    if (!summary.problems.empty() && !quietExit_) {
+        QStringList messages;
+        for (const std::string& problem : summary.problems) messages << text(problem);
+        prompter_->warn(messages.join(QStringLiteral("\n\n")), kProgramTitle);
+    }
+    if (!exiting_) offerUnsavedPages();
+}
+
+bool MainWindow::offerUnsavedPages() {
+    while (!runner_->unsavedPages().empty()) {
+        const auto count = qsizetype(runner_->unsavedPages().size());
+        if (!prompter_->offerSaveElsewhere(kUnsavedPages.arg(count), kProgramTitle)) return false;
+        const QString folder = prompter_->chooseFolder(kFolderTitle, documentsFolder_);
+        if (folder.isEmpty()) return false;
+        const RescueResult rescue = runner_->saveUnsavedTo(folder.toStdString());
+        if (!rescue.savedPaths.empty()) form_->setLastOutputFile(text(rescue.savedPaths.back()));
+        if (!rescue.problem.empty()) prompter_->warn(text(rescue.problem), kProgramTitle);
+    }
+    return true;
+}
+
+void MainWindow::rescueUnsavedPagesQuietly() {
+    if (runner_->unsavedPages().empty()) return;
+    const std::string folder =
+        createBatchFolder(batchRootFolder(documentsFolder_.toStdString()), localTimeNow());
+    if (!folder.empty()) runner_->saveUnsavedTo(folder);
 }
 
 void MainWindow::setScanning(bool scanning) {
@@ -399,6 +464,11 @@ void MainWindow::exitProgram() {
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         }
     }
+    if (quietExit_) {
+        rescueUnsavedPagesQuietly();
+    } else {
+        offerUnsavedPages();
+    }
     ScanSettings previewState = settings_;
     previewState.preview = form_->texts().preview;
     storeSetting(store_, previewState, SettingId::Preview);
@@ -407,6 +477,11 @@ void MainWindow::exitProgram() {
     readFormQuietly(settings_);
     storeSettings(store_, settings_);
     close();
+}
+
+void MainWindow::exitOnSignal() {
+    quietExit_ = true;
+    exitProgram();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

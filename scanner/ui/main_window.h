@@ -48,6 +48,8 @@ public:
         /// Shows `path` in the file manager (`select`: the file selected)
         /// or opens the folder; false when nothing took it. null: desktop.
         std::function<bool(const QString& path, bool select)> reveal;
+        /// Writes a page's file; null: the real writers.
+        PageEncoder pageEncoder;
     };
 
     /// The real program's start-up.
@@ -66,6 +68,10 @@ public:
     void cancelScan();
     /// The exit procedure: stores the settings and closes the window.
     void exitProgram();
+    /// The exit procedure for SIGTERM / SIGHUP (a logout): no questions;
+    /// the page in hand is saved, pages that could not be written go to a
+    /// new folder under the batch root.
+    void exitOnSignal();
     void showVersion();
     void revealOutput();
 
@@ -90,6 +96,11 @@ private:
     void pageWriting(const std::string& path);
     void pageSaved(const SaveOutcome& outcome, const ScanSettings& settings, ScannedPage& page);
     void batchFinished(const BatchSummary& summary);
+    /// Offers to save the pages kept in memory elsewhere until they are
+    /// saved or the user declines; true when none is left.
+    bool offerUnsavedPages();
+    void rescueUnsavedPagesQuietly();
+    bool confirmReplace(const std::string& path);
     void setScanning(bool scanning);
     void setStatus(const QString& text);
     void updateEditActions();
@@ -108,6 +119,9 @@ private:
     bool previewStale_ = false;
     int batchPages_ = 0;
     bool exiting_ = false;
+    bool quietExit_ = false;
+    /// The folder of the running batch when it got one of its own.
+    std::string batchFolder_;
     bool destroying_ = false;
 
     ScanForm* form_ = nullptr;

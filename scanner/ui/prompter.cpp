@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace fenwary {
 
@@ -13,6 +14,15 @@ void QtPrompter::warn(const QString& text, const QString& caption) {
 bool QtPrompter::askYesNo(const QString& text, const QString& caption) {
     return QMessageBox::warning(parent_, caption, text, QMessageBox::Yes | QMessageBox::No,
                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool QtPrompter::offerSaveElsewhere(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent_);
+    QPushButton* save = box.addButton(kSaveElsewhere, QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral(u"保存しない"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.exec();
+    return box.clickedButton() == save;
 }
 
 QString QtPrompter::chooseFolder(const QString& title, const QString& start) {

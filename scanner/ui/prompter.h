@@ -29,7 +29,15 @@ public:
     /// One item of `items`; nullopt when cancelled.
     virtual std::optional<QString> chooseItem(const QString& title, const QString& label,
                                               const QStringList& items, int current) = 0;
+    /// A warning offering kSaveElsewhere and "保存しない"; true for the
+    /// first. By default a yes/no question.
+    virtual bool offerSaveElsewhere(const QString& text, const QString& caption) {
+        return askYesNo(text, caption);
+    }
 };
+
+/// The button that saves kept pages in another folder.
+inline const QString kSaveElsewhere = QStringLiteral(u"別のフォルダに保存…");
 
 /// Message boxes and dialogs over `parent`.
 class QtPrompter final : public Prompter {
@@ -40,6 +48,7 @@ public:
     QString chooseFolder(const QString& title, const QString& start) override;
     std::optional<QString> chooseItem(const QString& title, const QString& label,
                                       const QStringList& items, int current) override;
+    bool offerSaveElsewhere(const QString& text, const QString& caption) override;
 
 private:
     QWidget* parent_;

@@ -18,6 +18,12 @@
 //   FAKE_TWAIN_BITS        1 | 8 | 24 bits a pixel (24)
 //   FAKE_TWAIN_TIFF        1: pages come as TIFF files
 //   FAKE_TWAIN_WIDTH / FAKE_TWAIN_HEIGHT   page size (40 x 30)
+//   FAKE_TWAIN_MEMORY      plain | own (plain): own hands out handles that
+//                          are records of its own, not the data's address
+//   FAKE_TWAIN_HOSTILE     endless-sources (MSG_GETNEXT never ends) |
+//                          undecodable (pages of noise) | empty-done (done
+//                          transfers without a handle); with the last two
+//                          the pending count never drops
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +57,7 @@ struct Config {
     bool tiff = false;
     int width = 40;
     int height = 30;
+    std::string hostile;
 };
 
 std::string env(const char* name, const char* fallback) {
@@ -85,6 +92,7 @@ Config readConfig() {
     c.tiff = envInt("FAKE_TWAIN_TIFF", 0) != 0;
     c.width = envInt("FAKE_TWAIN_WIDTH", 40);
     c.height = envInt("FAKE_TWAIN_HEIGHT", 30);
+    c.hostile = env("FAKE_TWAIN_HOSTILE", "");
     return c;
 }
 
@@ -107,6 +115,42 @@ struct Manager {
 };
 
 Manager manager;
+
+// A handle of the manager's own memory: the data lies elsewhere, and not at
+// the start of a malloc block.
+struct OwnBlock {
+    std::uint32_t size = 0;
+    std::uint8_t* raw = nullptr;
+};
+constexpr std::size_t kOwnOffset = 16;
+
+bool ownMemory() {
+    const char* value = std::getenv("FAKE_TWAIN_MEMORY");
+    return value != nullptr && std::strcmp(value, "own") == 0;
+}
+
+TW_HANDLE memAllocate(TW_UINT32 bytes) {
+    if (!ownMemory()) return std::calloc(1, bytes);
+    auto* block = new OwnBlock;
+    block->size = bytes;
+    block->raw = static_cast<std::uint8_t*>(std::calloc(1, bytes + kOwnOffset));
+    return block;
+}
+
+void* memLock(TW_HANDLE handle) {
+    if (!ownMemory() || handle == nullptr) return handle;
+    return static_cast<OwnBlock*>(handle)->raw + kOwnOffset;
+}
+
+void memFree(TW_HANDLE handle) {
+    if (!ownMemory() || handle == nullptr) {
+        std::free(handle);
+        return;
+    }
+    auto* block = static_cast<OwnBlock*>(handle);
+    std::free(block->raw);
+    delete block;
+}
 
 void logLine(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, int cap, TW_UINT16 rc, TW_UINT16 cc) {
     if (manager.config.log.empty()) return;
@@ -268,6 +312,10 @@ TW_UINT16 identity(TW_UINT16 msg, TW_IDENTITY* id) {
             [[fallthrough]];
         case MSG_GETNEXT:
             if (!inState(3, 7)) return fail(TWCC_SEQERROR);
+            if (manager.config.hostile == "endless-sources") {
+                fillSource(id, 0);  // the list never ends
+                return TWRC_SUCCESS;
+            }
             if (manager.nextSource >= sources.size()) return TWRC_ENDOFLIST;
             fillSource(id, manager.nextSource++);
             return TWRC_SUCCESS;
@@ -300,11 +348,10 @@ TW_UINT16 identity(TW_UINT16 msg, TW_IDENTITY* id) {
 }
 
 TW_UINT16 oneValueGet(TW_CAPABILITY* cap, TW_UINT16 type, TW_UINT32 value) {
-    auto* one = static_cast<TW_ONEVALUE*>(std::calloc(1, sizeof(TW_ONEVALUE)));
-    one->ItemType = type;
-    one->Item = value;
+    TW_HANDLE handle = memAllocate(sizeof(TW_ONEVALUE));
+    const TW_ONEVALUE one{type, value};
+    std::memcpy(memLock(handle), &one, sizeof one);
     cap->ConType = TWON_ONEVALUE;
-    TW_HANDLE handle = one;
     std::memcpy(&cap->hContainer, &handle, sizeof handle);
     return TWRC_SUCCESS;
 }
@@ -314,7 +361,7 @@ bool oneValueSet(TW_CAPABILITY* cap, TW_UINT32* value) {
     std::memcpy(&handle, &cap->hContainer, sizeof handle);
     if (handle == nullptr || cap->ConType != TWON_ONEVALUE) return false;
     TW_ONEVALUE one{};
-    std::memcpy(&one, handle, sizeof one);
+    std::memcpy(&one, memLock(handle), sizeof one);
     *value = one.Item;
     return true;
 }
@@ -358,19 +405,42 @@ TW_UINT16 nativeTransfer(TW_HANDLE* handle) {
         manager.faultHappened = true;
         return fail(TWCC_PAPERJAM);
     }
-    const std::vector<std::uint8_t> bytes = manager.config.tiff ? makeTiff(page) : makeDib(page);
-    void* block = std::calloc(1, bytes.size());
-    std::memcpy(block, bytes.data(), bytes.size());
+    if (manager.config.hostile == "empty-done") {
+        *handle = nullptr;
+        manager.transferred = page;
+        manager.state = 7;
+        return TWRC_XFERDONE;
+    }
+    std::vector<std::uint8_t> bytes = manager.config.tiff ? makeTiff(page) : makeDib(page);
+    if (manager.config.hostile == "undecodable") {
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i * 7 + 3);
+    }
+    TW_HANDLE block = memAllocate(TW_UINT32(bytes.size()));
+    std::memcpy(memLock(block), bytes.data(), bytes.size());
     *handle = block;
     manager.transferred = page;
     manager.state = 7;
     return TWRC_XFERDONE;
 }
 
+TW_UINT16 imageInfo(TW_IMAGEINFO* info) {
+    if (!inState(6, 6)) return fail(TWCC_SEQERROR);
+    const Config& c = manager.config;
+    TW_IMAGEINFO i{};
+    i.ImageWidth = c.width;
+    i.ImageLength = c.height;
+    i.BitsPerPixel = TW_INT16(c.tiff ? 8 : c.bits);
+    i.SamplesPerPixel = TW_INT16(i.BitsPerPixel == 24 ? 3 : 1);
+    std::memcpy(info, &i, sizeof i);
+    return TWRC_SUCCESS;
+}
+
 TW_UINT16 pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS* pending) {
     if (msg == MSG_ENDXFER) {
         if (!inState(6, 7)) return fail(TWCC_SEQERROR);
-        manager.pending = manager.faultHappened ? 0 : manager.pending - 1;
+        const bool stuck =
+            manager.config.hostile == "undecodable" || manager.config.hostile == "empty-done";
+        if (!stuck) manager.pending = manager.faultHappened ? 0 : manager.pending - 1;
     } else if (msg == MSG_RESET) {
         if (!inState(6, 6)) return fail(TWCC_SEQERROR);
         manager.pending = 0;
@@ -474,6 +544,8 @@ FAKE_EXPORT TW_UINT16 DSM_Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT3
         rc = control(origin, dat, msg, data);
     } else if (dg == DG_IMAGE && dat == DAT_IMAGENATIVEXFER && msg == MSG_GET) {
         rc = nativeTransfer(static_cast<TW_HANDLE*>(data));
+    } else if (dg == DG_IMAGE && dat == DAT_IMAGEINFO && msg == MSG_GET) {
+        rc = imageInfo(static_cast<TW_IMAGEINFO*>(data));
     } else {
         rc = fail(TWCC_BADPROTOCOL);
     }
@@ -483,12 +555,12 @@ FAKE_EXPORT TW_UINT16 DSM_Entry(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT3
 }
 
 FAKE_EXPORT TW_HANDLE DSM_MemAllocate(TW_UINT32 bytes) {
-    return std::calloc(1, bytes);
+    return memAllocate(bytes);
 }
 FAKE_EXPORT void DSM_MemFree(TW_HANDLE handle) {
-    std::free(handle);
+    memFree(handle);
 }
 FAKE_EXPORT TW_MEMREF DSM_MemLock(TW_HANDLE handle) {
-    return handle;
+    return memLock(handle);
 }
 FAKE_EXPORT void DSM_MemUnlock(TW_HANDLE) {}

@@ -57,8 +57,25 @@ TEST(PageNaming, TimeStampNamesNeverReplaceAnEarlierPage) {
     const auto exists = [&](const std::string& path) { return existing.count(path) > 0; };
     for (int page = 0; page < 3; ++page) existing.insert(pageFilePath(rule, someTime(), exists));
     EXPECT_EQ(existing,
-              (std::set<std::string>{"/scans/240305_090703.png", "/scans/240305_090703_2.png",
-                                     "/scans/240305_090703_3.png"}));
+              (std::set<std::string>{"/scans/240305_090703.png", "/scans/240305_090703_02.png",
+                                     "/scans/240305_090703_03.png"}));
+}
+
+TEST(PageNaming, CollisionSuffixesSortInScanOrderAcrossEveryWidth) {
+    EXPECT_EQ(collisionSuffix(1), "");
+    EXPECT_EQ(collisionSuffix(2), "_02");
+    EXPECT_EQ(collisionSuffix(99), "_99");
+    EXPECT_EQ(collisionSuffix(100), "_99100");
+    EXPECT_EQ(collisionSuffix(999), "_99999");
+    EXPECT_EQ(collisionSuffix(1000), "_999991000");
+    // Whole names compared byte by byte (as a folder listing sorts them)
+    // keep the order of n, also where the width changes.
+    std::string previous = "x.jpg";
+    for (int n : {2, 3, 9, 10, 11, 98, 99, 100, 101, 998, 999, 1000, 1001, 9999, 10000}) {
+        const std::string name = "x" + collisionSuffix(n) + ".jpg";
+        EXPECT_LT(previous, name) << n;
+        previous = name;
+    }
 }
 
 TEST(PageNaming, PrefixWithoutCounterNamesTheOneFileEveryPageReplaces) {

@@ -196,12 +196,13 @@ TEST_F(PageSaverTest, PagesOfOneSecondGetTheirOwnTimeStampNames) {
     ASSERT_TRUE(saver_.save(page, s).written());
     ASSERT_TRUE(saver_.save(page, s).written());
     EXPECT_EQ(folder_.fileNames(),
-              (std::vector<std::string>{"250102_000000.jpg", "250102_000000_2.jpg"}));
+              (std::vector<std::string>{"250102_000000.jpg", "250102_000000_02.jpg"}));
     EXPECT_EQ(s.counter, 3u) << "the counter steps even while the names do not show it";
 
     s.prefix = "latest";
-    ASSERT_TRUE(saver_.save(page, s).written());
-    ASSERT_TRUE(saver_.save(page, s).written());
+    const auto replaceAllowed = [](const std::string&) { return true; };
+    ASSERT_TRUE(saver_.save(page, s, nullptr, replaceAllowed).written());
+    ASSERT_TRUE(saver_.save(page, s, nullptr, replaceAllowed).written());
     EXPECT_EQ(folder_.fileNames().size(), 3u);
 }
 

@@ -29,8 +29,8 @@ protected:
 TEST_F(ScanSettingsTest, FirstStartTakesTheDefaultsAndCreatesTheDocumentsFolder) {
     const std::string documents = home_.str() + "/Documents";
     const ScanSettings s = loadSettings(store_, documents);
-    EXPECT_EQ(s.folder, documents + "/");
-    EXPECT_TRUE(std::filesystem::is_directory(documents));
+    EXPECT_EQ(s.folder, documents + "/tarrow/スキャン/");
+    EXPECT_TRUE(std::filesystem::is_directory(s.folder));
     EXPECT_EQ(s.counter, 1u);
     EXPECT_EQ(s.step, 1);
     EXPECT_EQ(s.digits, 4);
@@ -79,7 +79,7 @@ TEST_F(ScanSettingsTest, StoredValuesComeBackAndAreWrittenInTheExitOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"preview", "preview_rect", "folder", "prefix",
                                                "jpeg_quality", "counter", "step", "digit", "format",
                                                "usecounter", "clipboard", "source", "sane_feeder",
-                                               "sane_resolution", "sane_mode"}));
+                                               "sane_resolution", "sane_mode", "sane_timeout"}));
 
     const ScanSettings back = loadSettings(store_, "/nowhere");
     EXPECT_EQ(back.folder, "/data/scans/");

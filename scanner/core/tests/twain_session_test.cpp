@@ -26,7 +26,8 @@ using Lines = std::vector<std::string>;
 constexpr const char* kVariables[] = {
     "FAKE_TWAIN_SOURCES",    "FAKE_TWAIN_PAGES",  "FAKE_TWAIN_USERSELECT",  "FAKE_TWAIN_CALLBACK",
     "FAKE_TWAIN_XFERMECH",   "FAKE_TWAIN_FEEDER", "FAKE_TWAIN_USER_CANCEL", "FAKE_TWAIN_FAULT",
-    "FAKE_TWAIN_FAULT_PAGE", "FAKE_TWAIN_PPM",    "FAKE_TWAIN_BITS",        "FAKE_TWAIN_TIFF"};
+    "FAKE_TWAIN_FAULT_PAGE", "FAKE_TWAIN_PPM",    "FAKE_TWAIN_BITS",        "FAKE_TWAIN_TIFF",
+    "FAKE_TWAIN_MEMORY",     "FAKE_TWAIN_HOSTILE"};
 
 // The calls of one connection up to an enabled source with a feeder.
 const Lines kOpenWithFeeder = {
@@ -40,8 +41,11 @@ const Lines kOpenWithFeeder = {
     "1 1 1:1007 -> 0 0 4",  // CAP_AUTOFEED likewise
     "1 1 6:1007 -> 0 0 4", "1 1 1:1007 -> 0 0 4",
 };
-const Lines kTransferMore = {"2 104 1 -> 6 0 7", "1 8 1 -> 0 0 7", "1 5 701 -> 0 0 6"};
-const Lines kTransferLast = {"2 104 1 -> 6 0 7", "1 8 1 -> 0 0 7", "1 5 701 -> 0 0 5"};
+// Each transfer asks for the image info first: it bounds what is read.
+const Lines kTransferMore = {"2 101 1 -> 0 0 6", "2 104 1 -> 6 0 7", "1 8 1 -> 0 0 7",
+                             "1 5 701 -> 0 0 6"};
+const Lines kTransferLast = {"2 101 1 -> 0 0 6", "2 104 1 -> 6 0 7", "1 8 1 -> 0 0 7",
+                             "1 5 701 -> 0 0 5"};
 const Lines kClose = {"1 9 501 -> 0 0 4", "1 3 402 -> 0 0 3", "1 4 302 -> 0 0 2"};
 
 Lines joined(std::initializer_list<Lines> parts) {
@@ -59,6 +63,7 @@ protected:
     }
     void TearDown() override {
         ::unsetenv(TwainLibrary::kOverrideVariable);
+        for (const char* name : kVariables) ::unsetenv(name);
         ::unsetenv("FAKE_TWAIN_LOG");
     }
     std::string logPath() const { return (folder_.path() / "calls.log").string(); }
@@ -165,11 +170,13 @@ TEST_F(TwainSessionTest, CancelByTheSourceAtPageTwoKeepsPageOne) {
     ::setenv("FAKE_TWAIN_FAULT_PAGE", "2", 1);
     BatchRecord record;
     ASSERT_TRUE(scan(record));
-    EXPECT_EQ(calls(), joined({kOpenWithFeeder,
-                               {"1 9 502 -> 0 0 6"},
-                               kTransferMore,
-                               {"2 104 1 -> 3 0 7", "1 8 1 -> 0 0 7", "1 5 701 -> 0 0 5"},
-                               kClose}));
+    EXPECT_EQ(
+        calls(),
+        joined({kOpenWithFeeder,
+                {"1 9 502 -> 0 0 6"},
+                kTransferMore,
+                {"2 101 1 -> 0 0 6", "2 104 1 -> 3 0 7", "1 8 1 -> 0 0 7", "1 5 701 -> 0 0 5"},
+                kClose}));
     EXPECT_EQ(record.pages.size(), 1u);
     EXPECT_TRUE(record.result.cancelled);
 }
@@ -180,12 +187,14 @@ TEST_F(TwainSessionTest, PaperJamAtPageThreeIsReportedAsJam) {
     ::setenv("FAKE_TWAIN_FAULT_PAGE", "3", 1);
     BatchRecord record;
     ASSERT_TRUE(scan(record));
-    EXPECT_EQ(calls(), joined({kOpenWithFeeder,
-                               {"1 9 502 -> 0 0 6"},
-                               kTransferMore,
-                               kTransferMore,
-                               {"2 104 1 -> 1 20 6", "1 8 1 -> 0 20 6", "1 5 701 -> 0 0 5"},
-                               kClose}));
+    EXPECT_EQ(
+        calls(),
+        joined({kOpenWithFeeder,
+                {"1 9 502 -> 0 0 6"},
+                kTransferMore,
+                kTransferMore,
+                {"2 101 1 -> 0 0 6", "2 104 1 -> 1 20 6", "1 8 1 -> 0 20 6", "1 5 701 -> 0 0 5"},
+                kClose}));
     EXPECT_EQ(record.pages.size(), 2u);
     EXPECT_EQ(record.result.error, DeviceError::Jammed);
     EXPECT_FALSE(record.result.cancelled);
@@ -222,7 +231,7 @@ TEST_F(TwainSessionTest, BrokenPageHeaderIsReportedAndTheOtherPagesKept) {
     BatchRecord record;
     ASSERT_TRUE(scan(record));
     ASSERT_EQ(record.problems.size(), 1u);
-    EXPECT_NE(record.problems[0].find("claims more data"), std::string::npos);
+    EXPECT_NE(record.problems[0].find("does not match the source's image info"), std::string::npos);
     ASSERT_EQ(record.pages.size(), 2u);
     EXPECT_EQ(pixelAt(record.pages[1].pixels, 0, 0).b, 150);  // page 3
     EXPECT_EQ(calls().size(),
@@ -318,6 +327,55 @@ TEST(TwainWithoutManager, SelectAndStartDoNothing) {
     EXPECT_FALSE(session.start(BatchRequest{}, record.events()));
     EXPECT_EQ(driver.runPending(), 0);
     EXPECT_FALSE(record.finished);
+}
+
+// ---- A manager that cannot be trusted ----
+
+TEST_F(TwainSessionTest, ManagerWithItsOwnMemoryHandlesGivesGoodPagesAndSurvivesALyingHeader) {
+    ::setenv("FAKE_TWAIN_MEMORY", "own", 1);
+    ::setenv("FAKE_TWAIN_FAULT", "bogus", 1);  // page 2 claims 4000 x 4000 pixels
+    ::setenv("FAKE_TWAIN_FAULT_PAGE", "2", 1);
+    BatchRecord record;
+    ASSERT_TRUE(scan(record));
+    ASSERT_EQ(record.pages.size(), 2u);
+    EXPECT_EQ(pixelAt(record.pages[0].pixels, 0, 0).b, 50);
+    EXPECT_EQ(pixelAt(record.pages[1].pixels, 0, 0).b, 150);
+    ASSERT_EQ(record.problems.size(), 1u);
+    EXPECT_EQ(record.result.error, DeviceError::None) << "one bad page does not stop the feeder";
+}
+
+TEST_F(TwainSessionTest, TiffPageFromAManagerWithItsOwnMemoryIsRead) {
+    ::setenv("FAKE_TWAIN_MEMORY", "own", 1);
+    ::setenv("FAKE_TWAIN_TIFF", "1", 1);
+    ::setenv("FAKE_TWAIN_PAGES", "1", 1);
+    BatchRecord record;
+    ASSERT_TRUE(scan(record));
+    ASSERT_EQ(record.pages.size(), 1u);
+    EXPECT_TRUE(record.problems.empty());
+}
+
+TEST_F(TwainSessionTest, SourceListThatNeverEndsIsCutAtTheCap) {
+    ::setenv("FAKE_TWAIN_HOSTILE", "endless-sources", 1);
+    ::unsetenv("FAKE_TWAIN_LOG");
+    std::vector<SourceInfo> listed;
+    session_.listSources([&](std::vector<SourceInfo> sources) { listed = std::move(sources); });
+    driver_.runPending();
+    EXPECT_EQ(listed.size(), TwainSession::kMaxSources);
+    EXPECT_FALSE(session_.managerOpen());
+}
+
+TEST_F(TwainSessionTest, UnreadablePagesWithAStuckPendingCountStopTheFeederAfterThree) {
+    for (const char* hostile : {"undecodable", "empty-done"}) {
+        ::setenv("FAKE_TWAIN_HOSTILE", hostile, 1);
+        ::setenv("FAKE_TWAIN_PAGES", "270000", 1);
+        BatchRecord record;
+        ASSERT_TRUE(scan(record)) << hostile;
+        EXPECT_TRUE(record.pages.empty());
+        EXPECT_EQ(record.problems.size(), std::size_t(TwainSession::kMaxUndecodablePages));
+        EXPECT_EQ(record.result.error, DeviceError::BadPage);
+        EXPECT_EQ(calls().back(), "1 4 302 -> 0 0 2") << "the connection is closed";
+        EXPECT_FALSE(session_.running());
+    }
 }
 
 }  // namespace
