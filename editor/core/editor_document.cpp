@@ -141,6 +141,11 @@ bool EditorDocument::saveTo(const QString& path) {
         host_.showMessage(messageFor(MessageId::ZeroMarksUnset));
         return false;
     }
+    // Never a definition the reader would refuse.
+    if (strovik::limitViolation(definitionContent(state_).marks)) {
+        host_.showMessage(messageFor(MessageId::DefinitionBeyondLimits));
+        return false;
+    }
     // Written beside the old file and renamed over it: a failed save leaves
     // the previous definition whole.
     if (!velmora::writeFileAtomically(localName(path), definitionBytes(state_))) {
@@ -203,6 +208,9 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     // Records of the previous sheet are not brought back by redo.
     state_.endRedoChain();
     state_.zeroMarks.fill(Point{});
+    // A new sheet starts a new definition file.
+    state_.importedBytes.clear();
+    state_.importedContent = {};
     trial_.reset();
     changed();
     placer_.enterZeroMarkMode();
@@ -218,14 +226,15 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
         return OpenResult::Failed;
     }
     const std::optional<std::string> bytes = readDefinitionFile(path);
-    const std::optional<ImportedDefinition> imported =
-        bytes ? parseDefinition(*bytes) : std::nullopt;
-    if (!imported) {
-        host_.showMessage(messageFor(MessageId::DefinitionUnreadable));
+    const ImportResult imported = bytes ? parseDefinition(*bytes) : ImportResult{};
+    if (!imported.definition) {
+        host_.showMessage(messageFor(imported.refusal == ImportRefusal::BeyondLimits
+                                         ? MessageId::DefinitionBeyondLimits
+                                         : MessageId::DefinitionUnreadable));
         return OpenResult::Failed;
     }
     state_.clearPoints();
-    applyImport(state_, *imported);
+    applyImport(state_, *imported.definition);
     state_.zeroMarkMode = false;
     state_.step = 1;
     trial_.reset();

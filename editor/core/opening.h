@@ -8,6 +8,7 @@
 
 #include "engine/image/jfif_density.h"
 #include "engine/image/raster.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel {
 
@@ -40,6 +41,6 @@ struct SheetSizes {
 std::optional<SheetSizes> sizesForDensity(strovik::Density density);
 
 /// Scans below this density get a notice.
-inline constexpr int kReferenceDpi = 300;
+inline constexpr int kReferenceDpi = strovik::kReferenceDpi;
 
 }  // namespace dravel

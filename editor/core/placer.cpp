@@ -10,10 +10,11 @@
 namespace dravel {
 namespace {
 
-constexpr int kMinDialogSize = 4;
-constexpr int kMaxOvalSize = 99;
-constexpr int kMaxZeroRadius = 999;
-constexpr int kMinKeySize = 5;
+// Size limits of the definition format.
+constexpr int kMinDialogSize = strovik::kMinDialogSize;
+constexpr int kMaxOvalSize = strovik::kMaxOvalSize;
+constexpr int kMaxZeroRadius = strovik::kMaxZeroRadius;
+constexpr int kMinKeySize = strovik::kMinKeyedSize;
 constexpr int kOvalKeyStep = 2;
 constexpr int kPageStep = 100;
 constexpr int kEraseEveryMoves = 25;
@@ -79,7 +80,11 @@ void Placer::enterMarkMode() {
         host_.editMarkSettings({state_.choicesPerQuestion, state_.ovalWidth, state_.ovalHeight});
     state_.clearPoints();
     if (!chosen) return;
-    if (inRange(chosen->choices, 1, kMaxChoices)) state_.choicesPerQuestion = chosen->choices;
+    if (inRange(chosen->choices, 1, kMaxChoices)) {
+        state_.choicesPerQuestion = chosen->choices;
+    } else {
+        host_.showMessage(messageFor(MessageId::ChoicesBeyondLimit));
+    }
     bool sizeChanged = false;
     if (inRange(chosen->ovalWidth, kMinDialogSize, kMaxOvalSize)) {
         sizeChanged |= chosen->ovalWidth != state_.ovalWidth;

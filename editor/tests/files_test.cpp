@@ -1,9 +1,8 @@
 // Opening, importing and saving: import then save of a hand-edited file
-// gives the canonical layout; files of every kind by their extension; the
-// resolution of JPEG scans; the proposed name; the recent files; and bad
-// input (undecodable, truncated and oversized images, huge and junk
-// definitions, FIFOs, a read-only folder) ending in a message with nothing
-// lost.
+// keeps it byte for byte, an edit changes only its own lines; files of every kind by their
+// extension; the resolution of JPEG scans; the proposed name; the recent files; and bad input
+// (undecodable, truncated and oversized images, huge and junk definitions, FIFOs, a read-only
+// folder) ending in a message with nothing lost.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,24 +35,42 @@ protected:
     }
 };
 
-TEST_F(FilesTest, ImportThenSaveGivesTheCanonicalLayout) {
+TEST_F(FilesTest, ImportThenSaveKeepsTheFileByteForByte) {
     openBlankScan();
     ASSERT_EQ(document.openDocument(testData("hand_edited.ini")), OpenResult::Opened);
     EXPECT_EQ(state().markCount, 5);
     EXPECT_EQ(state().questionCount, 3);
+    EXPECT_TRUE(state().isMulti(0));
+    EXPECT_TRUE(state().isMulti(2));
     EXPECT_FALSE(state().zeroMarkMode);
     EXPECT_EQ(state().step, 1);
     host.savePaths.push_back(path("saved.ini"));
     ASSERT_TRUE(document.saveAs());
-    EXPECT_EQ(fileBytes(path("saved.ini")), fileBytes(testData("hand_edited_saved.ini")));
+    const QByteArray original = fileBytes(testData("hand_edited.ini"));
+    EXPECT_EQ(fileBytes(path("saved.ini")), original);
+
+    // One more question: its MARK line joins the others; comments, spacing,
+    // keys and values nobody changed stay as they were.
+    state().choicesPerQuestion = 1;
+    click(300, 400);
+    ASSERT_EQ(state().markCount, 6);
+    ASSERT_TRUE(document.saveTo(path("saved.ini")));
+    const QByteArray edited = fileBytes(path("saved.ini"));
+    EXPECT_TRUE(
+        edited.startsWith("; edited by hand\n[SYSTEM]\nDEBUG=\ndpi_x = 200\n[mark]\n"
+                          "OVALMARK_WIDTH = 24\n"));
+    EXPECT_TRUE(edited.contains("MARK4=2,0,100,350\r\nMARK5=3,0,300,400\r\n[ZEROMARK]\n"));
+    EXPECT_TRUE(edited.contains("ZEROMARK_RATE=0.7\n[MULTI]\nQUESTIONS=0,2,3\n"));
+    EXPECT_FALSE(edited.contains("MARK7="));  // past the gap: never read, not kept
 
     // The saved file imports to the same definition and saves byte for byte.
     const EditorState before = state();
     ASSERT_EQ(document.openDropped(path("saved.ini")), OpenResult::Opened);
     EXPECT_EQ(state().zeroMarks, before.zeroMarks);
     EXPECT_EQ(state().areas, before.areas);
+    EXPECT_EQ(state().markCount, 6);
     ASSERT_TRUE(document.saveTo(path("again.ini")));
-    EXPECT_EQ(fileBytes(path("again.ini")), fileBytes(path("saved.ini")));
+    EXPECT_EQ(fileBytes(path("again.ini")), edited);
 
     // Importing the document's own file through the open path does nothing.
     state().markCount = 0;
@@ -88,26 +105,46 @@ TEST_F(FilesTest, ImportEdges) {
     ASSERT_EQ(document.openDropped(path("none.ini")), OpenResult::Opened);
     EXPECT_FALSE(state().isMulti(0));
 
-    // Entries beyond the limits are not taken.
-    std::string many = "[MARK]\r\n";
-    for (int i = 0; i < kMaxMarks + 50; ++i) {
-        many += "MARK" + std::to_string(i) + "=" + std::to_string(i) + ",0,5,5\r\n";
+    // At the editor's limits the definition is taken whole; one past them,
+    // or past what the reader holds, it is refused with a message and the
+    // sheet stays as it was.
+    auto definitionWith = [](int marks, int areas) {
+        std::string text = "[MARK]\r\n";
+        for (int i = 0; i < marks; ++i) {
+            text += "MARK" + std::to_string(i) + "=" + std::to_string(i) + ",0,5,5\r\n";
+        }
+        text += "[IMAGEAREA]\r\n";
+        for (int i = 0; i < areas; ++i) {
+            text += "IMAGEAREA" + std::to_string(i) + "=1,1,2,1,2,2,1,2\r\n";
+        }
+        return text;
+    };
+    const ImportResult full = parseDefinition(definitionWith(kMaxMarks, kMaxAreas));
+    ASSERT_TRUE(full.definition);
+    EXPECT_EQ(int(full.definition->content.marks.size()), kMaxMarks);
+    EXPECT_EQ(full.definition->questionCount, kMaxQuestions);
+    EXPECT_EQ(int(full.definition->content.areas.size()), kMaxAreas);
+    for (const auto& [marks, areas] : {std::pair{kMaxMarks + 1, 0}, std::pair{1, kMaxAreas + 1}}) {
+        const ImportResult over = parseDefinition(definitionWith(marks, areas));
+        EXPECT_FALSE(over.definition) << marks << " " << areas;
+        EXPECT_EQ(over.refusal, ImportRefusal::BeyondLimits);
     }
-    many += "[IMAGEAREA]\r\n";
-    for (int i = 0; i < kMaxAreas + 5; ++i) {
-        many += "IMAGEAREA" + std::to_string(i) + "=1,1,2,1,2,2,1,2\r\n";
+    const std::string lastChoice = "[MARK]\nMARK0=0," + std::to_string(kMaxChoices - 1) + ",1,1\n";
+    EXPECT_TRUE(parseDefinition(lastChoice).definition);
+    for (const std::string entry : {"10100,0", "0,100"}) {
+        EXPECT_FALSE(parseDefinition("[MARK]\nMARK0=" + entry + ",1,1\n").definition) << entry;
     }
-    const std::optional<ImportedDefinition> bounded = parseDefinition(many);
-    ASSERT_TRUE(bounded);
-    EXPECT_EQ(int(bounded->marks.size()), kMaxMarks);
-    EXPECT_EQ(bounded->questionCount, kMaxQuestions);
-    EXPECT_EQ(int(bounded->areas.size()), kMaxAreas);
-    const std::optional<ImportedDefinition> outside =
-        parseDefinition("[MARK]\nMARK0=10100,0,1,1\nMARK1=0,999,1,1\nMARK2=0,-1,1,1\n");
-    ASSERT_TRUE(outside);
-    EXPECT_TRUE(outside->marks.empty());
-    EXPECT_EQ(outside->skippedEntries, 3);
+    const ImportResult malformed = parseDefinition("[MARK]\nMARK0=0,-1,1,1\nMARK1=0,0,1\n");
+    ASSERT_TRUE(malformed.definition);
+    EXPECT_TRUE(malformed.definition->content.marks.empty());
+    EXPECT_EQ(malformed.definition->skippedEntries, 2);
     EXPECT_TRUE(host.messages.empty());
+
+    ASSERT_TRUE(writeBytes(path("wide.ini"), "[MARK]\r\nMARK0=0,0,1,1\r\nMARK1=0,100,9,9\r\n"));
+    const int marksBefore = state().markCount;
+    EXPECT_EQ(document.openDropped(path("wide.ini")), OpenResult::Failed);
+    EXPECT_EQ(host.messages, std::vector<MessageId>{MessageId::DefinitionBeyondLimits});
+    EXPECT_EQ(state().markCount, marksBefore);
 }
 
 TEST_F(FilesTest, FilesOpenByExtension) {

@@ -8,6 +8,7 @@
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
 #include "editor/tests/editor_fixture.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel::testing {
 namespace {
@@ -222,6 +223,31 @@ TEST_F(PlacingTest, ListsAreBoundedBeforeAnythingIsWritten) {
         click(10, 20);
     }
     EXPECT_EQ(int(state().areas.size()), kMaxAreas);
+}
+
+TEST_F(PlacingTest, ChoicesStopAtWhatTheReaderHolds) {
+    startMarking(kMaxChoices);
+    EXPECT_EQ(state().choicesPerQuestion, kMaxChoices);
+    EXPECT_TRUE(host.messages.empty());
+
+    // One more is refused with a message; the last accepted count stays.
+    host.markSettings.push_back(MarkSettings{kMaxChoices + 1, 30, 50});
+    document.placer().enterMarkMode();
+    EXPECT_EQ(host.messages, std::vector<MessageId>{MessageId::ChoicesBeyondLimit});
+    EXPECT_EQ(state().choicesPerQuestion, kMaxChoices);
+
+    // A full question takes no Ctrl-inserted choice after its last.
+    placeQuestion({10, 100}, {10 + 5 * (kMaxChoices - 1), 100});
+    ASSERT_EQ(state().markCount, kMaxChoices);
+    click(10 + 5 * (kMaxChoices - 1), 100, {.control = true});
+    EXPECT_EQ(state().markCount, kMaxChoices);
+
+    // What is saved is read by the engine without refusal.
+    ASSERT_TRUE(document.saveTo(path("wide.ini")));
+    const strovik::ParsedDefinition read = strovik::parseDefinition(
+        velmora::ProfileText::load(QFile::encodeName(path("wide.ini")).toStdString()));
+    EXPECT_FALSE(read.violation);
+    EXPECT_EQ(int(read.content.marks.size()), kMaxChoices);
 }
 
 TEST(AreaCorners, AnyClickOrderGivesTopLeftTopRightBottomRightBottomLeft) {
