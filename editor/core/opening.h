@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/image/jfif_density.h"
+#include "engine/image/image_density.h"
 #include "engine/image/raster.h"
 #include "engine/recognition/definition_format.h"
 
@@ -20,7 +20,8 @@ FileKind fileKindOf(const QString& path);
 
 struct DecodedScan {
     strovik::Raster raster;
-    /// The JFIF density of a ".jpg" / ".jpeg" file, when it carries one.
+    /// The resolution the file records (JFIF, PNG pHYs, TIFF, BMP), when it
+    /// carries one (see image_density.h).
     std::optional<strovik::Density> density;
 };
 

@@ -180,9 +180,10 @@ TEST_F(FilesTest, JpegResolutionScalesTheSizes) {
               QStringLiteral(u"入力画像のスキャン解像度は200dpiです。"));
     EXPECT_EQ(document.path(), QStringLiteral(u"マーク情報ファイル-131208-5000-low.jpg.ini"));
 
-    // A bitmap keeps the resolution read before and resets the sizes.
-    ASSERT_TRUE(writeBlankScan(path("next.bmp"), 400, 500, 600, sheetgen::Format::Bmp));
-    ASSERT_EQ(document.openDocument(path("next.bmp")), OpenResult::Opened);
+    // A GIF records no resolution: the one read before stays, the sizes
+    // go back to their defaults.
+    ASSERT_TRUE(writeBlankScan(path("next.gif"), 400, 500, 600, sheetgen::Format::Gif));
+    ASSERT_EQ(document.openDocument(path("next.gif")), OpenResult::Opened);
     EXPECT_EQ(state().dpiX, 200);
     EXPECT_EQ(state().ovalWidth, 36);
 
@@ -193,6 +194,38 @@ TEST_F(FilesTest, JpegResolutionScalesTheSizes) {
     EXPECT_EQ(state().zeroRadius, 28);
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(state().imageLoaded);
+}
+
+TEST_F(FilesTest, PngTiffAndBmpResolutionsScaleTheSizesToo) {
+    struct Case {
+        const char* name;
+        sheetgen::Format format;
+        int dpi;
+    };
+    for (const Case& c :
+         {Case{"a.png", sheetgen::Format::Png, 300}, Case{"b.tif", sheetgen::Format::Tiff, 600},
+          Case{"c.bmp", sheetgen::Format::Bmp, 200}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeBlankScan(path(c.name), 400, 500, c.dpi, c.format));
+        ASSERT_EQ(document.openDocument(path(c.name)), OpenResult::Opened);
+        EXPECT_EQ(state().dpiX, c.dpi);
+        EXPECT_EQ(state().dpiY, c.dpi);
+        EXPECT_EQ(state().ovalWidth, c.dpi * 36 / 300);
+        EXPECT_EQ(state().zeroRadius, c.dpi * 14 / 300);
+    }
+    // Only the 200-dpi bitmap is below the reference.
+    EXPECT_EQ(host.messages, (std::vector<MessageId>{MessageId::LowResolution}));
+    const strovik::DefinitionContent saved = definitionContent(state());
+    EXPECT_EQ(saved.dpiX, 200);
+
+    // Non-square: each size follows its own axis; the radius the mean.
+    const std::optional<SheetSizes> sizes = sizesForDensity({200, 300});
+    ASSERT_TRUE(sizes);
+    EXPECT_EQ(sizes->ovalWidth, 24);
+    EXPECT_EQ(sizes->ovalHeight, 66);
+    EXPECT_EQ(sizes->zeroRadius, 11);
+    EXPECT_FALSE(sizesForDensity({300, 71}));
+    EXPECT_TRUE(sizesForDensity({72, 72}));
 }
 
 TEST_F(FilesTest, BadImagesAreRefusedAndTheSheetStays) {
