@@ -96,13 +96,15 @@ QString movePrompt(const EditorState& state) {
     }
     if (state.drag.active()) return QStringLiteral(u"ﾏｰｸ移動ﾓｰﾄﾞ");
     if (state.zeroMarkMode) {
+        // The usual places follow the engine: marks 1 and 2 form the bottom
+        // baseline (its default positions), mark 3 sits above mark 1.
         switch (state.step) {
             case 1:
-                return QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。");
+                return QStringLiteral(u"1番目（通常左下）の基準点をｸﾘｯｸしてください。");
             case 2:
                 return QStringLiteral(u"2番目（通常右下）の基準点をｸﾘｯｸして下さい。");
             case 3:
-                return QStringLiteral(u"3番目（通常左下）の基準点をｸﾘｯｸして下さい。");
+                return QStringLiteral(u"3番目（通常左上）の基準点をｸﾘｯｸして下さい。");
             default:
                 return QString();
         }

@@ -45,7 +45,7 @@ TEST_F(PlacingTest, SessionPlacedClickByClickSavesTheExpectedFile) {
     EXPECT_EQ(host.zeroDialogs, 1);
     EXPECT_EQ(state().divisor, 200);
     EXPECT_EQ(movePrompt(state()),
-              QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。"));
+              QStringLiteral(u"1番目（通常左下）の基準点をｸﾘｯｸしてください。"));
 
     host.markSettings.push_back(MarkSettings{4, 30, 50});
     click(500, 700);
@@ -361,6 +361,29 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     EXPECT_EQ(state().questionCount, 2);  // Esc in toggle mode only leaves it
     placer.keyDown(ViewKey::Escape, {}, {0, 0});
     EXPECT_EQ(state().questionCount, 1);
+}
+
+// The prompts name the usual place of each zero mark as the engine means it:
+// marks 1 and 2 at their default positions on an A4 sheet at 300 dpi (the
+// baseline), mark 3 above mark 1.
+TEST(ZeroMarkPrompts, NameThePlacesTheEngineExpects) {
+    const int width = 2480;
+    const int height = 3508;
+    auto place = [&](strovik::DefinitionPoint p) {
+        return QString(p.x < width / 2 ? u'左' : u'右') + QString(p.y > height / 2 ? u'下' : u'上');
+    };
+    const strovik::DefinitionContent defaults;
+    const std::array<QString, 3> expected{place(defaults.zeroMarks[0]),
+                                          place(defaults.zeroMarks[1]),
+                                          place({defaults.zeroMarks[0].x, height / 4})};
+    EditorState s;
+    s.zeroMarkMode = true;
+    for (int step = 1; step <= 3; ++step) {
+        s.step = step;
+        EXPECT_TRUE(
+            movePrompt(s).contains(QStringLiteral(u"（通常") + expected[std::size_t(step - 1)]))
+            << step << " " << movePrompt(s).toStdString();
+    }
 }
 
 TEST_F(PlacingTest, StatusLineAndPrompts) {
