@@ -104,6 +104,11 @@ EditorDocument::OpenResult EditorDocument::openDocument(const QString& path) {
 }
 
 EditorDocument::OpenResult EditorDocument::openDropped(const QString& path) {
+    // An image or a definition replaces the marks: unsaved ones are asked
+    // about first, as on every other way of leaving them.
+    const FileKind kind = fileKindOf(path);
+    const bool replaces = kind == FileKind::Image || kind == FileKind::Definition;
+    if (replaces && !saveModified()) return OpenResult::Failed;
     return openFile(path);
 }
 

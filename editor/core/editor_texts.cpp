@@ -130,4 +130,16 @@ QString movePrompt(const EditorState& state) {
     return QString();
 }
 
+QString sizesText(const EditorState& state) {
+    return QStringLiteral(u"ﾏｰｸ横幅=%1  ﾏｰｸ縦幅=%2  基準点半径=%3")
+        .arg(state.ovalWidth)
+        .arg(state.ovalHeight)
+        .arg(state.zeroRadius);
+}
+
+QString frameTitle(const QString& documentName, bool modified) {
+    return documentName + (modified ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+           kFrameTitle;
+}
+
 }  // namespace dravel

@@ -350,7 +350,14 @@ void Placer::showStatus(Point pointer) {
 // ---- Keys ---------------------------------------------------------------------
 
 PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
-    auto resize = [&](int& value, int delta) {
+    // A bare size key acts only while the size it changes follows the
+    // pointer (the ovals of a question being placed, the zero-mark circle);
+    // anywhere else it takes Shift, so letters typed into the canvas by
+    // mistake change nothing.
+    const bool placingOvals = state_.markMode() && state_.step == 2;
+    const bool placingZeroMarks = state_.zeroMarkMode && state_.step >= 1;
+    auto resize = [&](int& value, int delta, bool inTool) {
+        if (!inTool && !modifiers.shift) return;
         value = std::max(kMinKeySize, value + delta);
         modified();
         host_.redraw(true);
@@ -388,22 +395,22 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
         case ViewKey::Down:
             return arrow(0, 1);
         case ViewKey::WiderOval:
-            resize(state_.ovalWidth, kOvalKeyStep);
+            resize(state_.ovalWidth, kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::NarrowerOval:
-            resize(state_.ovalWidth, -kOvalKeyStep);
+            resize(state_.ovalWidth, -kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::TallerOval:
-            resize(state_.ovalHeight, kOvalKeyStep);
+            resize(state_.ovalHeight, kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::ShorterOval:
-            resize(state_.ovalHeight, -kOvalKeyStep);
+            resize(state_.ovalHeight, -kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::LargerZero:
-            resize(state_.zeroRadius, 1);
+            resize(state_.zeroRadius, 1, placingZeroMarks);
             return {};
         case ViewKey::SmallerZero:
-            resize(state_.zeroRadius, -1);
+            resize(state_.zeroRadius, -1, placingZeroMarks);
             return {};
         case ViewKey::Redo:
             redo();

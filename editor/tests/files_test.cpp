@@ -245,6 +245,7 @@ TEST_F(FilesTest, BadImagesAreRefusedAndTheSheetStays) {
 
     const int pictures = host.pictures;
     const QString name = document.path();
+    host.answers.assign(7, Answer::No);  // the unsaved marks are not saved first
     for (const char* bad :
          {"junk.jpg", "cut.jpg", "empty.gif", "huge.png", "fifo.jpg", "folder.png", "gone.bmp"}) {
         EXPECT_EQ(document.openDropped(path(bad)), OpenResult::Failed) << bad;
@@ -271,6 +272,7 @@ TEST_F(FilesTest, BadDefinitionsAreRefusedAndTheSheetStays) {
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
 
+    host.answers.assign(5, Answer::No);  // the unsaved marks are not saved first
     for (const char* bad : {"junk.ini", "big.ini", "fifo.ini", "gone.ini"}) {
         EXPECT_EQ(document.openDropped(path(bad)), OpenResult::Failed) << bad;
         EXPECT_EQ(host.messages.back(), MessageId::DefinitionUnreadable) << bad;
@@ -341,6 +343,21 @@ TEST_F(FilesTest, SaveQuestionGuardsOpenAndNew) {
     EXPECT_FALSE(document.isModified());
     EXPECT_EQ(state().markCount, 2);  // a new document keeps the editing data
     EXPECT_EQ(host.questions.size(), 3u);
+
+    // A dropped image or definition replaces the marks: asked first too. A
+    // file that opens nothing is not worth the question.
+    click(100, 300);
+    click(200, 300);
+    ASSERT_TRUE(document.isModified());
+    host.answers.push_back(Answer::Cancel);
+    EXPECT_EQ(document.openDropped(path("first.ini")), OpenResult::Failed);
+    EXPECT_EQ(state().markCount, 4);
+    EXPECT_EQ(document.openDropped(path("notes.txt")), OpenResult::Done);
+    EXPECT_EQ(host.questions.size(), 4u);
+    host.answers.push_back(Answer::No);
+    EXPECT_EQ(document.openDropped(path("first.ini")), OpenResult::Opened);
+    EXPECT_EQ(state().markCount, 2);
+    EXPECT_EQ(host.questions.size(), 5u);
 }
 
 TEST(ProposedName, DateNumberAndImage) {

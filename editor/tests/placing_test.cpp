@@ -142,8 +142,10 @@ TEST_F(PlacingTest, UndoAndRedoMoveWholeQuestions) {
     EXPECT_EQ(state().questionCount, 2);
     EXPECT_EQ(state().markCount, 7);
 
-    // A new sheet does not bring back the marks of the previous one.
+    // A new sheet does not bring back the marks of the previous one (the
+    // unsaved ones are left without saving).
     host.zeroRadii.push_back(14);
+    host.answers.push_back(Answer::No);
     ASSERT_EQ(document.openDropped(path("sample.jpg")), EditorDocument::OpenResult::Opened);
     state().step = 1;
     state().zeroMarkMode = false;
@@ -321,6 +323,11 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     openBlankScan();
     const std::array<Point, 3> placed{Point{500, 700}, Point{60, 700}, Point{60, 40}};
     host.markSettings.push_back(MarkSettings{2, 30, 50});
+    // Placing zero marks, the bare radius keys act.
+    ASSERT_TRUE(state().zeroMarkMode);
+    document.placer().keyDown(ViewKey::LargerZero, {}, {0, 0});
+    EXPECT_EQ(state().zeroRadius, kDefaultZeroRadius + 1);
+    document.placer().keyDown(ViewKey::SmallerZero, {}, {0, 0});
     for (const Point& p : placed) click(p.x, p.y);
     EXPECT_EQ(state().zeroMarks, placed);
 
@@ -335,13 +342,38 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     for (int i = 0; i < 10; ++i) document.placer().zoomIn();
     EXPECT_EQ(state().divisor, 100);
 
+    // Between questions a bare size key changes nothing; with Shift it does.
     Placer& placer = document.placer();
-    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::NarrowerOval, {}, {0, 0});
+    const Modifiers shift{.shift = true};
+    ASSERT_EQ(state().step, 1);
+    const int width = state().ovalWidth;
+    const bool wasModified = document.isModified();
+    for (ViewKey key : {ViewKey::NarrowerOval, ViewKey::WiderOval, ViewKey::TallerOval,
+                        ViewKey::ShorterOval, ViewKey::LargerZero, ViewKey::SmallerZero}) {
+        placer.keyDown(key, {}, {0, 0});
+    }
+    EXPECT_EQ(state().ovalWidth, width);
+    EXPECT_EQ(state().ovalHeight, 50);
+    EXPECT_EQ(state().zeroRadius, kDefaultZeroRadius);
+    EXPECT_EQ(document.isModified(), wasModified);
+    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::NarrowerOval, shift, {0, 0});
     EXPECT_EQ(state().ovalWidth, 5);
-    placer.keyDown(ViewKey::WiderOval, {}, {0, 0});
+    placer.keyDown(ViewKey::WiderOval, shift, {0, 0});
     EXPECT_EQ(state().ovalWidth, 7);
-    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::SmallerZero, {}, {0, 0});
+    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::SmallerZero, shift, {0, 0});
     EXPECT_EQ(state().zeroRadius, 5);
+    EXPECT_TRUE(document.isModified());
+
+    // While a question's ovals follow the pointer the bare oval keys act,
+    // the zero-mark keys do not.
+    click(100, 400);
+    ASSERT_EQ(state().step, 2);
+    placer.keyDown(ViewKey::TallerOval, {}, {0, 0});
+    placer.keyDown(ViewKey::LargerZero, {}, {0, 0});
+    EXPECT_EQ(state().ovalHeight, 52);
+    EXPECT_EQ(state().zeroRadius, 5);
+    placer.undo();
+    ASSERT_EQ(state().step, 1);
     const PointerStep page = placer.keyDown(ViewKey::PageDown, {}, {0, 0});
     EXPECT_EQ(page.dy, 100);
 

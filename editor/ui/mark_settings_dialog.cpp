@@ -31,7 +31,8 @@ MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* par
     height_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ縦幅"), "edit1006", strovik::kMinDialogSize,
                          strovik::kMaxOvalSize, current.ovalHeight);
     addTextLine(layout, QStringLiteral(u"(各問毎に選択肢数を設定可能)"));
-    addTextLine(layout, QStringLiteral(u"(A,S,W,Zｷｰで随時ｻｲｽﾞ調節可能)"));
+    addTextLine(layout,
+                QStringLiteral(u"(配置中はA,S,W,Zｷｰ、いつでもShift+A,S,W,Zｷｰでｻｲｽﾞ調節可能)"));
     addTextLine(layout,
                 QStringLiteral(u"各問の1番目の選択肢と最後の選択肢をｸﾘｯｸすると、その間に選択肢が"
                                u"等間隔で並びます。ｸﾘｯｸした楕円はﾄﾞﾗｯｸﾞで動かせます。"));
