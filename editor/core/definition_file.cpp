@@ -57,9 +57,8 @@ std::string definitionBytes(const EditorState& state) {
 }
 
 ImportResult parseDefinition(const std::string& bytes) {
-    const velmora::ProfileText text(bytes);
-    if (!text.hasSection("ZEROMARK") && !text.hasSection("MARK")) return {};
-    const strovik::ParsedDefinition parsed = strovik::parseDefinition(text);
+    const strovik::ParsedDefinition parsed = strovik::parseDefinition(velmora::ProfileText(bytes));
+    if (!parsed.hasZeroMarkSection && !parsed.hasMarkSection) return {};
     if (parsed.violation || !withinEditor(parsed.content))
         return {std::nullopt, ImportRefusal::BeyondLimits};
     ImportedDefinition out;

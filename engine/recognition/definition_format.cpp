@@ -291,6 +291,7 @@ void setKeyFromText(DefinitionContent& c, const DefinitionKey& key,
 ParsedDefinition parseDefinition(const ProfileText& text) {
     ParsedDefinition out;
     out.hasZeroMarkSection = text.hasSection("ZEROMARK");
+    out.hasMarkSection = text.hasSection("MARK");
     for (const DefinitionKey& key : definitionKeys())
         setKeyFromText(out.content, key, text.value(key.section, key.name));
     out.multiQuestionsRaw = text.value("MULTI", "QUESTIONS").value_or(std::string());

@@ -32,8 +32,9 @@ inline constexpr std::size_t kMaxMarkSlots = 2'000'000;
 /// IMAGEAREA entries from index kMaxImageAreas on are not seen.
 inline constexpr int kMaxImageAreas = 1000;
 
-/// What a definition written by the editor or the generator may hold; every
-/// such definition is within what the engine holds.
+/// What the editor holds (mark records, questions, image areas); the
+/// generator keeps to the same question and area counts. Any definition
+/// within these and kMaxChoices is within what the engine holds.
 inline constexpr int kMaxWrittenMarks = 10100;
 inline constexpr int kMaxWrittenQuestions = 10100;
 inline constexpr int kMaxWrittenAreas = 100;
@@ -144,6 +145,7 @@ struct LimitViolation {
 struct ParsedDefinition {
     DefinitionContent content;
     bool hasZeroMarkSection = false;
+    bool hasMarkSection = false;
     bool hasMarkEntries = false;    ///< [MARK] exists and has lines
     std::string multiQuestionsRaw;  ///< QUESTIONS exactly as written
     int malformedMarks = 0;         ///< MARK entries passed over

@@ -12,10 +12,11 @@ namespace {
 
 using namespace strovik::testing;
 
+/// `bytes` bytes of `v` (zeros beyond its four).
 void put(ByteVector& out, std::uint32_t v, int bytes, bool big) {
     for (int i = 0; i < bytes; ++i) {
         const int shift = 8 * (big ? bytes - 1 - i : i);
-        out.push_back(std::uint8_t(v >> shift));
+        out.push_back(std::uint8_t(shift < 32 ? v >> shift : 0u));
     }
 }
 
