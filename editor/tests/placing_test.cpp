@@ -252,6 +252,31 @@ TEST_F(PlacingTest, ChoicesStopAtWhatTheReaderHolds) {
     EXPECT_EQ(int(read.content.marks.size()), kMaxChoices);
 }
 
+TEST_F(PlacingTest, DialogSizesAreTakenExactlyWithinTheirLimits) {
+    startMarking(4);
+    struct Case {
+        int size;
+        bool taken;
+    };
+    for (const Case c :
+         {Case{strovik::kMinDialogSize - 1, false}, Case{strovik::kMinDialogSize, true},
+          Case{strovik::kMaxOvalSize, true}, Case{strovik::kMaxOvalSize + 1, false}}) {
+        state().ovalWidth = state().ovalHeight = 40;
+        host.markSettings.push_back(MarkSettings{4, c.size, c.size});
+        document.placer().enterMarkMode();
+        EXPECT_EQ(state().ovalWidth, c.taken ? c.size : 40) << c.size;
+        EXPECT_EQ(state().ovalHeight, c.taken ? c.size : 40) << c.size;
+    }
+    for (const Case c :
+         {Case{strovik::kMinDialogSize - 1, false}, Case{strovik::kMinDialogSize, true},
+          Case{strovik::kMaxZeroRadius, true}, Case{strovik::kMaxZeroRadius + 1, false}}) {
+        state().zeroRadius = 20;
+        host.zeroRadii.push_back(c.size);
+        document.placer().enterZeroMarkMode();
+        EXPECT_EQ(state().zeroRadius, c.taken ? c.size : 20) << c.size;
+    }
+}
+
 TEST(AreaCorners, AnyClickOrderGivesTopLeftTopRightBottomRightBottomLeft) {
     const ImageArea expected{{Point{10, 20}, Point{90, 22}, Point{88, 70}, Point{12, 68}}};
     const std::array<Point, 4> corners = expected.corners;
