@@ -231,6 +231,44 @@ void ProfileText::setValues(std::string_view section,
     for (const auto& [key, value] : keyValues) setValue(section, key, value);
 }
 
+void ProfileText::replaceEntries(std::string_view section,
+                                 const std::function<bool(std::string_view key)>& matches,
+                                 const std::vector<std::string>& lines) {
+    std::string block;
+    for (const std::string& line : lines) block.append(line).append(kNewLine);
+    const auto found = findSection(bytes_, section);
+    if (!found) {
+        if (!bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r') {
+            bytes_.append(kNewLine);
+        }
+        bytes_.append("[").append(section).append("]").append(kNewLine).append(block);
+        return;
+    }
+    // Rebuilt from the section's body: matching entry lines dropped, the new
+    // block where the first of them was.
+    std::string body;
+    bool placed = false;
+    forEachBodyLine(bytes_, *found, [&](const Line& line, std::string_view trimmed) {
+        const auto entry = parseEntry(trimmed);
+        if (entry && matches(entry->key)) {
+            if (!placed) body.append(block);
+            placed = true;
+        } else {
+            body.append(bytes_, line.begin, line.end - line.begin);
+        }
+        return true;
+    });
+    if (placed) {
+        bytes_.replace(found->header.end, found->bodyEnd - found->header.end, body);
+        return;
+    }
+    const Line last = lastNonEmptyLine(bytes_, *found);
+    std::string insertion;
+    if (!last.hasEnding() && !block.empty()) insertion.append(kNewLine);
+    insertion.append(block);
+    bytes_.insert(last.end, insertion);
+}
+
 int parseProfileInt(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isBlank(text[i])) ++i;

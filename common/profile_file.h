@@ -15,6 +15,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,15 @@ public:
     /// number of single-key writes in that order would.
     void setValues(std::string_view section,
                    const std::vector<std::pair<std::string, std::string>>& keyValues);
+
+    /// Removes every entry line of the section whose key `matches` accepts
+    /// and puts `lines` (each ended with CR LF) where the first removed line
+    /// stood, or after the section's last non-empty line when none was
+    /// removed; a missing section is appended with them. Other lines stay
+    /// byte for byte.
+    void replaceEntries(std::string_view section,
+                        const std::function<bool(std::string_view key)>& matches,
+                        const std::vector<std::string>& lines);
 
     const std::string& bytes() const { return bytes_; }
 

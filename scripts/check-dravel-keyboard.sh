@@ -3,7 +3,7 @@
 # display (xvfb-run) with a private home and settings folder: opens a sample
 # scan, answers its start-up dialogs with Enter, imports the sample
 # definition through "ﾌｧｲﾙ(&F)" → "ﾏｰｸ情報ﾌｧｲﾙをｲﾝﾎﾟｰﾄ(&I)..." with a full path
-# typed into the file dialog, and saves it through "ﾏｰｸ情報ﾌｧｲﾙを保存(&S)..."
+# typed into the file dialog, and saves it through "名前を付けて保存(&A)..."
 # under a typed full path. The saved file must hold the imported marks,
 # areas and multi-answer questions.
 #
@@ -86,7 +86,7 @@ inside_display() {
     [ -n "$main" ] || fail "no main window"
     file_menu i
     answer_file_dialog "開く" "$definition"
-    file_menu s
+    file_menu a
     answer_file_dialog "名前を付けて保存" "$saved"
     local i=0
     while [ ! -s "$saved" ] && [ "$i" -lt "$kTimeoutTenths" ]; do

@@ -1,145 +1,105 @@
 #include "editor/core/definition_file.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "common/profile_file.h"
-#include "engine/recognition/definition_text.h"
-#include "engine/recognition/numbered_entries.h"
 
 namespace dravel {
 namespace {
 
-constexpr Point kDefaultZeroMark1{272, 3257};
-constexpr Point kDefaultZeroMark2{2334, 3245};
+using strovik::DefinitionContent;
 
-int intValue(const velmora::ProfileText& text, std::string_view section, std::string_view key,
-             int fallback) {
-    const std::optional<std::string> value = text.value(section, key);
-    return value ? velmora::parseProfileInt(*value) : fallback;
+bool withinEditor(const DefinitionContent& c) {
+    if (int(c.marks.size()) > kMaxMarks || int(c.areas.size()) > kMaxAreas) return false;
+    return std::all_of(c.marks.begin(), c.marks.end(),
+                       [](const strovik::DefinitionMark& m) { return m.question < kMaxQuestions; });
 }
 
-/// DPI keys are read as text: missing or empty gives -1.
-int dpiValue(const velmora::ProfileText& text, std::string_view key) {
-    const std::string value = text.value("SYSTEM", key).value_or(std::string());
-    return value.empty() ? -1 : velmora::parseProfileInt(value);
-}
-
-void readMarks(const velmora::ProfileText& text, ImportedDefinition& out) {
-    const std::vector<std::string> entries =
-        strovik::numberedEntries(text.sectionLines("MARK"), "MARK", kMaxMarks);
+int questionCountOf(const DefinitionContent& c) {
     int highest = -1;
-    for (const std::string& entry : entries) {
-        int v[4] = {};
-        const bool whole = strovik::parseIntList(entry, v, 4) == 4;
-        if (!whole || v[0] < 0 || v[0] >= kMaxQuestions || v[1] < 0 || v[1] >= kMaxChoices) {
-            ++out.skippedEntries;
-            continue;
-        }
-        out.marks.push_back({v[2], v[3], v[0], v[1]});
-        highest = std::max(highest, v[0]);
-    }
-    out.questionCount = highest + 1;
-}
-
-void readAreas(const velmora::ProfileText& text, ImportedDefinition& out) {
-    const std::vector<std::string> entries =
-        strovik::numberedEntries(text.sectionLines("IMAGEAREA"), "IMAGEAREA", kMaxAreas);
-    for (const std::string& entry : entries) {
-        int v[8] = {};
-        if (strovik::parseIntList(entry, v, 8) != 8) {
-            ++out.skippedEntries;
-            continue;
-        }
-        ImageArea area;
-        for (std::size_t i = 0; i < 4; ++i) area.corners[i] = {v[2 * i], v[2 * i + 1]};
-        out.areas.push_back(area);
-    }
-}
-
-void readMulti(const velmora::ProfileText& text, ImportedDefinition& out) {
-    const std::string list = text.value("MULTI", "QUESTIONS").value_or(std::string());
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string_view item = std::string_view(list).substr(start, end - start);
-        if (item.find_first_not_of(" \t") != std::string_view::npos) {
-            int question = -1;
-            if (strovik::parseIntList(item, &question, 1) == 1 && question >= 0 &&
-                question < kMaxQuestions) {
-                out.multiQuestions.push_back(question);
-            } else {
-                ++out.skippedEntries;
-            }
-        }
-        start = end + 1;
-    }
+    for (const strovik::DefinitionMark& m : c.marks) highest = std::max(highest, m.question);
+    return highest + 1;
 }
 
 }  // namespace
 
-std::string definitionBytes(const EditorState& state) {
-    strovik::DefinitionText d;
-    d.zeroRadius = state.zeroRadius;
+DefinitionContent definitionContent(const EditorState& state) {
+    DefinitionContent d = state.importedBytes.empty() ? DefinitionContent{} : state.importedContent;
+    d.zeroMarkRadius = state.zeroRadius;
     for (std::size_t i = 0; i < 3; ++i)
         d.zeroMarks[i] = {state.zeroMarks[i].x, state.zeroMarks[i].y};
     d.ovalWidth = state.ovalWidth;
     d.ovalHeight = state.ovalHeight;
+    d.marks.clear();
     d.marks.reserve(std::size_t(state.markCount));
     for (int i = 0; i < state.markCount; ++i) {
         const MarkRecord& m = state.marks[std::size_t(i)];
         d.marks.push_back({m.question, m.choice, m.x, m.y});
     }
+    d.areas.clear();
     for (const ImageArea& area : state.areas) {
         auto& corners = d.areas.emplace_back();
         for (std::size_t i = 0; i < 4; ++i) corners[i] = {area.corners[i].x, area.corners[i].y};
     }
+    d.multiQuestions.clear();
     const int last = std::min(state.questionCount, kMaxQuestions);
     for (int q = 0; q < last; ++q)
         if (state.isMulti(q)) d.multiQuestions.push_back(q);
     d.dpiX = state.dpiX;
     d.dpiY = state.dpiY;
-    return strovik::definitionFileBytes(d);
+    return d;
 }
 
-std::optional<ImportedDefinition> parseDefinition(const std::string& bytes) {
-    const velmora::ProfileText text(bytes);
-    if (!text.hasSection("ZEROMARK") && !text.hasSection("MARK")) return std::nullopt;
+std::string definitionBytes(const EditorState& state) {
+    const DefinitionContent content = definitionContent(state);
+    if (state.importedBytes.empty()) return strovik::newDefinitionBytes(content);
+    return strovik::updatedDefinitionBytes(state.importedBytes, state.importedContent, content);
+}
+
+ImportResult parseDefinition(const std::string& bytes) {
+    const strovik::ParsedDefinition parsed = strovik::parseDefinition(velmora::ProfileText(bytes));
+    if (!parsed.hasZeroMarkSection && !parsed.hasMarkSection) return {};
+    if (parsed.violation || !withinEditor(parsed.content))
+        return {std::nullopt, ImportRefusal::BeyondLimits};
     ImportedDefinition out;
-    out.zeroRadius = intValue(text, "ZEROMARK", "ZEROMARK_RADIUS", kDefaultZeroRadius);
-    const std::array<Point, 3> defaults{kDefaultZeroMark1, kDefaultZeroMark2, Point{}};
-    for (int i = 0; i < 3; ++i) {
-        const std::string n = std::to_string(i + 1);
-        const Point d = defaults[std::size_t(i)];
-        out.zeroMarks[std::size_t(i)] = {intValue(text, "ZEROMARK", "ZEROMARK" + n + "_X", d.x),
-                                         intValue(text, "ZEROMARK", "ZEROMARK" + n + "_Y", d.y)};
-    }
-    out.ovalWidth = intValue(text, "MARK", "OVALMARK_WIDTH", kDefaultOvalWidth);
-    out.ovalHeight = intValue(text, "MARK", "OVALMARK_HEIGHT", kDefaultOvalHeight);
-    readMarks(text, out);
-    readAreas(text, out);
-    readMulti(text, out);
-    out.dpiX = dpiValue(text, "DPI_X");
-    out.dpiY = dpiValue(text, "DPI_Y");
-    return out;
+    out.bytes = bytes;
+    out.content = parsed.content;
+    out.questionCount = questionCountOf(parsed.content);
+    out.skippedEntries = parsed.malformedMarks + parsed.malformedAreas;
+    out.skippedEntries +=
+        int(std::count_if(out.content.multiQuestions.begin(), out.content.multiQuestions.end(),
+                          [](int q) { return q < 0 || q >= kMaxQuestions; }));
+    return {std::move(out), ImportRefusal::NotADefinition};
 }
 
 void applyImport(EditorState& state, const ImportedDefinition& imported) {
-    state.zeroRadius = imported.zeroRadius;
-    state.zeroMarks = imported.zeroMarks;
-    state.ovalWidth = imported.ovalWidth;
-    state.ovalHeight = imported.ovalHeight;
-    std::copy(imported.marks.begin(), imported.marks.end(), state.marks.begin());
-    state.markCount = int(imported.marks.size());
+    const DefinitionContent& c = imported.content;
+    state.zeroRadius = c.zeroMarkRadius;
+    for (std::size_t i = 0; i < 3; ++i) state.zeroMarks[i] = {c.zeroMarks[i].x, c.zeroMarks[i].y};
+    state.ovalWidth = c.ovalWidth;
+    state.ovalHeight = c.ovalHeight;
+    for (std::size_t i = 0; i < c.marks.size(); ++i) {
+        const strovik::DefinitionMark& m = c.marks[i];
+        state.marks[i] = {m.x, m.y, m.question, m.choice};
+    }
+    state.markCount = int(c.marks.size());
     state.questionCount = imported.questionCount;
     state.endRedoChain();
-    state.areas = imported.areas;
+    state.areas.clear();
+    for (const strovik::DefinitionArea& a : c.areas) {
+        ImageArea area;
+        for (std::size_t i = 0; i < 4; ++i) area.corners[i] = {a[i].x, a[i].y};
+        state.areas.push_back(area);
+    }
     std::fill(state.multi.begin(), state.multi.end(), std::uint8_t(0));
-    for (int q : imported.multiQuestions) state.setMulti(q, true);
-    state.dpiX = imported.dpiX;
-    state.dpiY = imported.dpiY;
+    for (int q : c.multiQuestions) state.setMulti(q, true);
+    state.dpiX = c.dpiX;
+    state.dpiY = c.dpiY;
     state.drag = Drag{};
+    // What a save compares against: the state as just imported.
+    state.importedBytes = imported.bytes;
+    state.importedContent = c;
+    state.importedContent = definitionContent(state);
 }
 
 }  // namespace dravel

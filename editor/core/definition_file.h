@@ -1,15 +1,14 @@
-// The sheet definition file as the editor writes and imports it: CP932 text
-// with CR LF line ends, sections [ZEROMARK], [MARK], [IMAGEAREA], [MULTI]
-// and [SYSTEM] in that order, the thresholds the editor does not edit
-// written as constants.
+// The sheet definition file as the editor imports and saves it, through the
+// suite's one definition format: a new definition is written whole; an
+// imported one is rewritten with only what the user changed, so opening and
+// saving it leaves every byte as it was.
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "editor/core/editor_state.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel {
 
@@ -17,39 +16,42 @@ namespace dravel {
 /// every record in use is about 300 KB.
 inline constexpr std::size_t kMaxDefinitionBytes = 16u << 20;
 
-/// The bytes of the definition: the comment block, the zero marks and their
-/// constants, the oval sizes and one "MARK%d=question,choice,x,y" line per
-/// record in use, the areas, the multi-select questions among those counted
-/// (ascending) and the resolution.
+/// What the state says as a definition: the imported content (or the
+/// defaults) with the editor's zero marks, sizes, records in use, areas,
+/// multi-select questions among those counted (ascending) and resolution.
+strovik::DefinitionContent definitionContent(const EditorState& state);
+
+/// The bytes to save: the imported file rewritten where the content
+/// changed, or a whole new file when nothing was imported.
 std::string definitionBytes(const EditorState& state);
+
+enum class ImportRefusal {
+    NotADefinition,  ///< neither [ZEROMARK] nor [MARK]
+    BeyondLimits,    ///< beyond what the engine reads or the editor holds
+};
 
 /// What an import takes from a definition file.
 struct ImportedDefinition {
-    int zeroRadius = kDefaultZeroRadius;
-    std::array<Point, 3> zeroMarks{};
-    int ovalWidth = kDefaultOvalWidth;
-    int ovalHeight = kDefaultOvalHeight;
-    std::vector<MarkRecord> marks;    ///< at most kMaxMarks
-    int questionCount = 0;            ///< highest question taken + 1
-    std::vector<ImageArea> areas;     ///< at most kMaxAreas, in the file's order
-    std::vector<int> multiQuestions;  ///< flagged questions, as listed
-    int dpiX = -1;
-    int dpiY = -1;
-    int skippedEntries = 0;  ///< MARK / IMAGEAREA / QUESTIONS entries left out
+    std::string bytes;  ///< the file as read
+    strovik::DefinitionContent content;
+    int questionCount = 0;   ///< highest question + 1
+    int skippedEntries = 0;  ///< malformed MARK / IMAGEAREA entries, QUESTIONS items out of range
 };
 
-/// Reads the definition text. Missing keys take the editor's defaults
-/// (zero marks 1 and 2 at (272,3257) and (2334,3245), zero mark 3 unset).
-/// MARK entries are read from index 0 until the first missing one; an entry
-/// that does not hold four numbers, or whose question lies outside
-/// 0..kMaxQuestions-1 or choice outside 0..kMaxChoices-1, is skipped, as is
-/// an IMAGEAREA entry without eight numbers and a QUESTIONS item outside the
-/// question range. nullopt when the text has neither a [ZEROMARK] nor a
-/// [MARK] section (not a definition).
-std::optional<ImportedDefinition> parseDefinition(const std::string& bytes);
+/// Reads the definition text with the definition format's rules. Refused
+/// when it is not a definition, or when it holds more than the engine reads
+/// (a question index from kMaxQuestions or choice index from kMaxChoices on)
+/// or the editor holds (kMaxMarks records, kMaxAreas areas, question
+/// indices below kMaxQuestions): importing part of it would lose the rest
+/// on the next save.
+struct ImportResult {
+    std::optional<ImportedDefinition> definition;
+    ImportRefusal refusal = ImportRefusal::NotADefinition;
+};
+ImportResult parseDefinition(const std::string& bytes);
 
 /// Puts an import into the state: lists replaced, flags reset to the listed
-/// questions, the redo chain ended.
+/// questions, the redo chain ended, the file kept for the next save.
 void applyImport(EditorState& state, const ImportedDefinition& imported);
 
 }  // namespace dravel

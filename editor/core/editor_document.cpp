@@ -104,6 +104,11 @@ EditorDocument::OpenResult EditorDocument::openDocument(const QString& path) {
 }
 
 EditorDocument::OpenResult EditorDocument::openDropped(const QString& path) {
+    // An image or a definition replaces the marks: unsaved ones are asked
+    // about first, as on every other way of leaving them.
+    const FileKind kind = fileKindOf(path);
+    const bool replaces = kind == FileKind::Image || kind == FileKind::Definition;
+    if (replaces && !saveModified()) return OpenResult::Failed;
     return openFile(path);
 }
 
@@ -139,6 +144,11 @@ bool EditorDocument::saveTo(const QString& path) {
     const std::array<Point, 3>& z = state_.zeroMarks;
     if (z[0].x < 0 || z[0].y < 0 || z[1].x < 0 || z[1].y < 0) {
         host_.showMessage(messageFor(MessageId::ZeroMarksUnset));
+        return false;
+    }
+    // Never a definition the reader would refuse.
+    if (strovik::limitViolation(definitionContent(state_).marks)) {
+        host_.showMessage(messageFor(MessageId::DefinitionBeyondLimits));
         return false;
     }
     // Written beside the old file and renamed over it: a failed save leaves
@@ -203,6 +213,9 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     // Records of the previous sheet are not brought back by redo.
     state_.endRedoChain();
     state_.zeroMarks.fill(Point{});
+    // A new sheet starts a new definition file.
+    state_.importedBytes.clear();
+    state_.importedContent = {};
     trial_.reset();
     changed();
     placer_.enterZeroMarkMode();
@@ -218,14 +231,15 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
         return OpenResult::Failed;
     }
     const std::optional<std::string> bytes = readDefinitionFile(path);
-    const std::optional<ImportedDefinition> imported =
-        bytes ? parseDefinition(*bytes) : std::nullopt;
-    if (!imported) {
-        host_.showMessage(messageFor(MessageId::DefinitionUnreadable));
+    const ImportResult imported = bytes ? parseDefinition(*bytes) : ImportResult{};
+    if (!imported.definition) {
+        host_.showMessage(messageFor(imported.refusal == ImportRefusal::BeyondLimits
+                                         ? MessageId::DefinitionBeyondLimits
+                                         : MessageId::DefinitionUnreadable));
         return OpenResult::Failed;
     }
     state_.clearPoints();
-    applyImport(state_, *imported);
+    applyImport(state_, *imported.definition);
     state_.zeroMarkMode = false;
     state_.step = 1;
     trial_.reset();

@@ -24,6 +24,8 @@ enum class MessageId {
     SaveFailed,      ///< "保存に失敗しました。"
     DefinitionUnreadable,
     TrialZeroMarksNotFound,  ///< the test read did not find the zero marks
+    DefinitionBeyondLimits,  ///< more than the reader or the editor holds
+    ChoicesBeyondLimit,      ///< choices per question outside 1..kMaxChoices
 };
 
 enum class QuestionId {

@@ -11,16 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/recognition/definition_format.h"
+
 namespace dravel {
 
-inline constexpr int kMaxMarks = 10100;      ///< mark records
-inline constexpr int kMaxAreas = 100;        ///< image areas
-inline constexpr int kMaxQuestions = 10100;  ///< multi-select flags
-inline constexpr int kMaxChoices = 999;      ///< choices per question
+// The limits and defaults of the definition format: a definition the editor
+// holds is always one the engine reads.
+inline constexpr int kMaxMarks = strovik::kMaxWrittenMarks;          ///< mark records
+inline constexpr int kMaxAreas = strovik::kMaxWrittenAreas;          ///< image areas
+inline constexpr int kMaxQuestions = strovik::kMaxWrittenQuestions;  ///< multi-select flags
+inline constexpr int kMaxChoices = strovik::kMaxChoices;             ///< choices per question
 
-inline constexpr int kDefaultZeroRadius = 14;
-inline constexpr int kDefaultOvalWidth = 36;
-inline constexpr int kDefaultOvalHeight = 66;
+inline constexpr int kDefaultZeroRadius = strovik::kDefaultZeroRadius;
+inline constexpr int kDefaultOvalWidth = strovik::kDefaultOvalWidth;
+inline constexpr int kDefaultOvalHeight = strovik::kDefaultOvalHeight;
 inline constexpr int kDefaultChoices = 10;
 
 /// Zoom divisor in percent: the image is shown at size * 100 / divisor.
@@ -83,6 +87,12 @@ struct EditorState {
     std::vector<ImageArea> areas;     ///< at most kMaxAreas
     int dpiX = -1;
     int dpiY = -1;
+    /// The definition file last imported, byte for byte, and what the state
+    /// said right after the import: a save rewrites only what changed since,
+    /// so an untouched definition is saved exactly as it was read. Empty
+    /// bytes: saves write a whole new file.
+    std::string importedBytes;
+    strovik::DefinitionContent importedContent;
 
     // ---- Placing.
     std::array<Point, 4> points{};  ///< P1..P4 of the step in progress

@@ -15,7 +15,7 @@ struct MessageText {
     bool error;  ///< caption "エラー", else "注意"
 };
 
-constexpr std::array<MessageText, 9> kMessages{{
+constexpr std::array<MessageText, 11> kMessages{{
     {MessageId::ImageLoadFailed, u"画像ファイルの読み込みに失敗しました。", true},
     {MessageId::LowResolution, u"入力画像のスキャン解像度は%1dpiです。", false},
     {MessageId::LoadImageFirst, u"先に画像ファイルを読み込んでください。", true},
@@ -31,6 +31,12 @@ constexpr std::array<MessageText, 9> kMessages{{
     {MessageId::TrialZeroMarksNotFound,
      u"基準点が見つからないため、試し読みできませんでした。基準点の位置と半径を確かめてください。",
      true},
+    {MessageId::DefinitionBeyondLimits,
+     u"このマーク情報ファイルは上限を超えているため読み込めません（1問の選択肢は%1個、マークは%"
+     u"2個、"
+     u"切り出し画像は%3個まで）。",
+     true},
+    {MessageId::ChoicesBeyondLimit, u"選択肢数は1から%1までの範囲で指定してください。", false},
 }};
 
 QString formatted(const char* format, int a, int b) {
@@ -46,6 +52,9 @@ Message messageFor(MessageId id, int number) {
         if (m.id != id) continue;
         QString text = QString::fromUtf16(m.text);
         if (id == MessageId::LowResolution) text = text.arg(number);
+        if (id == MessageId::ChoicesBeyondLimit) text = text.arg(kMaxChoices);
+        if (id == MessageId::DefinitionBeyondLimits)
+            text = text.arg(kMaxChoices).arg(kMaxMarks).arg(kMaxAreas);
         return {id, text, m.error ? kError : kNotice};
     }
     return {id, QString(), kError};
@@ -87,13 +96,15 @@ QString movePrompt(const EditorState& state) {
     }
     if (state.drag.active()) return QStringLiteral(u"ﾏｰｸ移動ﾓｰﾄﾞ");
     if (state.zeroMarkMode) {
+        // The usual places follow the engine: marks 1 and 2 form the bottom
+        // baseline (its default positions), mark 3 sits above mark 1.
         switch (state.step) {
             case 1:
-                return QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。");
+                return QStringLiteral(u"1番目（通常左下）の基準点をｸﾘｯｸしてください。");
             case 2:
                 return QStringLiteral(u"2番目（通常右下）の基準点をｸﾘｯｸして下さい。");
             case 3:
-                return QStringLiteral(u"3番目（通常左下）の基準点をｸﾘｯｸして下さい。");
+                return QStringLiteral(u"3番目（通常左上）の基準点をｸﾘｯｸして下さい。");
             default:
                 return QString();
         }
@@ -117,6 +128,18 @@ QString movePrompt(const EditorState& state) {
             .arg(state.questionCount + 1);
     }
     return QString();
+}
+
+QString sizesText(const EditorState& state) {
+    return QStringLiteral(u"ﾏｰｸ横幅=%1  ﾏｰｸ縦幅=%2  基準点半径=%3")
+        .arg(state.ovalWidth)
+        .arg(state.ovalHeight)
+        .arg(state.zeroRadius);
+}
+
+QString frameTitle(const QString& documentName, bool modified) {
+    return documentName + (modified ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+           kFrameTitle;
 }
 
 }  // namespace dravel

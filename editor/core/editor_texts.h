@@ -26,4 +26,12 @@ QString statusText(const EditorState& state, Point pointer);
 /// The prompt for the current mode and step (empty when there is none).
 QString movePrompt(const EditorState& state);
 
+/// The sizes that placing uses, for the status bar's own pane:
+/// "ﾏｰｸ横幅=%d  ﾏｰｸ縦幅=%d  基準点半径=%d".
+QString sizesText(const EditorState& state);
+
+/// The main window's title: the document's name, "*" while it has unsaved
+/// changes, then the program's title.
+QString frameTitle(const QString& documentName, bool modified);
+
 }  // namespace dravel

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "editor/core/editor_state.h"
+#include "engine/image/image_density.h"
 #include "engine/image/image_loader.h"
 
 namespace dravel {
@@ -49,7 +50,7 @@ std::optional<DecodedScan> decodeScan(const QString& path, std::string* error) {
     }
     std::optional<strovik::Raster> raster = strovik::loadImageFile(name, error);
     if (!raster) return std::nullopt;
-    return DecodedScan{std::move(*raster), strovik::readJfifDensity(name)};
+    return DecodedScan{std::move(*raster), strovik::readImageDensity(name)};
 }
 
 std::optional<SheetSizes> sizesForDensity(strovik::Density d) {

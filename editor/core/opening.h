@@ -6,8 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/image/jfif_density.h"
+#include "engine/image/image_density.h"
 #include "engine/image/raster.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel {
 
@@ -19,7 +20,8 @@ FileKind fileKindOf(const QString& path);
 
 struct DecodedScan {
     strovik::Raster raster;
-    /// The JFIF density of a ".jpg" / ".jpeg" file, when it carries one.
+    /// The resolution the file records (JFIF, PNG pHYs, TIFF, BMP), when it
+    /// carries one (see image_density.h).
     std::optional<strovik::Density> density;
 };
 
@@ -40,6 +42,6 @@ struct SheetSizes {
 std::optional<SheetSizes> sizesForDensity(strovik::Density density);
 
 /// Scans below this density get a notice.
-inline constexpr int kReferenceDpi = 300;
+inline constexpr int kReferenceDpi = strovik::kReferenceDpi;
 
 }  // namespace dravel

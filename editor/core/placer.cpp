@@ -10,10 +10,11 @@
 namespace dravel {
 namespace {
 
-constexpr int kMinDialogSize = 4;
-constexpr int kMaxOvalSize = 99;
-constexpr int kMaxZeroRadius = 999;
-constexpr int kMinKeySize = 5;
+// Size limits of the definition format.
+constexpr int kMinDialogSize = strovik::kMinDialogSize;
+constexpr int kMaxOvalSize = strovik::kMaxOvalSize;
+constexpr int kMaxZeroRadius = strovik::kMaxZeroRadius;
+constexpr int kMinKeySize = strovik::kMinKeyedSize;
 constexpr int kOvalKeyStep = 2;
 constexpr int kPageStep = 100;
 constexpr int kEraseEveryMoves = 25;
@@ -79,7 +80,11 @@ void Placer::enterMarkMode() {
         host_.editMarkSettings({state_.choicesPerQuestion, state_.ovalWidth, state_.ovalHeight});
     state_.clearPoints();
     if (!chosen) return;
-    if (inRange(chosen->choices, 1, kMaxChoices)) state_.choicesPerQuestion = chosen->choices;
+    if (inRange(chosen->choices, 1, kMaxChoices)) {
+        state_.choicesPerQuestion = chosen->choices;
+    } else {
+        host_.showMessage(messageFor(MessageId::ChoicesBeyondLimit));
+    }
     bool sizeChanged = false;
     if (inRange(chosen->ovalWidth, kMinDialogSize, kMaxOvalSize)) {
         sizeChanged |= chosen->ovalWidth != state_.ovalWidth;
@@ -345,7 +350,14 @@ void Placer::showStatus(Point pointer) {
 // ---- Keys ---------------------------------------------------------------------
 
 PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
-    auto resize = [&](int& value, int delta) {
+    // A bare size key acts only while the size it changes follows the
+    // pointer (the ovals of a question being placed, the zero-mark circle);
+    // anywhere else it takes Shift, so letters typed into the canvas by
+    // mistake change nothing.
+    const bool placingOvals = state_.markMode() && state_.step == 2;
+    const bool placingZeroMarks = state_.zeroMarkMode && state_.step >= 1;
+    auto resize = [&](int& value, int delta, bool inTool) {
+        if (!inTool && !modifiers.shift) return;
         value = std::max(kMinKeySize, value + delta);
         modified();
         host_.redraw(true);
@@ -383,22 +395,22 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
         case ViewKey::Down:
             return arrow(0, 1);
         case ViewKey::WiderOval:
-            resize(state_.ovalWidth, kOvalKeyStep);
+            resize(state_.ovalWidth, kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::NarrowerOval:
-            resize(state_.ovalWidth, -kOvalKeyStep);
+            resize(state_.ovalWidth, -kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::TallerOval:
-            resize(state_.ovalHeight, kOvalKeyStep);
+            resize(state_.ovalHeight, kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::ShorterOval:
-            resize(state_.ovalHeight, -kOvalKeyStep);
+            resize(state_.ovalHeight, -kOvalKeyStep, placingOvals);
             return {};
         case ViewKey::LargerZero:
-            resize(state_.zeroRadius, 1);
+            resize(state_.zeroRadius, 1, placingZeroMarks);
             return {};
         case ViewKey::SmallerZero:
-            resize(state_.zeroRadius, -1);
+            resize(state_.zeroRadius, -1, placingZeroMarks);
             return {};
         case ViewKey::Redo:
             redo();

@@ -129,7 +129,7 @@ TEST_F(EndToEnd, DrawnDefinitionReadsTheSheet) {
 
     // An edit drops the test read: it no longer shows the definition.
     ASSERT_TRUE(document.trial());
-    document.placer().keyDown(ViewKey::WiderOval, {}, {0, 0});
+    document.placer().keyDown(ViewKey::WiderOval, {.shift = true}, {0, 0});
     EXPECT_FALSE(document.trial());
 }
 

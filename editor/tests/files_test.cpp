@@ -1,9 +1,8 @@
 // Opening, importing and saving: import then save of a hand-edited file
-// gives the canonical layout; files of every kind by their extension; the
-// resolution of JPEG scans; the proposed name; the recent files; and bad
-// input (undecodable, truncated and oversized images, huge and junk
-// definitions, FIFOs, a read-only folder) ending in a message with nothing
-// lost.
+// keeps it byte for byte, an edit changes only its own lines; files of every kind by their
+// extension; the resolution of JPEG scans; the proposed name; the recent files; and bad input
+// (undecodable, truncated and oversized images, huge and junk definitions, FIFOs, a read-only
+// folder) ending in a message with nothing lost.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,24 +35,42 @@ protected:
     }
 };
 
-TEST_F(FilesTest, ImportThenSaveGivesTheCanonicalLayout) {
+TEST_F(FilesTest, ImportThenSaveKeepsTheFileByteForByte) {
     openBlankScan();
     ASSERT_EQ(document.openDocument(testData("hand_edited.ini")), OpenResult::Opened);
     EXPECT_EQ(state().markCount, 5);
     EXPECT_EQ(state().questionCount, 3);
+    EXPECT_TRUE(state().isMulti(0));
+    EXPECT_TRUE(state().isMulti(2));
     EXPECT_FALSE(state().zeroMarkMode);
     EXPECT_EQ(state().step, 1);
     host.savePaths.push_back(path("saved.ini"));
     ASSERT_TRUE(document.saveAs());
-    EXPECT_EQ(fileBytes(path("saved.ini")), fileBytes(testData("hand_edited_saved.ini")));
+    const QByteArray original = fileBytes(testData("hand_edited.ini"));
+    EXPECT_EQ(fileBytes(path("saved.ini")), original);
+
+    // One more question: its MARK line joins the others; comments, spacing,
+    // keys and values nobody changed stay as they were.
+    state().choicesPerQuestion = 1;
+    click(300, 400);
+    ASSERT_EQ(state().markCount, 6);
+    ASSERT_TRUE(document.saveTo(path("saved.ini")));
+    const QByteArray edited = fileBytes(path("saved.ini"));
+    EXPECT_TRUE(
+        edited.startsWith("; edited by hand\n[SYSTEM]\nDEBUG=\ndpi_x = 200\n[mark]\n"
+                          "OVALMARK_WIDTH = 24\n"));
+    EXPECT_TRUE(edited.contains("MARK4=2,0,100,350\r\nMARK5=3,0,300,400\r\n[ZEROMARK]\n"));
+    EXPECT_TRUE(edited.contains("ZEROMARK_RATE=0.7\n[MULTI]\nQUESTIONS=0,2,3\n"));
+    EXPECT_FALSE(edited.contains("MARK7="));  // past the gap: never read, not kept
 
     // The saved file imports to the same definition and saves byte for byte.
     const EditorState before = state();
     ASSERT_EQ(document.openDropped(path("saved.ini")), OpenResult::Opened);
     EXPECT_EQ(state().zeroMarks, before.zeroMarks);
     EXPECT_EQ(state().areas, before.areas);
+    EXPECT_EQ(state().markCount, 6);
     ASSERT_TRUE(document.saveTo(path("again.ini")));
-    EXPECT_EQ(fileBytes(path("again.ini")), fileBytes(path("saved.ini")));
+    EXPECT_EQ(fileBytes(path("again.ini")), edited);
 
     // Importing the document's own file through the open path does nothing.
     state().markCount = 0;
@@ -88,26 +105,46 @@ TEST_F(FilesTest, ImportEdges) {
     ASSERT_EQ(document.openDropped(path("none.ini")), OpenResult::Opened);
     EXPECT_FALSE(state().isMulti(0));
 
-    // Entries beyond the limits are not taken.
-    std::string many = "[MARK]\r\n";
-    for (int i = 0; i < kMaxMarks + 50; ++i) {
-        many += "MARK" + std::to_string(i) + "=" + std::to_string(i) + ",0,5,5\r\n";
+    // At the editor's limits the definition is taken whole; one past them,
+    // or past what the reader holds, it is refused with a message and the
+    // sheet stays as it was.
+    auto definitionWith = [](int marks, int areas) {
+        std::string text = "[MARK]\r\n";
+        for (int i = 0; i < marks; ++i) {
+            text += "MARK" + std::to_string(i) + "=" + std::to_string(i) + ",0,5,5\r\n";
+        }
+        text += "[IMAGEAREA]\r\n";
+        for (int i = 0; i < areas; ++i) {
+            text += "IMAGEAREA" + std::to_string(i) + "=1,1,2,1,2,2,1,2\r\n";
+        }
+        return text;
+    };
+    const ImportResult full = parseDefinition(definitionWith(kMaxMarks, kMaxAreas));
+    ASSERT_TRUE(full.definition);
+    EXPECT_EQ(int(full.definition->content.marks.size()), kMaxMarks);
+    EXPECT_EQ(full.definition->questionCount, kMaxQuestions);
+    EXPECT_EQ(int(full.definition->content.areas.size()), kMaxAreas);
+    for (const auto& [marks, areas] : {std::pair{kMaxMarks + 1, 0}, std::pair{1, kMaxAreas + 1}}) {
+        const ImportResult over = parseDefinition(definitionWith(marks, areas));
+        EXPECT_FALSE(over.definition) << marks << " " << areas;
+        EXPECT_EQ(over.refusal, ImportRefusal::BeyondLimits);
     }
-    many += "[IMAGEAREA]\r\n";
-    for (int i = 0; i < kMaxAreas + 5; ++i) {
-        many += "IMAGEAREA" + std::to_string(i) + "=1,1,2,1,2,2,1,2\r\n";
+    const std::string lastChoice = "[MARK]\nMARK0=0," + std::to_string(kMaxChoices - 1) + ",1,1\n";
+    EXPECT_TRUE(parseDefinition(lastChoice).definition);
+    for (const std::string entry : {"10100,0", "0,100"}) {
+        EXPECT_FALSE(parseDefinition("[MARK]\nMARK0=" + entry + ",1,1\n").definition) << entry;
     }
-    const std::optional<ImportedDefinition> bounded = parseDefinition(many);
-    ASSERT_TRUE(bounded);
-    EXPECT_EQ(int(bounded->marks.size()), kMaxMarks);
-    EXPECT_EQ(bounded->questionCount, kMaxQuestions);
-    EXPECT_EQ(int(bounded->areas.size()), kMaxAreas);
-    const std::optional<ImportedDefinition> outside =
-        parseDefinition("[MARK]\nMARK0=10100,0,1,1\nMARK1=0,999,1,1\nMARK2=0,-1,1,1\n");
-    ASSERT_TRUE(outside);
-    EXPECT_TRUE(outside->marks.empty());
-    EXPECT_EQ(outside->skippedEntries, 3);
+    const ImportResult malformed = parseDefinition("[MARK]\nMARK0=0,-1,1,1\nMARK1=0,0,1\n");
+    ASSERT_TRUE(malformed.definition);
+    EXPECT_TRUE(malformed.definition->content.marks.empty());
+    EXPECT_EQ(malformed.definition->skippedEntries, 2);
     EXPECT_TRUE(host.messages.empty());
+
+    ASSERT_TRUE(writeBytes(path("wide.ini"), "[MARK]\r\nMARK0=0,0,1,1\r\nMARK1=0,100,9,9\r\n"));
+    const int marksBefore = state().markCount;
+    EXPECT_EQ(document.openDropped(path("wide.ini")), OpenResult::Failed);
+    EXPECT_EQ(host.messages, std::vector<MessageId>{MessageId::DefinitionBeyondLimits});
+    EXPECT_EQ(state().markCount, marksBefore);
 }
 
 TEST_F(FilesTest, FilesOpenByExtension) {
@@ -143,9 +180,10 @@ TEST_F(FilesTest, JpegResolutionScalesTheSizes) {
               QStringLiteral(u"入力画像のスキャン解像度は200dpiです。"));
     EXPECT_EQ(document.path(), QStringLiteral(u"マーク情報ファイル-131208-5000-low.jpg.ini"));
 
-    // A bitmap keeps the resolution read before and resets the sizes.
-    ASSERT_TRUE(writeBlankScan(path("next.bmp"), 400, 500, 600, sheetgen::Format::Bmp));
-    ASSERT_EQ(document.openDocument(path("next.bmp")), OpenResult::Opened);
+    // A GIF records no resolution: the one read before stays, the sizes
+    // go back to their defaults.
+    ASSERT_TRUE(writeBlankScan(path("next.gif"), 400, 500, 600, sheetgen::Format::Gif));
+    ASSERT_EQ(document.openDocument(path("next.gif")), OpenResult::Opened);
     EXPECT_EQ(state().dpiX, 200);
     EXPECT_EQ(state().ovalWidth, 36);
 
@@ -156,6 +194,38 @@ TEST_F(FilesTest, JpegResolutionScalesTheSizes) {
     EXPECT_EQ(state().zeroRadius, 28);
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(state().imageLoaded);
+}
+
+TEST_F(FilesTest, PngTiffAndBmpResolutionsScaleTheSizesToo) {
+    struct Case {
+        const char* name;
+        sheetgen::Format format;
+        int dpi;
+    };
+    for (const Case& c :
+         {Case{"a.png", sheetgen::Format::Png, 300}, Case{"b.tif", sheetgen::Format::Tiff, 600},
+          Case{"c.bmp", sheetgen::Format::Bmp, 200}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeBlankScan(path(c.name), 400, 500, c.dpi, c.format));
+        ASSERT_EQ(document.openDocument(path(c.name)), OpenResult::Opened);
+        EXPECT_EQ(state().dpiX, c.dpi);
+        EXPECT_EQ(state().dpiY, c.dpi);
+        EXPECT_EQ(state().ovalWidth, c.dpi * 36 / 300);
+        EXPECT_EQ(state().zeroRadius, c.dpi * 14 / 300);
+    }
+    // Only the 200-dpi bitmap is below the reference.
+    EXPECT_EQ(host.messages, (std::vector<MessageId>{MessageId::LowResolution}));
+    const strovik::DefinitionContent saved = definitionContent(state());
+    EXPECT_EQ(saved.dpiX, 200);
+
+    // Non-square: each size follows its own axis; the radius the mean.
+    const std::optional<SheetSizes> sizes = sizesForDensity({200, 300});
+    ASSERT_TRUE(sizes);
+    EXPECT_EQ(sizes->ovalWidth, 24);
+    EXPECT_EQ(sizes->ovalHeight, 66);
+    EXPECT_EQ(sizes->zeroRadius, 11);
+    EXPECT_FALSE(sizesForDensity({300, 71}));
+    EXPECT_TRUE(sizesForDensity({72, 72}));
 }
 
 TEST_F(FilesTest, BadImagesAreRefusedAndTheSheetStays) {
@@ -175,6 +245,7 @@ TEST_F(FilesTest, BadImagesAreRefusedAndTheSheetStays) {
 
     const int pictures = host.pictures;
     const QString name = document.path();
+    host.answers.assign(7, Answer::No);  // the unsaved marks are not saved first
     for (const char* bad :
          {"junk.jpg", "cut.jpg", "empty.gif", "huge.png", "fifo.jpg", "folder.png", "gone.bmp"}) {
         EXPECT_EQ(document.openDropped(path(bad)), OpenResult::Failed) << bad;
@@ -201,6 +272,7 @@ TEST_F(FilesTest, BadDefinitionsAreRefusedAndTheSheetStays) {
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.ini")).constData(), 0600), 0);
 
+    host.answers.assign(5, Answer::No);  // the unsaved marks are not saved first
     for (const char* bad : {"junk.ini", "big.ini", "fifo.ini", "gone.ini"}) {
         EXPECT_EQ(document.openDropped(path(bad)), OpenResult::Failed) << bad;
         EXPECT_EQ(host.messages.back(), MessageId::DefinitionUnreadable) << bad;
@@ -271,6 +343,21 @@ TEST_F(FilesTest, SaveQuestionGuardsOpenAndNew) {
     EXPECT_FALSE(document.isModified());
     EXPECT_EQ(state().markCount, 2);  // a new document keeps the editing data
     EXPECT_EQ(host.questions.size(), 3u);
+
+    // A dropped image or definition replaces the marks: asked first too. A
+    // file that opens nothing is not worth the question.
+    click(100, 300);
+    click(200, 300);
+    ASSERT_TRUE(document.isModified());
+    host.answers.push_back(Answer::Cancel);
+    EXPECT_EQ(document.openDropped(path("first.ini")), OpenResult::Failed);
+    EXPECT_EQ(state().markCount, 4);
+    EXPECT_EQ(document.openDropped(path("notes.txt")), OpenResult::Done);
+    EXPECT_EQ(host.questions.size(), 4u);
+    host.answers.push_back(Answer::No);
+    EXPECT_EQ(document.openDropped(path("first.ini")), OpenResult::Opened);
+    EXPECT_EQ(state().markCount, 2);
+    EXPECT_EQ(host.questions.size(), 5u);
 }
 
 TEST(ProposedName, DateNumberAndImage) {

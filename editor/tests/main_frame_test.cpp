@@ -190,8 +190,9 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     EXPECT_EQ(s.zeroRadius, 15);
     EXPECT_EQ(s.divisor, 200);
     EXPECT_TRUE(frame->action(Command::Import)->isEnabled());
+    // The radius chosen in the dialog is an unsaved change.
     EXPECT_EQ(frame->windowTitle(),
-              QStringLiteral(u"マーク情報ファイル-240401-0000-sheet.jpg.ini - Velmora3"));
+              QStringLiteral(u"マーク情報ファイル-240401-0000-sheet.jpg.ini* - Velmora3"));
 
     // Three zero marks at full size, then the mark dialog.
     WhenShown markDialog("MarkSettingsDialog", [](QWidget* d) {
@@ -249,9 +250,38 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     EXPECT_EQ(frame->recentFiles().entries(), (QStringList{saved, sheetPath}));
     EXPECT_NE(frame->findChild<QAction*>(QStringLiteral("ID_FILE_MRU_FILE2")), nullptr);
 
-    // Keys change the definition; a dropped definition brings it back.
+    // A bare size key between questions changes nothing; Shift+A widens
+    // the ovals, the size pane shows it and the title marks the change.
+    QLabel* sizes = frame->findChild<QLabel*>(QStringLiteral("sizePane"));
+    ASSERT_NE(sizes, nullptr);
+    EXPECT_TRUE(sizes->text().contains(QStringLiteral(u"ﾏｰｸ横幅=%1").arg(layout.ovalWidth)));
     QTest::keyClick(&frame->view(), Qt::Key_A);
+    EXPECT_EQ(s.ovalWidth, layout.ovalWidth);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("sheet.ini - Velmora3"));
+    QTest::keyClick(&frame->view(), Qt::Key_A, Qt::ShiftModifier);
     EXPECT_EQ(s.ovalWidth, layout.ovalWidth + 2);
+    EXPECT_TRUE(sizes->text().contains(QStringLiteral(u"ﾏｰｸ横幅=%1").arg(layout.ovalWidth + 2)));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("sheet.ini* - Velmora3"));
+
+    // Ctrl+S writes the same file without a dialog; Ctrl+Shift+S asks for
+    // another name.
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("sheet.ini - Velmora3"));
+    QFile rewritten(saved);
+    ASSERT_TRUE(rewritten.open(QIODevice::ReadOnly));
+    const QByteArray widthLine = "OVALMARK_WIDTH=" + QByteArray::number(layout.ovalWidth + 2);
+    EXPECT_TRUE(rewritten.readAll().contains(widthLine));
+    const QString other = folder.filePath(QStringLiteral("other.ini"));
+    prompter.savePaths.push_back(other);
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("other.ini - Velmora3"));
+
+    // Dropping the saved definition while modified asks first (No: not
+    // saved); it brings the saved width back.
+    QTest::keyClick(&frame->view(), Qt::Key_A, Qt::ShiftModifier);
+    prompter.answers = {Answer::No};
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(saved)});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -259,7 +289,7 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame->view().viewport(), &drop);
     EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.ovalWidth == layout.ovalWidth; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.ovalWidth == layout.ovalWidth + 2; }));
 
     // Zoom, printing to a file, the version dialog.
     frame->action(Command::ZoomOut)->trigger();
@@ -277,13 +307,14 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     EXPECT_TRUE(about.ran);
 
     // Closing while modified asks; Cancel keeps the window, No closes it.
-    QTest::keyClick(&frame->view(), Qt::Key_W);
+    QTest::keyClick(&frame->view(), Qt::Key_W, Qt::ShiftModifier);
     prompter.answers = {Answer::Cancel, Answer::No};
     EXPECT_FALSE(frame->close());
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(prompter.questions,
-              (std::vector<QuestionId>{QuestionId::SaveChanges, QuestionId::SaveChanges}));
+              (std::vector<QuestionId>{QuestionId::SaveChanges, QuestionId::SaveChanges,
+                                       QuestionId::SaveChanges}));
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(prompter.openDialogs, std::vector<OpenDialog>{OpenDialog::Image});
 }
@@ -297,7 +328,8 @@ TEST_F(MainFrameSession, KeyboardReachesImportAndSaveAndTheCommandLineNeedsAnIma
     frame->openFromCommandLine(sheetPath);
     ASSERT_TRUE(zeroDialog.ran);
 
-    // Alt+F then I: import; Alt+F then S: save as.
+    // Alt+F then I: import; Alt+F then S: save, which asks for a name the
+    // first time.
     QMenu* fileMenu = frame->findChild<QMenu*>(QStringLiteral("menuFile"));
     for (const Qt::Key key : {Qt::Key_I, Qt::Key_S}) {
         activate();

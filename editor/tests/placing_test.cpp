@@ -8,6 +8,7 @@
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
 #include "editor/tests/editor_fixture.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel::testing {
 namespace {
@@ -44,7 +45,7 @@ TEST_F(PlacingTest, SessionPlacedClickByClickSavesTheExpectedFile) {
     EXPECT_EQ(host.zeroDialogs, 1);
     EXPECT_EQ(state().divisor, 200);
     EXPECT_EQ(movePrompt(state()),
-              QStringLiteral(u"1番目（通常右上）の基準点をｸﾘｯｸしてください。"));
+              QStringLiteral(u"1番目（通常左下）の基準点をｸﾘｯｸしてください。"));
 
     host.markSettings.push_back(MarkSettings{4, 30, 50});
     click(500, 700);
@@ -141,8 +142,10 @@ TEST_F(PlacingTest, UndoAndRedoMoveWholeQuestions) {
     EXPECT_EQ(state().questionCount, 2);
     EXPECT_EQ(state().markCount, 7);
 
-    // A new sheet does not bring back the marks of the previous one.
+    // A new sheet does not bring back the marks of the previous one (the
+    // unsaved ones are left without saving).
     host.zeroRadii.push_back(14);
+    host.answers.push_back(Answer::No);
     ASSERT_EQ(document.openDropped(path("sample.jpg")), EditorDocument::OpenResult::Opened);
     state().step = 1;
     state().zeroMarkMode = false;
@@ -224,6 +227,56 @@ TEST_F(PlacingTest, ListsAreBoundedBeforeAnythingIsWritten) {
     EXPECT_EQ(int(state().areas.size()), kMaxAreas);
 }
 
+TEST_F(PlacingTest, ChoicesStopAtWhatTheReaderHolds) {
+    startMarking(kMaxChoices);
+    EXPECT_EQ(state().choicesPerQuestion, kMaxChoices);
+    EXPECT_TRUE(host.messages.empty());
+
+    // One more is refused with a message; the last accepted count stays.
+    host.markSettings.push_back(MarkSettings{kMaxChoices + 1, 30, 50});
+    document.placer().enterMarkMode();
+    EXPECT_EQ(host.messages, std::vector<MessageId>{MessageId::ChoicesBeyondLimit});
+    EXPECT_EQ(state().choicesPerQuestion, kMaxChoices);
+
+    // A full question takes no Ctrl-inserted choice after its last.
+    placeQuestion({10, 100}, {10 + 5 * (kMaxChoices - 1), 100});
+    ASSERT_EQ(state().markCount, kMaxChoices);
+    click(10 + 5 * (kMaxChoices - 1), 100, {.control = true});
+    EXPECT_EQ(state().markCount, kMaxChoices);
+
+    // What is saved is read by the engine without refusal.
+    ASSERT_TRUE(document.saveTo(path("wide.ini")));
+    const strovik::ParsedDefinition read = strovik::parseDefinition(
+        velmora::ProfileText::load(QFile::encodeName(path("wide.ini")).toStdString()));
+    EXPECT_FALSE(read.violation);
+    EXPECT_EQ(int(read.content.marks.size()), kMaxChoices);
+}
+
+TEST_F(PlacingTest, DialogSizesAreTakenExactlyWithinTheirLimits) {
+    startMarking(4);
+    struct Case {
+        int size;
+        bool taken;
+    };
+    for (const Case c :
+         {Case{strovik::kMinDialogSize - 1, false}, Case{strovik::kMinDialogSize, true},
+          Case{strovik::kMaxOvalSize, true}, Case{strovik::kMaxOvalSize + 1, false}}) {
+        state().ovalWidth = state().ovalHeight = 40;
+        host.markSettings.push_back(MarkSettings{4, c.size, c.size});
+        document.placer().enterMarkMode();
+        EXPECT_EQ(state().ovalWidth, c.taken ? c.size : 40) << c.size;
+        EXPECT_EQ(state().ovalHeight, c.taken ? c.size : 40) << c.size;
+    }
+    for (const Case c :
+         {Case{strovik::kMinDialogSize - 1, false}, Case{strovik::kMinDialogSize, true},
+          Case{strovik::kMaxZeroRadius, true}, Case{strovik::kMaxZeroRadius + 1, false}}) {
+        state().zeroRadius = 20;
+        host.zeroRadii.push_back(c.size);
+        document.placer().enterZeroMarkMode();
+        EXPECT_EQ(state().zeroRadius, c.taken ? c.size : 20) << c.size;
+    }
+}
+
 TEST(AreaCorners, AnyClickOrderGivesTopLeftTopRightBottomRightBottomLeft) {
     const ImageArea expected{{Point{10, 20}, Point{90, 22}, Point{88, 70}, Point{12, 68}}};
     const std::array<Point, 4> corners = expected.corners;
@@ -295,6 +348,11 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     openBlankScan();
     const std::array<Point, 3> placed{Point{500, 700}, Point{60, 700}, Point{60, 40}};
     host.markSettings.push_back(MarkSettings{2, 30, 50});
+    // Placing zero marks, the bare radius keys act.
+    ASSERT_TRUE(state().zeroMarkMode);
+    document.placer().keyDown(ViewKey::LargerZero, {}, {0, 0});
+    EXPECT_EQ(state().zeroRadius, kDefaultZeroRadius + 1);
+    document.placer().keyDown(ViewKey::SmallerZero, {}, {0, 0});
     for (const Point& p : placed) click(p.x, p.y);
     EXPECT_EQ(state().zeroMarks, placed);
 
@@ -309,13 +367,38 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     for (int i = 0; i < 10; ++i) document.placer().zoomIn();
     EXPECT_EQ(state().divisor, 100);
 
+    // Between questions a bare size key changes nothing; with Shift it does.
     Placer& placer = document.placer();
-    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::NarrowerOval, {}, {0, 0});
+    const Modifiers shift{.shift = true};
+    ASSERT_EQ(state().step, 1);
+    const int width = state().ovalWidth;
+    const bool wasModified = document.isModified();
+    for (ViewKey key : {ViewKey::NarrowerOval, ViewKey::WiderOval, ViewKey::TallerOval,
+                        ViewKey::ShorterOval, ViewKey::LargerZero, ViewKey::SmallerZero}) {
+        placer.keyDown(key, {}, {0, 0});
+    }
+    EXPECT_EQ(state().ovalWidth, width);
+    EXPECT_EQ(state().ovalHeight, 50);
+    EXPECT_EQ(state().zeroRadius, kDefaultZeroRadius);
+    EXPECT_EQ(document.isModified(), wasModified);
+    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::NarrowerOval, shift, {0, 0});
     EXPECT_EQ(state().ovalWidth, 5);
-    placer.keyDown(ViewKey::WiderOval, {}, {0, 0});
+    placer.keyDown(ViewKey::WiderOval, shift, {0, 0});
     EXPECT_EQ(state().ovalWidth, 7);
-    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::SmallerZero, {}, {0, 0});
+    for (int i = 0; i < 20; ++i) placer.keyDown(ViewKey::SmallerZero, shift, {0, 0});
     EXPECT_EQ(state().zeroRadius, 5);
+    EXPECT_TRUE(document.isModified());
+
+    // While a question's ovals follow the pointer the bare oval keys act,
+    // the zero-mark keys do not.
+    click(100, 400);
+    ASSERT_EQ(state().step, 2);
+    placer.keyDown(ViewKey::TallerOval, {}, {0, 0});
+    placer.keyDown(ViewKey::LargerZero, {}, {0, 0});
+    EXPECT_EQ(state().ovalHeight, 52);
+    EXPECT_EQ(state().zeroRadius, 5);
+    placer.undo();
+    ASSERT_EQ(state().step, 1);
     const PointerStep page = placer.keyDown(ViewKey::PageDown, {}, {0, 0});
     EXPECT_EQ(page.dy, 100);
 
@@ -335,6 +418,29 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     EXPECT_EQ(state().questionCount, 2);  // Esc in toggle mode only leaves it
     placer.keyDown(ViewKey::Escape, {}, {0, 0});
     EXPECT_EQ(state().questionCount, 1);
+}
+
+// The prompts name the usual place of each zero mark as the engine means it:
+// marks 1 and 2 at their default positions on an A4 sheet at 300 dpi (the
+// baseline), mark 3 above mark 1.
+TEST(ZeroMarkPrompts, NameThePlacesTheEngineExpects) {
+    const int width = 2480;
+    const int height = 3508;
+    auto place = [&](strovik::DefinitionPoint p) {
+        return QString(p.x < width / 2 ? u'左' : u'右') + QString(p.y > height / 2 ? u'下' : u'上');
+    };
+    const strovik::DefinitionContent defaults;
+    const std::array<QString, 3> expected{place(defaults.zeroMarks[0]),
+                                          place(defaults.zeroMarks[1]),
+                                          place({defaults.zeroMarks[0].x, height / 4})};
+    EditorState s;
+    s.zeroMarkMode = true;
+    for (int step = 1; step <= 3; ++step) {
+        s.step = step;
+        EXPECT_TRUE(
+            movePrompt(s).contains(QStringLiteral(u"（通常") + expected[std::size_t(step - 1)]))
+            << step << " " << movePrompt(s).toStdString();
+    }
 }
 
 TEST_F(PlacingTest, StatusLineAndPrompts) {

@@ -25,6 +25,7 @@ void CDravelDoc::maximiseWindow() {
 
 void CDravelDoc::redraw(bool eraseBackground) {
     if (hooks_.redraw) hooks_.redraw(eraseBackground);
+    emit redrawn();
 }
 
 void CDravelDoc::redrawFigure(bool eraseBackground) {

@@ -65,6 +65,8 @@ signals:
     void pictureChanged();
     /// The path, the modified flag, the image or the test read changed.
     void documentChanged();
+    /// The whole view was asked to redraw (after every change of sizes).
+    void redrawn();
 
 private:
     QtEditorPrompter& prompter_;

@@ -20,8 +20,8 @@ constexpr std::array<CommandEntry, 21> kCommands{{
     {C::NewDocument, u"新規作成", "ID_FILE_NEW", M::None, false, false, false},
     {C::OpenImage, u"ｽｷｬﾝ画像ﾌｧｲﾙを開く(&O)...\tCtrl+O", "ID_FILE_OPEN", M::File, false, false, false},
     {C::Import, u"ﾏｰｸ情報ﾌｧｲﾙをｲﾝﾎﾟｰﾄ(&I)...", "ID_FILE_IMPORT", M::File, false, true, false},
-    {C::SaveAs, u"ﾏｰｸ情報ﾌｧｲﾙを保存(&S)...\tCtrl+S", "ID_FILE_SAVE_AS", M::File, false, true, false},
-    {C::Save, u"上書き保存", "ID_FILE_SAVE", M::None, false, true, false},
+    {C::Save, u"上書き保存(&S)\tCtrl+S", "ID_FILE_SAVE", M::File, false, true, false},
+    {C::SaveAs, u"名前を付けて保存(&A)...\tCtrl+Shift+S", "ID_FILE_SAVE_AS", M::File, false, true, false},
     {C::Print, u"印刷(&P)...\tCtrl+P", "ID_FILE_PRINT", M::File, true, true, false},
     {C::PrintPreview, u"印刷ﾌﾟﾚﾋﾞｭｰ(&V)", "ID_FILE_PRINT_PREVIEW", M::File, false, true, false},
     {C::PrintSetup, u"ﾌﾟﾘﾝﾀの設定(&R)...", "ID_FILE_PRINT_SETUP", M::File, false, true, false},
@@ -56,10 +56,11 @@ constexpr std::array<ToolbarSlot, 12> kToolbar{{
     {C::TrialRead, true},
 }};
 
-const std::array<Accelerator, 6> kAccelerators{{
+const std::array<Accelerator, 7> kAccelerators{{
     {QKeyCombination(Qt::ControlModifier, Qt::Key_N), C::NewDocument},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_O), C::OpenImage},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_S), C::Save},
+    {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_S), C::SaveAs},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_P), C::Print},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_Z), C::Undo},
     {QKeyCombination(Qt::AltModifier, Qt::Key_Backspace), C::Undo},

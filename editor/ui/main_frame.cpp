@@ -49,6 +49,7 @@ CMainFrame::CMainFrame(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
     buildStatusBar();
     connect(doc_, &CDravelDoc::documentChanged, this, [this] {
         updateTitle();
+        updateSizes();
         updateCommands();
         rebuildRecentFiles();
     });
@@ -124,6 +125,12 @@ void CMainFrame::buildStatusBar() {
     message_->setTextInteractionFlags(Qt::NoTextInteraction);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addWidget(message_, 1);
+    // The sizes placing uses, always in view; every size change redraws.
+    sizes_ = new QLabel(this);
+    sizes_->setObjectName(QStringLiteral("sizePane"));
+    statusBar()->addPermanentWidget(sizes_);
+    connect(doc_, &CDravelDoc::redrawn, this, [this] { updateSizes(); });
+    updateSizes();
     doc_->setStatusHook([this](const QString& text) { showStatus(text); });
 }
 
@@ -148,7 +155,12 @@ void CMainFrame::rebuildRecentFiles() {
 }
 
 void CMainFrame::updateTitle() {
-    setWindowTitle(doc_->document().documentName() + QStringLiteral(" - ") + kFrameTitle);
+    const EditorDocument& document = doc_->document();
+    setWindowTitle(frameTitle(document.documentName(), document.isModified()));
+}
+
+void CMainFrame::updateSizes() {
+    sizes_->setText(sizesText(doc_->state()));
 }
 
 void CMainFrame::updateCommands() {

@@ -64,6 +64,7 @@ private:
     void buildStatusBar();
     void rebuildRecentFiles();
     void updateTitle();
+    void updateSizes();
     void updateCommands();
     void showStatus(const QString& text);
 
@@ -83,6 +84,7 @@ private:
     CDravelView* view_;
     QToolBar* toolBar_ = nullptr;
     QLabel* message_ = nullptr;
+    QLabel* sizes_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QAction* recentAnchor_ = nullptr;
     QList<QAction*> recentActions_;

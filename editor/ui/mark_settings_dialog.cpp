@@ -5,8 +5,16 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/dialog_parts.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel {
+namespace {
+
+// The edit takes what the user types up to three digits; counts past what
+// the reader holds are refused with a message when the dialog closes.
+constexpr int kMaxChoicesTyped = 999;
+
+}  // namespace
 
 MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* parent)
     : QDialog(parent) {
@@ -16,12 +24,15 @@ MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* par
     addTextLine(layout, QStringLiteral(u"左ｸﾘｯｸでﾏｰｸ読取箇所を指定してください"));
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    choices_ =
-        addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxChoices, current.choices);
-    width_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ横幅"), "edit1005", 4, 99, current.ovalWidth);
-    height_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ縦幅"), "edit1006", 4, 99, current.ovalHeight);
+    choices_ = addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxChoicesTyped,
+                          current.choices);
+    width_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ横幅"), "edit1005", strovik::kMinDialogSize,
+                        strovik::kMaxOvalSize, current.ovalWidth);
+    height_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ縦幅"), "edit1006", strovik::kMinDialogSize,
+                         strovik::kMaxOvalSize, current.ovalHeight);
     addTextLine(layout, QStringLiteral(u"(各問毎に選択肢数を設定可能)"));
-    addTextLine(layout, QStringLiteral(u"(A,S,W,Zｷｰで随時ｻｲｽﾞ調節可能)"));
+    addTextLine(layout,
+                QStringLiteral(u"(配置中はA,S,W,Zｷｰ、いつでもShift+A,S,W,Zｷｰでｻｲｽﾞ調節可能)"));
     addTextLine(layout,
                 QStringLiteral(u"各問の1番目の選択肢と最後の選択肢をｸﾘｯｸすると、その間に選択肢が"
                                u"等間隔で並びます。ｸﾘｯｸした楕円はﾄﾞﾗｯｸﾞで動かせます。"));

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "editor/ui/dialog_parts.h"
+#include "engine/recognition/definition_format.h"
 
 namespace dravel {
 
@@ -15,8 +16,10 @@ ZeroMarkDialog::ZeroMarkDialog(int radius, QWidget* parent) : QDialog(parent) {
     addTextLine(layout, QStringLiteral(u"左ｸﾘｯｸで基準点（3個）を指定してください"));
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    radius_ = addSpinRow(form, QStringLiteral(u"基準点半径"), "edit1006", 4, 999, radius);
-    addTextLine(layout, QStringLiteral(u"(D,F ｷｰで随時ｻｲｽﾞ調節可能)"));
+    radius_ = addSpinRow(form, QStringLiteral(u"基準点半径"), "edit1006", strovik::kMinDialogSize,
+                         strovik::kMaxZeroRadius, radius);
+    addTextLine(layout,
+                QStringLiteral(u"(基準点指定中はD,Fｷｰ、いつでもShift+D,Fｷｰでｻｲｽﾞ調節可能)"));
     addTextLine(layout, QStringLiteral(u"ﾏｳｽに付いて動く赤い円が、印刷された基準点の黒丸と"
                                        u"同じ大きさになるように半径を合わせてください。"));
     addOkCancel(this, layout);

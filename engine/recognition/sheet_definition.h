@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/recognition/definition_format.h"
+
 namespace strovik {
 
 struct Point {
@@ -18,14 +20,13 @@ struct Point {
 /// Q questions by C choice slots; an undefined slot holds (-1, -1).
 class MarkTable {
 public:
-    /// Bounds of what the engine holds, well beyond the definition editor's
-    /// 10100 mark records. A definition with a MARK entry beyond them, or
-    /// whose questions times choices exceed kMaxSlots, is refused as a whole
-    /// (no question is ever dropped), which keeps the table's memory bounded
-    /// whatever a file claims.
-    static constexpr int kMaxQuestions = 100000;
-    static constexpr int kMaxChoices = 100;
-    static constexpr std::size_t kMaxSlots = 2'000'000;
+    /// Bounds of what the engine holds (see definition_format.h). A
+    /// definition beyond them is refused as a whole (no question is ever
+    /// dropped), which keeps the table's memory bounded whatever a file
+    /// claims.
+    static constexpr int kMaxQuestions = strovik::kMaxQuestions;
+    static constexpr int kMaxChoices = strovik::kMaxChoices;
+    static constexpr std::size_t kMaxSlots = kMaxMarkSlots;
 
     MarkTable() = default;
     MarkTable(int questions, int choices);
@@ -57,7 +58,7 @@ struct ImageArea {
 };
 
 struct SheetDefinition {
-    static constexpr int kMaxImageAreas = 1000;
+    static constexpr int kMaxImageAreas = strovik::kMaxImageAreas;
 
     // [ZEROMARK]
     int zeroMarkRadius = 14;
@@ -104,9 +105,5 @@ void readSheetDefinition(const std::string& path, SheetDefinition& def);
 /// one atomic rewrite that leaves the file as thirteen single-key writes
 /// would. Returns false when the file could not be written.
 bool writeBackSheetDefinition(const std::string& path, const SheetDefinition& def);
-
-/// ZEROMARK_RATE as written back: shortest form with at most 7 significant
-/// digits, trailing zeros removed but the decimal point kept ("0.5", "1.").
-std::string formatZeroMarkRate(double rate);
 
 }  // namespace strovik

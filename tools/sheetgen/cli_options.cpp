@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "engine/recognition/definition_format.h"
 #include "tools/cli/option_table.h"
 
 namespace sheetgen {
@@ -12,9 +13,12 @@ namespace {
 constexpr int kMaxCount = 100000;
 constexpr int kMinDpi = 50;
 constexpr int kMaxDpi = 1200;
-constexpr int kMaxQuestions = 10000;
-constexpr int kMaxChoices = 99;
-constexpr int kMaxAreas = 100;
+// A generated definition stays within what the editor writes and the engine
+// reads; the help texts below name these numbers.
+constexpr int kMaxQuestions = strovik::kMaxWrittenQuestions;
+constexpr int kMaxChoices = strovik::kMaxChoices;
+constexpr int kMaxAreas = strovik::kMaxWrittenAreas;
+static_assert(kMaxQuestions == 10100 && kMaxChoices == 100 && kMaxAreas == 100);
 constexpr double kMaxAngleDeg = 45.0;
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -119,11 +123,11 @@ const std::vector<OptionRow>& rows() {
          [](CliOptions& o, const std::string& v) {
              return intIn(v, kMinDpi, kMaxDpi, o.layout.dpi);
          }},
-        {"--questions", "Q", "questions (20)", "1 to 10000",
+        {"--questions", "Q", "questions (20)", "1 to 10100",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 1, kMaxQuestions, o.layout.questions);
          }},
-        {"--choices", "C", "choices per question (5)", "1 to 99",
+        {"--choices", "C", "choices per question (5)", "1 to 100",
          [](CliOptions& o, const std::string& v) {
              return intIn(v, 1, kMaxChoices, o.layout.choices);
          }},

@@ -1,14 +1,13 @@
 // The definition file of a generated sheet, written by the suite's one
 // definition writer.
-#include "engine/recognition/definition_text.h"
-
+#include "engine/recognition/definition_format.h"
 #include "tools/sheetgen/sheet_generator.h"
 
 namespace sheetgen {
 
 std::string definitionText(const Layout& layout) {
-    strovik::DefinitionText d;
-    d.zeroRadius = layout.zeroRadius;
+    strovik::DefinitionContent d;
+    d.zeroMarkRadius = layout.zeroRadius;
     for (std::size_t i = 0; i < 3; ++i) d.zeroMarks[i] = {layout.zero[i].x, layout.zero[i].y};
     d.ovalWidth = layout.ovalWidth;
     d.ovalHeight = layout.ovalHeight;
@@ -22,7 +21,7 @@ std::string definitionText(const Layout& layout) {
     }
     d.multiQuestions = layout.multiQuestions;
     d.dpiX = d.dpiY = layout.dpi;
-    return strovik::definitionFileBytes(d);
+    return strovik::newDefinitionBytes(d);
 }
 
 }  // namespace sheetgen

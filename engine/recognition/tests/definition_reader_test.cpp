@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/recognition/numbered_entries.h"
+#include "engine/recognition/definition_format.h"
 #include "engine/recognition/sheet_definition.h"
 #include "engine/recognition/tests/test_sheet.h"
 
