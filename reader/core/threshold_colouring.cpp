@@ -19,6 +19,7 @@ using namespace Qt::StringLiterals;
 
 const QString kTen = u"10"_s;
 const QString kZero = u"0"_s;
+constexpr int kTenthChoice = 10;
 constexpr double kMaxMarkedCount = 1e6;
 
 constexpr qsizetype kFastParseMaxLength = 32;
@@ -81,6 +82,17 @@ struct CellOutcome {
     PaletteColour colour = PaletteColour::White;
     strovik::ReviewKind doubt = strovik::ReviewKind::None;
 };
+
+/// Whether `text` is what a reading of `answer` shows: "-1", the answer,
+/// or "0" for a 10. Never true for an answer 0, which the engine never
+/// gives (a "0" in a table built from text).
+bool showsReading(const QString& text, int answer) {
+    if (answer == 0) return false;
+    if (text == ResultTable::kNoAnswer) return true;
+    if (answer == kTenthChoice && text == kZero) return true;
+    bool ok = false;
+    return text.toInt(&ok) == answer && ok && !text.startsWith(u'0') && !text.startsWith(u'+');
+}
 
 /// The palette colour of each way the review rule shows a cell.
 PaletteColour colourOf(strovik::ReviewShown shown) {
@@ -145,7 +157,9 @@ private:
         // The engine's answer kept for the sheet, so a threshold taken back
         // brings the value back; a table built without one uses its text.
         std::optional<int> kept = table_.readAnswer(row, col);
-        if (kept && *kept == 0) kept.reset();  // not the engine's: a "0" the table was given
+        // Only while the cell still shows the reading: a cell the user
+        // cleared keeps its own text, as it always did.
+        if (kept && !showsReading(cell.text, *kept)) kept.reset();
         const int answer = kept ? *kept : cell.text == ResultTable::kNoAnswer ? -1 : 1;
         std::optional<double> marked =
             parseReal(table_.measurement(row, table_.markedCountColumn(col)));

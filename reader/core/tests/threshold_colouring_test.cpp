@@ -259,6 +259,14 @@ TEST(PaintColorReview, ThresholdsAreReversibleAndTypedValuesStay) {
     EXPECT_EQ(table.text(3, 3), u"0"_s) << "the kept 10 comes back as the option shows it";
     EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None) << "typed: reviewed";
     EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::Faint);
+
+    // A cleared cell keeps its emptiness over the kept answer; under the
+    // no-mark threshold it still turns "-1", as it always did.
+    table.setText(3, 1, QString());
+    paintColor(table, defaults, {});
+    EXPECT_EQ(table.text(3, 1), QString());
+    paintColor(table, raised, {});
+    EXPECT_EQ(table.text(3, 1), u"-1"_s);
 }
 
 TEST(PaintColorReview, DoubledMarksAreDoubtfulButKeepTheirDefaultColour) {
