@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -169,7 +170,9 @@ private:
             }
             marked = 0.0;
         }
-        const int markedCount = int(std::clamp(*marked, 0.0, kMaxMarkedCount));
+        // A "nan" count reads as no marks (it must not reach the int cast).
+        const int markedCount =
+            std::isnan(*marked) ? 0 : int(std::clamp(*marked, 0.0, kMaxMarkedCount));
         strovik::ReviewSettings rule;
         rule.noMark = *th_.noMark;
         rule.showSeveral = options_.multiMarked;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/core/app_settings.h"
 #include "reader/core/tests/table_access.h"
 
 namespace tarrow {
@@ -279,6 +280,22 @@ TEST(PaintColorReview, DoubledMarksAreDoubtfulButKeepTheirDefaultColour) {
     EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::Doubled);
     EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None) << "3.0 is not below 3.0";
     EXPECT_EQ(table.doubt(3, 3), strovik::ReviewKind::NoMark) << "no answer is not doubled";
+
+    // A marked count that is no finite number reads as no marks.
+    table.setMeasurement(3, table.markedCountColumn(1), u"nan"_s);
+    EXPECT_FALSE(paintColor(table, defaults, {.multiMarked = true}).stoppedOnInvalid);
+    EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::None);
+}
+
+TEST(PaintColorReview, TheRuleAndTheSettingsShareTheirDefaults) {
+    // Dravel's trial read uses the rule's defaults, Tarrow the settings'.
+    const AppSettings settings;
+    const strovik::ReviewSettings rule;
+    EXPECT_EQ(settings.noMarkValue.toDouble(), rule.noMark);
+    EXPECT_EQ(settings.markValue.toDouble(), rule.faint);
+    EXPECT_EQ(settings.multiValue.toLongLong(), rule.multiValue);
+    EXPECT_EQ(settings.multiRange.toLongLong(), rule.multiRange);
+    EXPECT_EQ(settings.multiMarked, rule.showSeveral);
 }
 
 }  // namespace
