@@ -690,6 +690,13 @@ TEST_F(ResultWindowTest, RunSummaryNamesDoubledMarksAndFailedSheets) {
     EXPECT_TRUE(prompter_.messages.back().text.startsWith(u"複数マークの疑い: 1件"_s));
     clickButton(u"cmdFailedSheets"_s);  // the list again, from the window
     EXPECT_EQ(prompter_.messages.back().text, u"読取失敗 1件\r\nc.jpg"_s);
+
+    // The density window counts the doubled mark too.
+    clickButton(u"cmdDensity"_s);
+    auto* summary = window_->findChild<QLabel*>(u"lblDensitySummary"_s);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->text().contains(u"複数マークの疑い: 1件"_s))
+        << summary->text().toStdString();
 }
 
 TEST_F(ResultWindowTest, DensityWindowAppliesItsSuggestedThreshold) {
