@@ -3,11 +3,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "common/atomic_file.h"
 #include "editor/core/definition_file.h"
 #include "engine/recognition/engine_core.h"
+#include "engine/recognition/review_rule.h"
 
 namespace dravel {
 namespace {
@@ -24,16 +26,21 @@ std::vector<int> parseCounts(const std::string& text) {
     return counts;
 }
 
-QuestionReading judgeSingle(int answer, double reliability, int marked, int choices) {
+/// The reliability as the reading application sees it: its "%.1f" text.
+double shownReliability(double reliability) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", reliability);
+    return std::strtod(text, nullptr);
+}
+
+QuestionReading judgeSingle(int answer, double reliability, int marked) {
     QuestionReading r;
     r.reliability = reliability;
-    if (answer < 1) {
-        r.blank = true;
-        return r;
-    }
-    r.chosen.push_back(answer - 1);
-    r.doubtful =
-        reliability < kFaintReliability || (marked >= 2 && reliability <= doubledLimit(choices));
+    const strovik::CellReview review =
+        strovik::reviewSingle(answer, shownReliability(reliability), marked, {});
+    for (const int choice : review.chosen) r.chosen.push_back(choice - 1);
+    r.blank = review.doubt == strovik::ReviewKind::NoMark;
+    r.doubtful = !r.blank && review.doubt != strovik::ReviewKind::None;
     return r;
 }
 
@@ -42,14 +49,10 @@ QuestionReading judgeMulti(const std::string& dotText, double reliability) {
     r.multi = true;
     r.reliability = reliability;
     r.dots = parseCounts(dotText);
-    for (std::size_t c = 0; c < r.dots.size(); ++c) {
-        const int count = r.dots[c];
-        if (count > kMultiMarkedDots) r.chosen.push_back(int(c));
-        if (count > kMultiMarkedDots - kMultiDoubtRange &&
-            count < kMultiMarkedDots + kMultiDoubtRange) {
-            r.doubtful = true;
-        }
-    }
+    const strovik::CellReview review =
+        strovik::reviewSeveral(std::vector<std::int64_t>(r.dots.begin(), r.dots.end()), {});
+    for (const int choice : review.chosen) r.chosen.push_back(choice - 1);
+    r.doubtful = review.doubt != strovik::ReviewKind::None;
     r.blank = r.chosen.empty();
     return r;
 }
@@ -69,6 +72,9 @@ std::optional<TrialResult> runTrialRead(const EditorState& state) {
 
     strovik::EngineCore engine;
     engine.readDefinition(definitionPath);
+    // As the reading application reads: the engine answers with its darkest
+    // choice and the review rule applies the no-mark threshold.
+    engine.definition().noMarkMin = 0.0;
     int rotated = 0;
     TrialResult result;
     // No write-back: the engine's copy of the definition is thrown away.
@@ -82,14 +88,9 @@ std::optional<TrialResult> runTrialRead(const EditorState& state) {
 
     const strovik::QuestionResults& r = engine.results();
     const strovik::SheetDefinition& def = engine.definition();
-    std::vector<int> choices(r.answers.size(), 0);
-    for (int i = 0; i < state.markCount; ++i) {
-        const int q = state.marks[std::size_t(i)].question;
-        if (q >= 0 && q < int(choices.size())) ++choices[std::size_t(q)];
-    }
     result.questions.resize(r.answers.size());
     for (std::size_t q = 0; q < r.answers.size(); ++q) {
-        result.questions[q] = judgeSingle(r.answers[q], r.reliability[q], r.marked[q], choices[q]);
+        result.questions[q] = judgeSingle(r.answers[q], r.reliability[q], r.marked[q]);
     }
     for (std::size_t k = 0; k < def.multiQuestions.size() && k < r.dots.size(); ++k) {
         const int q = def.multiQuestions[k];

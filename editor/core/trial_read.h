@@ -1,6 +1,7 @@
 // The test read: the current definition, unsaved, written to a private
 // temporary file and read by the recognition engine over the loaded scan,
-// with every question judged the way the reading application colours it.
+// with every question judged by the review rule under the reading
+// application's default thresholds (engine/recognition/review_rule.h).
 #pragma once
 
 #include <QString>
@@ -13,24 +14,6 @@
 
 namespace dravel {
 
-/// A question reads as doubtful below this reliability (the reading
-/// application's faint-mark threshold), or when two or more choices look
-/// marked and the reliability is no more than two marks among n choices
-/// give (see doubledLimit).
-inline constexpr double kFaintReliability = 3.0;
-
-/// Two equally dark choices among n put the darkest at n - 1 times the mean
-/// of the others; a single clean mark stands out by far more. Twice that is
-/// the limit below which a marked count of two or more is believed (the
-/// engine counts stray dark samples beside a single clean mark too).
-inline double doubledLimit(int choices) {
-    return 2.0 * (choices - 1);
-}
-/// Dots above which a choice of a multi-select question counts as marked,
-/// and the half-width of the band around it that needs a second look.
-inline constexpr int kMultiMarkedDots = 150;
-inline constexpr int kMultiDoubtRange = 50;
-
 /// The engine's status when it could not load the image.
 inline constexpr int kTrialImageNotLoaded = -2;
 
@@ -39,7 +22,7 @@ struct QuestionReading {
     double reliability = 0.0;
     bool multi = false;
     bool blank = false;     ///< nothing read
-    bool doubtful = false;  ///< read, but not clearly
+    bool doubtful = false;  ///< read, but not clearly (faint, doubled, in the dot band)
     std::vector<int> dots;  ///< multi-select: dark samples per choice
     bool flagged() const { return blank || doubtful; }
 };

@@ -370,16 +370,39 @@ BatchRun::Step BatchRun::handleReadError(int s, const QString& label) {
     return Step::Next;
 }
 
-void BatchRun::storeReading(int s, const QString& label, const SheetReading& reading) {
-    table_.setOffset(s, reading.offsetX, reading.offsetY);
-    table_.storeSheet(s, label, fromUtf8(reading.answers), fromUtf8(reading.reliability),
-                      fromUtf8(reading.markedCounts), reading.rotated, reading.skew,
-                      settings_.tenToZero);
+void storeSheetReading(ResultTable& table, int s, const QString& label, const SheetReading& reading,
+                       bool tenToZero) {
+    table.setOffset(s, reading.offsetX, reading.offsetY);
+    table.storeSheet(s, label, fromUtf8(reading.answers), fromUtf8(reading.reliability),
+                     fromUtf8(reading.markedCounts), reading.rotated, reading.skew, tenToZero);
     const QStringList questions = splitList(fromUtf8(reading.multiQuestions));
     if (questions.isEmpty()) return;
     QStringList dots;
     for (const std::string& d : reading.multiDots) dots << fromUtf8(d);
-    table_.storeMultiAnswerData(s, questions, dots);
+    table.storeMultiAnswerData(s, questions, dots);
+}
+
+ReviewedSheet reviewedSheet(const SheetReading& reading, const AppSettings& settings) {
+    ReviewedSheet sheet;
+    if (!reading.read() || reading.answers.empty()) return sheet;
+    // The same table, store and re-evaluation as a run: the values are what
+    // the result window would show for this sheet.
+    ResultTable table;
+    table.initMarks(QString());
+    table.setSheetPaths({QString()});
+    table.resetOffsets();
+    storeSheetReading(table, 1, QString(), reading, settings.tenToZero);
+    paintWithSettings(table, settings);
+    const int row = ResultTable::rowOfSheet(1);
+    for (int col = 1; col <= table.questionCount(); ++col) {
+        sheet.values << table.text(row, col);
+        sheet.review << QString::fromLatin1(strovik::reviewKindName(table.doubt(row, col)));
+    }
+    return sheet;
+}
+
+void BatchRun::storeReading(int s, const QString& label, const SheetReading& reading) {
+    storeSheetReading(table_, s, label, reading, settings_.tenToZero);
 }
 
 void BatchRun::finish(const QString& definitionPath) {

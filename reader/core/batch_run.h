@@ -105,6 +105,21 @@ QString cropBaseFor(const QString& folder, const QString& image);
 /// paintColor with the thresholds and options of the settings.
 PaintOutcome paintWithSettings(ResultTable& table, const AppSettings& settings);
 
+/// Stores a sheet the engine read as row s of the table, as the run stores
+/// it: values, measurements, marked counts, the multi-answer dot strings
+/// and the zero-mark offsets.
+void storeSheetReading(ResultTable& table, int s, const QString& label, const SheetReading& reading,
+                       bool tenToZero);
+
+/// What the table shows for one reading under `settings`, question by
+/// question: the value text ("-1", "3", "1 3") and the review kind's name
+/// ("" when none). Empty for a reading that failed or holds no question.
+struct ReviewedSheet {
+    QStringList values;
+    QStringList review;
+};
+ReviewedSheet reviewedSheet(const SheetReading& reading, const AppSettings& settings);
+
 class BatchRun {
 public:
     /// The engine, prompter, feedback, table and settings are borrowed for

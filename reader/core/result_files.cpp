@@ -100,12 +100,19 @@ struct ScoreColumns {
 QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int row) {
     QStringList fields{table.text(row, ResultTable::kLabelColumn)};
     fields.reserve(cols.keys.size() + 1);
+    // A sheet the engine could not read has no score: its scored cells and
+    // its total stay empty (a 0 would read as a student who got nothing).
+    const bool failed = table.isFailedRow(row);
     JoinCarry carry;
     // Points are 32-bit; the sum of up to 2^31 of them always fits 64 bits.
     std::int64_t total = 0;
     for (int c = 1; c <= table.questionCount(); ++c) {
         const QString& value = table.text(row, c);
         if (const auto& matcher = cols.matchers[std::size_t(c)]) {
+            if (failed) {
+                fields.append(QString());
+                continue;
+            }
             const bool right = matcher->matches(value);
             total += right ? cols.points[std::size_t(c)] : 0;
             fields.append(right ? cols.pointsText[std::size_t(c)] : kZeroPoints);
@@ -116,12 +123,17 @@ QStringList scoreSheetFields(ResultTable& table, const ScoreColumns& cols, int r
             row, c,
             value == ResultTable::kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
     }
-    fields.append(QString::number(qint64(total)));
+    fields.append(failed ? QString() : QString::number(qint64(total)));
     return fields;
 }
 
+/// Rates are over the sheets that were read: a failed sheet is no answer.
 QStringList rateFields(const ResultTable& table, const ScoreColumns& cols) {
-    const int sheets = table.sheetCount();
+    std::vector<int> readSheets;
+    for (int s = 1; s <= table.sheetCount(); ++s) {
+        if (!table.isFailedSheet(s)) readSheets.push_back(s);
+    }
+    const auto sheets = std::int64_t(readSheets.size());
     QStringList fields{kRateLabel};
     for (int c = 1; c <= table.questionCount(); ++c) {
         if (!cols.matchers[std::size_t(c)] || sheets == 0) {
@@ -130,7 +142,7 @@ QStringList rateFields(const ResultTable& table, const ScoreColumns& cols) {
         }
         const QString key = trimBlanks(cols.keys.at(c));
         std::int64_t count = 0;
-        for (int s = 1; s <= sheets; ++s) {
+        for (const int s : readSheets) {
             if (trimBlanks(table.answer(s, c)) == key) ++count;
         }
         fields.append(ratePercent(count, sheets));

@@ -56,7 +56,63 @@ bool parseMarkRect(const std::string& line, MarkRect& rect) {
     return true;
 }
 
+/// A value the engine wrote ("3", "-1") as a number; Kept::kNoAnswer for
+/// anything else.
+int answerNumber(const QString& value) {
+    bool ok = false;
+    const int answer = value.toInt(&ok);
+    return ok ? answer : INT_MIN;
+}
+
 }  // namespace
+
+ResultTable::Kept* ResultTable::kept(int row, int col) {
+    if (row < 0 || std::size_t(row) >= kept_.size() || col < 0) return nullptr;
+    std::vector<Kept>& cells = kept_[std::size_t(row)];
+    return std::size_t(col) < cells.size() ? &cells[std::size_t(col)] : nullptr;
+}
+
+const ResultTable::Kept* ResultTable::kept(int row, int col) const {
+    return const_cast<ResultTable*>(this)->kept(row, col);
+}
+
+ResultTable::Kept* ResultTable::keptSlot(int row, int col) {
+    if (!isSheetRow(row) || !isQuestionColumn(col)) return nullptr;
+    if (kept_.size() <= std::size_t(row)) kept_.resize(std::size_t(row) + 1);
+    std::vector<Kept>& cells = kept_[std::size_t(row)];
+    if (cells.size() <= std::size_t(col)) cells.resize(std::size_t(col) + 1);
+    return &cells[std::size_t(col)];
+}
+
+void ResultTable::setTypedValue(int row, int col, const QString& text) {
+    grid_.setText(row, col, text);
+    reli_.setText(row, col, kNoMeasurement);
+    Kept* cell = keptSlot(row, col);
+    if (!cell) return;
+    cell->reviewed = true;
+    cell->doubt = strovik::ReviewKind::None;
+    grid_.setColour(row, col, text == kNoAnswer ? PaletteColour::LightRed : PaletteColour::White);
+}
+
+std::optional<int> ResultTable::readAnswer(int row, int col) const {
+    const Kept* cell = kept(row, col);
+    if (!cell || cell->answer == Kept::kNoAnswer) return std::nullopt;
+    return cell->answer;
+}
+
+bool ResultTable::isReviewed(int row, int col) const {
+    const Kept* cell = kept(row, col);
+    return cell && cell->reviewed;
+}
+
+strovik::ReviewKind ResultTable::doubt(int row, int col) const {
+    const Kept* cell = kept(row, col);
+    return cell ? cell->doubt : strovik::ReviewKind::None;
+}
+
+void ResultTable::setDoubt(int row, int col, strovik::ReviewKind kind) {
+    if (Kept* cell = keptSlot(row, col)) cell->doubt = kind;
+}
 
 int ResultTable::questionCount() const {
     return std::max(grid_.cols() - 3, 0);
@@ -76,6 +132,7 @@ void ResultTable::initMarks(const QString& definitionPath) {
     grid_.setText(kPointsRow, 0, kPointsLabel);
     reli_.setCols(1);
     reli_.setRows(kFirstSheetRow);
+    kept_.clear();
 
     markRects_.clear();
     const auto profile =
@@ -90,6 +147,7 @@ void ResultTable::initMarks(const QString& definitionPath) {
 void ResultTable::reuseMarks() {
     grid_.setRows(kFirstSheetRow);
     reli_.setRows(kFirstSheetRow);
+    kept_.clear();
 }
 
 void ResultTable::storeSheet(int s, const QString& label, const QString& result,
@@ -120,8 +178,12 @@ void ResultTable::storeSheet(int s, const QString& label, const QString& result,
     grid_.setText(row, n + 2, QString::number(skew));
     grid_.setText(kHeaderRow, n + 2, kSkewHeader);
 
+    if (kept_.size() <= std::size_t(row)) kept_.resize(std::size_t(row) + 1);
+    std::vector<Kept>& readings = kept_[std::size_t(row)];
+    readings.assign(std::size_t(n) + 1, Kept{});
     for (int c = 1; c <= n; ++c) {
         const QString& value = values[c - 1];
+        readings[std::size_t(c)].answer = answerNumber(value);
         if (!isDecimalText(grid_.text(kHeaderRow, c), c)) {
             grid_.setText(kHeaderRow, c, QString::number(c));
         }
@@ -157,6 +219,8 @@ void ResultTable::recordErrorRow(int s, const QString& label) {
     grid_.setText(row, 0, label);
     reli_.setRows(row + 1);
     reli_.setText(row, 1, kNoAnswer);
+    if (kept_.size() <= std::size_t(row)) kept_.resize(std::size_t(row) + 1);
+    kept_[std::size_t(row)].clear();
 }
 
 void ResultTable::markFailedSheets() {
@@ -183,6 +247,7 @@ void ResultTable::setOffset(int s, int x, int y) {
 }
 
 void ResultTable::setFixedRows(int cols) {
+    kept_.clear();
     grid_.setRows(kFirstSheetRow);
     grid_.setCols(cols);
 }
@@ -191,6 +256,7 @@ void ResultTable::removeSheetRow(int row) {
     if (row < kFirstSheetRow || row >= grid_.rows()) return;
     grid_.removeRow(row);
     reli_.removeRow(row);
+    if (std::size_t(row) < kept_.size()) kept_.erase(kept_.begin() + row);
     const int s = row - 2;
     if (s - 1 < sheets_.size()) sheets_.removeAt(s - 1);
     if (std::size_t(s) < offsetX_.size()) offsetX_.erase(offsetX_.begin() + s);

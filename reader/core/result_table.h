@@ -14,8 +14,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <climits>
+#include <optional>
 #include <vector>
 
+#include "engine/recognition/review_rule.h"
 #include "reader/core/text_grid.h"
 
 namespace tarrow {
@@ -88,11 +91,25 @@ public:
     /// A sheet the engine failed on.
     bool isFailedSheet(int s) const { return isFailedRow(rowOfSheet(s)); }
     bool isFailedRow(int row) const { return reli_.text(row, 1) == kNoAnswer; }
-    /// A value the user typed: the text, and no measurement behind it.
-    void setTypedValue(int row, int col, const QString& text) {
-        grid_.setText(row, col, text);
-        reli_.setText(row, col, kNoMeasurement);
-    }
+    /// A value the user typed: the text, and no measurement behind it. On a
+    /// sheet row the cell counts as reviewed: it leaves the doubtful cells
+    /// and is coloured at once as the re-evaluation colours a typed value
+    /// (light red for "-1", else white).
+    void setTypedValue(int row, int col, const QString& text);
+
+    // ---- Readings kept behind the values (sheet rows, question columns).
+
+    /// The engine's answer behind a single-answer value (1-based, -1 none)
+    /// as the sheet was read, so a threshold can be raised and taken back;
+    /// nullopt where none was read (a failed sheet). Cells without a
+    /// measurement ("999") keep their text instead.
+    std::optional<int> readAnswer(int row, int col) const;
+    /// The user typed this cell's value since it was read or loaded.
+    bool isReviewed(int row, int col) const;
+    /// Why the cell needs a look, as the last re-evaluation found it; None
+    /// for a reviewed cell.
+    strovik::ReviewKind doubt(int row, int col) const;
+    void setDoubt(int row, int col, strovik::ReviewKind kind);
 
     /// Read-only views of the two grids (display, files, tests).
     const TextGrid& grid() const { return grid_; }
@@ -155,8 +172,20 @@ public:
 private:
     friend struct testing::TableAccess;
 
+    /// What is kept per cell besides the two grids.
+    struct Kept {
+        static constexpr int kNoAnswer = INT_MIN;
+        int answer = kNoAnswer;
+        bool reviewed = false;
+        strovik::ReviewKind doubt = strovik::ReviewKind::None;
+    };
+    Kept* kept(int row, int col);
+    const Kept* kept(int row, int col) const;
+    Kept* keptSlot(int row, int col);  ///< grown as needed; null off the sheet cells
+
     TextGrid grid_;
     TextGrid reli_;
+    std::vector<std::vector<Kept>> kept_;  ///< by row, then column
     QStringList sheets_;
     std::vector<int> offsetX_{0};
     std::vector<int> offsetY_{0};

@@ -29,14 +29,7 @@ long long rank(const ResultTable& table, GridCell cell) {
 
 bool isDoubtfulCell(const ResultTable& table, int row, int col) {
     if (row < ResultTable::kFirstSheetRow || !table.isQuestionColumn(col)) return false;
-    switch (table.colour(row, col)) {
-        case PaletteColour::LightRed:
-        case PaletteColour::LightCyan:
-        case PaletteColour::Grey:
-            return true;
-        default:
-            return false;
-    }
+    return table.doubt(row, col) != strovik::ReviewKind::None;
 }
 
 std::optional<GridCell> nextDoubtfulCell(const ResultTable& table, GridCell from,
@@ -79,6 +72,46 @@ ReviewPosition reviewPosition(const ResultTable& table, GridCell at) {
         });
     }
     return position;
+}
+
+std::optional<GridCell> ReviewPass::step(const ResultTable& table, GridCell cursor,
+                                         ReviewDirection direction) {
+    const std::optional<GridCell> next = nextDoubtfulCell(table, last_.value_or(cursor), direction);
+    if (next) last_ = next;
+    return next;
+}
+
+ReviewCounts reviewCounts(const ResultTable& table) {
+    ReviewCounts counts;
+    for (int row = ResultTable::kFirstSheetRow; row < table.rows(); ++row) {
+        if (table.isFailedRow(row)) ++counts.failedSheets;
+        visitRow(table, row, [&](GridCell cell) {
+            ++counts.doubtful;
+            if (table.doubt(cell.row, cell.col) == strovik::ReviewKind::Doubled) ++counts.doubled;
+            return false;
+        });
+    }
+    return counts;
+}
+
+QString doubledNotice(int doubled) {
+    if (doubled <= 0) return {};
+    return QStringLiteral("複数マークの疑い: %1件 (F3で確認)").arg(doubled);
+}
+
+QStringList failedSheetLabels(const ResultTable& table) {
+    QStringList labels;
+    for (int row = ResultTable::kFirstSheetRow; row < table.rows(); ++row) {
+        if (table.isFailedRow(row)) labels << table.text(row, ResultTable::kLabelColumn);
+    }
+    return labels;
+}
+
+QString failedSheetsText(const ResultTable& table) {
+    const QStringList labels = failedSheetLabels(table);
+    if (labels.isEmpty()) return {};
+    return QStringLiteral("読取失敗 %1件").arg(labels.size()) + QStringLiteral("\r\n") +
+           labels.join(QStringLiteral("\r\n"));
 }
 
 QString reviewStatusText(const ReviewPosition& position) {

@@ -1,11 +1,13 @@
-// Walking a batch's doubtful cells for review: the cells the colouring marks
-// red (no mark), light cyan (faint mark) or grey (several marks), in reading
-// order (sheet rows top to bottom, question columns left to right). A failed
-// sheet is one doubtful item, its first question cell, however many of its
-// cells are red.
+// Walking a batch's doubtful cells for review: the cells the last
+// re-evaluation found doubtful by the review rule (no mark, faint mark,
+// doubled mark, several-answer band; a typed value is reviewed and no longer
+// doubtful), in reading order (sheet rows top to bottom, question columns
+// left to right). A failed sheet is one doubtful item, its first question
+// cell, however many of its cells are red.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "reader/core/result_table.h"
@@ -20,7 +22,7 @@ struct GridCell {
 
 enum class ReviewDirection { Forward, Backward };
 
-/// Whether a cell, by its colour, needs a look.
+/// Whether a cell needs a look (its kept doubt is not None).
 bool isDoubtfulCell(const ResultTable& table, int row, int col);
 
 /// The doubtful item after (or before) `from` in reading order, wrapping
@@ -36,6 +38,39 @@ struct ReviewPosition {
     int total = 0;
 };
 ReviewPosition reviewPosition(const ResultTable& table, GridCell at);
+
+/// One review pass: each step walks on from the item it showed last, not
+/// from the cursor, so a cursor moved meanwhile (Enter after a typed value
+/// moves it one column right, maybe onto the next item) skips nothing. The
+/// first step starts from the cursor.
+class ReviewPass {
+public:
+    std::optional<GridCell> step(const ResultTable& table, GridCell cursor,
+                                 ReviewDirection direction);
+    /// A new table: the next step starts from the cursor again.
+    void reset() { last_.reset(); }
+
+private:
+    std::optional<GridCell> last_;
+};
+
+/// What a batch holds for review.
+struct ReviewCounts {
+    int doubtful = 0;      ///< doubtful items (a failed sheet counts once)
+    int doubled = 0;       ///< answered single-answer cells with two or more marks
+    int failedSheets = 0;  ///< sheets the engine could not read
+};
+ReviewCounts reviewCounts(const ResultTable& table);
+
+/// "複数マークの疑い: n件 (F3で確認)"; empty when n is 0.
+QString doubledNotice(int doubled);
+
+/// The labels of the failed sheets, in table order.
+QStringList failedSheetLabels(const ResultTable& table);
+
+/// "読取失敗 n件" and, one per line (CR LF), the label of each failed
+/// sheet; empty when every sheet was read.
+QString failedSheetsText(const ResultTable& table);
 
 /// The status text after a jump: "要確認 n/N" and how many are left after
 /// it, or "要確認のセルはありません" when there is none.

@@ -107,8 +107,12 @@ bool colourScores(ResultTable& table, Prompter& prompter) {
         const bool scored = isScoredKey(key);
         const KeyMatcher matcher(key, table.isMultiAnswerColumn(c));
         for (int r = ResultTable::kFirstSheetRow; r < table.rows(); ++r) {
-            table.setColour(r, c,
-                            scored ? scoreColour(table.text(r, c), matcher) : PaletteColour::White);
+            // A failed sheet answered nothing, even where the key expects "-1".
+            const PaletteColour colour = !scored ? PaletteColour::White
+                                         : table.isFailedRow(r)
+                                             ? PaletteColour::LightRed
+                                             : scoreColour(table.text(r, c), matcher);
+            table.setColour(r, c, colour);
         }
     }
     return true;

@@ -49,9 +49,9 @@ int pointsOf(const QString& pointsCell);
 QStringList questionNumberFields(const ResultTable& table);
 
 /// Colours every sheet cell of columns 1..N: white when the question is not
-/// scored, light yellow when the value matches, light red for "-1", light
-/// magenta otherwise. With no scored question it shows the warning
-/// "正答が入力されていません。…" instead and returns false.
+/// scored, light yellow when the value matches, light red for "-1" and for
+/// every cell of a failed sheet, light magenta otherwise. With no scored question it shows the
+/// warning "正答が入力されていません。…" instead and returns false.
 bool colourScores(ResultTable& table, Prompter& prompter);
 
 enum class FirstSheetRole { AnswerKey, Points };

@@ -2,10 +2,14 @@
 
 #include <QList>
 #include <QStringView>
+#include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
+#include "engine/recognition/review_rule.h"
 #include "reader/core/app_settings.h"
 
 namespace tarrow {
@@ -17,7 +21,7 @@ using namespace Qt::StringLiterals;
 const QString kTen = u"10"_s;
 const QString kZero = u"0"_s;
 constexpr int kTenthChoice = 10;
-constexpr double kMultiplyMarkedCount = 2.0;
+constexpr double kMaxMarkedCount = 1e6;
 
 constexpr qsizetype kFastParseMaxLength = 32;
 
@@ -77,7 +81,36 @@ struct Thresholds {
 struct CellOutcome {
     QString text;
     PaletteColour colour = PaletteColour::White;
+    strovik::ReviewKind doubt = strovik::ReviewKind::None;
 };
+
+/// Whether `text` is what a reading of `answer` shows: "-1", the answer,
+/// or "0" for a 10. Never true for an answer 0, which the engine never
+/// gives (a "0" in a table built from text).
+bool showsReading(const QString& text, int answer) {
+    if (answer == 0) return false;
+    if (text == ResultTable::kNoAnswer) return true;
+    if (answer == kTenthChoice && text == kZero) return true;
+    bool ok = false;
+    return text.toInt(&ok) == answer && ok && !text.startsWith(u'0') && !text.startsWith(u'+');
+}
+
+/// The palette colour of each way the review rule shows a cell.
+PaletteColour colourOf(strovik::ReviewShown shown) {
+    switch (shown) {
+        case strovik::ReviewShown::NoMark:
+            return PaletteColour::LightRed;
+        case strovik::ReviewShown::Faint:
+            return PaletteColour::LightCyan;
+        case strovik::ReviewShown::Several:
+            return PaletteColour::Grey;
+        case strovik::ReviewShown::Band:
+            return PaletteColour::LightGreen;
+        case strovik::ReviewShown::Plain:
+            break;
+    }
+    return PaletteColour::White;
+}
 
 class Walker {
 public:
@@ -102,6 +135,7 @@ public:
                 }
                 table_.setText(row, col, cell->text);
                 table_.setColour(row, col, cell->colour);
+                table_.setDoubt(row, col, cell->doubt);
                 if (multi) table_.setColumnWidth(col, ResultTable::kMultiColumnWidth);
             }
         }
@@ -116,24 +150,61 @@ private:
 
         // Both sides of the no-mark test are read even for a "-1" value, so a
         // measurement that is not a number stops the walk in any case.
-        const std::optional<double> density = parseReal(table_.measurement(row, col));
+        const QString& measured = table_.measurement(row, col);
+        const std::optional<double> density = parseReal(measured);
         if (!density || !th_.noMark) return std::nullopt;
-        if (cell.text == ResultTable::kNoAnswer || *th_.noMark > *density) {
-            cell.text = ResultTable::kNoAnswer;
-            cell.colour = PaletteColour::LightRed;
-            return cell;
-        }
-        if (options_.multiMarked) {
-            const std::optional<double> marked =
-                parseReal(table_.measurement(row, table_.markedCountColumn(col)));
-            if (!marked) return std::nullopt;
-            if (*marked >= kMultiplyMarkedCount) {
-                cell.colour = PaletteColour::Grey;
-                return cell;
+        if (measured == ResultTable::kNoMeasurement) return typedOrLoaded(row, col, cell);
+
+        // The engine's answer kept for the sheet, so a threshold taken back
+        // brings the value back; a table built without one uses its text.
+        std::optional<int> kept = table_.readAnswer(row, col);
+        // Only while the cell still shows the reading: a cell the user
+        // cleared keeps its own text, as it always did.
+        if (kept && !showsReading(cell.text, *kept)) kept.reset();
+        const int answer = kept ? *kept : cell.text == ResultTable::kNoAnswer ? -1 : 1;
+        std::optional<double> marked =
+            parseReal(table_.measurement(row, table_.markedCountColumn(col)));
+        if (!marked) {
+            if (options_.multiMarked && answer >= 1 && !(*th_.noMark > *density)) {
+                return std::nullopt;
             }
+            marked = 0.0;
         }
-        if (!th_.faintMark) return std::nullopt;
-        cell.colour = *th_.faintMark > *density ? PaletteColour::LightCyan : PaletteColour::White;
+        // A "nan" count reads as no marks (it must not reach the int cast).
+        const int markedCount =
+            std::isnan(*marked) ? 0 : int(std::clamp(*marked, 0.0, kMaxMarkedCount));
+        strovik::ReviewSettings rule;
+        rule.noMark = *th_.noMark;
+        rule.showSeveral = options_.multiMarked;
+        if (th_.faintMark) {
+            rule.faint = *th_.faintMark;
+        } else {
+            // The faint box is needed only where the several-marks grey does
+            // not decide the colour.
+            const bool greyDecides = options_.multiMarked && markedCount >= 2;
+            if (answer >= 1 && !(*th_.noMark > *density) && !greyDecides) return std::nullopt;
+            rule.faint = -std::numeric_limits<double>::infinity();
+        }
+        const strovik::CellReview review =
+            strovik::reviewSingle(answer, *density, markedCount, rule);
+        if (review.chosen.empty()) {
+            cell.text = ResultTable::kNoAnswer;
+        } else if (kept) {
+            cell.text =
+                QString::fromStdString(strovik::reviewValueText(review, false, options_.tenToZero));
+        }
+        cell.colour = colourOf(review.shown);
+        cell.doubt = review.doubt;
+        return cell;
+    }
+
+    /// A value without a measurement (typed, or loaded from a file) stays;
+    /// "-1" is red, and doubtful unless the user typed it.
+    CellOutcome typedOrLoaded(int row, int col, CellOutcome cell) const {
+        const bool none = cell.text == ResultTable::kNoAnswer;
+        cell.colour = none ? PaletteColour::LightRed : PaletteColour::White;
+        cell.doubt = none && !table_.isReviewed(row, col) ? strovik::ReviewKind::NoMark
+                                                          : strovik::ReviewKind::None;
         return cell;
     }
 
@@ -146,28 +217,24 @@ private:
         if (dots == ResultTable::kNoAnswer) {
             cell.text = ResultTable::kNoAnswer;
             cell.colour = PaletteColour::LightRed;
+            cell.doubt = strovik::ReviewKind::NoMark;
             return cell;
         }
         if (!th_.multiValue || !th_.multiRange) return std::nullopt;
-        const qint64 value = *th_.multiValue;
-        const qint64 range = *th_.multiRange;
-
-        QString list;
-        const QList<QStringView> counts = QStringView(dots).split(u',');
-        for (qsizetype k = 0; k < counts.size(); ++k) {
-            const std::optional<qint64> count = parseInteger(counts[k]);
+        std::vector<std::int64_t> counts;
+        for (const QStringView field : QStringView(dots).split(u',')) {
+            const std::optional<qint64> count = parseInteger(field);
             if (!count) return std::nullopt;
-            if (value < *count) {
-                const int choice = int(k) + 1;
-                list += u' ';
-                list +=
-                    options_.tenToZero && choice == kTenthChoice ? kZero : QString::number(choice);
-            }
-            if (value - range < *count && *count < value + range) {
-                cell.colour = PaletteColour::LightGreen;
-            }
+            counts.push_back(*count);
         }
-        cell.text = list.trimmed();
+        strovik::ReviewSettings rule;
+        rule.multiValue = *th_.multiValue;
+        rule.multiRange = *th_.multiRange;
+        const strovik::CellReview review = strovik::reviewSeveral(counts, rule);
+        cell.text =
+            QString::fromStdString(strovik::reviewValueText(review, true, options_.tenToZero));
+        cell.colour = colourOf(review.shown);
+        cell.doubt = review.doubt;
         return cell;
     }
 

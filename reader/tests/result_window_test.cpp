@@ -647,6 +647,58 @@ TEST_F(ResultWindowTest, F3WalksTheDoubtfulCellsAndShowsTheirCrops) {
     EXPECT_TRUE(grid()->hasFocus());
 }
 
+TEST_F(ResultWindowTest, F3VisitsEachItemOnceAndTypedValuesAreReviewed) {
+    select(4, 4);
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(kFailedRow, 1));
+    QTest::keyClick(grid(), Qt::Key_F3);
+    ASSERT_EQ(grid()->currentIndex(), grid()->model()->index(3, 2));
+    // A correction typed with Enter moves the cursor right onto (3,3), the
+    // next doubtful cell: F3 still shows it, and the typed cell is done.
+    QTest::keyClick(grid(), Qt::Key_2, Qt::NoModifier);
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_EQ(grid()->currentIndex(), grid()->model()->index(3, 3));
+    EXPECT_EQ(colour(3, 2), PaletteColour::White);
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 3));
+    EXPECT_EQ(status(), u"要確認 1/2 (残り1件)"_s);
+    EXPECT_EQ(crops_.back(), (std::pair<int, int>{3, 3}));
+
+    // Two marks on (4,1): doubtful with the default colouring, grey at once
+    // when the several-marks option is turned on.
+    context_.table.setMeasurement(4, context_.table.markedCountColumn(1), u"2"_s);
+    window_->reviewOptionsChanged();
+    EXPECT_EQ(colour(4, 1), PaletteColour::White);
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(4, 1));
+    context_.settings.multiMarked = true;
+    window_->reviewOptionsChanged();
+    EXPECT_EQ(colour(4, 1), PaletteColour::Grey);
+    EXPECT_EQ(grid()->model()->index(4, 1).data(Qt::BackgroundRole).value<QColor>(),
+              QColor(128, 128, 128));
+    context_.settings.multiMarked = false;
+}
+
+TEST_F(ResultWindowTest, RunSummaryNamesDoubledMarksAndFailedSheets) {
+    window_->showRunSummary();
+    ASSERT_EQ(prompter_.messages.size(), 1u);
+    EXPECT_EQ(prompter_.messages.back().text, u"読取失敗 1件\r\nc.jpg"_s);
+    context_.table.setMeasurement(4, context_.table.markedCountColumn(3), u"3"_s);
+    clickButton(u"cmdUpdate"_s);
+    window_->showRunSummary();
+    ASSERT_EQ(prompter_.messages.size(), 2u);
+    EXPECT_TRUE(prompter_.messages.back().text.startsWith(u"複数マークの疑い: 1件"_s));
+    clickButton(u"cmdFailedSheets"_s);  // the list again, from the window
+    EXPECT_EQ(prompter_.messages.back().text, u"読取失敗 1件\r\nc.jpg"_s);
+
+    // The density window counts the doubled mark too.
+    clickButton(u"cmdDensity"_s);
+    auto* summary = window_->findChild<QLabel*>(u"lblDensitySummary"_s);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->text().contains(u"複数マークの疑い: 1件"_s))
+        << summary->text().toStdString();
+}
+
 TEST_F(ResultWindowTest, DensityWindowAppliesItsSuggestedThreshold) {
     clickButton(u"cmdDensity"_s);
     auto* density = window_->findChild<QWidget*>(u"frmDensity"_s);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "reader/core/review_navigation.h"
+
 namespace tarrow {
 
 using namespace Qt::StringLiterals;
@@ -136,8 +138,9 @@ DensityWindow::DensityWindow(std::function<void(double)> apply, QWidget* parent)
 }
 
 void DensityWindow::showDensities(const std::vector<double>& densities,
-                                  std::optional<double> threshold) {
+                                  std::optional<double> threshold, int doubled) {
     threshold_ = threshold;
+    doubled_ = doubled;
     suggested_ = suggestNoMarkThreshold(densities);
     count_ = int(densities.size());
     plot_->setHistogram(makeDensityHistogram(densities, kBins));
@@ -158,7 +161,8 @@ void DensityWindow::updateTexts() {
     lblSummary_->setText(
         u"単一選択の設問 %1件　現在のﾏｰｸ無し濃度しきい値 = %2（赤線）　"
         u"提案値 = %3（緑の破線）"_s.arg(count_)
-            .arg(current, suggested));
+            .arg(current, suggested) +
+        (doubled_ > 0 ? u"\n"_s + doubledNotice(doubled_) : QString()));
     cmdApply_->setEnabled(suggested_.has_value());
 }
 

@@ -25,8 +25,10 @@ public:
     DensityWindow(std::function<void(double)> apply, QWidget* parent);
 
     /// Shows the densities with the threshold now in force (nullopt when
-    /// its box does not hold a number).
-    void showDensities(const std::vector<double>& densities, std::optional<double> threshold);
+    /// its box does not hold a number) and how many answered cells have two
+    /// or more marks (their density alone does not show them).
+    void showDensities(const std::vector<double>& densities, std::optional<double> threshold,
+                       int doubled = 0);
 
 private:
     void updateTexts();
@@ -38,6 +40,7 @@ private:
     std::optional<double> threshold_;
     std::optional<double> suggested_;
     int count_ = 0;
+    int doubled_ = 0;
 };
 
 }  // namespace tarrow

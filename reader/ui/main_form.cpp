@@ -344,7 +344,10 @@ void MainForm::startRun() {
     const BatchResult result = run.run(currentInputs(), false);
     run_ = nullptr;
     progress_->hide();
-    if (result.outcome == BatchOutcome::Completed) resultWindow_->showResults();
+    if (result.outcome == BatchOutcome::Completed) {
+        resultWindow_->showResults();
+        resultWindow_->showRunSummary();
+    }
     if (closeAfterRun_) QTimer::singleShot(0, this, &MainForm::close);
 }
 
@@ -393,7 +396,10 @@ void MainForm::openReadValuesCsv() {
 // ---- Menus -----------------------------------------------------------------
 
 void MainForm::showSettings() {
-    if (settingsDialog_ == nullptr) settingsDialog_ = new SettingsDialog(context_.settings, this);
+    if (settingsDialog_ == nullptr) {
+        settingsDialog_ = new SettingsDialog(context_.settings, this);
+        settingsDialog_->setReviewOptionsChanged([this] { resultWindow_->reviewOptionsChanged(); });
+    }
     settingsDialog_->refreshControls();
     settingsDialog_->show();
     settingsDialog_->raise();

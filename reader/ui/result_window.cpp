@@ -68,7 +68,7 @@ void ResultWindow::goToDoubtful(ReviewDirection direction) {
     const QModelIndex current = grid_->currentIndex();
     const GridCell from = current.isValid() ? GridCell{current.row(), current.column()}
                                             : GridCell{ResultTable::kHeaderRow, 0};
-    const std::optional<GridCell> next = nextDoubtfulCell(context_.table, from, direction);
+    const std::optional<GridCell> next = reviewPass_.step(context_.table, from, direction);
     if (next) {
         setCurrentCell(next->row, next->col);
         showCrop(next->row, next->col);
@@ -89,7 +89,8 @@ void ResultWindow::showDensity() {
     bool ok = false;
     const double threshold = txtNoMarkValue_->text().trimmed().toDouble(&ok);
     densityWindow_->showDensities(singleAnswerDensities(context_.table),
-                                  ok ? std::optional<double>(threshold) : std::nullopt);
+                                  ok ? std::optional<double>(threshold) : std::nullopt,
+                                  reviewCounts(context_.table).doubled);
 }
 
 // ------------------------------------------------------ public operations
@@ -121,6 +122,25 @@ void ResultWindow::showResults() {
     activateWindow();
     setCurrentCell(ResultTable::kFirstSheetRow, 1);
     grid_->setFocus();
+    reviewPass_.reset();
+}
+
+void ResultWindow::showRunSummary() {
+    QStringList parts;
+    const QString doubled = doubledNotice(reviewCounts(context_.table).doubled);
+    if (!doubled.isEmpty()) parts << doubled;
+    const QString failed = failedSheetsText(context_.table);
+    if (!failed.isEmpty()) parts << failed;
+    if (!parts.isEmpty()) prompter_.message(parts.join(u"\r\n\r\n"_s), Prompter::Icon::Information);
+}
+
+void ResultWindow::showFailedSheets() {
+    const QString text = failedSheetsText(context_.table);
+    if (!text.isEmpty()) prompter_.message(text, Prompter::Icon::Information);
+}
+
+void ResultWindow::reviewOptionsChanged() {
+    if (isVisible() && context_.table.sheetCount() > 0) repaintTable();
 }
 
 void ResultWindow::refreshTable() {
@@ -287,7 +307,11 @@ void ResultWindow::takeFirstSheet(bool asKey) {
 }
 
 void ResultWindow::colourScores() {
-    if (tarrow::colourScores(context_.table, prompter_)) model_->refresh();
+    if (!tarrow::colourScores(context_.table, prompter_)) return;
+    model_->refresh();
+    // Scoring a doubled mark silently gives a wrong score: say how many.
+    const QString doubled = doubledNotice(reviewCounts(context_.table).doubled);
+    if (!doubled.isEmpty()) lblStatus_->setText(doubled);
 }
 
 void ResultWindow::countAnswers() {

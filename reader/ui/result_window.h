@@ -76,6 +76,16 @@ public:
 
     /// The thresholds as typed in the four boxes.
     ThresholdTexts thresholds() const;
+    /// "読取失敗 n件" and the failed sheets' labels, as a message (nothing
+    /// when every sheet was read): the window's "読取失敗一覧" button.
+    void showFailedSheets();
+    /// The end of a run: one message with the doubled marks to check
+    /// ("複数マークの疑い: n件 (F3で確認)") and the failed sheets; nothing
+    /// when there is neither.
+    void showRunSummary();
+    /// A review option of the settings (10→0, several marks) changed:
+    /// the table is re-coloured at once.
+    void reviewOptionsChanged();
     /// The model under the grid (the benchmark counts its data() calls).
     ResultTableModel* model() const { return model_; }
 
@@ -152,6 +162,7 @@ private:
     ImageViewer* imageViewer_ = nullptr;
     RenameDialog* renameDialog_ = nullptr;
     DensityWindow* densityWindow_ = nullptr;
+    ReviewPass reviewPass_;
     ImageViewerHooks viewer_;
     std::function<void()> openRename_;
     std::function<bool(const QString&)> fileOpener_;

@@ -99,6 +99,8 @@ QFrame* ResultWindow::buildReviewBar() {
     layout->addWidget(addButton(bar, "cmdNextDoubtful", u"次の要確認 (F3)"_s,
                                 u"次の赤・水色・灰色のｾﾙへ移動し、ｽｷｬﾝ画像を表示する "
                                 u"(前へ: Shift+F3)"_s));
+    layout->addWidget(addButton(bar, "cmdFailedSheets", u"読取失敗一覧"_s,
+                                u"読み取れなかったｽｷｬﾝ画像の一覧を表示する"_s));
     layout->addWidget(
         addButton(bar, "cmdDensity", u"濃度分布..."_s,
                   u"全設問のﾏｰｸ濃度の分布と、提案するﾏｰｸ無し濃度しきい値を表示する"_s));
@@ -211,6 +213,7 @@ void ResultWindow::connectButtons() {
     on("cmdClose", [this] { close(); });
     on("cmdNextDoubtful", [this] { goToDoubtful(ReviewDirection::Forward); });
     on("cmdDensity", [this] { showDensity(); });
+    on("cmdFailedSheets", [this] { showFailedSheets(); });
     const auto shortcut = [this](QKeySequence keys, ReviewDirection direction) {
         auto* s = new QShortcut(keys, this);
         s->setContext(Qt::WidgetWithChildrenShortcut);

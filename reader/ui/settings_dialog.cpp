@@ -148,10 +148,16 @@ QGroupBox* SettingsDialog::buildNoMarkedFrame() {
 
 void SettingsDialog::connectControls() {
     AppSettings& s = settings_;
-    connect(chkTen_, &QCheckBox::toggled, this, [&s](bool on) { s.tenToZero = on; });
+    connect(chkTen_, &QCheckBox::toggled, this, [this, &s](bool on) {
+        s.tenToZero = on;
+        if (reviewOptionsChanged_) reviewOptionsChanged_();
+    });
     connect(chkTrans_, &QCheckBox::toggled, this, [&s](bool on) { s.transpose = on; });
     connect(chkRotate_, &QCheckBox::toggled, this, [&s](bool on) { s.rotateView = on; });
-    connect(chkMultiMarked_, &QCheckBox::toggled, this, [&s](bool on) { s.multiMarked = on; });
+    connect(chkMultiMarked_, &QCheckBox::toggled, this, [this, &s](bool on) {
+        s.multiMarked = on;
+        if (reviewOptionsChanged_) reviewOptionsChanged_();
+    });
     connect(comboImageSize_, &QComboBox::currentTextChanged, this,
             [&s](const QString& text) { s.imageScale = text; });
     connect(comboSharpenRate_, &QComboBox::currentTextChanged, this,

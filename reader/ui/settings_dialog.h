@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 #include "reader/core/app_settings.h"
 
@@ -27,6 +28,12 @@ public:
     /// settings were loaded or changed elsewhere). Writes nothing back.
     void refreshControls();
 
+    /// Called after the user turned a review option (10→0, several marks)
+    /// on or off, so what shows the table re-colours it at once.
+    void setReviewOptionsChanged(std::function<void()> changed) {
+        reviewOptionsChanged_ = std::move(changed);
+    }
+
 private:
     QGroupBox* buildReadFrame();
     QGroupBox* buildImageFrame();
@@ -35,6 +42,7 @@ private:
     void connectControls();
 
     AppSettings& settings_;
+    std::function<void()> reviewOptionsChanged_;
     QCheckBox* chkTen_ = nullptr;
     QCheckBox* chkTrans_ = nullptr;
     QCheckBox* chkRotate_ = nullptr;

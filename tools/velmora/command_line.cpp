@@ -45,6 +45,7 @@ ParsedRead parseReadArguments(const std::vector<std::string>& args) {
     o.cropsDir = w.crops;
     o.debugDir = w.debug;
     o.inputs = w.inputs;
+    o.review = settings;
     result.kind = ParsedRead::Kind::Options;
     return result;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reader/core/app_settings.h"
+
 namespace velmora::cli {
 
 /// Settings of one `velmora read` invocation (the JSON form).
@@ -18,6 +20,9 @@ struct ReadOptions {
     std::string cropsDir;             ///< --crops: empty = no image-area crops
     std::string debugDir;             ///< --debug: empty = no diagnostic images
     std::vector<std::string> inputs;  ///< image files and folders in argument order
+    /// The settings that decide `values` and `review` (--nomark, --faint,
+    /// --multi-value, --multi-range, --multi-marked, --ten).
+    tarrow::AppSettings review;
 };
 
 /// Result of parsing: either options, a request for help, or an error.

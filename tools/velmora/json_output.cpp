@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "reader/core/batch_run.h"
+
 namespace velmora::cli {
 namespace {
 
@@ -85,6 +87,16 @@ void appendField(std::string& out, std::string_view key, std::string_view value)
     out += jsonString(key);
     out += ": ";
     out += value;
+}
+
+/// A JSON array of strings.
+std::string jsonStringList(const QStringList& texts) {
+    std::string out = "[";
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0) out += ",";
+        out += jsonString(texts[i].toStdString());
+    }
+    return out + "]";
 }
 
 std::string_view trimBlanks(std::string_view s) {
@@ -190,7 +202,8 @@ std::vector<QuestionDots> distinctQuestionDots(const tarrow::SheetReading& readi
     return dots;
 }
 
-std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading) {
+std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading,
+                         const tarrow::AppSettings& review) {
     std::string out = "{";
     out += jsonString("image");
     out += ": ";
@@ -201,6 +214,9 @@ std::string formatRecord(const std::string& image, const tarrow::SheetReading& r
     appendField(out, "reliability", jsonNumberList(reading.reliability));
     appendField(out, "marked", jsonNumberList(reading.markedCounts));
     appendField(out, "dots", jsonDots(reading));
+    const tarrow::ReviewedSheet shown = tarrow::reviewedSheet(reading, review);
+    appendField(out, "values", jsonStringList(shown.values));
+    appendField(out, "review", jsonStringList(shown.review));
     appendField(
         out, "offset",
         "[" + std::to_string(reading.offsetX) + ", " + std::to_string(reading.offsetY) + "]");

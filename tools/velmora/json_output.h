@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reader/core/app_settings.h"
 #include "reader/core/sheet_reading.h"
 
 namespace velmora::cli {
@@ -39,9 +40,14 @@ std::vector<QuestionDots> distinctQuestionDots(const tarrow::SheetReading& readi
 /// The line for one image (its path as given or as expanded from a folder),
 /// without the trailing newline:
 /// {"image": "...", "status": 0, "answers": [...], "reliability": [...],
-///  "marked": [...], "dots": {"29": [...]}, "offset": [dx, dy], "angle": a,
+///  "marked": [...], "dots": {"29": [...]}, "values": ["3","-1","1 3"],
+///  "review": ["","nomark","band"], "offset": [dx, dy], "angle": a,
 ///  "rotated": 0, "skew": s}
-/// and for a failed image only {"image": "...", "status": -2}.
-std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading);
+/// and for a failed image only {"image": "...", "status": -2}. `answers` is
+/// the engine's darkest choice; `values` and `review` are what the result
+/// table shows under the thresholds and options of `review` (a value as its
+/// cell text, the doubt as reviewKindName).
+std::string formatRecord(const std::string& image, const tarrow::SheetReading& reading,
+                         const tarrow::AppSettings& review = {});
 
 }  // namespace velmora::cli

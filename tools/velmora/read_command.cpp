@@ -102,7 +102,7 @@ bool printReadings(const std::vector<std::string>& images, const ReadOptions& op
         // A reading that threw (memory ran out) counts as an image not loaded.
         const tarrow::SheetReading reading = reader.take(i).value_or(tarrow::SheetReading{});
         anyFailed = anyFailed || !reading.read();
-        out << formatRecord(images[i], reading) << '\n';
+        out << formatRecord(images[i], reading, options.review) << '\n';
         out.flush();
     }
     return true;

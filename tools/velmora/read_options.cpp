@@ -21,8 +21,9 @@ const char* const kDescription =
 
 const char* const kFooter =
     "\n"
-    "Without -o only --dots and --multiply of the settings are options, and --debug\n"
-    "only there; -v and --key only with -o.\n"
+    "Without -o the settings --dots, --multiply, --nomark, --faint, --multi-value,\n"
+    "--multi-range, --multi-marked and --ten are options (the last six decide\n"
+    "\"values\" and \"review\"), and --debug only there; -v and --key only with -o.\n"
     "\n"
     "Exit status: 0 every image read, 1 some image failed, 2 bad usage, an\n"
     "unreadable definition or a file that could not be read or written, 3 internal\n"

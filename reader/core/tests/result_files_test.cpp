@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "reader/core/csv_text.h"
+#include "reader/core/scoring.h"
 #include "reader/core/tests/file_bytes.h"
+#include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
 
 namespace tarrow {
@@ -205,6 +207,39 @@ TEST_F(ResultFilesTest, RateHasOneDecimal) {
     ASSERT_TRUE(writeScoreFile(thirds, file, false));
     ASSERT_TRUE(readLines(file, &lines));
     EXPECT_EQ(lines.last(), QStringLiteral("正答率,66.7"));
+}
+
+TEST_F(ResultFilesTest, FailedSheetsHaveNoScoreAndCountInNoRate) {
+    // Key "-1" on question 2 (left blank on purpose); c.jpg failed. Two read
+    // sheets: question 1 right once (50.0, not 33.3 over three sheets).
+    ResultTable table = makeTable({{"a.jpg", "1,-1,5"}, {"b.jpg", "2,3,6"}, {"c.jpg", "1,2,3"}},
+                                  {"1", "-1"}, {"2", "1"});
+    table.recordErrorRow(3, QStringLiteral("c.jpg"));
+    table.markFailedSheets();
+    const QString file = path("f-採点値.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    EXPECT_EQ(fileBytes(file),
+              cp932Lines({"列番号,1,2,3,合計点", "正答入力,1,-1,", "配点入力,2,1,", "a.jpg,2,1,5,3",
+                          "b.jpg,0,0,6,0", "c.jpg,,,-1,", "設問番号,1,2,", "正答率,50.0,50.0,"}));
+    // The read-values file keeps the failed row in place with its "-1"s.
+    ASSERT_TRUE(writeReadValues(table, file, false));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.at(5), QStringLiteral("c.jpg,-1,-1,-1"));
+
+    // On screen the failed sheet never matches the "-1" key.
+    tarrow::testing::ScriptedPrompter prompter;
+    ASSERT_TRUE(colourScores(table, prompter));
+    EXPECT_EQ(table.colour(3, 2), PaletteColour::LightYellow);
+    EXPECT_EQ(table.colour(5, 2), PaletteColour::LightRed);
+
+    // Only failed sheets: no rate at all.
+    ResultTable none = makeTable({{"x.jpg", "1"}}, {"1"});
+    none.recordErrorRow(1, QStringLiteral("x.jpg"));
+    none.markFailedSheets();
+    ASSERT_TRUE(writeScoreFile(none, file, false));
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,"));
 }
 
 TEST_F(ResultFilesTest, NothingScoredWithOnlyMarkersOrEmptyKeys) {

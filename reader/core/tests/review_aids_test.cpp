@@ -11,7 +11,9 @@ namespace tarrow {
 namespace {
 
 /// Three sheets of four questions, question 3 multi-answer, sheet 2 failed:
-/// doubtful cells (3,2) cyan, (3,4) grey, all of row 4, (5,1) and (5,3) red.
+/// doubtful cells (3,2) faint, (3,3) in the dot band, (3,4) doubled, all of
+/// row 4, (5,1) and (5,3) without a mark; coloured as the re-evaluation
+/// colours them.
 ResultTable reviewTable() {
     ResultTable table;
     TextGrid& grid = tarrow::testing::TableAccess::grid(table);
@@ -23,12 +25,24 @@ ResultTable reviewTable() {
     for (int row = 3; row <= 5; ++row)
         for (int col = 1; col <= 4; ++col) grid.setColour(row, col, PaletteColour::White);
     grid.setColour(3, 2, PaletteColour::LightCyan);
-    grid.setColour(3, 3, PaletteColour::LightGreen);  // near a dot threshold: not asked
+    grid.setColour(3, 3, PaletteColour::LightGreen);
     grid.setColour(3, 4, PaletteColour::Grey);
     table.setMeasurement(4, 1, QStringLiteral("-1"));
     for (int col = 1; col <= 4; ++col) grid.setColour(4, col, PaletteColour::LightRed);
     grid.setColour(5, 1, PaletteColour::LightRed);
     grid.setColour(5, 3, PaletteColour::LightRed);
+    using strovik::ReviewKind;
+    for (int row = 3; row <= 5; ++row) {
+        for (int col = 1; col <= 4; ++col) {
+            const PaletteColour colour = grid.colour(row, col);
+            table.setDoubt(row, col,
+                           colour == PaletteColour::LightCyan    ? ReviewKind::Faint
+                           : colour == PaletteColour::LightGreen ? ReviewKind::Band
+                           : colour == PaletteColour::Grey       ? ReviewKind::Doubled
+                           : colour == PaletteColour::LightRed   ? ReviewKind::NoMark
+                                                                 : ReviewKind::None);
+        }
+    }
     return table;
 }
 
@@ -44,10 +58,10 @@ TEST(ReviewNavigation, WalksDoubtfulCellsInReadingOrderAndWraps) {
         return seen;
     };
     // A failed sheet is one stop, however many red cells it has.
-    EXPECT_EQ(walk({0, 0}, ReviewDirection::Forward, 6),
-              (std::vector<GridCell>{{3, 2}, {3, 4}, {4, 1}, {5, 1}, {5, 3}, {3, 2}}));
-    EXPECT_EQ(walk({5, 1}, ReviewDirection::Backward, 5),
-              (std::vector<GridCell>{{4, 1}, {3, 4}, {3, 2}, {5, 3}, {5, 1}}));
+    EXPECT_EQ(walk({0, 0}, ReviewDirection::Forward, 7),
+              (std::vector<GridCell>{{3, 2}, {3, 3}, {3, 4}, {4, 1}, {5, 1}, {5, 3}, {3, 2}}));
+    EXPECT_EQ(walk({5, 1}, ReviewDirection::Backward, 6),
+              (std::vector<GridCell>{{4, 1}, {3, 4}, {3, 3}, {3, 2}, {5, 3}, {5, 1}}));
     // From the middle of a failed sheet's row or its label cell.
     EXPECT_EQ(nextDoubtfulCell(table, {4, 3}, ReviewDirection::Forward), (GridCell{5, 1}));
     EXPECT_EQ(nextDoubtfulCell(table, {4, 0}, ReviewDirection::Forward), (GridCell{4, 1}));
@@ -56,9 +70,9 @@ TEST(ReviewNavigation, WalksDoubtfulCellsInReadingOrderAndWraps) {
 TEST(ReviewNavigation, CountsThePositionAndWhatIsLeft) {
     const ResultTable table = reviewTable();
     const ReviewPosition at = reviewPosition(table, {4, 1});
-    EXPECT_EQ(at.number, 3);
-    EXPECT_EQ(at.total, 5);
-    EXPECT_EQ(reviewStatusText(at), QStringLiteral("要確認 3/5 (残り2件)"));
+    EXPECT_EQ(at.number, 4);
+    EXPECT_EQ(at.total, 6);
+    EXPECT_EQ(reviewStatusText(at), QStringLiteral("要確認 4/6 (残り2件)"));
 
     ResultTable clean;
     tarrow::testing::TableAccess::grid(clean).setRows(4);
@@ -116,6 +130,40 @@ TEST(DensityHistogram, TakesSingleAnswerQuestionsOfReadSheetsOnly) {
     EXPECT_EQ(singleAnswerDensities(table), (std::vector<double>{150.0, 1.4, 2.5, 0.0, 7.0}));
     table.setMeasurement(3, 4, QStringLiteral("999.0"));  // the engine's "all others clean"
     EXPECT_EQ(singleAnswerDensities(table).size(), 6u);
+}
+
+}  // namespace
+}  // namespace tarrow
+
+namespace tarrow {
+namespace {
+
+TEST(ReviewPass, VisitsEveryItemOnceWhateverTheCursorDid) {
+    ResultTable table = reviewTable();
+    ReviewPass pass;
+    EXPECT_EQ(pass.step(table, {0, 0}, ReviewDirection::Forward), (GridCell{3, 2}));
+    // A value typed at (3,2): Enter moves the cursor right onto (3,3), the
+    // next item. The pass still shows (3,3) next, and (3,2) left the count.
+    table.setTypedValue(3, 2, QStringLiteral("1"));
+    EXPECT_FALSE(isDoubtfulCell(table, 3, 2));
+    EXPECT_EQ(table.colour(3, 2), PaletteColour::White);
+    EXPECT_EQ(pass.step(table, {3, 3}, ReviewDirection::Forward), (GridCell{3, 3}));
+    EXPECT_EQ(pass.step(table, {5, 4}, ReviewDirection::Forward), (GridCell{3, 4}));
+    EXPECT_EQ(reviewPosition(table, {3, 4}).total, 5);
+    pass.reset();
+    EXPECT_EQ(pass.step(table, {5, 2}, ReviewDirection::Forward), (GridCell{5, 3}));
+}
+
+TEST(ReviewCounts, CountsDoubledCellsAndFailedSheetsOnce) {
+    ResultTable table = reviewTable();
+    tarrow::testing::TableAccess::grid(table).setText(4, 0, QStringLiteral("bad.jpg"));
+    const ReviewCounts counts = reviewCounts(table);
+    EXPECT_EQ(counts.doubtful, 6);
+    EXPECT_EQ(counts.doubled, 1);
+    EXPECT_EQ(counts.failedSheets, 1);
+    EXPECT_EQ(doubledNotice(counts.doubled), QStringLiteral("複数マークの疑い: 1件 (F3で確認)"));
+    EXPECT_TRUE(doubledNotice(0).isEmpty());
+    EXPECT_EQ(failedSheetsText(table), QStringLiteral("読取失敗 1件\r\nbad.jpg"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/core/app_settings.h"
 #include "reader/core/tests/table_access.h"
 
 namespace tarrow {
@@ -48,7 +49,7 @@ TEST(PaintColorSingle, DensityThresholdsAreStrict) {
     EXPECT_EQ(g.colour(6, 1), PaletteColour::LightCyan);
 }
 
-TEST(PaintColorSingle, NoMarkIsRedAndNeverComesBack) {
+TEST(PaintColorSingle, NoMarkIsRedAndComesBackWhenTheThresholdIsTakenBack) {
     ResultTable table =
         singleQuestionTable({{u"-1"_s, u"9.0"_s}, {u"4"_s, u"2.4"_s}, {u"5"_s, u"999"_s}});
     ThresholdTexts raised = kDefaults;
@@ -60,8 +61,11 @@ TEST(PaintColorSingle, NoMarkIsRedAndNeverComesBack) {
     EXPECT_EQ(table.grid().text(5, 1), u"5"_s) << "no measurement never falls under";
     EXPECT_EQ(table.grid().colour(5, 1), PaletteColour::White);
 
+    // The reading is kept: the old threshold brings the answer back.
     paintColor(table, kDefaults, {});
-    EXPECT_EQ(table.grid().text(4, 1), u"-1"_s);
+    EXPECT_EQ(table.grid().text(4, 1), u"4"_s);
+    EXPECT_EQ(table.grid().colour(4, 1), PaletteColour::LightCyan);
+    EXPECT_EQ(table.grid().text(3, 1), u"-1"_s) << "the engine read nothing there";
 }
 
 TEST(PaintColorSingle, TenAndZeroConvertBothWays) {
@@ -226,6 +230,72 @@ TEST(PaintColorLarge, TenThousandSheetsOfTwoHundredQuestions) {
     EXPECT_EQ(g.colour(3, 200), PaletteColour::LightGreen) << "sheet 1: 160 in the band";
     EXPECT_EQ(g.colour(4, 200), PaletteColour::White) << "sheet 2: 300, 40, 210 outside it";
     EXPECT_EQ(g.columnWidth(200), 42);
+}
+
+}  // namespace
+}  // namespace tarrow
+
+namespace tarrow {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+TEST(PaintColorReview, ThresholdsAreReversibleAndTypedValuesStay) {
+    ResultTable table;
+    table.initMarks(QString());
+    // Question 1 at 2.4 (above 2.0, below a raised 2.5), question 2 at 2.4
+    // too but typed over, question 3 a choice 10.
+    table.storeSheet(1, u"a.jpg"_s, u"4,2,10"_s, u"2.4,2.4,2.4"_s, u"1,1,1"_s, 0, 0, false);
+    table.setTypedValue(3, 2, u"3"_s);
+    const ThresholdTexts defaults{u"2.0"_s, u"3.0"_s, u"150"_s, u"50"_s};
+    ThresholdTexts raised = defaults;
+    raised.noMark = u"2.5"_s;
+    paintColor(table, raised, {.tenToZero = true});
+    EXPECT_EQ(table.text(3, 1), u"-1"_s);
+    EXPECT_EQ(table.text(3, 2), u"3"_s);
+    EXPECT_EQ(table.text(3, 3), u"-1"_s);
+    paintColor(table, defaults, {.tenToZero = true});
+    EXPECT_EQ(table.text(3, 1), u"4"_s);
+    EXPECT_EQ(table.text(3, 2), u"3"_s);
+    EXPECT_EQ(table.text(3, 3), u"0"_s) << "the kept 10 comes back as the option shows it";
+    EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None) << "typed: reviewed";
+    EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::Faint);
+
+    // A cleared cell keeps its emptiness over the kept answer; under the
+    // no-mark threshold it still turns "-1", as it always did.
+    table.setText(3, 1, QString());
+    paintColor(table, defaults, {});
+    EXPECT_EQ(table.text(3, 1), QString());
+    paintColor(table, raised, {});
+    EXPECT_EQ(table.text(3, 1), u"-1"_s);
+}
+
+TEST(PaintColorReview, DoubledMarksAreDoubtfulButKeepTheirDefaultColour) {
+    ResultTable table;
+    table.initMarks(QString());
+    table.storeSheet(1, u"a.jpg"_s, u"2,2,-1"_s, u"3.2,3.0,0.0"_s, u"2,1,2"_s, 0, 0, false);
+    const ThresholdTexts defaults{u"2.0"_s, u"3.0"_s, u"150"_s, u"50"_s};
+    paintColor(table, defaults, {});
+    EXPECT_EQ(table.colour(3, 1), PaletteColour::White);
+    EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::Doubled);
+    EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None) << "3.0 is not below 3.0";
+    EXPECT_EQ(table.doubt(3, 3), strovik::ReviewKind::NoMark) << "no answer is not doubled";
+
+    // A marked count that is no finite number reads as no marks.
+    table.setMeasurement(3, table.markedCountColumn(1), u"nan"_s);
+    EXPECT_FALSE(paintColor(table, defaults, {.multiMarked = true}).stoppedOnInvalid);
+    EXPECT_EQ(table.doubt(3, 1), strovik::ReviewKind::None);
+}
+
+TEST(PaintColorReview, TheRuleAndTheSettingsShareTheirDefaults) {
+    // Dravel's trial read uses the rule's defaults, Tarrow the settings'.
+    const AppSettings settings;
+    const strovik::ReviewSettings rule;
+    EXPECT_EQ(settings.noMarkValue.toDouble(), rule.noMark);
+    EXPECT_EQ(settings.markValue.toDouble(), rule.faint);
+    EXPECT_EQ(settings.multiValue.toLongLong(), rule.multiValue);
+    EXPECT_EQ(settings.multiRange.toLongLong(), rule.multiRange);
+    EXPECT_EQ(settings.multiMarked, rule.showSeveral);
 }
 
 }  // namespace

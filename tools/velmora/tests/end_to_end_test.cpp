@@ -227,6 +227,71 @@ TEST_F(GeneratedBatch, TwoWorkersPrintExactlyWhatOneDoes) {
     EXPECT_NE(slurp(def).find("[MARK]"), std::string::npos);
 }
 
+/// The texts of `"key": ["..", ..]` (no escapes inside) in one output line.
+std::vector<std::string> stringArray(const std::string& line, const std::string& key) {
+    const std::string marker = "\"" + key + "\": [";
+    const std::size_t start = line.find(marker);
+    const std::size_t end = line.find(']', start);
+    std::vector<std::string> texts;
+    if (start == std::string::npos || end == std::string::npos) return texts;
+    std::size_t at = start + marker.size();
+    while (at < end) {
+        const std::size_t open = line.find('"', at);
+        const std::size_t close = line.find('"', open + 1);
+        if (open >= end || close >= end) break;
+        texts.push_back(line.substr(open + 1, close - open - 1));
+        at = close + 1;
+    }
+    return texts;
+}
+
+TEST_F(GeneratedBatch, JsonValuesAreTheReadValuesRowsUnderTheSameSettings) {
+    generate(4);
+    // A raised no-mark threshold and a narrow dot band change some values
+    // from the engine's answers; both forms must show the same.
+    const Args settings{"--nomark",      "40", "--faint", "60", "--multi-value", "120",
+                        "--multi-range", "90", "--ten"};
+    Args json{"-d", def};
+    json.insert(json.end(), settings.begin(), settings.end());
+    json.push_back(tmp.file("imgs"));
+    const BinaryRun r = velmora(json);
+    ASSERT_EQ(r.status, 0) << r.err;
+    restoreDefinition();
+    Args batch{"-d", def, "-o", tmp.file("res.csv")};
+    batch.insert(batch.end(), settings.begin(), settings.end());
+    batch.push_back(tmp.file("imgs"));
+    const BinaryRun saved = velmora(batch);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+
+    const std::string csv = slurp(tmp.file("res-読取値.csv"));
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = std::min(csv.find("\r\n", at), csv.size());
+        rows.push_back(csv.substr(at, end - at));
+        at = end + 2;
+    }
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 4u);
+    ASSERT_EQ(rows.size(), 3u + out.size());
+    bool anyDiffers = false;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const std::vector<std::string> values = stringArray(out[i], "values");
+        std::string row = fs::path(images[i]).filename().string();
+        for (const std::string& v : values) row += "," + v;
+        EXPECT_EQ(rows[3 + i], row) << out[i];
+        const std::vector<std::string> review = stringArray(out[i], "review");
+        EXPECT_EQ(review.size(), values.size());
+        const auto answers = intArray(out[i], "answers").value_or(std::vector<int>{});
+        for (std::size_t q = 0; q < values.size() && q < answers.size(); ++q) {
+            if (int(q) != kMultiQuestion && values[q] != std::to_string(answers[q])) {
+                anyDiffers = true;
+                EXPECT_EQ(review[q], "nomark") << out[i];
+            }
+        }
+    }
+    EXPECT_TRUE(anyDiffers) << "the settings changed no value: the check proves nothing";
+}
+
 TEST_F(GeneratedBatch, CropsAndDiagnosticImagesAreWritten) {
     generate(1, 2);
     fs::create_directory(tmp.file("crops"));

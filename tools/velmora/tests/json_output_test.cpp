@@ -70,7 +70,9 @@ TEST(FormatRecord, SuccessfulReadHasEveryFieldInOrder) {
     EXPECT_EQ(formatRecord("scans/a.jpg", r),
               "{\"image\": \"scans/a.jpg\", \"status\": 0, \"answers\": [3,-1,1], "
               "\"reliability\": [150.0,0.0,999.0], \"marked\": [1,0,1], "
-              "\"dots\": {\"29\": [12,340,15,8], \"2\": [0,1]}, \"offset\": [-4, 17], "
+              "\"dots\": {\"29\": [12,340,15,8], \"2\": [0,1]}, "
+              "\"values\": [\"3\",\"-1\",\"\"], \"review\": [\"\",\"nomark\",\"\"], "
+              "\"offset\": [-4, 17], "
               "\"angle\": 0.001, \"rotated\": 1, \"skew\": 3}");
 }
 
@@ -80,7 +82,8 @@ TEST(FormatRecord, EmptyResultsAndNoMultiQuestions) {
     r.angle = std::nan("");
     EXPECT_EQ(formatRecord("e.jpg", r),
               "{\"image\": \"e.jpg\", \"status\": 0, \"answers\": [], \"reliability\": [], "
-              "\"marked\": [], \"dots\": {}, \"offset\": [0, 0], \"angle\": null, "
+              "\"marked\": [], \"dots\": {}, \"values\": [], \"review\": [], "
+              "\"offset\": [0, 0], \"angle\": null, "
               "\"rotated\": 0, \"skew\": -1}");
 }
 
