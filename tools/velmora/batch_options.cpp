@@ -124,6 +124,21 @@ struct RenameCommand : FileCommand {
     std::optional<bool> overwrite;
 };
 
+struct AnalyseCommand : FileCommand {
+    AnalyseCommand()
+        : FileCommand("usage: velmora analyse READVALUES.csv -o OUT.csv [--slips] [settings]\n",
+                      "Loads a read-values file with its key and points and writes the item\n"
+                      "analysis OUT-設問分析.csv and the report OUT-分析.pdf; without a key,\n"
+                      "the survey counts OUT-アンケート集計.csv and .pdf. Failed sheets are\n"
+                      "left out and counted.\n") {
+        table.value("-o,--output", "FILE", "names the output files (required)", ValueCheck::any(),
+                    output);
+        table.flag("--slips", "also write one slip per student, OUT-個人票.pdf", slips);
+        finishDeclaring();
+    }
+    std::optional<bool> slips;
+};
+
 }  // namespace
 
 bool hasOutputOption(const std::vector<std::string>& args) {
@@ -186,6 +201,22 @@ Parsed<RenameOptions> parseRenameArguments(const std::vector<std::string>& args)
     if (error.empty() && o.pattern.empty()) error = "missing --pattern PATTERN";
     if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
     return finished(std::move(o), error);
+}
+
+Parsed<AnalyseOptions> parseAnalyseArguments(const std::vector<std::string>& args) {
+    AnalyseCommand c;
+    if (auto stop = early<AnalyseOptions>(c.table.parse(args))) return *stop;
+    AnalyseOptions o;
+    o.output = c.output;
+    o.slips = c.slips.value_or(false);
+    c.settings.applyTo(o.settings);
+    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
+    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    return finished(std::move(o), error);
+}
+
+std::string analyseUsage() {
+    return AnalyseCommand().table.help();
 }
 
 std::string scoreUsage() {

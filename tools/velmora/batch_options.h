@@ -30,6 +30,13 @@ struct ScoreOptions {
     tarrow::AppSettings settings;
 };
 
+struct AnalyseOptions {
+    std::string input;   ///< the read-values file
+    std::string output;  ///< -o: names the analysis files
+    bool slips = false;  ///< --slips: also one slip per student
+    tarrow::AppSettings settings;
+};
+
 /// Default of --max-choices, as the input box proposes it.
 inline constexpr int kDefaultMaxChoices = 10;
 /// Upper bound of --max-choices (a sheet has no more choices than this).
@@ -71,10 +78,12 @@ Parsed<BatchReadOptions> parseBatchReadArguments(const std::vector<std::string>&
 Parsed<ScoreOptions> parseScoreArguments(const std::vector<std::string>& args);
 Parsed<CountOptions> parseCountArguments(const std::vector<std::string>& args);
 Parsed<RenameOptions> parseRenameArguments(const std::vector<std::string>& args);
+Parsed<AnalyseOptions> parseAnalyseArguments(const std::vector<std::string>& args);
 
 /// Help texts of the subcommands (`read` is command_line.h's readUsage()).
 std::string scoreUsage();
 std::string countUsage();
 std::string renameUsage();
+std::string analyseUsage();
 
 }  // namespace velmora::cli

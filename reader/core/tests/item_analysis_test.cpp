@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "reader/core/analysis_files.h"
+#include "reader/core/item_flags.h"
 #include "reader/core/tests/table_access.h"
 
 namespace tarrow {
@@ -174,6 +175,49 @@ TEST(ItemAnalysis, TableInputMarksFailedSheetsAndDoubleMarks) {
     EXPECT_EQ(a.items[0].counts.several, 1);
     EXPECT_EQ(a.items[0].counts.choices.at(0), 1);
     EXPECT_EQ(a.items[0].right, 2);
+}
+
+ItemStats itemWith(int students, int right, int upper, int lower, int group) {
+    ItemStats it;
+    it.students = students;
+    it.right = right;
+    it.upperRight = upper;
+    it.lowerRight = lower;
+    it.groupSize = group;
+    it.pointBiserial = 0.5;
+    return it;
+}
+
+TEST(ItemFlags, ThresholdsAreExactAtTheirBoundaries) {
+    // 2 of 10 is exactly 20 %: not too hard; 1 of 10 is.
+    EXPECT_EQ(flagsText(itemWith(10, 2, 3, 2, 3)), QString());
+    EXPECT_EQ(flagsText(itemWith(10, 1, 3, 2, 3)), u"難しすぎる"_s);
+    // 9 of 10 is exactly 90 %: not too easy; 19 of 20 is.
+    EXPECT_EQ(flagsText(itemWith(10, 9, 3, 2, 3)), QString());
+    EXPECT_EQ(flagsText(itemWith(20, 19, 3, 2, 5)), u"易しすぎる"_s);
+    // D = 1/5 = 0.20 exactly is not low; 1/6 is.
+    EXPECT_EQ(flagsText(itemWith(20, 10, 2, 1, 5)), QString());
+    EXPECT_EQ(flagsText(itemWith(20, 10, 2, 1, 6)), u"識別力が低い"_s);
+    ItemStats lowR = itemWith(20, 10, 3, 1, 5);
+    lowR.pointBiserial = 0.199;
+    lowR.reversed = true;
+    EXPECT_EQ(flagsText(lowR), u"識別力が低い・逆転"_s);
+    EXPECT_TRUE(flagsOf(itemWith(0, 0, 0, 0, 0)).empty());
+}
+
+TEST(ItemFlags, HistogramCoversZeroToThePossibleTotal) {
+    const ItemAnalysis a = analyseItems(handClass());  // possible 6, totals 5 3 3 4 1 1
+    const auto bins = histogramOf(a, 20);
+    ASSERT_EQ(bins.size(), 7u);
+    EXPECT_EQ(bins[1].count, 2);
+    EXPECT_EQ(bins[3].count, 2);
+    EXPECT_EQ(bins[6].count, 0);
+    const auto pairs = histogramOf(a, 3);  // width 3: 0-2, 3-5, 6-6
+    ASSERT_EQ(pairs.size(), 3u);
+    EXPECT_EQ(pairs[0].count, 2);
+    EXPECT_EQ(pairs[1].count, 4);
+    EXPECT_EQ(pairs[2].from, 6);
+    EXPECT_EQ(pairs[2].to, 6);
 }
 
 TEST(AnalysisFiles, NamesFollowTheChosenOutputName) {
