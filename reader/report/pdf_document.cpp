@@ -11,7 +11,9 @@ namespace tarrow {
 namespace {
 
 constexpr int kPointsPerInch = 72;
-const QString kFontFamily = QStringLiteral("Noto Sans CJK JP");
+// Latin text from a Latin font, everything else from the Japanese one: the
+// Japanese font's alternate Latin glyphs lose their text in the PDF.
+const QStringList kFontFamilies{QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")};
 
 }  // namespace
 
@@ -41,7 +43,8 @@ void PdfDocument::newPage() {
 }
 
 QFont PdfDocument::font(qreal points, bool bold) {
-    QFont f(kFontFamily);
+    QFont f;
+    f.setFamilies(kFontFamilies);
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;

@@ -8,11 +8,13 @@
 #include <QTableView>
 
 #include "common/qt/desktop_open.h"
+#include "reader/core/analysis_files.h"
 #include "reader/core/app_settings.h"
 #include "reader/core/density_histogram.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
 #include "reader/core/table_edits.h"
+#include "reader/ui/analysis_window.h"
 #include "reader/ui/density_window.h"
 #include "reader/ui/grid_column_widths.h"
 #include "reader/ui/image_viewer.h"
@@ -90,6 +92,24 @@ void ResultWindow::showDensity() {
     const double threshold = txtNoMarkValue_->text().trimmed().toDouble(&ok);
     densityWindow_->showDensities(singleAnswerDensities(context_.table),
                                   ok ? std::optional<double>(threshold) : std::nullopt);
+}
+
+void ResultWindow::showAnalysis() {
+    if (!analysisWindow_) {
+        analysisWindow_ = new AnalysisWindow(
+            prompter_,
+            [this](int column) {
+                const QModelIndex current = grid_->currentIndex();
+                const int row = context_.table.isSheetRow(current.row())
+                                    ? current.row()
+                                    : ResultTable::kFirstSheetRow;
+                setCurrentCell(row, column);
+            },
+            this);
+    }
+    const QString base = context_.table.destinationBase();
+    analysisWindow_->showAnalysis(analyseItems(analysisInputOf(context_.table)),
+                                  base.isEmpty() ? u"結果表"_s : base);
 }
 
 // ------------------------------------------------------ public operations
