@@ -41,25 +41,30 @@ bool isSeveral(const QStringList& parts, int marked, bool multiAnswer) {
     return !multiAnswer && (parts.size() > 1 || marked >= 2);
 }
 
-/// The single choice of a cell (single-answer, not several), or 0.
-int singleChoice(const QString& value, int marked, bool multiAnswer) {
-    if (multiAnswer || value == ResultTable::kNoAnswer) return 0;
-    const QStringList parts = partsOf(value);
-    if (parts.size() != 1 || isSeveral(parts, marked, false)) return 0;
-    return choiceOf(parts.front());
-}
-
-void countCell(ChoiceCounts& counts, const QString& value, int marked, bool multiAnswer) {
+/// Counts one cell and returns its single choice (0 for none: no answer,
+/// several, several-answer questions, or text that names no choice).
+int countCell(ChoiceCounts& counts, const QString& value, int marked, bool multiAnswer) {
     if (value == ResultTable::kNoAnswer) {
         ++counts.noAnswer;
-        return;
+        return 0;
+    }
+    if (!value.contains(QLatin1Char(' '))) {
+        // One part (the common case): no splitting needed.
+        if (isSeveral({}, marked, multiAnswer)) {
+            ++counts.several;
+            return 0;
+        }
+        const int k = choiceOf(value);
+        addChoice(counts, k);
+        return multiAnswer ? 0 : k;
     }
     const QStringList parts = partsOf(value);
     if (isSeveral(parts, marked, multiAnswer)) {
         ++counts.several;
-        return;
+        return 0;
     }
     for (const QString& part : parts) addChoice(counts, choiceOf(part));
+    return !multiAnswer && parts.size() == 1 ? choiceOf(parts.front()) : 0;
 }
 
 int markedAt(const AnalysisSheet& sheet, std::size_t col) {
@@ -115,10 +120,9 @@ std::optional<double> pointBiserialOf(const std::vector<StudentResult>& students
 }
 
 /// Does some wrong choice draw students with a higher mean total than the
-/// right answer? Single-answer questions only.
-bool isReversed(const AnalysisInput& input, const std::vector<std::size_t>& sheetOf,
-                const std::vector<StudentResult>& students, std::size_t item, std::size_t col) {
-    if (input.columns[col].multiAnswer) return false;
+/// right answer? `choice` is each student's single choice (0 for none).
+bool isReversed(const std::vector<StudentResult>& students, const std::vector<int>& choice,
+                std::size_t item) {
     std::int64_t rightSum = 0, rightCount = 0;
     std::vector<std::int64_t> sum(kMaxChoice + 1, 0), count(kMaxChoice + 1, 0);
     for (std::size_t i = 0; i < students.size(); ++i) {
@@ -126,13 +130,10 @@ bool isReversed(const AnalysisInput& input, const std::vector<std::size_t>& shee
         if (s.right[item]) {
             rightSum += s.total;
             ++rightCount;
-            continue;
+        } else if (const int k = choice[i]; k > 0) {
+            sum[std::size_t(k)] += s.total;
+            ++count[std::size_t(k)];
         }
-        const AnalysisSheet& sheet = input.sheets[sheetOf[i]];
-        const int k = singleChoice(valueAt(sheet, col), markedAt(sheet, col), false);
-        if (k == 0) continue;
-        sum[std::size_t(k)] += s.total;
-        ++count[std::size_t(k)];
     }
     if (rightCount == 0) return false;
     for (std::size_t k = 1; k < sum.size(); ++k) {
@@ -185,10 +186,12 @@ ItemStats itemOf(const AnalysisInput& input, const std::vector<std::size_t>& she
     it.points = q.points;
     it.students = int(students.size());
     it.keyChoices = keyChoicesOf(col.key);
+    std::vector<int> choice(students.size(), 0);
     for (std::size_t i = 0; i < students.size(); ++i) {
         it.right += students[i].right[item];
         const AnalysisSheet& sheet = input.sheets[sheetOf[i]];
-        countCell(it.counts, valueAt(sheet, q.column), markedAt(sheet, q.column), col.multiAnswer);
+        choice[i] = countCell(it.counts, valueAt(sheet, q.column), markedAt(sheet, q.column),
+                              col.multiAnswer);
     }
     if (!students.empty()) {
         it.groupSize = groupSizeFor(it.students);
@@ -199,7 +202,7 @@ ItemStats itemOf(const AnalysisInput& input, const std::vector<std::size_t>& she
         }
     }
     it.pointBiserial = pointBiserialOf(students, item, q.points);
-    it.reversed = isReversed(input, sheetOf, students, item, q.column);
+    it.reversed = isReversed(students, choice, item);
     return it;
 }
 
