@@ -55,9 +55,10 @@ AnalysisPaths analysisPathsFor(const QString& output) {
                               ? QString()
                               : dir + QLatin1Char('/')) +
                          info.completeBaseName();
-    return {base + QStringLiteral("-設問分析.csv"), base + QStringLiteral("-分析.pdf"),
-            base + QStringLiteral("-個人票.pdf"), base + QStringLiteral("-アンケート集計.csv"),
-            base + QStringLiteral("-アンケート集計.pdf")};
+    return {
+        base + QStringLiteral("-設問分析.csv"),       base + QStringLiteral("-分析.pdf"),
+        base + QStringLiteral("-個人票.pdf"),         base + QStringLiteral("-アンケート集計.csv"),
+        base + QStringLiteral("-アンケート集計.pdf"), base + QStringLiteral(".xlsx")};
 }
 
 QString rateText(const ItemStats& item) {

@@ -17,9 +17,10 @@ AnalysisInput analysisInputOf(const ResultTable& table);
 
 /// The files of the analysis named after `output` (its extension dropped):
 /// "OUT.csv" gives "OUT-設問分析.csv", "OUT-分析.pdf", "OUT-個人票.pdf",
-/// "OUT-アンケート集計.csv" and "OUT-アンケート集計.pdf".
+/// "OUT-アンケート集計.csv", "OUT-アンケート集計.pdf" and the workbook
+/// "OUT.xlsx".
 struct AnalysisPaths {
-    QString itemsCsv, reportPdf, slipsPdf, surveyCsv, surveyPdf;
+    QString itemsCsv, reportPdf, slipsPdf, surveyCsv, surveyPdf, workbook;
 };
 AnalysisPaths analysisPathsFor(const QString& output);
 

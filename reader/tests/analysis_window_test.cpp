@@ -134,10 +134,12 @@ TEST_F(AnalysisWindowTest, ClickingAQuestionShowsItsChartAndMovesTheGrid) {
 
 TEST_F(AnalysisWindowTest, SavedReportAndSlipsArePdfsWithJapaneseText) {
     open(true);
-    prompter_.saveFiles = {path(u"report.pdf"_s), path(u"slips.pdf"_s), path(u"items.csv"_s)};
+    prompter_.saveFiles = {path(u"report.pdf"_s), path(u"slips.pdf"_s), path(u"items.csv"_s),
+                           path(u"book.xlsx"_s)};
     analysis_->findChild<QPushButton*>(u"cmdSaveReport"_s)->click();
     analysis_->findChild<QPushButton*>(u"cmdSaveSlips"_s)->click();
     analysis_->findChild<QPushButton*>(u"cmdSaveCsv"_s)->click();
+    analysis_->findChild<QPushButton*>(u"cmdSaveXlsx"_s)->click();
     EXPECT_TRUE(prompter_.messages.empty()) << prompter_.messageTexts().join(u'|').toStdString();
     // Summary page with the item table, one page of charts.
     EXPECT_EQ(pageCount(path(u"report.pdf"_s)), 2);
@@ -155,6 +157,7 @@ TEST_F(AnalysisWindowTest, SavedReportAndSlipsArePdfsWithJapaneseText) {
     ASSERT_TRUE(fonts.has_value());
     EXPECT_TRUE(fonts->contains(u"CJK"_s));
     EXPECT_TRUE(QFileInfo::exists(path(u"items.csv"_s)));
+    EXPECT_GT(QFileInfo(path(u"book.xlsx"_s)).size(), 0);
 }
 
 TEST_F(AnalysisWindowTest, ExistingFileIsKeptWhenTheUserDeclines) {

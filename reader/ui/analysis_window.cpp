@@ -11,6 +11,7 @@
 #include "reader/core/analysis_files.h"
 #include "reader/core/csv_text.h"
 #include "reader/core/item_flags.h"
+#include "reader/core/result_workbook.h"
 #include "reader/core/save_results.h"
 #include "reader/report/analysis_report.h"
 #include "reader/report/student_slips.h"
@@ -33,6 +34,7 @@ const QColor kFlagText(200, 0, 0);
 const QColor kFlagBackground(255, 225, 225);
 const QString kPdfFilter = u"PDFファイル(*.pdf)|*.pdf"_s;
 const QString kCsvFilter = u"csvファイル(*.csv)|*.csv"_s;
+const QString kXlsxFilter = u"Excelブック(*.xlsx)|*.xlsx"_s;
 
 QStandardItem* cell(const QString& text, double sortKey) {
     auto* item = new QStandardItem(text);
@@ -82,6 +84,9 @@ AnalysisWindow::AnalysisWindow(Prompter& prompter, std::function<void(int)> jump
     cmdSaveSlips_->setObjectName(u"cmdSaveSlips"_s);
     cmdSaveCsv_ = new QPushButton(u"CSV保存"_s, this);
     cmdSaveCsv_->setObjectName(u"cmdSaveCsv"_s);
+    auto* saveXlsx = new QPushButton(u"Excel保存"_s, this);
+    saveXlsx->setObjectName(u"cmdSaveXlsx"_s);
+    saveXlsx->setToolTip(u"読取値・採点値・分析を1つの.xlsxブックに保存する"_s);
     auto* close = new QPushButton(u"閉じる"_s, this);
     close->setObjectName(u"cmdClose"_s);
 
@@ -92,6 +97,7 @@ AnalysisWindow::AnalysisWindow(Prompter& prompter, std::function<void(int)> jump
     buttons->addWidget(cmdSaveReport_);
     buttons->addWidget(cmdSaveSlips_);
     buttons->addWidget(cmdSaveCsv_);
+    buttons->addWidget(saveXlsx);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -104,6 +110,7 @@ AnalysisWindow::AnalysisWindow(Prompter& prompter, std::function<void(int)> jump
     connect(cmdSaveReport_, &QPushButton::clicked, this, &AnalysisWindow::saveReport);
     connect(cmdSaveSlips_, &QPushButton::clicked, this, &AnalysisWindow::saveSlips);
     connect(cmdSaveCsv_, &QPushButton::clicked, this, &AnalysisWindow::saveCsv);
+    connect(saveXlsx, &QPushButton::clicked, this, &AnalysisWindow::saveWorkbook);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(items_, &QTableView::clicked, this, [this](const QModelIndex& index) {
         showQuestion(model_->index(index.row(), 0).data(kIndexRole).toInt());
@@ -230,6 +237,18 @@ void AnalysisWindow::saveCsv() {
         const QStringList lines =
             analysis_.hasKey() ? itemAnalysisLines(analysis_) : surveyLines(analysis_);
         return writeLinesAtomically(path, lines, error);
+    });
+}
+
+void AnalysisWindow::setResultSheets(std::function<std::vector<XlsxTable>()> sheets) {
+    resultSheets_ = std::move(sheets);
+}
+
+void AnalysisWindow::saveWorkbook() {
+    saveWith(kXlsxFilter, u"xlsx"_s, [this](const QString& path, QString* error) {
+        std::vector<XlsxTable> sheets = resultSheets_ ? resultSheets_() : std::vector<XlsxTable>{};
+        sheets.push_back(analysisSheet(analysis_));
+        return writeXlsxWorkbook(path, sheets, error);
     });
 }
 

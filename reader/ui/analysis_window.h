@@ -2,7 +2,8 @@
 // With a key: the summary, the histogram of totals, the item table
 // (sortable, flags coloured) and the choice chart of the question clicked,
 // which also moves the result grid to that question's column; buttons save
-// the report PDF, the slips PDF and the item CSV. Without a key: the survey
+// the report PDF, the slips PDF, the item CSV and a workbook of the
+// read values, scores and analysis. Without a key: the survey
 // counts and percentages (アンケート集計), saved as PDF and CSV.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include "reader/core/item_analysis.h"
 #include "reader/core/prompter.h"
+#include "reader/core/xlsx_workbook.h"
 
 class QLabel;
 class QPushButton;
@@ -33,6 +35,9 @@ public:
     /// Shows `analysis`; `source` names the data in the PDF headings.
     void showAnalysis(ItemAnalysis analysis, const QString& source);
     const ItemAnalysis& analysis() const { return analysis_; }
+    /// The sheets of the result table that go into the workbook before the
+    /// analysis sheet (none when unset).
+    void setResultSheets(std::function<std::vector<XlsxTable>()> sheets);
 
 private:
     void fillItems();
@@ -41,6 +46,7 @@ private:
     void saveReport();
     void saveSlips();
     void saveCsv();
+    void saveWorkbook();
     /// Asks for a file name with `filter` and writes it with `write`
     /// (which returns false with an error); failures are shown.
     void saveWith(const QString& filter, const QString& suffix,
@@ -58,6 +64,7 @@ private:
     QPushButton* cmdSaveReport_ = nullptr;
     QPushButton* cmdSaveSlips_ = nullptr;
     QPushButton* cmdSaveCsv_ = nullptr;
+    std::function<std::vector<XlsxTable>()> resultSheets_;
 };
 
 }  // namespace tarrow

@@ -11,6 +11,7 @@
 #include "reader/core/analysis_files.h"
 #include "reader/core/app_settings.h"
 #include "reader/core/density_histogram.h"
+#include "reader/core/result_workbook.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
 #include "reader/core/table_edits.h"
@@ -106,6 +107,7 @@ void ResultWindow::showAnalysis() {
                 setCurrentCell(row, column);
             },
             this);
+        analysisWindow_->setResultSheets([this] { return resultSheets(context_.table); });
     }
     const QString base = context_.table.destinationBase();
     analysisWindow_->showAnalysis(analyseItems(analysisInputOf(context_.table)),

@@ -1,6 +1,7 @@
 // `velmora analyse READVALUES.csv -o OUT.csv [--slips]`: loads a read-values
 // file with its key and points, as `score` does, and writes the item
-// analysis CSV and report PDF (the survey counts when there is no key).
+// analysis CSV and report PDF (the survey counts when there is no key),
+// with --xlsx also a workbook of every table.
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 #include "reader/core/analysis_files.h"
 #include "reader/core/result_table.h"
+#include "reader/core/result_workbook.h"
 #include "reader/report/analysis_output.h"
 #include "tools/velmora/batch_options.h"
 #include "tools/velmora/command_guard.h"
@@ -55,6 +57,17 @@ int analyse(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!saved.ok) {
         err << "velmora: " << saved.error.toStdString() << '\n';
         return kExitUsage;
+    }
+    if (o.xlsx) {
+        std::vector<tarrow::XlsxTable> sheets = tarrow::resultSheets(table);
+        sheets.push_back(tarrow::analysisSheet(analysis));
+        const QString book = tarrow::analysisPathsFor(QString::fromStdString(o.output)).workbook;
+        QString error;
+        if (!tarrow::writeXlsxWorkbook(book, sheets, &error)) {
+            err << "velmora: " << error.toStdString() << '\n';
+            return kExitUsage;
+        }
+        out << book.toStdString() << '\n';
     }
     if (o.slips && !analysis.hasKey()) {
         err << "velmora: no question is scored: no slips written\n";

@@ -27,6 +27,7 @@ struct BatchReadOptions {
 struct ScoreOptions {
     std::string input;   ///< the read-values file
     std::string output;  ///< -o
+    bool xlsx = false;   ///< --xlsx: also OUT.xlsx
     tarrow::AppSettings settings;
 };
 
@@ -34,6 +35,7 @@ struct AnalyseOptions {
     std::string input;   ///< the read-values file
     std::string output;  ///< -o: names the analysis files
     bool slips = false;  ///< --slips: also one slip per student
+    bool xlsx = false;   ///< --xlsx: also OUT.xlsx
     tarrow::AppSettings settings;
 };
 

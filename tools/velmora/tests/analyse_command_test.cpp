@@ -43,6 +43,8 @@ TEST(AnalyseOptions, NeedOutputAndOneFileAndTakeSlipsAndSettings) {
     EXPECT_EQ(p.options.input, "r.csv");
     EXPECT_EQ(p.options.output, "o.csv");
     EXPECT_TRUE(p.options.slips);
+    EXPECT_FALSE(p.options.xlsx);
+    EXPECT_TRUE(parseScoreArguments({"r.csv", "-o", "o.csv", "--xlsx"}).options.xlsx);
     EXPECT_TRUE(p.options.settings.tenToZero);
     EXPECT_FALSE(parseAnalyseArguments({"r.csv", "-o", "o.csv"}).options.slips);
     EXPECT_EQ(parseAnalyseArguments({"r.csv"}).error, "missing -o OUTPUT");
@@ -61,9 +63,9 @@ TEST(AnalyseCommand, WritesTheItemFileReportAndSlips) {
                         u"a.jpg,1,,12,2\r\n"
                         u"b.jpg,1,,34,1\r\n"
                         u"c.jpg,2,,56,2\r\n"_s);
-    const CommandRun r = analyse(dir, "r-読取値.csv -o out.csv --slips");
+    const CommandRun r = analyse(dir, "r-読取値.csv -o out.csv --slips --xlsx");
     ASSERT_EQ(r.status, 0) << testing::slurpFile(dir.file("stderr.txt"));
-    EXPECT_EQ(r.out, "out-設問分析.csv\nout-分析.pdf\nout-個人票.pdf\n");
+    EXPECT_EQ(r.out, "out-設問分析.csv\nout-分析.pdf\nout-個人票.pdf\nout.xlsx\n");
     const auto lines = testing::cp932Lines(dir.file("out-設問分析.csv"));
     ASSERT_EQ(lines.size(), 11u);
     // Totals a 4, b 1, c 3; g = 1: upper a, lower b.
@@ -72,6 +74,7 @@ TEST(AnalyseCommand, WritesTheItemFileReportAndSlips) {
     EXPECT_EQ(lines[5].join(u','), u"平均点,2.67"_s);
     EXPECT_EQ(lines[6].join(u','), u"標準偏差,1.25"_s);
     EXPECT_TRUE(std::filesystem::file_size(dir.file("out-個人票.pdf")) > 0);
+    EXPECT_TRUE(std::filesystem::file_size(dir.file("out.xlsx")) > 0);
 }
 
 TEST(AnalyseCommand, WithoutAKeyWritesTheSurveyAndAFailedWriteIsStatusTwo) {
