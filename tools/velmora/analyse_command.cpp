@@ -27,13 +27,13 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     }
 }
 
-/// The PDF text needs the font database of a GUI application; without a
-/// display the offscreen platform serves.
+/// The PDF text needs the font database of a GUI application; the
+/// offscreen platform serves without a display.
 std::unique_ptr<QGuiApplication> guiForDocuments() {
     if (QCoreApplication::instance() != nullptr) return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    // Always offscreen: a display named in the environment but not reachable
+    // would end the program.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietQtMessages);
     static int argc = 1;
     static char name[] = "velmora";
