@@ -220,6 +220,23 @@ TEST(ItemFlags, HistogramCoversZeroToThePossibleTotal) {
     EXPECT_EQ(pairs[2].to, 6);
 }
 
+TEST(ItemFlags, HistogramStartsAtANegativeTotal) {
+    // A question worth -2 (a penalty): totals -2, 1, 3 over possible 3.
+    AnalysisInput in;
+    in.columns = {column(u"1"_s, u"1"_s, u"-2"_s), column(u"2"_s, u"1"_s, u"3"_s)};
+    in.sheets = {sheet(u"a"_s, {u"1"_s, u"2"_s}), sheet(u"b"_s, {u"1"_s, u"1"_s}),
+                 sheet(u"c"_s, {u"2"_s, u"1"_s})};
+    const ItemAnalysis a = analyseItems(in);
+    const auto bins = histogramOf(a, 20);
+    ASSERT_EQ(bins.size(), 6u);  // -2 .. 3
+    EXPECT_EQ(bins.front().from, -2);
+    EXPECT_EQ(bins.front().count, 1);
+    EXPECT_EQ(bins[3].count, 1);      // total 1
+    EXPECT_EQ(bins.back().count, 1);  // total 3
+    EXPECT_EQ(summaryFields(a.summary)[5].text, u"-2"_s);
+    EXPECT_EQ(summaryFields(a.summary)[1].text, u"0.67"_s);
+}
+
 TEST(AnalysisFiles, NamesFollowTheChosenOutputName) {
     const AnalysisPaths p = analysisPathsFor(u"/data/class1.csv"_s);
     EXPECT_EQ(p.itemsCsv, u"/data/class1-設問分析.csv"_s);
