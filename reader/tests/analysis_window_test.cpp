@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -115,6 +116,10 @@ TEST_F(AnalysisWindowTest, ItemTableSortsByNumberAndFlagsAreColoured) {
     EXPECT_TRUE(analysis_->findChild<QLabel*>(u"lblSummary"_s)
                     ->text()
                     .contains(u"読み取れなかったシート 1 件"_s));
+    // A picture for the manual (people look at it; the checks are above).
+    const QString folder = QStringLiteral(VELMORA_BINARY_DIR "/artifacts");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(analysis_->grab().save(folder + u"/tarrow-analysis.png"_s));
 }
 
 TEST_F(AnalysisWindowTest, ClickingAQuestionShowsItsChartAndMovesTheGrid) {
