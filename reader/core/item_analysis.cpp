@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kTenAsZero = 10;
 __extension__ using Wide = unsigned __int128;
+/// fixedRatio prints at most this many decimals (10^6 keeps it in 128 bits).
+constexpr int kMaxDecimals = 6;
 
 /// The choice a value part names, or 0 when it names none.
 int choiceOf(const QString& part) {
@@ -294,10 +296,12 @@ int groupSizeFor(int students) {
 }
 
 QString fixedRatio(std::int64_t num, std::int64_t den, int decimals) {
+    if (den <= 0 || decimals < 0 || decimals > kMaxDecimals) return {};
     std::int64_t scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
     const bool negative = num < 0;
-    const std::uint64_t a = std::uint64_t(negative ? -num : num);
+    // The magnitude in unsigned arithmetic: -INT64_MIN does not fit.
+    const std::uint64_t a = negative ? 0 - std::uint64_t(num) : std::uint64_t(num);
     // Round |num| * scale / den half up, in 128 bits so large sums cannot
     // overflow.
     const Wide scaled = Wide(a) * std::uint64_t(scale);

@@ -134,7 +134,7 @@ ItemAnalysis analyseItems(const AnalysisInput& input);
 
 /// num / den with `decimals` decimals, halves rounded away from zero, from
 /// exact integers (den > 0): fixedRatio(1, 8, 2) is "0.13", (-1, 8, 2)
-/// "-0.13".
+/// "-0.13". Empty when den <= 0 or decimals is not 0..6.
 QString fixedRatio(std::int64_t num, std::int64_t den, int decimals);
 
 /// A real number with `decimals` decimals ("%.Nf").

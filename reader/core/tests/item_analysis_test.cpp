@@ -112,6 +112,8 @@ TEST(ItemAnalysis, FixedRatioRoundsHalvesAwayFromZeroExactly) {
     // 0.145 is not exact in binary; the integer rule still rounds it up.
     EXPECT_EQ(fixedRatio(145, 1000, 2), u"0.15"_s);
     EXPECT_EQ(fixedReal(-0.0004, 3), u"0.000"_s);
+    EXPECT_EQ(fixedRatio(INT64_MIN, 1, 0), u"-9223372036854775808"_s);
+    EXPECT_EQ(fixedRatio(1, 0, 2), QString());
 }
 
 TEST(ItemAnalysis, WrongChoiceWithStrongerChoosersIsReversed) {
