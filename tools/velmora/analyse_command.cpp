@@ -49,6 +49,11 @@ int analyse(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     tarrow::ResultTable table;
     if (!loadReadValuesFile(o.input, o.settings, prompter, table, err)) return kExitUsage;
     const auto app = guiForDocuments();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        // A host process with a non-GUI application object cannot draw text.
+        err << "velmora: the PDF documents need a GUI application object\n";
+        return kExitInternal;
+    }
     const tarrow::ItemAnalysis analysis = tarrow::analyseItems(tarrow::analysisInputOf(table));
     const QString source = QFileInfo(QString::fromStdString(o.input)).fileName();
     const tarrow::AnalysisOutcome saved =
