@@ -19,6 +19,8 @@ packages=(
     xdg-utils                        # xdg-open: the launcher opens the manual and templates with it
     poppler-utils imagemagick        # pdfimages and convert for PDF pages
     fonts-noto-cjk                   # Japanese texts on screen
+    fonts-dejavu-core                # Latin text of the analysis PDFs (its text stays extractable)
+    libxlsxwriter-dev                # .xlsx workbooks of the read values, scores and analysis
     xvfb xauth x11-utils xdotool     # the desktop programs' start-up and keyboard checks in CI
     time                             # /usr/bin/time for the benchmark's memory figure
 )

@@ -176,6 +176,9 @@ void MainForm::buildMenus() {
         connect(action, &QAction::triggered, this, slot);
     };
     add(file, "mnuCSV", QStringLiteral("読取値CSVを開く(&O)"), &MainForm::openReadValuesCsv);
+    add(file, "mnuAnalysis", QStringLiteral("分析(&A)..."), [this] {
+        if (resultWindow_) resultWindow_->showAnalysis();
+    });
     file->addSeparator();
     add(file, "mnuSettings", QStringLiteral("各種設定(&S)"), &MainForm::showSettings);
     file->addSeparator();

@@ -8,11 +8,14 @@
 #include <QTableView>
 
 #include "common/qt/desktop_open.h"
+#include "reader/core/analysis_files.h"
 #include "reader/core/app_settings.h"
 #include "reader/core/density_histogram.h"
+#include "reader/core/result_workbook.h"
 #include "reader/core/save_results.h"
 #include "reader/core/scoring.h"
 #include "reader/core/table_edits.h"
+#include "reader/ui/analysis_window.h"
 #include "reader/ui/density_window.h"
 #include "reader/ui/grid_column_widths.h"
 #include "reader/ui/image_viewer.h"
@@ -91,6 +94,25 @@ void ResultWindow::showDensity() {
     densityWindow_->showDensities(singleAnswerDensities(context_.table),
                                   ok ? std::optional<double>(threshold) : std::nullopt,
                                   reviewCounts(context_.table).doubled);
+}
+
+void ResultWindow::showAnalysis() {
+    if (!analysisWindow_) {
+        analysisWindow_ = new AnalysisWindow(
+            prompter_,
+            [this](int column) {
+                const QModelIndex current = grid_->currentIndex();
+                const int row = context_.table.isSheetRow(current.row())
+                                    ? current.row()
+                                    : ResultTable::kFirstSheetRow;
+                setCurrentCell(row, column);
+            },
+            this);
+        analysisWindow_->setResultSheets([this] { return resultSheets(context_.table); });
+    }
+    const QString base = context_.table.destinationBase();
+    analysisWindow_->showAnalysis(analyseItems(analysisInputOf(context_.table)),
+                                  base.isEmpty() ? u"結果表"_s : base);
 }
 
 // ------------------------------------------------------ public operations

@@ -23,6 +23,7 @@ class QTableView;
 
 namespace tarrow {
 
+class AnalysisWindow;
 class DensityWindow;
 class ImageViewer;
 class RenameDialog;
@@ -53,6 +54,8 @@ public:
     /// outside this window).
     void refreshTable();
     bool saved() const;
+    /// Opens the analysis window over the table as it stands now.
+    void showAnalysis();
     void hideImageViewer();
 
     /// The image viewer as this window uses it. By default the window's own
@@ -163,6 +166,7 @@ private:
     RenameDialog* renameDialog_ = nullptr;
     DensityWindow* densityWindow_ = nullptr;
     ReviewPass reviewPass_;
+    AnalysisWindow* analysisWindow_ = nullptr;
     ImageViewerHooks viewer_;
     std::function<void()> openRename_;
     std::function<bool(const QString&)> fileOpener_;

@@ -104,6 +104,8 @@ QFrame* ResultWindow::buildReviewBar() {
     layout->addWidget(
         addButton(bar, "cmdDensity", u"濃度分布..."_s,
                   u"全設問のﾏｰｸ濃度の分布と、提案するﾏｰｸ無し濃度しきい値を表示する"_s));
+    layout->addWidget(addButton(bar, "cmdAnalysis", u"分析..."_s,
+                                u"設問分析・得点分布・個人票（正答がなければアンケート集計）"_s));
     return bar;
 }
 
@@ -214,6 +216,7 @@ void ResultWindow::connectButtons() {
     on("cmdNextDoubtful", [this] { goToDoubtful(ReviewDirection::Forward); });
     on("cmdDensity", [this] { showDensity(); });
     on("cmdFailedSheets", [this] { showFailedSheets(); });
+    on("cmdAnalysis", [this] { showAnalysis(); });
     const auto shortcut = [this](QKeySequence keys, ReviewDirection direction) {
         auto* s = new QShortcut(keys, this);
         s->setContext(Qt::WidgetWithChildrenShortcut);

@@ -66,14 +66,16 @@ struct FileCommand {
 
 struct ScoreCommand : FileCommand {
     ScoreCommand()
-        : FileCommand("usage: velmora score READVALUES.csv -o OUT.csv [settings]\n",
+        : FileCommand("usage: velmora score READVALUES.csv -o OUT.csv [--xlsx] [settings]\n",
                       "Loads a read-values file as the reading application opens one and saves "
                       "it\nagain as OUT-読取値.csv, with OUT-採点値.csv when a question is "
                       "scored.\n") {
         table.value("-o,--output", "FILE", "names the output files (required)", ValueCheck::any(),
                     output);
+        table.flag("--xlsx", "also write OUT.xlsx, one sheet per file", xlsx);
         finishDeclaring();
     }
+    std::optional<bool> xlsx;
 };
 
 struct CountCommand : FileCommand {
@@ -124,6 +126,24 @@ struct RenameCommand : FileCommand {
     std::optional<bool> overwrite;
 };
 
+struct AnalyseCommand : FileCommand {
+    AnalyseCommand()
+        : FileCommand(
+              "usage: velmora analyse READVALUES.csv -o OUT.csv [--slips] [--xlsx] [settings]\n",
+              "Loads a read-values file with its key and points and writes the item\n"
+              "analysis OUT-設問分析.csv and the report OUT-分析.pdf; without a key,\n"
+              "the survey counts OUT-アンケート集計.csv and .pdf. Failed sheets are\n"
+              "left out and counted.\n") {
+        table.value("-o,--output", "FILE", "names the output files (required)", ValueCheck::any(),
+                    output);
+        table.flag("--slips", "also write one slip per student, OUT-個人票.pdf", slips);
+        table.flag("--xlsx", "also write OUT.xlsx: read values, scores and the analysis", xlsx);
+        finishDeclaring();
+    }
+    std::optional<bool> slips;
+    std::optional<bool> xlsx;
+};
+
 }  // namespace
 
 bool hasOutputOption(const std::vector<std::string>& args) {
@@ -156,6 +176,7 @@ Parsed<ScoreOptions> parseScoreArguments(const std::vector<std::string>& args) {
     if (auto stop = early<ScoreOptions>(c.table.parse(args))) return *stop;
     ScoreOptions o;
     o.output = c.output;
+    o.xlsx = c.xlsx.value_or(false);
     c.settings.applyTo(o.settings);
     std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
     if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
@@ -186,6 +207,23 @@ Parsed<RenameOptions> parseRenameArguments(const std::vector<std::string>& args)
     if (error.empty() && o.pattern.empty()) error = "missing --pattern PATTERN";
     if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
     return finished(std::move(o), error);
+}
+
+Parsed<AnalyseOptions> parseAnalyseArguments(const std::vector<std::string>& args) {
+    AnalyseCommand c;
+    if (auto stop = early<AnalyseOptions>(c.table.parse(args))) return *stop;
+    AnalyseOptions o;
+    o.output = c.output;
+    o.slips = c.slips.value_or(false);
+    o.xlsx = c.xlsx.value_or(false);
+    c.settings.applyTo(o.settings);
+    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
+    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    return finished(std::move(o), error);
+}
+
+std::string analyseUsage() {
+    return AnalyseCommand().table.help();
 }
 
 std::string scoreUsage() {

@@ -27,6 +27,15 @@ struct BatchReadOptions {
 struct ScoreOptions {
     std::string input;   ///< the read-values file
     std::string output;  ///< -o
+    bool xlsx = false;   ///< --xlsx: also OUT.xlsx
+    tarrow::AppSettings settings;
+};
+
+struct AnalyseOptions {
+    std::string input;   ///< the read-values file
+    std::string output;  ///< -o: names the analysis files
+    bool slips = false;  ///< --slips: also one slip per student
+    bool xlsx = false;   ///< --xlsx: also OUT.xlsx
     tarrow::AppSettings settings;
 };
 
@@ -71,10 +80,12 @@ Parsed<BatchReadOptions> parseBatchReadArguments(const std::vector<std::string>&
 Parsed<ScoreOptions> parseScoreArguments(const std::vector<std::string>& args);
 Parsed<CountOptions> parseCountArguments(const std::vector<std::string>& args);
 Parsed<RenameOptions> parseRenameArguments(const std::vector<std::string>& args);
+Parsed<AnalyseOptions> parseAnalyseArguments(const std::vector<std::string>& args);
 
 /// Help texts of the subcommands (`read` is command_line.h's readUsage()).
 std::string scoreUsage();
 std::string countUsage();
 std::string renameUsage();
+std::string analyseUsage();
 
 }  // namespace velmora::cli

@@ -60,6 +60,7 @@ std::string toolUsage() {
            "  count   write the answers-by-choice file of a read-values file\n"
            "  rename  copy the sheet images under names made from their read values\n"
            "  split   split PDF and multi-page TIFF files into one image per page\n"
+           "  analyse item analysis, report and slips of a scored read-values file\n"
            "\n"
            "Run 'velmora COMMAND --help' for the options of a command.\n"
            "\n"

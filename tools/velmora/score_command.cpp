@@ -1,6 +1,11 @@
 // `velmora score READVALUES.csv -o OUT.csv`: loads a read-values file and
-// saves it again with its score file, as the result window's save button.
+// saves it again with its score file, as the result window's save button;
+// with --xlsx also as a workbook.
+#include <QFileInfo>
+
+#include "reader/core/analysis_files.h"
 #include "reader/core/result_table.h"
+#include "reader/core/result_workbook.h"
 #include "reader/core/save_results.h"
 #include "tools/velmora/batch_options.h"
 #include "tools/velmora/command_guard.h"
@@ -26,6 +31,17 @@ int score(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     }
     out << saved.readValuesFile.toStdString() << '\n';
     if (!saved.scoreFile.isEmpty()) out << saved.scoreFile.toStdString() << '\n';
+    if (o.xlsx) {
+        const QString book =
+            tarrow::analysisPathsFor(QFileInfo(QString::fromStdString(o.output)).absoluteFilePath())
+                .workbook;
+        QString error;
+        if (!tarrow::writeXlsxWorkbook(book, tarrow::resultSheets(table), &error)) {
+            err << "velmora: " << error.toStdString() << '\n';
+            return kExitUsage;
+        }
+        out << book.toStdString() << '\n';
+    }
     return kExitOk;
 }
 

@@ -29,6 +29,7 @@ int runVelmora(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (command == "count") return runCountCommand(rest, out, err);
     if (command == "rename") return runRenameCommand(rest, out, err);
     if (command == "split") return runSplitCommand(rest, out, err);
+    if (command == "analyse") return runAnalyseCommand(rest, out, err);
     err << "velmora: unknown command '" << command << "'\n" << toolUsage();
     return kExitUsage;
 }
