@@ -1,5 +1,6 @@
 #include "reader/core/app_settings.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tarrow {
@@ -192,6 +193,28 @@ void saveWindowSettings(SettingsBackend& backend, const AppSettings& settings, i
 int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, int twipsPerPixel) {
     if (!stored) return defaultPixels * twipsPerPixel;
     return *stored > 0 ? *stored : currentTwips;
+}
+
+WindowSpan resultWindowSpan(std::optional<int> storedTopTwips, std::optional<int> storedHeightTwips,
+                            WindowSpan current, int twipsPerPixel, WindowSpan available,
+                            int frameExtra, int minimumHeight) {
+    const int perPixel = std::max(twipsPerPixel, 1);
+    WindowSpan span;
+    if (storedHeightTwips) {
+        span.top = windowTwips(storedTopTwips, current.top * perPixel,
+                               AppSettings::kDefaultFormTopPixels, perPixel) /
+                   perPixel;
+        span.height = windowTwips(storedHeightTwips, current.height * perPixel,
+                                  AppSettings::kDefaultFormHeightPixels, perPixel) /
+                      perPixel;
+    } else {
+        span.top = storedTopTwips
+                       ? windowTwips(storedTopTwips, current.top * perPixel, 0, perPixel) / perPixel
+                       : available.top;
+        span.height = available.top + available.height - frameExtra - span.top;
+    }
+    span.height = std::max(span.height, minimumHeight);
+    return span;
 }
 
 }  // namespace tarrow

@@ -4,8 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "common/qt/desktop_open.h"    // velmora::folderWithSeparator()
-#include "reader/core/save_results.h"  // mayDiscard()
+#include "common/qt/desktop_open.h"  // velmora::folderWithSeparator()
 
 namespace tarrow {
 
@@ -159,13 +158,20 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
     return std::nullopt;
 }
 
+bool mayStartNewRun(const ResultTable& table, Prompter& prompter) {
+    if (table.saved()) return true;
+    return prompter.question(QuestionId::DiscardUnsaved, kNewRunQuestion) == Prompter::Answer::Yes;
+}
+
 BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     result_ = BatchResult{};
     QStringList entries;
     if (!checkInputs(inputs, &entries)) return result_;
     // A fresh run replaces the table; a kept key means the caller (the CSV
     // opener) has already replaced it.
-    if (!keepAnswerKey && !mayDiscard(table_, prompter_)) return result_;
+    if (!keepAnswerKey && !inputs.replaceAgreed && !mayStartNewRun(table_, prompter_)) {
+        return result_;
+    }
     result_.sheetCount = int(entries.size());
 
     stop_ = false;

@@ -123,6 +123,13 @@ void ResultWindow::showResults() {
     grid_->setFocus();
 }
 
+void ResultWindow::showAgain() {
+    show();
+    raise();
+    activateWindow();
+    grid_->setFocus();
+}
+
 void ResultWindow::refreshTable() {
     model_->resetFromTable();
     applyColumnWidths();
@@ -198,15 +205,15 @@ int ResultWindow::pixelsToTwips(int pixels) const {
 void ResultWindow::placeWindow() {
     const QScreen* screen = this->screen();
     const int twipsPerPixel = kTwipsPerInch / std::max(logicalDpiY(), 1);
-    const int top = windowTwips(context_.settings.formTopTwips, pixelsToTwips(y()),
-                                AppSettings::kDefaultFormTopPixels, twipsPerPixel);
-    const int height = windowTwips(context_.settings.formHeightTwips, pixelsToTwips(this->height()),
-                                   AppSettings::kDefaultFormHeightPixels, twipsPerPixel);
-    const int screenWidth = screen ? screen->availableGeometry().width() : width();
-    const int width = std::max(screenWidth - twipsToPixels(kNarrowerThanScreenTwips), 1);
+    const QRect area = screen ? screen->availableGeometry() : geometry();
+    const int frameExtra = frameGeometry().height() - height();
+    const WindowSpan span = resultWindowSpan(
+        context_.settings.formTopTwips, context_.settings.formHeightTwips, {y(), height()},
+        twipsPerPixel, {area.top(), area.height()}, frameExtra, twipsToPixels(kMinimumHeightTwips));
+    const int width = std::max(area.width() - twipsToPixels(kNarrowerThanScreenTwips), 1);
     // Left and top place the frame, as the stored top is read back from it.
-    resize(width, std::max(twipsToPixels(height), twipsToPixels(kMinimumHeightTwips)));
-    move(0, twipsToPixels(top));
+    resize(width, span.height);
+    move(0, span.top);
 }
 
 void ResultWindow::resizeEvent(QResizeEvent* event) {

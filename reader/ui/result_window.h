@@ -49,6 +49,9 @@ public:
     /// refreshed, the window shown with row 3 column 1 current and the grid
     /// focused.
     void showResults();
+    /// Shows the window again after prepareForRun() when nothing changed:
+    /// the same current cell, thresholds and scroll position.
+    void showAgain();
     /// Re-reads the whole table into the view (after the table changed
     /// outside this window).
     void refreshTable();
