@@ -5,6 +5,7 @@
 // routes the user's gestures to them and refreshes the view.
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 
@@ -149,6 +150,7 @@ private:
     QLabel* lblPlusMinus_ = nullptr;
     QLabel* lblHelp_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    QPersistentModelIndex pressedCell_;  ///< where the last button went down
     int editRow_ = -1;
     int editCol_ = -1;
     bool editStartedByEnter_ = false;

@@ -40,6 +40,9 @@ bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
         return gridKeyPress(static_cast<QKeyEvent*>(event));
     }
     if (watched == grid_->viewport()) {
+        if (type == QEvent::MouseButtonPress) {
+            pressedCell_ = grid_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
         if (type == QEvent::MouseButtonRelease) gridMouseRelease(static_cast<QMouseEvent*>(event));
         if (type == QEvent::MouseMove) gridMouseMove(static_cast<QMouseEvent*>(event));
         if (type == QEvent::Wheel) return scrollOneLine(static_cast<QWheelEvent*>(event));
@@ -95,11 +98,20 @@ bool ResultWindow::gridKeyPress(QKeyEvent* event) {
 
 void ResultWindow::gridMouseRelease(QMouseEvent* event) {
     cancelEditor();
-    const QModelIndex index = grid_->indexAt(event->position().toPoint());
+    // The cell pressed, not the one under the pointer now: the press may
+    // have scrolled a partly hidden column into view, moving the cells
+    // under a still pointer.
+    const QModelIndex index = pressedCell_.isValid() ? QModelIndex(pressedCell_)
+                                                     : grid_->indexAt(event->position().toPoint());
+    pressedCell_ = QPersistentModelIndex();
     if (!index.isValid()) return;
     const int row = index.row();
     const int col = index.column();
-    setCurrentCell(row, col);
+    // The clicked cell is on screen: moving to it must not scroll the grid
+    // under the pointer before the dialog it opens.
+    grid_->setAutoScroll(false);
+    grid_->setCurrentIndex(index);
+    grid_->setAutoScroll(true);
     ResultTable& table = context_.table;
     const bool sheetRow = row >= ResultTable::kFirstSheetRow;
     if (row == ResultTable::kHeaderRow || (col == 0 && !sheetRow)) return;
