@@ -3,6 +3,7 @@
 // the totals column after scoring, and the review status after re-colouring.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,8 +12,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include "reader/core/review_navigation.h"
 #include "reader/core/tests/scripted_prompter.h"
 #include "reader/core/tests/table_access.h"
+#include "reader/ui/result_table_model.h"
 #include "reader/ui/result_window.h"
 
 namespace tarrow {
@@ -63,6 +66,12 @@ protected:
     }
     QTableView* grid() const { return window_->findChild<QTableView*>(u"Grid"_s); }
     QString cell(int row, int col) const { return context_.table.grid().text(row, col); }
+    template <typename T>
+    T* child(const QString& name) const {
+        T* found = window_->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
+        return found;
+    }
 
     AppContext context_;
     ScriptedPrompter prompter_;
@@ -95,6 +104,65 @@ TEST_F(ResultGridTest, ARightClickOnANarrowColumnEntersThatColumnWithoutScrollin
         }
     }
     EXPECT_TRUE(prompter_.inputs.empty());
+}
+
+TEST_F(ResultGridTest, ScoringAddsATotalsColumnThatFollowsEdits) {
+    open(10, 8);
+    ResultTableModel* model = window_->model();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const int tableCols = context_.table.cols();
+    EXPECT_EQ(model->columnCount(), tableCols);  // nothing scored yet
+
+    context_.table.setText(ResultTable::kKeyRow, 1, u"1"_s);
+    context_.table.setText(ResultTable::kKeyRow, 2, u"1"_s);
+    context_.table.setText(ResultTable::kPointsRow, 2, u"2"_s);
+    context_.table.setText(ResultTable::kKeyRow, 3, u"2"_s);  // nobody right
+    child<QPushButton>(u"cmdColorScore"_s)->click();
+    ASSERT_EQ(model->columnCount(), tableCols + 1);
+    EXPECT_EQ(context_.table.cols(), tableCols);  // the table and its files keep their shape
+    const int totals = model->totalsColumn();
+    EXPECT_EQ(totals, tableCols);
+    EXPECT_FALSE(grid()->isColumnHidden(totals));
+    EXPECT_GT(grid()->columnWidth(totals), 0);
+    const auto shown = [&](int row) { return model->index(row, totals).data().toString(); };
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(1)), u"3"_s);
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(9)), u"3"_s);
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(10)), u"1"_s);  // question 2 read blank
+    EXPECT_TRUE(shown(ResultTable::kKeyRow).isEmpty());
+
+    // A correction typed into sheet 1's question 2 (worth 2) lowers its total.
+    grid()->setCurrentIndex(model->index(ResultTable::rowOfSheet(1), 2));
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_4);
+    QTest::keyClick(child<QLineEdit>(u"txtEdit"_s), Qt::Key_Return);
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(1)), u"1"_s);
+    // Nothing typed lands in the totals column.
+    grid()->setCurrentIndex(model->index(ResultTable::rowOfSheet(2), totals));
+    QTest::keyClick(grid(), Qt::Key_7);
+    EXPECT_FALSE(child<QLineEdit>(u"txtEdit"_s)->isVisible());
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(2)), u"3"_s);
+
+    // Taking the first sheet as the key keeps the column, recomputed.
+    prompter_.answers.push_back(Prompter::Answer::Yes);
+    child<QPushButton>(u"cmdAnswer"_s)->click();
+    ASSERT_EQ(model->totalsColumn(), tableCols);
+    EXPECT_EQ(context_.table.key(2), u"4"_s);
+    // Now all eight questions are scored: seven right, question 2 ("4") not.
+    EXPECT_EQ(shown(ResultTable::rowOfSheet(1)), u"7"_s);
+}
+
+TEST_F(ResultGridTest, TheReviewCountFollowsARecolouring) {
+    open(10, 8);
+    QLabel* status = child<QLabel>(u"lblStatus"_s);
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_F3);
+    EXPECT_EQ(status->text(), reviewStatusText({1, 2}));  // sheets 5 and 10, question 2
+    // Every mark now falls under the no-mark threshold: 80 red cells, the
+    // current one (sheet 5, question 2) the 34th.
+    QLineEdit* noMark = child<QLineEdit>(u"txtNoMarkValue"_s);
+    noMark->setText(u"9.5"_s);
+    QTest::keyClick(noMark, Qt::Key_Return);
+    EXPECT_EQ(status->text(), reviewStatusText({34, 80}));
 }
 
 }  // namespace

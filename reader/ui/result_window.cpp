@@ -192,6 +192,11 @@ void ResultWindow::applyColumnWidths() {
         grid_->setColumnHidden(col, width <= 0);
         if (width > 0) grid_->setColumnWidth(col, width);
     }
+    if (const int totals = model_->totalsColumn(); totals >= 0) {
+        const int padding = 2 * metrics.horizontalAdvance(u' ');
+        grid_->setColumnHidden(totals, false);
+        grid_->setColumnWidth(totals, metrics.horizontalAdvance(u"00000"_s) + padding);
+    }
 }
 
 int ResultWindow::twipsToPixels(int twips) const {
@@ -284,6 +289,14 @@ void ResultWindow::repaintTable() {
         txtMultiRange_->setVisible(outcome.showMultiControls);
     }
     if (model_->refresh()) applyColumnWidths();
+    if (!outcome.stoppedOnInvalid) showReviewStatus();
+}
+
+void ResultWindow::showReviewStatus() {
+    // The doubtful cells changed with the colours: the count shown follows.
+    const QModelIndex current = grid_->currentIndex();
+    const GridCell at = current.isValid() ? GridCell{current.row(), current.column()} : GridCell{};
+    lblStatus_->setText(reviewStatusText(reviewPosition(context_.table, at)));
 }
 
 void ResultWindow::takeFirstSheet(bool asKey) {
@@ -294,7 +307,11 @@ void ResultWindow::takeFirstSheet(bool asKey) {
 }
 
 void ResultWindow::colourScores() {
-    if (tarrow::colourScores(context_.table, prompter_)) model_->refresh();
+    if (!tarrow::colourScores(context_.table, prompter_)) return;
+    model_->refresh();
+    // Each sheet's total beside the table, not only in the score file.
+    model_->showTotals();
+    applyColumnWidths();
 }
 
 void ResultWindow::countAnswers() {

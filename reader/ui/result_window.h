@@ -121,6 +121,7 @@ private:
 
     // Buttons.
     void repaintTable();
+    void showReviewStatus();
     void takeFirstSheet(bool asKey);
     void colourScores();
     void countAnswers();
