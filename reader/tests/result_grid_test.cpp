@@ -5,11 +5,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "reader/core/review_navigation.h"
@@ -55,6 +57,10 @@ protected:
                                           crops_.push_back({row, col});
                                       },
                                       [] {}, [] { return false; }});
+        window_->setFileOpener([this](const QString& path) {
+            opened_ << path;
+            return true;
+        });
         window_->showResults();
         window_->resize(700, 500);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
@@ -77,7 +83,17 @@ protected:
     ScriptedPrompter prompter_;
     std::unique_ptr<ResultWindow> window_;
     std::vector<std::pair<int, int>> crops_;
+    QStringList opened_;
 };
+
+/// The widget drawn at `point` of the grid's viewport and the point in its
+/// own coordinates: what a real click there would hit.
+std::pair<QWidget*, QPoint> hitAt(QTableView* grid, QPoint point) {
+    QWidget* window = grid->window();
+    const QPoint inWindow = grid->viewport()->mapTo(window, point);
+    QWidget* hit = window->childAt(inWindow);
+    return {hit, hit ? hit->mapFrom(window, inWindow) : QPoint()};
+}
 
 TEST_F(ResultGridTest, ARightClickOnANarrowColumnEntersThatColumnWithoutScrolling) {
     open(10, 80);
@@ -163,6 +179,91 @@ TEST_F(ResultGridTest, TheReviewCountFollowsARecolouring) {
     noMark->setText(u"9.5"_s);
     QTest::keyClick(noMark, Qt::Key_Return);
     EXPECT_EQ(status->text(), reviewStatusText({34, 80}));
+}
+
+TEST_F(ResultGridTest, HeaderRowsAndLabelColumnStayOnScreenWhileScrolling) {
+    open(600, 30);
+    QTableView* view = grid();
+    const int rowHeight = view->rowHeight(0);
+    const int labelWidth = view->columnWidth(0);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    ASSERT_GT(view->verticalScrollBar()->value(), 500);
+    ASSERT_GT(view->horizontalScrollBar()->value(), 0);
+
+    // Drawn: the question-number row keeps its header grey across the top,
+    // the label column down the left, where the sheets' white cells would be.
+    const QImage shot = view->grab().toImage();
+    const QPoint origin = view->viewport()->geometry().topLeft();
+    const QRgb grey = ResultTableModel::kHeaderBackground;
+    EXPECT_EQ(shot.pixel(origin + QPoint(labelWidth + 40, 1)), grey);
+    EXPECT_EQ(shot.pixel(origin + QPoint(2, 5 * rowHeight + 1)), grey);
+    EXPECT_NE(shot.pixel(origin + QPoint(labelWidth + 40, 5 * rowHeight + 1)), grey);
+
+    // A right-click on the key row, where it is drawn, enters the key of the
+    // column shown there, far to the right.
+    const int farColumn = 28;
+    const QPoint keyPoint(
+        view->columnViewportPosition(farColumn) + view->columnWidth(farColumn) / 2,
+        rowHeight + rowHeight / 2);
+    auto [hit, local] = hitAt(view, keyPoint);
+    ASSERT_NE(hit, nullptr);
+    auto* shownIn = qobject_cast<QTableView*>(hit->parentWidget());
+    ASSERT_NE(shownIn, nullptr);
+    const QModelIndex keyCell = shownIn->indexAt(local);
+    EXPECT_EQ(keyCell.row(), ResultTable::kKeyRow);
+    EXPECT_EQ(keyCell.column(), farColumn);
+    prompter_.inputs.push_back(u"2"_s);
+    QTest::mouseClick(hit, Qt::RightButton, {}, local);
+    EXPECT_EQ(cell(ResultTable::kKeyRow, keyCell.column()), u"2"_s);
+    EXPECT_GT(view->verticalScrollBar()->value(), 500);  // nothing jumped back to the top
+
+    // The points row takes typed digits in its in-place editor, drawn over
+    // the frozen cell.
+    const QModelIndex pointsCell = view->model()->index(ResultTable::kPointsRow, keyCell.column());
+    view->setCurrentIndex(pointsCell);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_5);
+    auto* editor = child<QLineEdit>(u"txtEdit"_s);
+    ASSERT_TRUE(editor->isVisible());
+    const QRect drawn = shownIn->visualRect(pointsCell);
+    EXPECT_EQ(editor->geometry().topLeft(),
+              shownIn->viewport()->mapTo(window_.get(), drawn.topLeft()));
+    EXPECT_LT(editor->geometry().top(),
+              view->viewport()->mapTo(window_.get(), QPoint(0, 3 * rowHeight)).y());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(ResultTable::kPointsRow, keyCell.column()), u"5"_s);
+
+    // A click on a file name in the frozen column opens that sheet's image.
+    const QPoint labelPoint(5, view->viewport()->height() / 2);
+    auto [labelHit, labelLocal] = hitAt(view, labelPoint);
+    ASSERT_NE(labelHit, nullptr);
+    auto* labelView = qobject_cast<QTableView*>(labelHit->parentWidget());
+    ASSERT_NE(labelView, nullptr);
+    const QModelIndex label = labelView->indexAt(labelLocal);
+    EXPECT_EQ(label.column(), 0);
+    EXPECT_GT(label.row(), 500);
+    QTemporaryDir dir;
+    const QString image = dir.filePath(u"scan.jpg"_s);
+    QFile file(image);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    tarrow::testing::TableAccess::sheets(context_.table)[ResultTable::sheetOfRow(label.row()) - 1] =
+        image;
+    QTest::mouseClick(labelHit, Qt::LeftButton, {}, labelLocal);
+    EXPECT_EQ(opened_, QStringList{image});
+
+    // Walking up and left never leaves the cursor under the frozen parts.
+    const int topRow = view->verticalScrollBar()->value() + 3;
+    view->setCurrentIndex(view->model()->index(topRow, 10));
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(view, Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Left);
+        const QModelIndex at = view->currentIndex();
+        EXPECT_GE(view->rowViewportPosition(at.row()), 3 * rowHeight) << step;
+        EXPECT_GE(view->columnViewportPosition(at.column()), labelWidth) << step;
+    }
 }
 
 }  // namespace

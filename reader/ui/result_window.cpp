@@ -14,6 +14,7 @@
 #include "reader/core/scoring.h"
 #include "reader/core/table_edits.h"
 #include "reader/ui/density_window.h"
+#include "reader/ui/frozen_grid_view.h"
 #include "reader/ui/grid_column_widths.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
@@ -197,6 +198,7 @@ void ResultWindow::applyColumnWidths() {
         grid_->setColumnHidden(totals, false);
         grid_->setColumnWidth(totals, metrics.horizontalAdvance(u"00000"_s) + padding);
     }
+    grid_->syncFrozenViews();
 }
 
 int ResultWindow::twipsToPixels(int twips) const {

@@ -25,6 +25,7 @@ class QTableView;
 namespace tarrow {
 
 class DensityWindow;
+class FrozenGridView;
 class ImageViewer;
 class RenameDialog;
 class ResultTableModel;
@@ -106,8 +107,10 @@ private:
 
     // Gestures on the grid and the editor.
     bool gridKeyPress(QKeyEvent* event);
-    void gridMouseRelease(QMouseEvent* event);
-    void gridMouseMove(QMouseEvent* event);
+    void gridMouseRelease(QTableView* view, QMouseEvent* event);
+    void gridMouseMove(QTableView* view, QMouseEvent* event);
+    /// The grid or frozen view whose viewport `watched` is; null for others.
+    QTableView* viewOfViewport(QObject* watched) const;
     bool editorKey(QKeyEvent* event);
     void openEditor(int row, int col, const std::optional<QString>& typed);
     void commitEditor();
@@ -140,7 +143,7 @@ private:
     QFrame* buttonFrame_ = nullptr;
     QBoxLayout* buttonRows_ = nullptr;
     QFrame* reviewBar_ = nullptr;
-    QTableView* grid_ = nullptr;
+    FrozenGridView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;
     QLineEdit* txtDest_ = nullptr;  ///< hidden: base name of the last output file
     QLineEdit* txtNoMarkValue_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "reader/ui/density_window.h"
+#include "reader/ui/frozen_grid_view.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_table_model.h"
@@ -52,7 +53,7 @@ void ResultWindow::buildControls() {
     buttonFrame_ = buildButtonFrame();
 
     model_ = new ResultTableModel(context_.table, this);
-    grid_ = new QTableView(this);
+    grid_ = new FrozenGridView(this);
     grid_->setObjectName(u"Grid"_s);
     grid_->setModel(model_);
     grid_->horizontalHeader()->hide();
@@ -70,6 +71,8 @@ void ResultWindow::buildControls() {
     grid_->viewport()->setMouseTracking(true);
     grid_->installEventFilter(this);
     grid_->viewport()->installEventFilter(this);
+    // The frozen rows and column take the same clicks and wheel as the grid.
+    for (QTableView* frozen : grid_->frozenViews()) frozen->viewport()->installEventFilter(this);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid()) showCellStatus(current.row(), current.column());
