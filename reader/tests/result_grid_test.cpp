@@ -266,5 +266,31 @@ TEST_F(ResultGridTest, HeaderRowsAndLabelColumnStayOnScreenWhileScrolling) {
     }
 }
 
+TEST_F(ResultGridTest, NoCaptionIsClippedInANarrowWindow) {
+    open(10, 8);
+    for (const int width : {1000, 800, 640}) {
+        window_->resize(width, 480);
+        QApplication::processEvents();
+        for (QWidget* w : window_->findChildren<QWidget*>()) {
+            auto* label = qobject_cast<QLabel*>(w);
+            auto* button = qobject_cast<QPushButton*>(w);
+            if (!w->isVisible() || (!label && !button) || w->objectName() == u"lblStatus"_s) {
+                continue;
+            }
+            const std::string name = w->objectName().toStdString() + " at " + std::to_string(width);
+            if (label && label->wordWrap()) {
+                EXPECT_GE(w->height(), label->heightForWidth(w->width())) << name;
+            } else {
+                EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+            }
+            // Inside the window and clear of the grid.
+            EXPECT_LE(w->mapTo(window_.get(), QPoint(0, w->height())).y(), window_->height())
+                << name;
+            const QRect inWindow(w->mapTo(window_.get(), QPoint(0, 0)), w->size());
+            EXPECT_FALSE(inWindow.intersects(grid()->geometry())) << name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tarrow

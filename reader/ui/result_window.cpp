@@ -230,15 +230,19 @@ void ResultWindow::resizeEvent(QResizeEvent* event) {
     const int frameHeight = buttonFrame_->sizeHint().height();
     const int left = twipsToPixels(kLabelLeftTwips);
     buttonFrame_->setGeometry(left, 0, frameWidth, frameHeight);
-    const int helpTop = height() - twipsToPixels(kHelpFromBottomTwips);
-    const int labelHeight = lblHelp_->sizeHint().height();
     // The review buttons sit at the right end of the help and status lines.
     const QSize bar = reviewBar_->sizeHint();
     const int textWidth = std::max(frameWidth - bar.width() - 8, 1);
+    // The help line wraps where the window is too narrow for it; the lines
+    // below the grid then start higher, so the status line stays inside.
+    const int lineHeight = lblStatus_->fontMetrics().height() + 2;
+    const int helpHeight = std::max(lblHelp_->heightForWidth(textWidth), lineHeight);
+    const int statusTop = helpHeight + twipsToPixels(kStatusBelowHelpTwips);
+    const int helpTop = std::min(height() - twipsToPixels(kHelpFromBottomTwips),
+                                 height() - statusTop - lineHeight - 2);
     reviewBar_->setGeometry(left + frameWidth - bar.width(), helpTop, bar.width(), bar.height());
-    lblHelp_->setGeometry(left, helpTop, textWidth, labelHeight);
-    lblStatus_->setGeometry(left, helpTop + labelHeight + twipsToPixels(kStatusBelowHelpTwips),
-                            textWidth, labelHeight);
+    lblHelp_->setGeometry(left, helpTop, textWidth, helpHeight);
+    lblStatus_->setGeometry(left, helpTop + statusTop, textWidth, lineHeight);
     const int gridTop = frameHeight + twipsToPixels(kGridGapTwips) / 2;
     const int gridHeight = helpTop - frameHeight - twipsToPixels(kGridGapTwips);
     grid_->setGeometry(left, gridTop, frameWidth, std::max(gridHeight, 1));
@@ -255,6 +259,13 @@ void ResultWindow::fitButtonFrame(int frameWidth) {
     const auto direction =
         sideBySide <= frameWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
     if (buttonRows_->direction() != direction) buttonRows_->setDirection(direction);
+    // Alone on its row, the threshold row splits in two when still too wide.
+    const int thresholdsInOneRow = thresholdRows_->itemAt(0)->sizeHint().width() +
+                                   thresholdRows_->itemAt(1)->sizeHint().width() +
+                                   thresholdRows_->spacing() + margins.left() + margins.right();
+    const auto split =
+        thresholdsInOneRow <= frameWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (thresholdRows_->direction() != split) thresholdRows_->setDirection(split);
 }
 
 void ResultWindow::closeEvent(QCloseEvent* event) {

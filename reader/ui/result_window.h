@@ -142,6 +142,7 @@ private:
     ResultTableModel* model_ = nullptr;
     QFrame* buttonFrame_ = nullptr;
     QBoxLayout* buttonRows_ = nullptr;
+    QBoxLayout* thresholdRows_ = nullptr;
     QFrame* reviewBar_ = nullptr;
     FrozenGridView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;
