@@ -196,21 +196,24 @@ int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, 
 }
 
 WindowSpan resultWindowSpan(std::optional<int> storedTopTwips, std::optional<int> storedHeightTwips,
-                            WindowSpan current, int twipsPerPixel, WindowSpan available,
-                            int frameExtra, int minimumHeight) {
-    const int perPixel = std::max(twipsPerPixel, 1);
+                            WindowSpan current, int dpi, WindowSpan available, int frameExtra,
+                            int minimumHeight) {
+    constexpr int kTwipsPerInch = 1440;
+    const int perInch = std::max(dpi, 1);
+    const int twipsPerPixel = kTwipsPerInch / perInch;
+    const auto toTwips = [&](int pixels) { return pixels * kTwipsPerInch / perInch; };
+    const auto toPixels = [&](int twips) { return twips * perInch / kTwipsPerInch; };
     WindowSpan span;
     if (storedHeightTwips) {
-        span.top = windowTwips(storedTopTwips, current.top * perPixel,
-                               AppSettings::kDefaultFormTopPixels, perPixel) /
-                   perPixel;
-        span.height = windowTwips(storedHeightTwips, current.height * perPixel,
-                                  AppSettings::kDefaultFormHeightPixels, perPixel) /
-                      perPixel;
+        span.top = toPixels(windowTwips(storedTopTwips, toTwips(current.top),
+                                        AppSettings::kDefaultFormTopPixels, twipsPerPixel));
+        span.height = toPixels(windowTwips(storedHeightTwips, toTwips(current.height),
+                                           AppSettings::kDefaultFormHeightPixels, twipsPerPixel));
     } else {
-        span.top = storedTopTwips
-                       ? windowTwips(storedTopTwips, current.top * perPixel, 0, perPixel) / perPixel
-                       : available.top;
+        span.top =
+            storedTopTwips
+                ? toPixels(windowTwips(storedTopTwips, toTwips(current.top), 0, twipsPerPixel))
+                : available.top;
         span.height = available.top + available.height - frameExtra - span.top;
     }
     span.height = std::max(span.height, minimumHeight);

@@ -211,12 +211,11 @@ int ResultWindow::pixelsToTwips(int pixels) const {
 
 void ResultWindow::placeWindow() {
     const QScreen* screen = this->screen();
-    const int twipsPerPixel = kTwipsPerInch / std::max(logicalDpiY(), 1);
     const QRect area = screen ? screen->availableGeometry() : geometry();
     const int frameExtra = frameGeometry().height() - height();
     const WindowSpan span = resultWindowSpan(
         context_.settings.formTopTwips, context_.settings.formHeightTwips, {y(), height()},
-        twipsPerPixel, {area.top(), area.height()}, frameExtra, twipsToPixels(kMinimumHeightTwips));
+        logicalDpiY(), {area.top(), area.height()}, frameExtra, twipsToPixels(kMinimumHeightTwips));
     const int width = std::max(area.width() - twipsToPixels(kNarrowerThanScreenTwips), 1);
     // Left and top place the frame, as the stored top is read back from it.
     resize(width, span.height);
