@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -290,6 +291,18 @@ TEST_F(ResultGridTest, NoCaptionIsClippedInANarrowWindow) {
             EXPECT_FALSE(inWindow.intersects(grid()->geometry())) << name;
         }
     }
+}
+
+TEST_F(ResultGridTest, FirstOpeningFillsTheScreensAvailableHeight) {
+    fillLargeTable(context_, 3, 5);
+    ASSERT_FALSE(context_.settings.formHeightTwips.has_value());
+    window_ = std::make_unique<ResultWindow>(context_, prompter_, prompter_);
+    window_->showResults();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    const QRect area = window_->screen()->availableGeometry();
+    const int frame = window_->frameGeometry().height() - window_->height();
+    EXPECT_EQ(window_->frameGeometry().top(), area.top());
+    EXPECT_EQ(window_->height() + frame, area.height());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 
 #include "common/qt/desktop_open.h"
@@ -118,6 +119,10 @@ void ResultWindow::showResults() {
     txtMultiRange_->setVisible(showMulti);
     placeWindow();
     show();
+    // The frame is known once shown: place again when it differs from the
+    // estimate, so the first opening ends at the bottom of the screen.
+    const int framed = frameGeometry().height() - height();
+    if (framed > 0 && framed != placedFrameExtra_) placeWindow();
     raise();
     activateWindow();
     setCurrentCell(ResultTable::kFirstSheetRow, 1);
@@ -212,7 +217,8 @@ int ResultWindow::pixelsToTwips(int pixels) const {
 void ResultWindow::placeWindow() {
     const QScreen* screen = this->screen();
     const QRect area = screen ? screen->availableGeometry() : geometry();
-    const int frameExtra = frameGeometry().height() - height();
+    const int frameExtra = frameExtraHeight();
+    placedFrameExtra_ = frameExtra;
     const WindowSpan span = resultWindowSpan(
         context_.settings.formTopTwips, context_.settings.formHeightTwips, {y(), height()},
         logicalDpiY(), {area.top(), area.height()}, frameExtra, twipsToPixels(kMinimumHeightTwips));
@@ -220,6 +226,13 @@ void ResultWindow::placeWindow() {
     // Left and top place the frame, as the stored top is read back from it.
     resize(width, span.height);
     move(0, span.top);
+}
+
+int ResultWindow::frameExtraHeight() const {
+    const int measured = frameGeometry().height() - height();
+    if (measured > 0) return measured;
+    // Not framed yet by the window manager: about a title bar.
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
 }
 
 void ResultWindow::resizeEvent(QResizeEvent* event) {

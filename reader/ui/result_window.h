@@ -102,6 +102,8 @@ private:
     void storeThresholdBoxes();
     void applyColumnWidths();
     void placeWindow();
+    /// Height of the window frame's decoration (title bar and borders).
+    int frameExtraHeight() const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 
@@ -155,6 +157,7 @@ private:
     QLabel* lblPlusMinus_ = nullptr;
     QLabel* lblHelp_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    int placedFrameExtra_ = 0;           ///< the frame height placeWindow() allowed for
     QPersistentModelIndex pressedCell_;  ///< where the last button went down
     int editRow_ = -1;
     int editCol_ = -1;
