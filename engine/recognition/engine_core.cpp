@@ -1,7 +1,10 @@
 #include "engine/recognition/engine_core.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 
+#include "engine/image/image_density.h"
 #include "engine/image/image_loader.h"
 #include "engine/image/jfif_density.h"
 #include "engine/recognition/image_areas.h"
@@ -14,8 +17,32 @@ namespace {
 constexpr int kCoarseDpi = 250;
 constexpr int kHighDensityDpi = 450;
 
+bool endsWithNoCase(const std::string& text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        const char c = text[text.size() - suffix.size() + i];
+        if (char(std::tolower(static_cast<unsigned char>(c))) != suffix[i]) return false;
+    }
+    return true;
+}
+
+// The resolution that chooses the sampling: a JPEG's JFIF density; for PNG
+// and TIFF names the density in their headers, since the same 300-dpi sheet
+// sampled at every pixel counts four times the dots it counts as a JPEG
+// (blank choices then pass the dot threshold). Bitmaps and GIFs keep the
+// full sampling they always had.
+Density samplingDensity(const std::string& imagePath) {
+    if (const std::optional<Density> jfif = readJfifDensity(imagePath)) return *jfif;
+    for (const std::string_view suffix : {".png", ".tif", ".tiff"}) {
+        if (endsWithNoCase(imagePath, suffix)) {
+            return readImageDensity(imagePath).value_or(Density{});
+        }
+    }
+    return Density{};
+}
+
 SamplingMode samplingFor(const std::string& imagePath) {
-    const Density d = readJfifDensity(imagePath).value_or(Density{});
+    const Density d = samplingDensity(imagePath);
     SamplingMode mode;
     if (d.x >= kCoarseDpi && d.y >= kCoarseDpi) mode.step = 2;
     mode.highDensity = d.x >= kHighDensityDpi && d.y >= kHighDensityDpi;

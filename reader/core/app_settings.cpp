@@ -1,5 +1,6 @@
 #include "reader/core/app_settings.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tarrow {
@@ -192,6 +193,31 @@ void saveWindowSettings(SettingsBackend& backend, const AppSettings& settings, i
 int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, int twipsPerPixel) {
     if (!stored) return defaultPixels * twipsPerPixel;
     return *stored > 0 ? *stored : currentTwips;
+}
+
+WindowSpan resultWindowSpan(std::optional<int> storedTopTwips, std::optional<int> storedHeightTwips,
+                            WindowSpan current, int dpi, WindowSpan available, int frameExtra,
+                            int minimumHeight) {
+    constexpr int kTwipsPerInch = 1440;
+    const int perInch = std::max(dpi, 1);
+    const int twipsPerPixel = kTwipsPerInch / perInch;
+    const auto toTwips = [&](int pixels) { return pixels * kTwipsPerInch / perInch; };
+    const auto toPixels = [&](int twips) { return twips * perInch / kTwipsPerInch; };
+    WindowSpan span;
+    if (storedHeightTwips) {
+        span.top = toPixels(windowTwips(storedTopTwips, toTwips(current.top),
+                                        AppSettings::kDefaultFormTopPixels, twipsPerPixel));
+        span.height = toPixels(windowTwips(storedHeightTwips, toTwips(current.height),
+                                           AppSettings::kDefaultFormHeightPixels, twipsPerPixel));
+    } else {
+        span.top =
+            storedTopTwips
+                ? toPixels(windowTwips(storedTopTwips, toTwips(current.top), 0, twipsPerPixel))
+                : available.top;
+        span.height = available.top + available.height - frameExtra - span.top;
+    }
+    span.height = std::max(span.height, minimumHeight);
+    return span;
 }
 
 }  // namespace tarrow

@@ -126,4 +126,22 @@ void saveWindowSettings(SettingsBackend& backend, const AppSettings& settings, i
 /// the default pixels converted with `twipsPerPixel` when absent.
 int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, int twipsPerPixel);
 
+/// Where the result window goes on a screen, in pixels.
+struct WindowSpan {
+    int top = 0;     ///< of the frame
+    int height = 0;  ///< of the client area
+};
+
+/// The result window's top and height on a screen of `dpi` logical dots
+/// per inch whose available area starts at `available.top` and is
+/// `available.height` pixels high (the frame's decoration takes `frameExtra`
+/// of it). With a stored height, top and height are windowTwips()'s (current
+/// values and defaults converted at 1440 / dpi twips a pixel), converted to
+/// pixels. Without one (the first opening) the window reaches down to the
+/// available area's bottom, from the stored top when there is one, else
+/// from the area's top. The height is never below `minimumHeight`.
+WindowSpan resultWindowSpan(std::optional<int> storedTopTwips, std::optional<int> storedHeightTwips,
+                            WindowSpan current, int dpi, WindowSpan available, int frameExtra,
+                            int minimumHeight);
+
 }  // namespace tarrow

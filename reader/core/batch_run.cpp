@@ -11,7 +11,6 @@
 #include "common/text_codec.h"
 #include "engine/image/tiff_pages.h"
 #include "reader/core/file_name_bytes.h"
-#include "reader/core/save_results.h"  // mayDiscard()
 
 namespace tarrow {
 
@@ -209,13 +208,20 @@ std::optional<QString> inputEntryProblem(const QStringList& entries) {
     return std::nullopt;
 }
 
+bool mayStartNewRun(const ResultTable& table, Prompter& prompter) {
+    if (table.saved()) return true;
+    return prompter.question(QuestionId::DiscardUnsaved, kNewRunQuestion) == Prompter::Answer::Yes;
+}
+
 BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     result_ = BatchResult{};
     QStringList entries;
     if (!checkInputs(inputs, &entries)) return result_;
     // A fresh run replaces the table; a kept key means the caller (the CSV
     // opener) has already replaced it.
-    if (!keepAnswerKey && !mayDiscard(table_, prompter_)) return result_;
+    if (!keepAnswerKey && !inputs.replaceAgreed && !mayStartNewRun(table_, prompter_)) {
+        return result_;
+    }
     result_.sheetCount = int(entries.size());
 
     stop_ = false;

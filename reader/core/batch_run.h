@@ -32,7 +32,18 @@ struct BatchInputs {
     /// The diagnostic-image option: each sheet is read once more first,
     /// writing "debug-<base>.jpg" next to the image.
     bool debugImages = false;
+    /// The caller already asked mayStartNewRun() (before hiding anything);
+    /// the run does not ask again.
+    bool replaceAgreed = false;
 };
+
+/// The question before a fresh run replaces a table with unsaved values.
+inline const QString kNewRunQuestion =
+    QStringLiteral("新しく読み取ると、保存されていない読取値は失われます。");
+
+/// The guard before a fresh run: true when the table is saved or the user
+/// answered Yes to kNewRunQuestion (DiscardUnsaved: Enter keeps the table).
+bool mayStartNewRun(const ResultTable& table, Prompter& prompter);
 
 enum class BatchOutcome {
     Rejected,   ///< a check failed (the engine's refusal of the definition included;

@@ -46,7 +46,8 @@ public:
     enum class Answer { Yes, No, Cancel };
 
     /// How a question is shown: its icon, its buttons and the answer of the
-    /// default button (Enter), which never loses work.
+    /// default button (Enter), which never loses work the user did not ask
+    /// to lose.
     struct QuestionForm {
         Icon icon;
         Buttons buttons;
@@ -78,8 +79,8 @@ inline Prompter::QuestionForm Prompter::formOf(QuestionId id) {
     switch (id) {
         case QuestionId::SkipReadErrors:  // going on keeps every sheet
             return {Icon::Warning, Buttons::YesNo, Answer::Yes};
-        case QuestionId::ClearCell:
-            return {Icon::Warning, Buttons::YesNoCancel, Answer::No};
+        case QuestionId::ClearCell:  // the user just asked to clear it
+            return {Icon::Warning, Buttons::YesNoCancel, Answer::Yes};
         case QuestionId::ReplaceOutputFile:
         case QuestionId::ReplaceRenamedCopy:
         case QuestionId::DiscardUnsaved:

@@ -451,6 +451,57 @@ TEST_F(MainFormRunTest, RunOverSampleSheetsFillsTheTableAndShowsTheResults) {
     EXPECT_EQ(stored_[QStringLiteral("IniFile")], path("sheet.ini"));
 }
 
+TEST_F(MainFormRunTest, DecliningANewRunAfterAnEditKeepsTheResultWindowAsItWas) {
+    auto form = makeRealForm();
+    QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
+    ResultWindow* results = form->resultWindow();
+    ASSERT_TRUE(results->isVisible());
+    auto* grid = results->findChild<QTableView*>(QStringLiteral("Grid"));
+    ASSERT_NE(grid, nullptr);
+    // A correction typed into sheet 2, question 5, then the cursor is moved.
+    const int row = ResultTable::rowOfSheet(2);
+    grid->setCurrentIndex(grid->model()->index(row, 5));
+    QTest::keyClick(grid, Qt::Key_9);
+    auto* editor = results->findChild<QLineEdit*>(QStringLiteral("txtEdit"));
+    ASSERT_TRUE(editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_Return);
+    const ResultTable& table = form->context().table;
+    ASSERT_EQ(table.grid().text(row, 5), QStringLiteral("9"));
+    ASSERT_FALSE(table.saved());
+    const QModelIndex current = grid->currentIndex();
+
+    const size_t asked = prompter_.questions.size();
+    prompter_.answers = {Prompter::Answer::No};
+    QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
+    ASSERT_EQ(prompter_.questions.size(), asked + 1);  // asked once, not twice
+    EXPECT_EQ(prompter_.questions.back().text, kNewRunQuestion);
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_EQ(grid->currentIndex(), current);
+    EXPECT_EQ(table.grid().text(row, 5), QStringLiteral("9"));
+    EXPECT_EQ(table.sheetCount(), 3);
+
+    // Yes reads the images afresh: the correction is gone.
+    prompter_.answers = {Prompter::Answer::Yes};
+    prompter_.folders.push_back(QString());
+    QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
+    EXPECT_EQ(prompter_.questions.size(), asked + 2);
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_NE(table.grid().text(row, 5), QStringLiteral("9"));
+    EXPECT_TRUE(prompter_.unanswered.isEmpty()) << prompter_.unanswered.join(u'/').toStdString();
+}
+
+TEST_F(MainFormRunTest, ARunRefusedByItsInputCheckShowsTheTableAgain) {
+    auto form = makeRealForm();
+    QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
+    ASSERT_TRUE(form->resultWindow()->isVisible());
+    prompter_.answers = {Prompter::Answer::Yes};
+    child<QLineEdit>(*form, "txtIniFile")->setText(path("missing.ini"));
+    QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
+    ASSERT_EQ(prompter_.messages.size(), 1u);  // the missing definition
+    EXPECT_TRUE(form->resultWindow()->isVisible());
+    EXPECT_EQ(form->context().table.sheetCount(), 3);
+}
+
 TEST_F(MainFormRunTest, StopEndsTheRunBetweenImages) {
     auto form = makeRealForm();
     QLabel* status = child<QLabel>(*form, "MsgLabel");

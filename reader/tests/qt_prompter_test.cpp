@@ -35,8 +35,7 @@ TEST(QtPrompter, EnterTakesTheAnswerThatLosesNothing) {
     QtPrompter prompter(&main);
     for (const QuestionId id :
          {QuestionId::DiscardUnsaved, QuestionId::ReplaceOutputFile, QuestionId::ReplaceRenamedCopy,
-          QuestionId::TakeKeySheet, QuestionId::TakePointsSheet, QuestionId::ResetThresholds,
-          QuestionId::ClearCell}) {
+          QuestionId::TakeKeySheet, QuestionId::TakePointsSheet, QuestionId::ResetThresholds}) {
         SeenBox seen;
         EXPECT_EQ(askAndPressEnter(prompter, id, seen), Prompter::Answer::No) << int(id);
         EXPECT_EQ(seen.defaultButton, QMessageBox::No) << int(id);
@@ -44,6 +43,11 @@ TEST(QtPrompter, EnterTakesTheAnswerThatLosesNothing) {
     // Going on after a read error keeps every sheet read so far.
     SeenBox seen;
     EXPECT_EQ(askAndPressEnter(prompter, QuestionId::SkipReadErrors, seen), Prompter::Answer::Yes);
+    // Clearing follows a Backspace or Shift+click made for that purpose:
+    // Enter confirms it.
+    SeenBox clearing;
+    EXPECT_EQ(askAndPressEnter(prompter, QuestionId::ClearCell, clearing), Prompter::Answer::Yes);
+    EXPECT_EQ(clearing.defaultButton, QMessageBox::Yes);
 }
 
 TEST(QtPrompter, QuestionsOpenOverTheActiveWindow) {

@@ -341,15 +341,23 @@ bool MainForm::ensureEngine() {
 
 void MainForm::startRun() {
     if (run_ != nullptr || !ensureEngine()) return;
+    // Asked while the result window is still up: "No" leaves it as it was.
+    if (!mayStartNewRun(context_.table, *prompter_)) return;
+    const bool wasShown = resultWindow_->isVisible();
     resultWindow_->prepareForRun();
     BatchRun run(*context_.engine, *prompter_, *feedback_, context_.table, context_.settings);
     run_ = &run;
-    const BatchResult result = run.run(currentInputs(), false);
+    BatchInputs inputs = currentInputs();
+    inputs.replaceAgreed = true;
+    const BatchResult result = run.run(inputs, false);
     run_ = nullptr;
     progress_->hide();
     if (result.outcome == BatchOutcome::Completed) {
         resultWindow_->showResults();
         resultWindow_->showRunSummary();
+    } else if (result.outcome == BatchOutcome::Rejected && wasShown) {
+        // A refused run changed nothing: the table comes back as it was.
+        resultWindow_->showAgain();
     }
     if (closeAfterRun_) QTimer::singleShot(0, this, &MainForm::close);
 }

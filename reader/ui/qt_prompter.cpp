@@ -41,7 +41,7 @@ Prompter::Answer QtPrompter::question(QuestionId id, const QString& text) {
     if (form.buttons == Buttons::YesNoCancel) set |= QMessageBox::Cancel;
     QMessageBox box(form.icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::Information,
                     kApplicationTitle, text, set, dialogParent());
-    // Enter takes the answer that loses nothing.
+    // Enter takes the form's default answer.
     box.setDefaultButton(buttonOf(form.safeAnswer));
     switch (box.exec()) {
         case QMessageBox::Yes:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "reader/core/palette.h"
+#include "reader/core/sheet_totals.h"
 
 namespace tarrow {
 
@@ -20,8 +21,10 @@ int ResultTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : cols_;
+    return parent.isValid() ? 0 : cols_ + (totalsShown_ ? 1 : 0);
 }
+
+const QString ResultTableModel::kTotalsHeader = QStringLiteral("合計");
 
 namespace {
 
@@ -41,6 +44,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row();
     const int col = index.column();
+    if (col >= cols_) return totalsData(row, role);
     const TextGrid& grid = table_.grid();
     switch (role) {
         case Qt::DisplayRole:
@@ -71,6 +75,57 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+QVariant ResultTableModel::totalsData(int row, int role) const {
+    const int sheet = ResultTable::sheetOfRow(row);
+    switch (role) {
+        case Qt::DisplayRole:
+            if (row == ResultTable::kHeaderRow) return kTotalsHeader;
+            if (sheet >= 1 && sheet <= int(totals_.size()) && totals_[std::size_t(sheet - 1)]) {
+                return QString::number(qint64(*totals_[std::size_t(sheet - 1)]));
+            }
+            return QString();
+        case Qt::BackgroundRole:
+            return row == ResultTable::kHeaderRow ? QColor::fromRgb(kHeaderBackground)
+                                                  : QColor(Qt::white);
+        case Qt::ForegroundRole:
+            return QColor(Qt::black);
+        case Qt::FontRole:
+            if (row == ResultTable::kHeaderRow) {
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        case Qt::TextAlignmentRole:
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
+bool ResultTableModel::showTotals() {
+    totals_ = sheetTotals(table_);
+    const bool show = !totals_.empty();
+    if (show && !totalsShown_) {
+        beginInsertColumns(QModelIndex(), cols_, cols_);
+        totalsShown_ = true;
+        endInsertColumns();
+    } else if (!show && totalsShown_) {
+        beginRemoveColumns(QModelIndex(), cols_, cols_);
+        totalsShown_ = false;
+        endRemoveColumns();
+    } else if (show && rows_ > 0) {
+        emit dataChanged(index(0, cols_), index(rows_ - 1, cols_), {Qt::DisplayRole});
+    }
+    return show;
+}
+
+void ResultTableModel::updateTotals() {
+    if (!totalsShown_) return;
+    totals_ = sheetTotals(table_);
+    if (rows_ > 0) emit dataChanged(index(0, cols_), index(rows_ - 1, cols_), {Qt::DisplayRole});
+}
+
 QVariant ResultTableModel::headerData(int, Qt::Orientation, int) const {
     return {};
 }
@@ -88,9 +143,13 @@ bool ResultTableModel::refresh() {
         beginResetModel();
         rows_ = rows;
         cols_ = cols;
+        if (totalsShown_) totals_ = sheetTotals(table_);
+        totalsShown_ = totalsShown_ && !totals_.empty();
         endResetModel();
         return true;
     }
+    // Values or the key may have changed: the totals follow.
+    updateTotals();
     if (rows_ == 0 || cols_ == 0) return changes.shape;
     if (changes.shape) {
         // Same size but widths (or rows removed and added back) changed: the
@@ -113,6 +172,8 @@ bool ResultTableModel::refresh() {
 void ResultTableModel::resetFromTable() {
     table_.takeChanges();
     beginResetModel();
+    totalsShown_ = false;
+    totals_.clear();
     rows_ = table_.rows();
     cols_ = table_.cols();
     endResetModel();

@@ -1,11 +1,16 @@
 // The result table's values grid as a Qt item model: one item per cell of
 // Grid, its text and palette colour, with row 0 and column 0 dressed as
 // header cells. The model keeps no copy of the cells; refresh() tells the
-// views what changed since the last refresh.
+// views what changed since the last refresh. After scoring, one more column
+// beyond the table's own shows each sheet's total ("合計"); it is the view's
+// alone and never part of the table or its files.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QRgb>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "reader/core/result_table.h"
 
@@ -37,8 +42,16 @@ public:
     /// or widths) changed, else one dataChanged over the written rectangle.
     /// Returns true when the shape changed (the view re-applies the widths).
     bool refresh();
-    /// A full reset whatever changed.
+    /// A full reset whatever changed; a new table has no totals column.
     void resetFromTable();
+
+    /// Shows the totals column (sheetTotals(), kept up to date by every
+    /// refresh) after the table's columns; hides it when no question is
+    /// scored. Returns true when the column is shown.
+    bool showTotals();
+    /// The totals column's index, -1 while it is hidden.
+    int totalsColumn() const { return totalsShown_ ? cols_ : -1; }
+    static const QString kTotalsHeader;
 
     static bool isHeaderCell(int row, int col) { return row == 0 || col == 0; }
 
@@ -51,6 +64,11 @@ private:
     int rows_ = 0;  ///< the shape the views know
     int cols_ = 0;
     mutable qint64 dataCalls_ = 0;
+    bool totalsShown_ = false;
+    std::vector<std::optional<std::int64_t>> totals_;
+
+    QVariant totalsData(int row, int role) const;
+    void updateTotals();
 };
 
 }  // namespace tarrow

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 
 #include "common/qt/desktop_open.h"
@@ -17,6 +18,7 @@
 #include "reader/core/table_edits.h"
 #include "reader/ui/analysis_window.h"
 #include "reader/ui/density_window.h"
+#include "reader/ui/frozen_grid_view.h"
 #include "reader/ui/grid_column_widths.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
@@ -140,6 +142,10 @@ void ResultWindow::showResults() {
     txtMultiRange_->setVisible(showMulti);
     placeWindow();
     show();
+    // The frame is known once shown: place again when it differs from the
+    // estimate, so the first opening ends at the bottom of the screen.
+    const int framed = frameGeometry().height() - height();
+    if (framed > 0 && framed != placedFrameExtra_) placeWindow();
     raise();
     activateWindow();
     setCurrentCell(ResultTable::kFirstSheetRow, 1);
@@ -163,6 +169,13 @@ void ResultWindow::showFailedSheets() {
 
 void ResultWindow::reviewOptionsChanged() {
     if (isVisible() && context_.table.sheetCount() > 0) repaintTable();
+}
+
+void ResultWindow::showAgain() {
+    show();
+    raise();
+    activateWindow();
+    grid_->setFocus();
 }
 
 void ResultWindow::refreshTable() {
@@ -227,6 +240,12 @@ void ResultWindow::applyColumnWidths() {
         grid_->setColumnHidden(col, width <= 0);
         if (width > 0) grid_->setColumnWidth(col, width);
     }
+    if (const int totals = model_->totalsColumn(); totals >= 0) {
+        const int padding = 2 * metrics.horizontalAdvance(u' ');
+        grid_->setColumnHidden(totals, false);
+        grid_->setColumnWidth(totals, metrics.horizontalAdvance(u"00000"_s) + padding);
+    }
+    grid_->syncFrozenViews();
 }
 
 int ResultWindow::twipsToPixels(int twips) const {
@@ -239,16 +258,23 @@ int ResultWindow::pixelsToTwips(int pixels) const {
 
 void ResultWindow::placeWindow() {
     const QScreen* screen = this->screen();
-    const int twipsPerPixel = kTwipsPerInch / std::max(logicalDpiY(), 1);
-    const int top = windowTwips(context_.settings.formTopTwips, pixelsToTwips(y()),
-                                AppSettings::kDefaultFormTopPixels, twipsPerPixel);
-    const int height = windowTwips(context_.settings.formHeightTwips, pixelsToTwips(this->height()),
-                                   AppSettings::kDefaultFormHeightPixels, twipsPerPixel);
-    const int screenWidth = screen ? screen->availableGeometry().width() : width();
-    const int width = std::max(screenWidth - twipsToPixels(kNarrowerThanScreenTwips), 1);
+    const QRect area = screen ? screen->availableGeometry() : geometry();
+    const int frameExtra = frameExtraHeight();
+    placedFrameExtra_ = frameExtra;
+    const WindowSpan span = resultWindowSpan(
+        context_.settings.formTopTwips, context_.settings.formHeightTwips, {y(), height()},
+        logicalDpiY(), {area.top(), area.height()}, frameExtra, twipsToPixels(kMinimumHeightTwips));
+    const int width = std::max(area.width() - twipsToPixels(kNarrowerThanScreenTwips), 1);
     // Left and top place the frame, as the stored top is read back from it.
-    resize(width, std::max(twipsToPixels(height), twipsToPixels(kMinimumHeightTwips)));
-    move(0, twipsToPixels(top));
+    resize(width, span.height);
+    move(0, span.top);
+}
+
+int ResultWindow::frameExtraHeight() const {
+    const int measured = frameGeometry().height() - height();
+    if (measured > 0) return measured;
+    // Not framed yet by the window manager: about a title bar.
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
 }
 
 void ResultWindow::resizeEvent(QResizeEvent* event) {
@@ -258,15 +284,19 @@ void ResultWindow::resizeEvent(QResizeEvent* event) {
     const int frameHeight = buttonFrame_->sizeHint().height();
     const int left = twipsToPixels(kLabelLeftTwips);
     buttonFrame_->setGeometry(left, 0, frameWidth, frameHeight);
-    const int helpTop = height() - twipsToPixels(kHelpFromBottomTwips);
-    const int labelHeight = lblHelp_->sizeHint().height();
     // The review buttons sit at the right end of the help and status lines.
     const QSize bar = reviewBar_->sizeHint();
     const int textWidth = std::max(frameWidth - bar.width() - 8, 1);
+    // The help line wraps where the window is too narrow for it; the lines
+    // below the grid then start higher, so the status line stays inside.
+    const int lineHeight = lblStatus_->fontMetrics().height() + 2;
+    const int helpHeight = std::max(lblHelp_->heightForWidth(textWidth), lineHeight);
+    const int statusTop = helpHeight + twipsToPixels(kStatusBelowHelpTwips);
+    const int helpTop = std::min(height() - twipsToPixels(kHelpFromBottomTwips),
+                                 height() - statusTop - lineHeight - 2);
     reviewBar_->setGeometry(left + frameWidth - bar.width(), helpTop, bar.width(), bar.height());
-    lblHelp_->setGeometry(left, helpTop, textWidth, labelHeight);
-    lblStatus_->setGeometry(left, helpTop + labelHeight + twipsToPixels(kStatusBelowHelpTwips),
-                            textWidth, labelHeight);
+    lblHelp_->setGeometry(left, helpTop, textWidth, helpHeight);
+    lblStatus_->setGeometry(left, helpTop + statusTop, textWidth, lineHeight);
     const int gridTop = frameHeight + twipsToPixels(kGridGapTwips) / 2;
     const int gridHeight = helpTop - frameHeight - twipsToPixels(kGridGapTwips);
     grid_->setGeometry(left, gridTop, frameWidth, std::max(gridHeight, 1));
@@ -283,6 +313,13 @@ void ResultWindow::fitButtonFrame(int frameWidth) {
     const auto direction =
         sideBySide <= frameWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
     if (buttonRows_->direction() != direction) buttonRows_->setDirection(direction);
+    // Alone on its row, the threshold row splits in two when still too wide.
+    const int thresholdsInOneRow = thresholdRows_->itemAt(0)->sizeHint().width() +
+                                   thresholdRows_->itemAt(1)->sizeHint().width() +
+                                   thresholdRows_->spacing() + margins.left() + margins.right();
+    const auto split =
+        thresholdsInOneRow <= frameWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (thresholdRows_->direction() != split) thresholdRows_->setDirection(split);
 }
 
 void ResultWindow::closeEvent(QCloseEvent* event) {
@@ -319,6 +356,14 @@ void ResultWindow::repaintTable() {
         txtMultiRange_->setVisible(outcome.showMultiControls);
     }
     if (model_->refresh()) applyColumnWidths();
+    if (!outcome.stoppedOnInvalid) showReviewStatus();
+}
+
+void ResultWindow::showReviewStatus() {
+    // The doubtful cells changed with the colours: the count shown follows.
+    const QModelIndex current = grid_->currentIndex();
+    const GridCell at = current.isValid() ? GridCell{current.row(), current.column()} : GridCell{};
+    lblStatus_->setText(reviewStatusText(reviewPosition(context_.table, at)));
 }
 
 void ResultWindow::takeFirstSheet(bool asKey) {
@@ -331,6 +376,9 @@ void ResultWindow::takeFirstSheet(bool asKey) {
 void ResultWindow::colourScores() {
     if (!tarrow::colourScores(context_.table, prompter_)) return;
     model_->refresh();
+    // Each sheet's total beside the table, not only in the score file.
+    model_->showTotals();
+    applyColumnWidths();
     // Scoring a doubled mark silently gives a wrong score: say how many.
     const QString doubled = doubledNotice(reviewCounts(context_.table).doubled);
     if (!doubled.isEmpty()) lblStatus_->setText(doubled);

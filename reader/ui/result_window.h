@@ -5,6 +5,7 @@
 // routes the user's gestures to them and refreshes the view.
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 
@@ -25,6 +26,7 @@ namespace tarrow {
 
 class AnalysisWindow;
 class DensityWindow;
+class FrozenGridView;
 class ImageViewer;
 class RenameDialog;
 class ResultTableModel;
@@ -50,6 +52,9 @@ public:
     /// refreshed, the window shown with row 3 column 1 current and the grid
     /// focused.
     void showResults();
+    /// Shows the window again after prepareForRun() when nothing changed:
+    /// the same current cell, thresholds and scroll position.
+    void showAgain();
     /// Re-reads the whole table into the view (after the table changed
     /// outside this window).
     void refreshTable();
@@ -110,13 +115,17 @@ private:
     void storeThresholdBoxes();
     void applyColumnWidths();
     void placeWindow();
+    /// Height of the window frame's decoration (title bar and borders).
+    int frameExtraHeight() const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
 
     // Gestures on the grid and the editor.
     bool gridKeyPress(QKeyEvent* event);
-    void gridMouseRelease(QMouseEvent* event);
-    void gridMouseMove(QMouseEvent* event);
+    void gridMouseRelease(QTableView* view, QMouseEvent* event);
+    void gridMouseMove(QTableView* view, QMouseEvent* event);
+    /// The grid or frozen view whose viewport `watched` is; null for others.
+    QTableView* viewOfViewport(QObject* watched) const;
     bool editorKey(QKeyEvent* event);
     void openEditor(int row, int col, const std::optional<QString>& typed);
     void commitEditor();
@@ -130,6 +139,7 @@ private:
 
     // Buttons.
     void repaintTable();
+    void showReviewStatus();
     void takeFirstSheet(bool asKey);
     void colourScores();
     void countAnswers();
@@ -147,8 +157,9 @@ private:
     ResultTableModel* model_ = nullptr;
     QFrame* buttonFrame_ = nullptr;
     QBoxLayout* buttonRows_ = nullptr;
+    QBoxLayout* thresholdRows_ = nullptr;
     QFrame* reviewBar_ = nullptr;
-    QTableView* grid_ = nullptr;
+    FrozenGridView* grid_ = nullptr;
     QLineEdit* txtEdit_ = nullptr;
     QLineEdit* txtDest_ = nullptr;  ///< hidden: base name of the last output file
     QLineEdit* txtNoMarkValue_ = nullptr;
@@ -159,6 +170,8 @@ private:
     QLabel* lblPlusMinus_ = nullptr;
     QLabel* lblHelp_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    int placedFrameExtra_ = 0;           ///< the frame height placeWindow() allowed for
+    QPersistentModelIndex pressedCell_;  ///< where the last button went down
     int editRow_ = -1;
     int editCol_ = -1;
     bool editStartedByEnter_ = false;

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "reader/ui/density_window.h"
+#include "reader/ui/frozen_grid_view.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/rename_dialog.h"
 #include "reader/ui/result_table_model.h"
@@ -52,7 +53,7 @@ void ResultWindow::buildControls() {
     buttonFrame_ = buildButtonFrame();
 
     model_ = new ResultTableModel(context_.table, this);
-    grid_ = new QTableView(this);
+    grid_ = new FrozenGridView(this);
     grid_->setObjectName(u"Grid"_s);
     grid_->setModel(model_);
     grid_->horizontalHeader()->hide();
@@ -70,6 +71,8 @@ void ResultWindow::buildControls() {
     grid_->viewport()->setMouseTracking(true);
     grid_->installEventFilter(this);
     grid_->viewport()->installEventFilter(this);
+    // The frozen rows and column take the same clicks and wheel as the grid.
+    for (QTableView* frozen : grid_->frozenViews()) frozen->viewport()->installEventFilter(this);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid()) showCellStatus(current.row(), current.column());
@@ -86,6 +89,7 @@ void ResultWindow::buildControls() {
 
     lblHelp_ = new QLabel(kHelpText, this);
     lblHelp_->setObjectName(u"lblHelp"_s);
+    lblHelp_->setWordWrap(true);
     lblStatus_ = new QLabel(this);
     lblStatus_->setObjectName(u"lblStatus"_s);
     reviewBar_ = buildReviewBar();
@@ -118,9 +122,15 @@ QFrame* ResultWindow::buildButtonFrame() {
     buttonRows_->setContentsMargins(2, 2, 2, 2);
     buttonRows_->setSpacing(12);
     auto* commands = new QHBoxLayout;
+    // The threshold row: its boxes, then its buttons, the buttons going
+    // below the boxes when even that row alone is too wide.
+    thresholdRows_ = new QBoxLayout(QBoxLayout::LeftToRight);
     auto* thresholds = new QHBoxLayout;
+    auto* thresholdButtons = new QHBoxLayout;
+    thresholdRows_->addLayout(thresholds);
+    thresholdRows_->addLayout(thresholdButtons, 1);
     buttonRows_->addLayout(commands);
-    buttonRows_->addLayout(thresholds, 1);
+    buttonRows_->addLayout(thresholdRows_, 1);
     commands->addWidget(addButton(frame, "cmdAnswer", u"正答画像読込"_s,
                                   u"1行目のｽｷｬﾝ画像を正答入力画像として扱う"_s));
     commands->addWidget(addButton(frame, "cmdScore", u"配点画像読込"_s,
@@ -167,14 +177,14 @@ QFrame* ResultWindow::buildButtonFrame() {
           static_cast<QWidget*>(lblPlusMinus_), static_cast<QWidget*>(txtMultiRange_)}) {
         multi->hide();
     }
-    thresholds->addWidget(addButton(
+    thresholdButtons->addWidget(addButton(
         frame, "cmdUpdate", u"濃度色分け表示"_s,
         u"現在のﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値に応じて色分け表示する"_s));
-    thresholds->addWidget(addButton(
+    thresholdButtons->addWidget(addButton(
         frame, "cmdReset", u"リセット"_s,
         u"ﾏｰｸ無し濃度しきい値・薄いﾏｰｸ濃度しきい値・最小ﾄﾞｯﾄ数しきい値などの読取設定を初期化する"_s));
-    thresholds->addStretch(1);
-    thresholds->addWidget(addButton(frame, "cmdClose", u"閉じる"_s, QString()));
+    thresholdButtons->addStretch(1);
+    thresholdButtons->addWidget(addButton(frame, "cmdClose", u"閉じる"_s, QString()));
     return frame;
 }
 

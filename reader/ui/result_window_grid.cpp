@@ -10,6 +10,7 @@
 
 #include "common/qt/desktop_open.h"
 #include "reader/core/table_edits.h"
+#include "reader/ui/frozen_grid_view.h"
 #include "reader/ui/image_viewer.h"
 #include "reader/ui/result_table_model.h"
 #include "reader/ui/result_window.h"
@@ -39,9 +40,14 @@ bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && type == QEvent::KeyPress) {
         return gridKeyPress(static_cast<QKeyEvent*>(event));
     }
-    if (watched == grid_->viewport()) {
-        if (type == QEvent::MouseButtonRelease) gridMouseRelease(static_cast<QMouseEvent*>(event));
-        if (type == QEvent::MouseMove) gridMouseMove(static_cast<QMouseEvent*>(event));
+    if (QTableView* view = viewOfViewport(watched)) {
+        if (type == QEvent::MouseButtonPress) {
+            pressedCell_ = view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        }
+        if (type == QEvent::MouseButtonRelease) {
+            gridMouseRelease(view, static_cast<QMouseEvent*>(event));
+        }
+        if (type == QEvent::MouseMove) gridMouseMove(view, static_cast<QMouseEvent*>(event));
         if (type == QEvent::Wheel) return scrollOneLine(static_cast<QWheelEvent*>(event));
         return false;
     }
@@ -55,6 +61,14 @@ bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QTableView* ResultWindow::viewOfViewport(QObject* watched) const {
+    if (watched == grid_->viewport()) return grid_;
+    for (QTableView* frozen : grid_->frozenViews()) {
+        if (watched == frozen->viewport()) return frozen;
+    }
+    return nullptr;
 }
 
 bool ResultWindow::gridKeyPress(QKeyEvent* event) {
@@ -93,13 +107,22 @@ bool ResultWindow::gridKeyPress(QKeyEvent* event) {
     return false;
 }
 
-void ResultWindow::gridMouseRelease(QMouseEvent* event) {
+void ResultWindow::gridMouseRelease(QTableView* view, QMouseEvent* event) {
     cancelEditor();
-    const QModelIndex index = grid_->indexAt(event->position().toPoint());
+    // The cell pressed, not the one under the pointer now: the press may
+    // have scrolled a partly hidden column into view, moving the cells
+    // under a still pointer.
+    const QModelIndex index = pressedCell_.isValid() ? QModelIndex(pressedCell_)
+                                                     : view->indexAt(event->position().toPoint());
+    pressedCell_ = QPersistentModelIndex();
     if (!index.isValid()) return;
     const int row = index.row();
     const int col = index.column();
-    setCurrentCell(row, col);
+    // The clicked cell is on screen: moving to it must not scroll the grid
+    // under the pointer before the dialog it opens.
+    grid_->setAutoScroll(false);
+    grid_->setCurrentIndex(index);
+    grid_->setAutoScroll(true);
     ResultTable& table = context_.table;
     const bool sheetRow = row >= ResultTable::kFirstSheetRow;
     if (row == ResultTable::kHeaderRow || (col == 0 && !sheetRow)) return;
@@ -119,8 +142,8 @@ void ResultWindow::gridMouseRelease(QMouseEvent* event) {
     if (sheetRow && col >= 1 && event->button() == Qt::LeftButton) showCrop(row, col);
 }
 
-void ResultWindow::gridMouseMove(QMouseEvent* event) {
-    const QModelIndex index = grid_->indexAt(event->position().toPoint());
+void ResultWindow::gridMouseMove(QTableView* view, QMouseEvent* event) {
+    const QModelIndex index = view->indexAt(event->position().toPoint());
     if (index.isValid()) showCellStatus(index.row(), index.column());
 }
 
@@ -169,8 +192,11 @@ void ResultWindow::openEditor(int row, int col, const std::optional<QString>& ty
     if (!start) return;
     const QModelIndex index = model_->index(row, col);
     grid_->scrollTo(index);
-    const QRect cell = grid_->visualRect(index);
-    const QPoint topLeft = grid_->viewport()->mapTo(this, cell.topLeft());
+    // Over the cell where it is drawn: a frozen view for the key and points
+    // rows.
+    const QTableView* shownIn = grid_->viewShowing(row, col);
+    const QRect cell = shownIn->visualRect(index);
+    const QPoint topLeft = shownIn->viewport()->mapTo(this, cell.topLeft());
     editRow_ = row;
     editCol_ = col;
     txtEdit_->setGeometry(QRect(topLeft, cell.size()));

@@ -165,6 +165,36 @@ TEST_F(BlackBox, EveryImageFormatReadsTheSame) {
     }
 }
 
+TEST_F(BlackBox, A300DpiSheetCountsTheSameDotsAsPngTiffAndJpeg) {
+    // Above 250 dpi every other pixel is sampled, whatever the file format:
+    // a PNG or TIFF sampled at every pixel counted four times the dots of
+    // the JPEG, so blank choices of several-answer questions read as marked.
+    Scan scan;
+    scan.seed = 7;
+    const sheetgen::Layout l = layout(scan);
+    sheetgen::Answers answers = sheetgen::randomAnswers(l, scan.seed);
+    answers[2] = {sheetgen::Mark::Filled, sheetgen::Mark::Blank, sheetgen::Mark::Blank,
+                  sheetgen::Mark::Filled, sheetgen::Mark::Blank};
+    const Outcome jpeg = read(scan, answers, "s300.jpg");
+    ASSERT_EQ(jpeg.status, kRunOk);
+    const std::vector<int> jpegDots = splitInts(jpeg.dots[0]);
+    ASSERT_EQ(jpegDots.size(), 5u);
+    for (const auto& [format, name] :
+         {std::pair{Format::Png, "s300.png"}, std::pair{Format::Tiff, "s300.tif"}}) {
+        scan.format = format;
+        const Outcome o = read(scan, answers, name);
+        ASSERT_EQ(o.status, kRunOk) << name;
+        const std::vector<int> dots = splitInts(o.dots[0]);
+        ASSERT_EQ(dots.size(), 5u) << name;
+        for (std::size_t c = 0; c < dots.size(); ++c) {
+            // Lossless and JPEG pixels differ a little; a doubled sampling
+            // would differ by a factor of four.
+            EXPECT_LE(dots[c], jpegDots[c] * 3 / 2 + 4) << name << " choice " << c;
+            EXPECT_GE(dots[c] * 3 / 2 + 4, jpegDots[c]) << name << " choice " << c;
+        }
+    }
+}
+
 TEST_F(BlackBox, ShiftIsReportedAsTheOffset) {
     Scan scan;
     scan.seed = 5;

@@ -172,6 +172,42 @@ TEST(AppSettings, WindowPositionUsesStoredDefaultOrCurrentValue) {
     EXPECT_EQ(windowTwips(-5, 999, AppSettings::kDefaultFormHeightPixels, kTwipsPerPixel), 999);
 }
 
+TEST(AppSettings, ResultWindowFillsTheScreenUntilAHeightIsStored) {
+    constexpr int kDpi = 96;
+    constexpr int kMinimum = 266;
+    const WindowSpan screen{0, 1040};  // 1920x1080 less a 40-pixel panel
+    const WindowSpan current{10, 300};
+    // First opening: the available height, less the title bar.
+    WindowSpan span =
+        resultWindowSpan(std::nullopt, std::nullopt, current, kDpi, screen, 30, kMinimum);
+    EXPECT_EQ(span.top, 0);
+    EXPECT_EQ(span.height, 1010);
+    // A panel at the top: the window starts below it and still ends at the
+    // bottom of the area.
+    span = resultWindowSpan(std::nullopt, std::nullopt, current, kDpi, {28, 1052}, 0, kMinimum);
+    EXPECT_EQ(span.top, 28);
+    EXPECT_EQ(span.height, 1052);
+    // A stored top without a height: from there down to the bottom.
+    span = resultWindowSpan(4500, std::nullopt, current, kDpi, screen, 0, kMinimum);
+    EXPECT_EQ(span.top, 300);
+    EXPECT_EQ(span.height, 740);
+    // A stored height is the user's: kept as it is, even the 400-pixel one.
+    span = resultWindowSpan(std::nullopt, 6000, current, kDpi, screen, 30, kMinimum);
+    EXPECT_EQ(span.top, AppSettings::kDefaultFormTopPixels);
+    EXPECT_EQ(span.height, 400);
+    // At 120 dpi, 12 twips a pixel.
+    span = resultWindowSpan(1200, 6000, current, 120, screen, 0, kMinimum);
+    EXPECT_EQ(span.top, 100);
+    EXPECT_EQ(span.height, 500);
+    // Stored but not above 0: the current values.
+    span = resultWindowSpan(0, 0, current, kDpi, screen, 0, kMinimum);
+    EXPECT_EQ(span.top, 10);
+    EXPECT_EQ(span.height, 300);
+    // A screen lower than the minimum still gets the minimum.
+    span = resultWindowSpan(std::nullopt, std::nullopt, current, kDpi, {0, 200}, 0, kMinimum);
+    EXPECT_EQ(span.height, kMinimum);
+}
+
 TEST(AppSettings, DefaultButtonsRestoreTheirGroupOnly) {
     AppSettings s;
     s.tenToZero = false;

@@ -577,6 +577,7 @@ TEST_F(BatchRunTest, AFreshRunAsksBeforeItReplacesAnUnsavedTable) {
     EXPECT_EQ(int(engine_.calls.size()), callsBefore);
     ASSERT_EQ(prompter_.questions.size(), 1u);
     EXPECT_EQ(prompter_.questions[0].id, QuestionId::DiscardUnsaved);
+    EXPECT_EQ(prompter_.questions[0].text, kNewRunQuestion);
 
     prompter_.answers = {Prompter::Answer::Yes};
     EXPECT_EQ(run(list).outcome, BatchOutcome::Completed);
