@@ -58,6 +58,7 @@ std::string toolUsage() {
            "  score   save a read-values file again with its score file\n"
            "  count   write the answers-by-choice file of a read-values file\n"
            "  rename  copy the sheet images under names made from their read values\n"
+           "  propose draft a sheet definition from the print of one sheet image\n"
            "\n"
            "Run 'velmora COMMAND --help' for the options of a command.\n"
            "\n"

@@ -4,6 +4,7 @@
 #include "tools/velmora/batch_read_command.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
+#include "tools/velmora/propose_command.h"
 #include "tools/velmora/read_command.h"
 #include "tools/velmora/result_commands.h"
 
@@ -27,6 +28,7 @@ int runVelmora(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (command == "score") return runScoreCommand(rest, out, err);
     if (command == "count") return runCountCommand(rest, out, err);
     if (command == "rename") return runRenameCommand(rest, out, err);
+    if (command == "propose") return runProposeCommand(rest, out, err);
     err << "velmora: unknown command '" << command << "'\n" << toolUsage();
     return kExitUsage;
 }
