@@ -6,6 +6,7 @@
 #include "editor/core/editor_texts.h"
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
+#include "editor/core/print_assist.h"
 
 namespace dravel {
 namespace {
@@ -177,6 +178,7 @@ void Placer::clickToggle(Point p) {
 }
 
 void Placer::clickZeroMark(Point p) {
+    if (print_ != nullptr) p = print_->snapZeroMark(p, state_.zeroRadius);
     switch (state_.step) {
         case 1:
             state_.points[0] = p;
@@ -253,6 +255,7 @@ void Placer::clickMarkFirst(Point p, Modifiers modifiers) {
     if (!dragging) {
         if (state_.choicesPerQuestion == 1) {
             if (appendQuestion(state_, p, p, 1)) {
+                snapLastQuestion();
                 modified();
                 host_.redraw(false);
             }
@@ -289,10 +292,19 @@ void Placer::clickMarkLast(Point p) {
     state_.points[1] = p;
     if (appendQuestion(state_, state_.points[0], p, state_.choicesPerQuestion)) {
         state_.angle = slope(state_.points[0], p);
+        snapLastQuestion();
         modified();
     }
     state_.step = 1;
     host_.redraw(false);
+}
+
+void Placer::snapLastQuestion() {
+    if (print_ == nullptr || state_.markCount == 0) return;
+    const int question = state_.marks[std::size_t(state_.markCount - 1)].question;
+    int first = state_.markCount - 1;
+    while (first > 0 && state_.marks[std::size_t(first - 1)].question == question) --first;
+    print_->snapQuestion(state_, first, state_.markCount - first);
 }
 
 // ---- Moves and releases -------------------------------------------------------
