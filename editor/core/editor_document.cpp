@@ -209,6 +209,8 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     state_.endRedoChain();
     state_.zeroMarks.fill(Point{});
     trial_.reset();
+    // A new scan starts at half size, where zero marks are placed.
+    state_.divisor = kZeroMarkDivisor;
     changed();
     placer_.enterZeroMarkMode();
     state_.imageLoaded = true;

@@ -7,6 +7,7 @@
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
 #include "editor/core/print_assist.h"
+#include "editor/core/zoom.h"
 
 namespace dravel {
 namespace {
@@ -50,7 +51,7 @@ void Placer::enterZeroMarkMode() {
     const std::array<Point, 3> previous = state_.zeroMarks;
     state_.zeroMarks.fill(Point{});
     state_.drag = Drag{};
-    state_.divisor = kZeroMarkDivisor;
+    // The zoom stays as the user set it: starting a mode never moves the view.
     host_.maximiseWindow();
     host_.redraw(true);
     const std::optional<int> radius = host_.editZeroMarkRadius(state_.zeroRadius);
@@ -73,7 +74,6 @@ void Placer::enterZeroMarkMode() {
 
 void Placer::enterMarkMode() {
     state_.drag = Drag{};
-    state_.divisor = kMinDivisor;
     host_.maximiseWindow();
     host_.redraw(true);
     const std::optional<MarkSettings> chosen =
@@ -116,12 +116,12 @@ void Placer::enterAreaMode() {
 }
 
 void Placer::zoomIn() {
-    state_.divisor = std::max(kMinDivisor, state_.divisor - kDivisorStep);
+    state_.divisor = zoomInDivisor(state_.divisor);
     host_.redraw(true);
 }
 
 void Placer::zoomOut() {
-    state_.divisor = std::min(kMaxDivisor, state_.divisor + kDivisorStep);
+    state_.divisor = zoomOutDivisor(state_.divisor);
     host_.redraw(true);
 }
 
@@ -339,7 +339,7 @@ void Placer::leftButtonUp(Point) {
 }
 
 bool Placer::followsPointer() const {
-    return state_.drag.active() || state_.step >= 2;
+    return state_.drag.active() || state_.step >= 2 || (state_.zeroMarkMode && state_.step == 1);
 }
 
 void Placer::applyCursor() {

@@ -105,3 +105,18 @@ TEST_F(PrintAssistTest, DraftOnABlankScanChangesNothing) {
 
 }  // namespace
 }  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+TEST_F(EditorFixture, ZeroMarkCircleFollowsThePointerBeforeTheFirstClick) {
+    openBlankScan();
+    ASSERT_TRUE(state().zeroMarkMode);
+    ASSERT_EQ(state().step, 1);
+    EXPECT_TRUE(document.placer().followsPointer());
+    document.placer().enterMarkMode();
+    EXPECT_FALSE(document.placer().followsPointer());  // mark mode, step 1
+}
+
+}  // namespace
+}  // namespace dravel::testing

@@ -170,7 +170,7 @@ std::vector<Component> placeZeroMarks(const std::vector<Component>& comps, int p
     for (std::size_t i = 0; i < z.size(); ++i) {
         const Centre p = boxCentre(z[i]);
         out.zeroMarks[i] = {int(std::lround(p.x)), int(std::lround(p.y))};
-        halves.push_back(int(std::lround((z[i].width() + z[i].height()) / 4.0)));
+        halves.push_back(int(std::lround((z[i].width() + z[i].height() - 2) / 4.0)));
     }
     out.zeroMarksFound = int(z.size());
     out.zeroRadius = medianOf(halves);
@@ -219,8 +219,10 @@ SheetProposal proposeSheet(const Raster& raster) {
         centres.push_back(boxCentre(b));
         centres.back().solid = b.fill() >= kFilledFill;
     }
-    out.ovalWidth = medianOf(ws.empty() ? allW : ws);
-    out.ovalHeight = medianOf(hs.empty() ? allH : hs);
+    // A shape spanning n pixel columns measures n - 1 between the centres of
+    // its outermost pixels: its printed diameter.
+    out.ovalWidth = std::max(0, medianOf(ws.empty() ? allW : ws) - 1);
+    out.ovalHeight = std::max(0, medianOf(hs.empty() ? allH : hs) - 1);
     if (!bubbles.empty())
         out.questions = groupIntoQuestions(centres, out.ovalWidth, out.ovalHeight);
     return out;

@@ -9,7 +9,8 @@
 //   wide. The bubble size is the most common candidate size (within 8 % and
 //   2 pixels); candidates within 20 % and 2 pixels of it are bubbles. The
 //   measured width and height are the medians over outlined bubbles (fill
-//   below kFilledFill), or over all bubbles when none is outlined. Letters
+//   below kFilledFill), or over all bubbles when none is outlined, less one
+//   (a box of n pixels spans n - 1 between its outer pixel centres). Letters
 //   printed inside a bubble lie within its box and are not bubbles.
 // - A bubble with no other bubble within 4 bubble sizes is dropped.
 // - Zero marks are chosen first, and the three chosen are never bubbles.
@@ -22,7 +23,7 @@
 //   marks 1 and 2 are a horizontal pair (bottom left and bottom right when
 //   both exist, otherwise top left and top right), zero mark 3 one of the
 //   remaining corners (left before right). The radius is the median of the
-//   half mean sides of the three.
+//   half mean sides (less one, as above) of the three.
 #pragma once
 
 #include <array>
