@@ -350,3 +350,37 @@ TEST_F(MainFrameSession, KeyboardReachesImportAndSaveAndTheCommandLineNeedsAnIma
 
 }  // namespace
 }  // namespace dravel
+
+namespace dravel {
+namespace {
+
+// The draft from the toolbar: the whole sheet placed, the status line says
+// what was found, the test read agrees with the print, and one Ctrl+Z takes
+// the draft back.
+TEST_F(MainFrameSession, DraftFromTheToolbarThenOneUndo) {
+    EditorState& s = frame->doc().state();
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    frame->openFromCommandLine(sheetPath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    activate();
+    EXPECT_EQ(s.ovalWidth, layout.ovalWidth);
+    EXPECT_EQ(s.zeroRadius, layout.zeroRadius);
+    QAction* detect = frame->action(Command::AutoDetect);
+    ASSERT_TRUE(detect->isEnabled());
+    detect->trigger();
+    EXPECT_EQ(status(), QStringLiteral(u"ゼロマーク 3, 設問 6 × 4"));
+    ASSERT_EQ(s.questionCount, 6);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(s.zeroMarks[std::size_t(i)].x, layout.zero[i].x, 1);
+        EXPECT_NEAR(s.zeroMarks[std::size_t(i)].y, layout.zero[i].y, 1);
+    }
+    EXPECT_NEAR(s.marks[23].x, layout.ovals[5][3].x, 1);
+    EXPECT_TRUE(frame->doc().document().isModified());
+    ASSERT_TRUE(frame->doc().document().trialRead());
+    QTest::keyClick(&frame->view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 0);
+    EXPECT_EQ(s.markCount, 0);
+}
+
+}  // namespace
+}  // namespace dravel
