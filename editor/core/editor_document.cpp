@@ -13,6 +13,7 @@
 #include "editor/core/geometry.h"
 #include "editor/core/opening.h"
 #include "editor/core/recent_files.h"
+#include "editor/core/sheet_draft.h"
 
 namespace dravel {
 namespace {
@@ -41,6 +42,7 @@ EditorDocument::EditorDocument(EditorHost& host, NameSources names, RecentFiles*
       names_(std::move(names)),
       recent_(recent),
       placer_(state_, host, [this] { setModified(true); }) {
+    placer_.setPrintAssist(&print_);
     proposeName();
 }
 
@@ -203,6 +205,9 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
             }
         }
     }
+    print_.setPrint(scan->raster);
+    applyMeasuredSizes(state_, print_.measured());
+    draftUndo_.reset();
     state_.bitmapWidth = scan->raster.width();
     state_.bitmapHeight = scan->raster.height();
     host_.showPicture(std::move(scan->raster));
@@ -217,6 +222,8 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     state_.importedBytes.clear();
     state_.importedContent = {};
     trial_.reset();
+    // A new scan starts at half size, where zero marks are placed.
+    state_.divisor = kZeroMarkDivisor;
     changed();
     placer_.enterZeroMarkMode();
     state_.imageLoaded = true;
@@ -240,6 +247,7 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
     }
     state_.clearPoints();
     applyImport(state_, *imported.definition);
+    draftUndo_.reset();
     state_.zeroMarkMode = false;
     state_.step = 1;
     trial_.reset();
@@ -252,7 +260,14 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
 // ---- Placing ---------------------------------------------------------------------
 
 void EditorDocument::undo(Point pointer) {
-    placer_.undo();
+    if (draftUndo_ && state_.step <= 1 && draftIsLastStep(state_, *draftUndo_)) {
+        undoDraft(state_, *draftUndo_);
+        draftUndo_.reset();
+        host_.redraw(true);
+        setModified(true);
+    } else {
+        placer_.undo();
+    }
     placer_.showStatus(pointer);
 }
 
@@ -274,6 +289,27 @@ void EditorDocument::pointerMoved(Point p) {
         }
     }
     host_.setStatus(movePrompt(state_));
+}
+
+// ---- The print of the scan ----------------------------------------------------
+
+bool EditorDocument::proposeFromPrint() {
+    if (!state_.imageLoaded || !print_.hasPrint()) {
+        host_.showMessage(messageFor(MessageId::LoadImageFirst));
+        return false;
+    }
+    const strovik::layout::SheetProposal draft = print_.propose();
+    host_.setStatus(QString::fromStdString(draftSummary(draft)));
+    if (draft.questions.empty() && draft.zeroMarksFound == 0) return false;
+    draftUndo_ = applyDraftWithUndo(state_, draft);
+    state_.zeroMarkMode = false;
+    state_.areaMode = false;
+    state_.toggleMode = false;
+    state_.step = 1;
+    host_.setCursor(CursorShape::Cross);
+    host_.redraw(true);
+    setModified(true);
+    return true;
 }
 
 // ---- Test read -------------------------------------------------------------------

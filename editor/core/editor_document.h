@@ -12,6 +12,7 @@
 #include "editor/core/editor_host.h"
 #include "editor/core/editor_state.h"
 #include "editor/core/placer.h"
+#include "editor/core/print_assist.h"
 #include "editor/core/proposed_name.h"
 #include "editor/core/trial_read.h"
 
@@ -74,6 +75,14 @@ public:
     /// test read judged, its reading) on the status line.
     void pointerMoved(Point p);
 
+    // ---- The print of the scan.
+    /// Replaces the zero marks, sizes and questions with the draft read
+    /// from the scan's print (one undo step takes it back) and shows what
+    /// was found on the status line. False, with nothing changed, when
+    /// there is no scan or the print shows neither a bubble nor a zero mark.
+    bool proposeFromPrint();
+    const PrintAssist& print() const { return print_; }
+
     // ---- The test read.
     /// Reads the loaded scan with the current definition; the result stays
     /// until the definition changes.
@@ -96,6 +105,8 @@ private:
     bool modified_ = false;
     std::optional<TrialResult> trial_;
     std::function<void()> onChange_;
+    PrintAssist print_;
+    std::optional<DraftUndo> draftUndo_;
 };
 
 }  // namespace dravel

@@ -6,6 +6,8 @@
 #include "editor/core/editor_texts.h"
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
+#include "editor/core/print_assist.h"
+#include "editor/core/zoom.h"
 
 namespace dravel {
 namespace {
@@ -50,7 +52,7 @@ void Placer::enterZeroMarkMode() {
     const std::array<Point, 3> previous = state_.zeroMarks;
     state_.zeroMarks.fill(Point{});
     state_.drag = Drag{};
-    state_.divisor = kZeroMarkDivisor;
+    // The zoom stays as the user set it: starting a mode never moves the view.
     host_.maximiseWindow();
     host_.redraw(true);
     const std::optional<int> radius = host_.editZeroMarkRadius(state_.zeroRadius);
@@ -73,7 +75,6 @@ void Placer::enterZeroMarkMode() {
 
 void Placer::enterMarkMode() {
     state_.drag = Drag{};
-    state_.divisor = kMinDivisor;
     host_.maximiseWindow();
     host_.redraw(true);
     const std::optional<MarkSettings> chosen =
@@ -120,12 +121,12 @@ void Placer::enterAreaMode() {
 }
 
 void Placer::zoomIn() {
-    state_.divisor = std::max(kMinDivisor, state_.divisor - kDivisorStep);
+    state_.divisor = zoomInDivisor(state_.divisor);
     host_.redraw(true);
 }
 
 void Placer::zoomOut() {
-    state_.divisor = std::min(kMaxDivisor, state_.divisor + kDivisorStep);
+    state_.divisor = zoomOutDivisor(state_.divisor);
     host_.redraw(true);
 }
 
@@ -182,6 +183,7 @@ void Placer::clickToggle(Point p) {
 }
 
 void Placer::clickZeroMark(Point p) {
+    if (print_ != nullptr) p = print_->snapZeroMark(p, state_.zeroRadius);
     switch (state_.step) {
         case 1:
             state_.points[0] = p;
@@ -258,6 +260,7 @@ void Placer::clickMarkFirst(Point p, Modifiers modifiers) {
     if (!dragging) {
         if (state_.choicesPerQuestion == 1) {
             if (appendQuestion(state_, p, p, 1)) {
+                snapLastQuestion();
                 modified();
                 host_.redraw(false);
             }
@@ -294,10 +297,19 @@ void Placer::clickMarkLast(Point p) {
     state_.points[1] = p;
     if (appendQuestion(state_, state_.points[0], p, state_.choicesPerQuestion)) {
         state_.angle = slope(state_.points[0], p);
+        snapLastQuestion();
         modified();
     }
     state_.step = 1;
     host_.redraw(false);
+}
+
+void Placer::snapLastQuestion() {
+    if (print_ == nullptr || state_.markCount == 0) return;
+    const int question = state_.marks[std::size_t(state_.markCount - 1)].question;
+    int first = state_.markCount - 1;
+    while (first > 0 && state_.marks[std::size_t(first - 1)].question == question) --first;
+    print_->snapQuestion(state_, first, state_.markCount - first);
 }
 
 // ---- Moves and releases -------------------------------------------------------
@@ -332,7 +344,7 @@ void Placer::leftButtonUp(Point) {
 }
 
 bool Placer::followsPointer() const {
-    return state_.drag.active() || state_.step >= 2;
+    return state_.drag.active() || state_.step >= 2 || (state_.zeroMarkMode && state_.step == 1);
 }
 
 void Placer::applyCursor() {

@@ -41,6 +41,8 @@ struct PointerStep {
     int dy = 0;
 };
 
+class PrintAssist;
+
 class Placer {
 public:
     /// Called whenever the definition changes in a way that sets the
@@ -48,6 +50,9 @@ public:
     using ModifiedHook = std::function<void()>;
 
     Placer(EditorState& state, EditorHost& host, ModifiedHook onModified = {});
+    /// Placed zero marks and questions snap to the print under them (null:
+    /// they stay where they were clicked).
+    void setPrintAssist(const PrintAssist* assist) { print_ = assist; }
 
     // ---- Commands.
     void enterZeroMarkMode();
@@ -87,9 +92,12 @@ private:
     void applyCursor();
     void modified();
 
+    void snapLastQuestion();
+
     EditorState& state_;
     EditorHost& host_;
     ModifiedHook onModified_;
+    const PrintAssist* print_ = nullptr;
 };
 
 }  // namespace dravel

@@ -23,10 +23,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 #include <deque>
 #include <functional>
 
 #include "editor/core/recent_files.h"
+#include "editor/core/zoom.h"
 #include "editor/ui/dravel_doc.h"
 #include "editor/ui/dravel_view.h"
 #include "editor/ui/qt_editor_prompter.h"
@@ -296,7 +298,37 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     EXPECT_EQ(s.divisor, 150);
     frame->action(Command::ZoomIn)->trigger();
     frame->action(Command::ZoomIn)->trigger();
-    EXPECT_EQ(s.divisor, 100);
+    EXPECT_EQ(s.divisor, 67);  // past 100 % the view enlarges further
+    // Fit to window: the whole sheet in the viewport, and no smaller zoom
+    // step would do.
+    CDravelView& view = frame->view();
+    frame->action(Command::ZoomFit)->trigger();
+    const QSize page = view.viewport()->size();
+    const QImage& picture = frame->doc().picture();
+    auto fitsAt = [&](int divisor) {
+        return picture.width() * 100 / divisor <= page.width() &&
+               picture.height() * 100 / divisor <= page.height();
+    };
+    // At most 25 %: a sheet too large for that stays at 25 %.
+    EXPECT_TRUE(fitsAt(s.divisor) || s.divisor == kMaxZoomDivisor) << s.divisor;
+    if (s.divisor > kMinZoomDivisor) {
+        EXPECT_FALSE(fitsAt(s.divisor - 1)) << s.divisor;
+    }
+    // Ctrl+wheel zooms in around the pointer: the image point under it stays
+    // (at 100 % and more the sheet overflows the view both ways).
+    while (s.divisor > 100) frame->action(Command::ZoomIn)->trigger();
+    const QPoint at(page.width() / 3, page.height() / 2);
+    view.horizontalScrollBar()->setValue(400);
+    view.verticalScrollBar()->setValue(900);
+    const Point before = view.imageAt(at);
+    const int fitted = s.divisor;
+    QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    EXPECT_LT(s.divisor, fitted);
+    const Point after = view.imageAt(at);
+    EXPECT_NEAR(after.x, before.x, 1 + fitted / 100);
+    EXPECT_NEAR(after.y, before.y, 1 + fitted / 100);
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("sheet.pdf")));
@@ -346,6 +378,40 @@ TEST_F(MainFrameSession, KeyboardReachesImportAndSaveAndTheCommandLineNeedsAnIma
     frame->action(Command::SaveAs)->trigger();
     EXPECT_EQ(prompter.messages.back(), MessageId::ZeroMarksUnset);
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("x.ini"))));
+}
+
+}  // namespace
+}  // namespace dravel
+
+namespace dravel {
+namespace {
+
+// The draft from the toolbar: the whole sheet placed, the status line says
+// what was found, the test read agrees with the print, and one Ctrl+Z takes
+// the draft back.
+TEST_F(MainFrameSession, DraftFromTheToolbarThenOneUndo) {
+    EditorState& s = frame->doc().state();
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    frame->openFromCommandLine(sheetPath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    activate();
+    EXPECT_EQ(s.ovalWidth, layout.ovalWidth);
+    EXPECT_EQ(s.zeroRadius, layout.zeroRadius);
+    QAction* detect = frame->action(Command::AutoDetect);
+    ASSERT_TRUE(detect->isEnabled());
+    detect->trigger();
+    EXPECT_EQ(status(), QStringLiteral(u"ゼロマーク 3, 設問 6 × 4"));
+    ASSERT_EQ(s.questionCount, 6);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(s.zeroMarks[std::size_t(i)].x, layout.zero[i].x, 1);
+        EXPECT_NEAR(s.zeroMarks[std::size_t(i)].y, layout.zero[i].y, 1);
+    }
+    EXPECT_NEAR(s.marks[23].x, layout.ovals[5][3].x, 1);
+    EXPECT_TRUE(frame->doc().document().isModified());
+    ASSERT_TRUE(frame->doc().document().trialRead());
+    QTest::keyClick(&frame->view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 0);
+    EXPECT_EQ(s.markCount, 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "editor/core/editor_texts.h"
 #include "editor/core/geometry.h"
 #include "editor/core/mark_list.h"
+#include "editor/core/zoom.h"
 #include "editor/tests/editor_fixture.h"
 #include "engine/recognition/definition_format.h"
 
@@ -53,7 +54,8 @@ TEST_F(PlacingTest, SessionPlacedClickByClickSavesTheExpectedFile) {
     EXPECT_EQ(state().step, 3);
     click(60, 40);
     EXPECT_EQ(host.markDialogs, 1);
-    EXPECT_EQ(state().divisor, 100);
+    // Starting mark mode keeps the zoom the scan opened with.
+    EXPECT_EQ(state().divisor, 200);
 
     placeQuestion({100, 200}, {400, 200});
     placeQuestion({100, 300}, {401, 306});
@@ -63,7 +65,7 @@ TEST_F(PlacingTest, SessionPlacedClickByClickSavesTheExpectedFile) {
     EXPECT_EQ(host.pointerMoves[1], (Point{400, 300}));
     EXPECT_EQ(host.pointerShifts[1], 0);
     EXPECT_EQ(host.pointerMoves[2], (Point{100, 300}));
-    EXPECT_EQ(host.pointerShifts[2], 100);
+    EXPECT_EQ(host.pointerShifts[2], 50);  // 100 image pixels at half size
 
     placeQuestion({100, 400}, {400, 400});
     document.undo({0, 0});
@@ -365,7 +367,7 @@ TEST_F(PlacingTest, ModesKeysAndZoom) {
     for (int i = 0; i < 10; ++i) document.placer().zoomOut();
     EXPECT_EQ(state().divisor, 400);
     for (int i = 0; i < 10; ++i) document.placer().zoomIn();
-    EXPECT_EQ(state().divisor, 100);
+    EXPECT_EQ(state().divisor, kMinZoomDivisor);
 
     // Between questions a bare size key changes nothing; with Shift it does.
     Placer& placer = document.placer();

@@ -76,6 +76,13 @@ QIcon commandIcon(Command command, const QStyle& style) {
                 p.setBrush(Qt::NoBrush);
                 p.drawEllipse(QRectF(13, 5, 9, 14));
             });
+        case Command::AutoDetect:
+            return glyph([](QPainter& p) {
+                p.setBrush(Qt::red);
+                p.drawEllipse(QRectF(2, 2, 6, 6));
+                p.setBrush(QColor(255, 255, 200));
+                for (int i = 0; i < 3; ++i) p.drawEllipse(QRectF(4 + 6 * i, 11, 5, 10));
+            });
         default:
             return QIcon();
     }

@@ -28,6 +28,11 @@ public:
     Point imageAt(QPoint client) const;
     /// Scroll bars for the current image and zoom.
     void updateScrollBars();
+    /// The largest zoom that shows the whole image (view_zoom.cpp).
+    void zoomToFit();
+    /// Zooms to `divisor`, keeping the image point under client point
+    /// `anchor` where it is.
+    void zoomAround(int divisor, QPoint anchor);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,6 +42,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    /// Ctrl+wheel zooms around the pointer; the plain wheel scrolls.
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -70,6 +70,9 @@ void CMainFrame::run(Command command) {
         case Command::TrialRead:
             trialRead();
             break;
+        case Command::AutoDetect:
+            autoDetect();
+            break;
         case Command::ToolBar:
             toolBar_->setVisible(action(command)->isChecked());
             break;
@@ -81,6 +84,9 @@ void CMainFrame::run(Command command) {
             break;
         case Command::ZoomOut:
             placer.zoomOut();
+            break;
+        case Command::ZoomFit:
+            view_->zoomToFit();
             break;
         case Command::Version:
             showVersion();
@@ -127,6 +133,13 @@ void CMainFrame::trialRead() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const auto restore = qScopeGuard([this] { view_->viewport()->setCursor(Qt::ArrowCursor); });
     doc_->document().trialRead();
+}
+
+void CMainFrame::autoDetect() {
+    view_->viewport()->setCursor(Qt::WaitCursor);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const auto restore = qScopeGuard([this] { view_->viewport()->setCursor(Qt::CrossCursor); });
+    doc_->document().proposeFromPrint();
 }
 
 void CMainFrame::showVersion() {

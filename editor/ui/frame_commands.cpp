@@ -16,7 +16,7 @@ constexpr std::array<MenuSpec, 4> kMenus{{
 }};
 
 // clang-format off
-constexpr std::array<CommandEntry, 21> kCommands{{
+constexpr std::array<CommandEntry, 23> kCommands{{
     {C::NewDocument, u"新規作成", "ID_FILE_NEW", M::None, false, false, false},
     {C::OpenImage, u"ｽｷｬﾝ画像ﾌｧｲﾙを開く(&O)...\tCtrl+O", "ID_FILE_OPEN", M::File, false, false, false},
     {C::Import, u"ﾏｰｸ情報ﾌｧｲﾙをｲﾝﾎﾟｰﾄ(&I)...", "ID_FILE_IMPORT", M::File, false, true, false},
@@ -33,20 +33,23 @@ constexpr std::array<CommandEntry, 21> kCommands{{
     {C::ToggleMode, u"単一選択/複数選択の切替（ﾏｰｸ上を左ｸﾘｯｸ）(&S)", "ID_TOGGLE_MODE", M::Edit, false, true, false},
     {C::AreaMode, u"切り出し画像範囲の追加(4点を左ｸﾘｯｸ)(&I)", "ID_AREA_MODE", M::Edit, false, true, false},
     {C::TrialRead, u"試し読み(&T)", "ID_TRIAL_READ", M::Edit, true, true, false},
+    {C::AutoDetect, u"マーク位置の自動検出(&D)", "ID_AUTO_DETECT", M::Edit, false, true, false},
     {C::ToolBar, u"ﾂｰﾙ ﾊﾞｰ(&T)", "ID_VIEW_TOOLBAR", M::View, false, false, true},
     {C::StatusBar, u"ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ID_VIEW_STATUS_BAR", M::View, false, false, true},
     {C::ZoomIn, u"拡大(&L)", "ID_ZOOM_IN", M::View, true, true, false},
     {C::ZoomOut, u"縮小(&S)", "ID_ZOOM_OUT", M::View, false, true, false},
+    {C::ZoomFit, u"ウィンドウに合わせる(&W)", "ID_ZOOM_FIT", M::View, false, true, false},
     {C::Version, u"バージョン(&A)", "ID_APP_ABOUT", M::Help, false, false, false},
 }};
 // clang-format on
 
-constexpr std::array<ToolbarSlot, 12> kToolbar{{
+constexpr std::array<ToolbarSlot, 13> kToolbar{{
     {C::OpenImage, false},
     {C::Import, false},
     {C::Save, false},
     {C::MarkMode, true},
     {C::ZeroMarkMode, false},
+    {C::AutoDetect, false},
     {C::Undo, true},
     {C::Redo, false},
     {C::ZoomIn, true},

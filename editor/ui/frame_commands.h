@@ -25,10 +25,12 @@ enum class Command {
     ToggleMode,
     AreaMode,
     TrialRead,
+    AutoDetect,
     ToolBar,
     StatusBar,
     ZoomIn,
     ZoomOut,
+    ZoomFit,
     Version,
 };
 

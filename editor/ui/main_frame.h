@@ -74,6 +74,7 @@ private:
     void openPath(const QString& path);
     void openRecent(int index);
     void trialRead();
+    void autoDetect();
     void showVersion();
 
     std::unique_ptr<QtEditorPrompter> ownPrompter_;

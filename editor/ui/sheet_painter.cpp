@@ -58,7 +58,12 @@ void drawQuestionInProgress(QPainter& p, const EditorState& s, Point pointer) {
 }
 
 void drawInProgress(QPainter& p, const EditorState& s, Point pointer) {
-    if (s.zeroMarkMode && (s.step == 2 || s.step == 3)) {
+    if (s.zeroMarkMode && s.step == 1) {
+        // The circle follows the pointer before the first click too, so its
+        // size can be matched to the printed mark.
+        p.setBrush(kZeroColour);
+        drawCircle(p, pointer, s.zeroRadius);
+    } else if (s.zeroMarkMode && (s.step == 2 || s.step == 3)) {
         p.setBrush(kZeroColour);
         const Point p1 = s.points[0];
         if (s.step == 2) {
@@ -233,7 +238,7 @@ QRect inProgressBounds(const EditorState& s, Point pointer) {
         r |= QRect(p.x - halfWidth, p.y - halfHeight, 2 * halfWidth + 1, 2 * halfHeight + 1)
                  .adjusted(-kMargin, -kMargin, kMargin, kMargin);
     };
-    if (s.zeroMarkMode && (s.step == 2 || s.step == 3)) {
+    if (s.zeroMarkMode && s.step >= 1 && s.step <= 3) {
         for (int i = 0; i < s.step - 1; ++i)
             add(s.points[std::size_t(i)], s.zeroRadius, s.zeroRadius);
         add(pointer, s.zeroRadius, s.zeroRadius);

@@ -61,6 +61,7 @@ std::string toolUsage() {
            "  rename  copy the sheet images under names made from their read values\n"
            "  split   split PDF and multi-page TIFF files into one image per page\n"
            "  analyse item analysis, report and slips of a scored read-values file\n"
+           "  propose draft a sheet definition from the print of one sheet image\n"
            "\n"
            "Run 'velmora COMMAND --help' for the options of a command.\n"
            "\n"

@@ -4,6 +4,7 @@
 #include "tools/velmora/batch_read_command.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
+#include "tools/velmora/propose_command.h"
 #include "tools/velmora/read_command.h"
 #include "tools/velmora/result_commands.h"
 #include "tools/velmora/split_command.h"
@@ -30,6 +31,7 @@ int runVelmora(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (command == "rename") return runRenameCommand(rest, out, err);
     if (command == "split") return runSplitCommand(rest, out, err);
     if (command == "analyse") return runAnalyseCommand(rest, out, err);
+    if (command == "propose") return runProposeCommand(rest, out, err);
     err << "velmora: unknown command '" << command << "'\n" << toolUsage();
     return kExitUsage;
 }

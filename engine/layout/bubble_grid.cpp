@@ -1,0 +1,204 @@
+#include "engine/layout/bubble_grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace strovik::layout {
+namespace {
+
+constexpr double kNeighbourWidths = 3.0;
+constexpr double kNeighbourSlope = 0.3;
+constexpr double kSameLine = 0.6;
+constexpr double kBlockGap = 1.5;
+constexpr double kDownwardsPitch = 0.85;
+constexpr std::size_t kMinBlockBubbles = 2;
+constexpr int kMaxSplitDepth = 6;
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    const std::size_t mid = v.size() / 2;
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(mid), v.end());
+    return v[mid];
+}
+
+// Indices of `pts` grouped into runs along `key`: a new run starts where
+// the key grows by more than `gap` over the previous one.
+using Group = std::vector<std::size_t>;
+std::vector<Group> runsAlong(const std::vector<Centre>& pts, const Group& members,
+                             const std::function<double(const Centre&)>& key, double gap) {
+    Group order = members;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return key(pts[a]) < key(pts[b]); });
+    std::vector<Group> runs;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i == 0 || key(pts[order[i]]) - key(pts[order[i - 1]]) > gap) runs.emplace_back();
+        runs.back().push_back(order[i]);
+    }
+    return runs;
+}
+
+// The mean over the outlined members, or over all when every one is solid.
+double meanAlong(const std::vector<Centre>& pts, const Group& g,
+                 const std::function<double(const Centre&)>& key) {
+    double sum = 0.0, all = 0.0;
+    std::size_t n = 0;
+    for (std::size_t i : g) {
+        all += key(pts[i]);
+        if (pts[i].solid) continue;
+        sum += key(pts[i]);
+        ++n;
+    }
+    if (n > 0) return sum / double(n);
+    return g.empty() ? 0.0 : all / double(g.size());
+}
+
+std::vector<double> pitches(const std::vector<double>& means) {
+    std::vector<double> out;
+    for (std::size_t i = 1; i < means.size(); ++i) out.push_back(means[i] - means[i - 1]);
+    return out;
+}
+
+// Splits runs where the gap between their means exceeds kBlockGap times the
+// median gap; the members of each part, in order.
+std::vector<Group> splitAtWideGaps(const std::vector<Centre>& pts, const std::vector<Group>& runs,
+                                   const std::function<double(const Centre&)>& key) {
+    std::vector<double> means;
+    for (const Group& r : runs) means.push_back(meanAlong(pts, r, key));
+    const double typical = median(pitches(means));
+    std::vector<Group> parts;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (i == 0 || means[i] - means[i - 1] > kBlockGap * typical) parts.emplace_back();
+        parts.back().insert(parts.back().end(), runs[i].begin(), runs[i].end());
+    }
+    return parts;
+}
+
+struct Frame {
+    double c = 1.0, s = 0.0;  // turn back by the page's angle
+    Centre toGrid(const Centre& p) const { return {c * p.x + s * p.y, -s * p.x + c * p.y}; }
+    PrintPoint toImage(double u, double v) const {
+        return {int(std::lround(c * u - s * v)), int(std::lround(s * u + c * v))};
+    }
+};
+
+struct Block {
+    std::vector<double> colU, rowV;
+    std::vector<std::vector<int>> cell;  // [row][col] index into the points, -1 empty
+};
+
+std::vector<Group> keepDense(const std::vector<Group>& runs, std::size_t other) {
+    std::vector<Group> kept;
+    for (const Group& r : runs)
+        if (2 * r.size() >= other) kept.push_back(r);
+    return kept;
+}
+
+Block makeBlock(const std::vector<Centre>& g, const Group& members, double w, double h) {
+    auto u = [](const Centre& p) { return p.x; };
+    auto v = [](const Centre& p) { return p.y; };
+    std::vector<Group> cols = runsAlong(g, members, u, kSameLine * w);
+    std::vector<Group> rows = runsAlong(g, members, v, kSameLine * h);
+    const std::size_t nCols = cols.size(), nRows = rows.size();
+    cols = keepDense(cols, nRows);
+    rows = keepDense(rows, nCols);
+    Block b;
+    for (const Group& c : cols) b.colU.push_back(meanAlong(g, c, u));
+    for (const Group& r : rows) b.rowV.push_back(meanAlong(g, r, v));
+    b.cell.assign(rows.size(), std::vector<int>(cols.size(), -1));
+    std::vector<int> colOf(g.size(), -1);
+    for (std::size_t c = 0; c < cols.size(); ++c)
+        for (std::size_t i : cols[c]) colOf[i] = int(c);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t i : rows[r])
+            if (colOf[i] >= 0) b.cell[r][std::size_t(colOf[i])] = int(i);
+    return b;
+}
+
+void emitBlock(const Block& b, const std::vector<Centre>& image, const Frame& f,
+               std::vector<std::vector<PrintPoint>>& out) {
+    const std::size_t nr = b.rowV.size(), nc = b.colU.size();
+    if (nr * nc < kMinBlockBubbles) return;
+    auto at = [&](std::size_t r, std::size_t c) {
+        const int i = b.cell[r][c];
+        if (i >= 0 && !image[std::size_t(i)].solid)
+            return PrintPoint{int(std::lround(image[std::size_t(i)].x)),
+                              int(std::lround(image[std::size_t(i)].y))};
+        return f.toImage(b.colU[c], b.rowV[r]);
+    };
+    const double colPitch = median(pitches(b.colU));
+    const double rowPitch = median(pitches(b.rowV));
+    const bool downwards = nr >= 2 && nc >= 2 && rowPitch < kDownwardsPitch * colPitch;
+    if (downwards) {
+        for (std::size_t c = 0; c < nc; ++c) {
+            out.emplace_back();
+            for (std::size_t r = 0; r < nr; ++r) out.back().push_back(at(r, c));
+        }
+    } else {
+        for (std::size_t r = 0; r < nr; ++r) {
+            out.emplace_back();
+            for (std::size_t c = 0; c < nc; ++c) out.back().push_back(at(r, c));
+        }
+    }
+}
+
+// Rule 3, repeated on every part until no part splits further: a part cut
+// off vertically may still hold blocks side by side that a bridge of
+// bubbles elsewhere joined.
+void splitIntoBlocks(const std::vector<Centre>& g, const Group& members, double w, double h,
+                     int depth, std::vector<Group>& out) {
+    auto u = [](const Centre& p) { return p.x; };
+    auto v = [](const Centre& p) { return p.y; };
+    std::vector<Group> parts;
+    for (const Group& stripe : splitAtWideGaps(g, runsAlong(g, members, u, kSameLine * w), u))
+        for (const Group& part : splitAtWideGaps(g, runsAlong(g, stripe, v, kSameLine * h), v))
+            parts.push_back(part);
+    if (parts.size() == 1 || depth == 0) {
+        out.insert(out.end(), parts.begin(), parts.end());
+        return;
+    }
+    for (const Group& part : parts) splitIntoBlocks(g, part, w, h, depth - 1, out);
+}
+
+}  // namespace
+
+double gridAngle(const std::vector<Centre>& centres, double width) {
+    std::vector<double> slopes;
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        double bestDx = kNeighbourWidths * width;
+        double slope = 0.0;
+        bool found = false;
+        for (std::size_t j = 0; j < centres.size(); ++j) {
+            const double dx = centres[j].x - centres[i].x;
+            const double dy = centres[j].y - centres[i].y;
+            if (dx <= 0.0 || dx >= bestDx || std::abs(dy) >= kNeighbourSlope * dx) continue;
+            bestDx = dx;
+            slope = dy / dx;
+            found = true;
+        }
+        if (found) slopes.push_back(slope);
+    }
+    return slopes.empty() ? 0.0 : std::atan(median(slopes));
+}
+
+std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
+                                                        double width, double height) {
+    std::vector<std::vector<PrintPoint>> out;
+    if (centres.empty() || width <= 0.0 || height <= 0.0) return out;
+    const double angle = gridAngle(centres, width);
+    const Frame f{std::cos(angle), std::sin(angle)};
+    std::vector<Centre> g;
+    for (const Centre& p : centres) {
+        g.push_back(f.toGrid(p));
+        g.back().solid = p.solid;
+    }
+    Group all(g.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    std::vector<Group> blocks;
+    splitIntoBlocks(g, all, width, height, kMaxSplitDepth, blocks);
+    for (const Group& block : blocks)
+        emitBlock(makeBlock(g, block, width, height), centres, f, out);
+    return out;
+}
+
+}  // namespace strovik::layout

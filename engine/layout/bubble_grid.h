@@ -1,0 +1,53 @@
+// Bubble centres grouped into questions in reading order.
+//
+// Rules, in this order:
+// 1. The page's turn is the median slope of horizontal neighbour pairs
+//    (centres less than 3 bubble widths apart whose vertical distance is
+//    under 0.3 of the horizontal one); centres are turned back by it.
+// 2. Columns are runs of centres whose turned x values lie within 0.6 of a
+//    bubble width of the previous one; rows the same in y with the height.
+// 3. Blocks: a column gap larger than 1.5 times the median column gap
+//    starts a new block (left to right); within one, a row gap larger than
+//    1.5 times the median row gap starts a new block (top to bottom). Each
+//    part is split the same way again (at most 6 times deep) until none
+//    splits further, so a bridge of bubbles above two blocks (an example
+//    row) does not join them; each block is then cut into its own columns
+//    and rows.
+// 4. Within a block, rows holding fewer than half the columns and columns
+//    holding fewer than half the rows are noise and dropped. Empty cells of
+//    what remains, and cells of solid centres, take the row and column
+//    positions (mean of the row's and the column's outlined centres). A block of
+//    fewer than two cells is dropped.
+// 5. Choices run downwards (columns are questions) when the block has at
+//    least two rows and two columns and its median row pitch is below 0.85
+//    of its median column pitch; otherwise rows are questions, choices left
+//    to right.
+#pragma once
+
+#include <vector>
+
+namespace strovik::layout {
+
+struct PrintPoint {
+    int x = -1;
+    int y = -1;
+    friend bool operator==(const PrintPoint&, const PrintPoint&) = default;
+};
+
+struct Centre {
+    double x = 0.0;
+    double y = 0.0;
+    /// A filled-in bubble: pencil spills past the print, so its cell is
+    /// placed from the row and column positions like an empty one.
+    bool solid = false;
+};
+
+/// Questions in reading order, each its choices in order. `width` and
+/// `height` are the full size of one printed bubble in pixels (positive).
+std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
+                                                        double width, double height);
+
+/// The page's turn in radians by rule 1 (0 when no pair qualifies).
+double gridAngle(const std::vector<Centre>& centres, double width);
+
+}  // namespace strovik::layout

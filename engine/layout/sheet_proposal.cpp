@@ -1,0 +1,231 @@
+#include "engine/layout/sheet_proposal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "engine/layout/print_components.h"
+
+namespace strovik::layout {
+namespace {
+
+constexpr int kPageSidesPerBubble = 12;
+constexpr double kMaxElongation = 4.0;
+constexpr double kModeTolerance = 0.08;
+constexpr double kBubbleTolerance = 0.20;
+constexpr int kSlackPx = 2;
+constexpr double kNeighbourSizes = 4.0;
+constexpr double kSquareness = 1.5;
+constexpr double kCornerShare = 0.25;
+constexpr double kCornerSizeShare = 0.6;
+
+struct Size {
+    int w = 0;
+    int h = 0;
+};
+
+bool withinSize(int value, int reference, double tolerance) {
+    return std::abs(value - reference) <= int(tolerance * reference) + kSlackPx;
+}
+
+bool isCandidate(const Component& c, int maxSide) {
+    const int w = c.width(), h = c.height();
+    if (w < kMinBubblePx || h < kMinBubblePx || w > maxSide || h > maxSide) return false;
+    return w <= kMaxElongation * h && h <= kMaxElongation * w;
+}
+
+// The candidate size with the most candidates of about the same size.
+std::optional<Size> commonSize(const std::vector<Component>& cands, int maxSide) {
+    const int n = maxSide + 2;
+    std::vector<int> sum(std::size_t(n) * std::size_t(n), 0);  // prefix sums over (w, h)
+    auto at = [&](int w, int h) -> int& {
+        return sum[std::size_t(w) * std::size_t(n) + std::size_t(h)];
+    };
+    for (const Component& c : cands) ++at(c.width() + 1, c.height() + 1);
+    for (int w = 1; w < n; ++w)
+        for (int h = 1; h < n; ++h) at(w, h) += at(w - 1, h) + at(w, h - 1) - at(w - 1, h - 1);
+    auto count = [&](int w0, int w1, int h0, int h1) {  // inclusive sizes
+        w0 = std::max(w0, 0), h0 = std::max(h0, 0);
+        w1 = std::min(w1, n - 2), h1 = std::min(h1, n - 2);
+        if (w0 > w1 || h0 > h1) return 0;
+        return at(w1 + 1, h1 + 1) - at(w0, h1 + 1) - at(w1 + 1, h0) + at(w0, h0);
+    };
+    std::optional<Size> best;
+    int bestCount = 0;
+    for (const Component& c : cands) {
+        const int w = c.width(), h = c.height();
+        const int dw = int(kModeTolerance * w) + kSlackPx, dh = int(kModeTolerance * h) + kSlackPx;
+        const int k = count(w - dw, w + dw, h - dh, h + dh);
+        if (k > bestCount) {
+            bestCount = k;
+            best = Size{w, h};
+        }
+    }
+    return best;
+}
+
+int medianOf(std::vector<int> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+Centre boxCentre(const Component& c) {
+    return {(c.left + c.right) / 2.0, (c.top + c.bottom) / 2.0};
+}
+
+// Bubbles with another bubble nearby.
+std::vector<Component> withNeighbours(const std::vector<Component>& bubbles, Size size) {
+    const double reach = kNeighbourSizes * std::max(size.w, size.h);
+    std::vector<Component> kept;
+    for (std::size_t i = 0; i < bubbles.size(); ++i) {
+        const Centre a = boxCentre(bubbles[i]);
+        for (std::size_t j = 0; j < bubbles.size(); ++j) {
+            const Centre b = boxCentre(bubbles[j]);
+            if (i != j && std::hypot(a.x - b.x, a.y - b.y) < reach) {
+                kept.push_back(bubbles[i]);
+                break;
+            }
+        }
+    }
+    return kept;
+}
+
+bool isZeroMarkShape(const Component& c, int maxSide) {
+    const int w = c.width(), h = c.height();
+    if (w < kMinBubblePx || h < kMinBubblePx || w > maxSide || h > maxSide) return false;
+    return c.fill() >= kZeroMarkFill && w <= kSquareness * h && h <= kSquareness * w;
+}
+
+enum Corner { TopLeft, TopRight, BottomLeft, BottomRight, kCorners };
+
+// The winner of each corner, if any.
+std::array<std::optional<Component>, kCorners> cornerMarks(const std::vector<Component>& cands,
+                                                           int pageW, int pageH) {
+    std::array<std::optional<Component>, kCorners> out;
+    for (int k = 0; k < kCorners; ++k) {
+        const bool right = k == TopRight || k == BottomRight;
+        const bool bottom = k == BottomLeft || k == BottomRight;
+        const double cornerX = right ? pageW - 1 : 0, cornerY = bottom ? pageH - 1 : 0;
+        std::vector<Component> here;
+        int largest = 0;
+        for (const Component& c : cands) {
+            const Centre p = boxCentre(c);
+            if (std::abs(p.x - cornerX) > kCornerShare * pageW ||
+                std::abs(p.y - cornerY) > kCornerShare * pageH)
+                continue;
+            here.push_back(c);
+            largest = std::max(largest, c.width() + c.height());
+        }
+        double bestDist = 0.0;
+        for (const Component& c : here) {
+            if (c.width() + c.height() < kCornerSizeShare * largest) continue;
+            const Centre p = boxCentre(c);
+            const double d = std::hypot(p.x - cornerX, p.y - cornerY);
+            if (!out[std::size_t(k)] || d < bestDist) {
+                out[std::size_t(k)] = c;
+                bestDist = d;
+            }
+        }
+    }
+    return out;
+}
+
+// Zero marks 1, 2, 3 from the corner winners: a horizontal pair first.
+std::vector<Component> orderZeroMarks(const std::array<std::optional<Component>, kCorners>& m) {
+    auto has = [&](Corner c) { return m[std::size_t(c)].has_value(); };
+    auto get = [&](Corner c) { return *m[std::size_t(c)]; };
+    std::vector<Component> z;
+    auto third = [&](Corner a, Corner b) {
+        if (has(a))
+            z.push_back(get(a));
+        else if (has(b))
+            z.push_back(get(b));
+    };
+    if (has(BottomLeft) && has(BottomRight)) {
+        z = {get(BottomLeft), get(BottomRight)};
+        third(TopLeft, TopRight);
+    } else if (has(TopLeft) && has(TopRight)) {
+        z = {get(TopLeft), get(TopRight)};
+        third(BottomLeft, BottomRight);
+    } else {
+        for (int k = 0; k < kCorners; ++k)
+            if (m[std::size_t(k)] && z.size() < 3) z.push_back(*m[std::size_t(k)]);
+    }
+    return z;
+}
+
+bool sameBox(const Component& a, const Component& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Places the zero marks and returns them, so they can be kept out of the
+// bubbles (a corner square may have a bubble's size).
+std::vector<Component> placeZeroMarks(const std::vector<Component>& comps, int pageW, int pageH,
+                                      int maxSide, SheetProposal& out) {
+    std::vector<Component> cands;
+    for (const Component& c : comps)
+        if (isZeroMarkShape(c, maxSide)) cands.push_back(c);
+    const std::vector<Component> z = orderZeroMarks(cornerMarks(cands, pageW, pageH));
+    std::vector<int> halves;
+    for (std::size_t i = 0; i < z.size(); ++i) {
+        const Centre p = boxCentre(z[i]);
+        out.zeroMarks[i] = {int(std::lround(p.x)), int(std::lround(p.y))};
+        halves.push_back(int(std::lround((z[i].width() + z[i].height() - 2) / 4.0)));
+    }
+    out.zeroMarksFound = int(z.size());
+    out.zeroRadius = medianOf(halves);
+    return z;
+}
+
+}  // namespace
+
+int SheetProposal::choices() const {
+    std::size_t most = 0;
+    for (const auto& q : questions) most = std::max(most, q.size());
+    return int(most);
+}
+
+SheetProposal proposeSheet(const Raster& raster) {
+    SheetProposal out;
+    if (raster.empty()) return out;
+    const int maxSide =
+        std::max(kMinBubblePx, std::min(raster.width(), raster.height()) / kPageSidesPerBubble);
+    const std::vector<Component> comps = findComponents(raster, darkThreshold(raster));
+    const std::vector<Component> zero =
+        placeZeroMarks(comps, raster.width(), raster.height(), maxSide, out);
+    std::vector<Component> cands;
+    for (const Component& c : comps) {
+        const bool isZero = std::any_of(zero.begin(), zero.end(),
+                                        [&](const Component& z) { return sameBox(z, c); });
+        if (!isZero && isCandidate(c, maxSide)) cands.push_back(c);
+    }
+    std::vector<Component> bubbles;
+    if (const std::optional<Size> mode = commonSize(cands, maxSide)) {
+        for (const Component& c : cands)
+            if (withinSize(c.width(), mode->w, kBubbleTolerance) &&
+                withinSize(c.height(), mode->h, kBubbleTolerance))
+                bubbles.push_back(c);
+        bubbles = withNeighbours(bubbles, *mode);
+    }
+    std::vector<int> ws, hs, allW, allH;
+    std::vector<Centre> centres;
+    for (const Component& b : bubbles) {
+        allW.push_back(b.width());
+        allH.push_back(b.height());
+        if (b.fill() < kFilledFill) {
+            ws.push_back(b.width());
+            hs.push_back(b.height());
+        }
+        centres.push_back(boxCentre(b));
+        centres.back().solid = b.fill() >= kFilledFill;
+    }
+    // A shape spanning n pixel columns measures n - 1 between the centres of
+    // its outermost pixels: its printed diameter.
+    out.ovalWidth = std::max(0, medianOf(ws.empty() ? allW : ws) - 1);
+    out.ovalHeight = std::max(0, medianOf(hs.empty() ? allH : hs) - 1);
+    if (!bubbles.empty())
+        out.questions = groupIntoQuestions(centres, out.ovalWidth, out.ovalHeight);
+    return out;
+}
+
+}  // namespace strovik::layout

@@ -1,0 +1,56 @@
+// A draft sheet definition read from the print of a blank or filled sheet:
+// the three zero marks, the size of the printed bubbles and the bubbles
+// grouped into questions.
+//
+// Rules:
+// - Dark is below the page's threshold (print_components.h).
+// - Bubble candidates are regions between kMinBubblePx and 1/12 of the
+//   shorter page side in both directions, no more than 4 times as long as
+//   wide. The bubble size is the most common candidate size (within 8 % and
+//   2 pixels); candidates within 20 % and 2 pixels of it are bubbles. The
+//   measured width and height are the medians over outlined bubbles (fill
+//   below kFilledFill), or over all bubbles when none is outlined, less one
+//   (a box of n pixels spans n - 1 between its outer pixel centres). Letters
+//   printed inside a bubble lie within its box and are not bubbles.
+// - A bubble with no other bubble within 4 bubble sizes is dropped.
+// - Zero marks are chosen first, and the three chosen are never bubbles.
+//   Candidates are solid regions (fill at least kZeroMarkFill: a disc, a
+//   square, or a ring thick enough that it darkens half its disc as the
+//   reader requires), roughly round or square (sides within a factor 1.5),
+//   at least kMinBubblePx, in the outer quarter of the page towards a
+//   corner. Per corner, the candidates at least 0.6 times the size of that
+//   corner's largest are kept and the one nearest the corner wins. Zero
+//   marks 1 and 2 are a horizontal pair (bottom left and bottom right when
+//   both exist, otherwise top left and top right), zero mark 3 one of the
+//   remaining corners (left before right). The radius is the median of the
+//   half mean sides (less one, as above) of the three.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "engine/image/raster.h"
+#include "engine/layout/bubble_grid.h"
+
+namespace strovik::layout {
+
+inline constexpr int kMinBubblePx = 8;
+inline constexpr double kFilledFill = 0.6;
+inline constexpr double kZeroMarkFill = 0.45;
+
+struct SheetProposal {
+    int zeroMarksFound = 0;  ///< 0..3; the marks not found stay -1
+    std::array<PrintPoint, 3> zeroMarks{};
+    int zeroRadius = 0;  ///< 0 when no zero mark was found
+    int ovalWidth = 0;   ///< full size of a printed bubble; 0 when none
+    int ovalHeight = 0;
+    std::vector<std::vector<PrintPoint>> questions;  ///< [question][choice], reading order
+
+    /// The most choices any question has.
+    int choices() const;
+};
+
+/// The draft for one sheet image.
+SheetProposal proposeSheet(const Raster& raster);
+
+}  // namespace strovik::layout

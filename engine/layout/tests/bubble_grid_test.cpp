@@ -1,0 +1,85 @@
+#include "engine/layout/bubble_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using strovik::layout::Centre;
+using strovik::layout::gridAngle;
+using strovik::layout::groupIntoQuestions;
+using strovik::layout::PrintPoint;
+
+// Rows x cols centres from (x0, y0), turned by `angle` about the origin.
+void addGrid(std::vector<Centre>& out, double x0, double y0, int rows, int cols, double px,
+             double py, double angle = 0.0) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (int r = 0; r < rows; ++r)
+        for (int k = 0; k < cols; ++k) {
+            const double x = x0 + k * px, y = y0 + r * py;
+            out.push_back({c * x - s * y, s * x + c * y});
+        }
+}
+
+TEST(BubbleGrid, TwoBlocksReadLeftBlockFirstRowsTopToBottom) {
+    std::vector<Centre> pts;
+    addGrid(pts, 600, 200, 5, 4, 30, 40);  // right block given first
+    addGrid(pts, 100, 200, 5, 4, 30, 40);
+    const auto qs = groupIntoQuestions(pts, 18, 30);
+    ASSERT_EQ(qs.size(), 10u);
+    for (const auto& q : qs) ASSERT_EQ(q.size(), 4u);
+    EXPECT_EQ(qs[0][0], (PrintPoint{100, 200}));
+    EXPECT_EQ(qs[0][3], (PrintPoint{190, 200}));
+    EXPECT_EQ(qs[4][0], (PrintPoint{100, 360}));
+    EXPECT_EQ(qs[5][0], (PrintPoint{600, 200}));
+    EXPECT_EQ(qs[9][3], (PrintPoint{690, 360}));
+}
+
+TEST(BubbleGrid, ChoicesRunDownwardsOnlyWhenTheColumnIsClearlyTighter) {
+    // Six digit columns of ten: vertical pitch 24 under 0.85 x 40.
+    std::vector<Centre> id;
+    addGrid(id, 100, 100, 10, 6, 40, 24);
+    auto qs = groupIntoQuestions(id, 18, 18);
+    ASSERT_EQ(qs.size(), 6u);
+    ASSERT_EQ(qs[0].size(), 10u);
+    EXPECT_EQ(qs[1][0], (PrintPoint{140, 100}));
+    EXPECT_EQ(qs[0][9], (PrintPoint{100, 316}));
+    // Row pitch 34 equals 0.85 x 40 exactly: not below, so rows are questions.
+    std::vector<Centre> even;
+    addGrid(even, 100, 100, 10, 6, 40, 34);
+    qs = groupIntoQuestions(even, 18, 18);
+    ASSERT_EQ(qs.size(), 10u);
+    EXPECT_EQ(qs[0].size(), 6u);
+}
+
+TEST(BubbleGrid, SlightTurnKeepsRowsAndColumns) {
+    const double angle = 1.5 * M_PI / 180.0;
+    std::vector<Centre> pts;
+    addGrid(pts, 100, 100, 20, 4, 30, 45, angle);
+    addGrid(pts, 500, 100, 20, 4, 30, 45, angle);
+    EXPECT_NEAR(gridAngle(pts, 18), angle, 1e-3);
+    const auto qs = groupIntoQuestions(pts, 18, 30);
+    ASSERT_EQ(qs.size(), 40u);
+    for (const auto& q : qs) ASSERT_EQ(q.size(), 4u);
+    // Question 21 is the first row of the right block.
+    EXPECT_NEAR(qs[20][0].x, std::cos(angle) * 500 - std::sin(angle) * 100, 1.0);
+}
+
+TEST(BubbleGrid, MissingBubbleIsFilledAndAStrayPointDropped) {
+    std::vector<Centre> pts;
+    addGrid(pts, 100, 100, 4, 5, 30, 40);
+    pts.erase(pts.begin() + 7);      // row 1, choice 2
+    pts[11] = {164.0, 183.0, true};  // row 2, choice 2 (after the erase): pencil spilled
+    pts.push_back({160.0, 140.0 + 3 * 40 + 35});  // alone on its own row
+    const auto qs = groupIntoQuestions(pts, 18, 30);
+    ASSERT_EQ(qs.size(), 4u);
+    EXPECT_EQ(qs[1][2], (PrintPoint{160, 140}));
+    EXPECT_EQ(qs[2][2], (PrintPoint{160, 180}));
+    // Outlined centres keep their own position.
+    EXPECT_EQ(qs[2][3], (PrintPoint{190, 180}));
+    EXPECT_TRUE(groupIntoQuestions({}, 18, 30).empty());
+    EXPECT_TRUE(groupIntoQuestions(pts, 0, 30).empty());
+}
+
+}  // namespace
