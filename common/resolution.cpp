@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace velmora {
 
@@ -10,7 +11,13 @@ namespace {
 // One inch is 254 / 10000 metres.
 constexpr std::int64_t kTenThousandths = 10000;
 constexpr std::int64_t kInchInTenThousandths = 254;
-constexpr double kMetresPerInch = 0.0254;
+
+/// Rounds to the nearest whole number, halves away from zero; 0 for what is
+/// not positive or does not fit an int (NaN fails every comparison).
+int roundedPositive(double value) {
+    if (!(value > 0) || !(value < double(std::numeric_limits<int>::max()))) return 0;
+    return int(std::lround(value));
+}
 
 }  // namespace
 
@@ -25,13 +32,11 @@ DotsPerMetre dotsPerMetreFromDpi(DotsPerInch dpi) {
 }
 
 int dotsPerMetreFromDpi(double dpi) {
-    if (!(dpi > 0)) return 0;
-    return int(std::lround(dpi / kMetresPerInch));
+    return roundedPositive(dpi / kMetresPerInch);
 }
 
 int dpiFromDotsPerMetre(double perMetre) {
-    if (!(perMetre > 0)) return 0;
-    return int(std::lround(perMetre * kMetresPerInch));
+    return roundedPositive(perMetre * kMetresPerInch);
 }
 
 }  // namespace velmora

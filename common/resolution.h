@@ -4,6 +4,9 @@
 
 namespace velmora {
 
+/// One inch in metres, exactly.
+inline constexpr double kMetresPerInch = 0.0254;
+
 /// A resolution in dots per inch, x (across) and y (down) apart.
 struct DotsPerInch {
     int x = 0;
@@ -26,11 +29,13 @@ int dotsPerMetreFromDpi(int dpi);
 DotsPerMetre dotsPerMetreFromDpi(DotsPerInch dpi);
 
 /// Dots per metre for a fractional count per inch (a TIFF rational), rounded
-/// to the nearest, halves away from zero; not positive gives 0.
+/// to the nearest, halves away from zero; not positive, not a number or a
+/// result beyond int gives 0.
 int dotsPerMetreFromDpi(double dpi);
 
 /// Dots per inch for a count per metre: perMetre * 0.0254 rounded to the
-/// nearest, halves away from zero; not positive gives 0.
+/// nearest, halves away from zero; not positive, not a number or a result
+/// beyond int gives 0.
 int dpiFromDotsPerMetre(double perMetre);
 
 }  // namespace velmora

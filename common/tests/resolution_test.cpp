@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace velmora {
 namespace {
 
@@ -31,6 +33,17 @@ TEST(ResolutionTest, FractionalDpiHalvesGoUp) {
     EXPECT_EQ(dotsPerMetreFromDpi(299.5), 11791);
     EXPECT_EQ(dotsPerMetreFromDpi(0.0), 0);
     EXPECT_EQ(dotsPerMetreFromDpi(-1.0), 0);
+}
+
+// TIFF rationals reach four billion and may be anything: what does not fit
+// an int, and NaN, give 0 rather than an overflowed number.
+TEST(ResolutionTest, OutOfRangeGivesZero) {
+    EXPECT_EQ(dotsPerMetreFromDpi(4294967295.0), 0);
+    EXPECT_EQ(dotsPerMetreFromDpi(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(dotsPerMetreFromDpi(std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(dpiFromDotsPerMetre(1e300), 0);
+    EXPECT_EQ(dpiFromDotsPerMetre(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(dpiFromDotsPerMetre(4294967295.0), 109092169);  // a BMP's largest field
 }
 
 TEST(ResolutionTest, DotsPerMetreToDpiRoundsToNearest) {
