@@ -3,8 +3,10 @@
 #include <QFile>
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/atomic_file.h"
+#include "common/line_text.h"
 #include "common/text_codec.h"
 
 namespace tarrow {
@@ -26,15 +28,10 @@ QString decodeCp932(const QByteArray& bytes, bool* clean) {
 }
 
 QByteArray encodeLines(const QStringList& lines) {
-    qsizetype size = 0;
-    for (const QString& line : lines) size += line.size() + 2;
-    QString text;
-    text.reserve(size);
-    for (const QString& line : lines) {
-        text += line;
-        text += QLatin1StringView(kCrLf);
-    }
-    return encodeCp932(text);
+    std::vector<std::string> utf8;
+    utf8.reserve(std::size_t(lines.size()));
+    for (const QString& line : lines) utf8.push_back(line.toStdString());
+    return QByteArray::fromStdString(velmora::utf8ToCp932Replacing(velmora::joinCrLfLines(utf8)));
 }
 
 QStringList splitLines(const QString& text) {
