@@ -10,11 +10,12 @@
 #include <system_error>
 
 #include "common/atomic_file.h"
+#include "common/line_text.h"
 
 namespace velmora {
 namespace {
 
-constexpr std::string_view kNewLine = "\r\n";
+constexpr std::string_view kNewLine = kCrLf;
 constexpr char kCommentStart = ';';
 
 /// One line of the text as byte offsets. The line ending (CR LF, a lone LF
@@ -234,8 +235,7 @@ void ProfileText::setValues(std::string_view section,
 void ProfileText::replaceEntries(std::string_view section,
                                  const std::function<bool(std::string_view key)>& matches,
                                  const std::vector<std::string>& lines) {
-    std::string block;
-    for (const std::string& line : lines) block.append(line).append(kNewLine);
+    const std::string block = joinCrLfLines(lines);
     const auto found = findSection(bytes_, section);
     if (!found) {
         if (!bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r') {

@@ -15,7 +15,32 @@ constexpr const char* kUtf8 = "UTF-8";
 constexpr std::size_t kMinOutputChunk = 64;
 
 /// What to do with bytes the converter rejects.
-enum class OnInvalid { kFail, kPassThrough };
+enum class OnInvalid { kFail, kPassThrough, kReplace };
+
+constexpr std::string_view kQuestionMark = "?";
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
+
+/// What a rejected character becomes: `text`. With UTF-8 input a rejected
+/// character is its whole (well-formed) sequence, with CP932 input one byte.
+struct Replacement {
+    std::string_view text;
+    bool utf8Input = false;
+};
+
+/// Bytes of the UTF-8 sequence starting at `at` when it is well formed
+/// (lead byte and continuation bytes; the converter judges the rest), else 1.
+std::size_t utf8SequenceLength(const char* at, std::size_t left) {
+    const auto lead = static_cast<unsigned char>(at[0]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                              : 1;
+    if (length > left) return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(at[i]) & 0xC0) != 0x80) return 1;
+    }
+    return length;
+}
 
 /// Owns an iconv descriptor for the span of one conversion.
 class IconvHandle {
@@ -45,11 +70,14 @@ bool isAscii(std::string_view text) {
 /// truncated sequences either fail the conversion or are copied through one
 /// byte at a time.
 std::optional<std::string> convert(std::string_view input, const char* to, const char* from,
-                                   OnInvalid onInvalid) {
+                                   OnInvalid onInvalid, const Replacement& replacement = {},
+                                   bool* clean = nullptr) {
+    if (clean != nullptr) *clean = true;
     if (isAscii(input)) return std::string(input);
     IconvHandle handle(to, from);
     if (!handle.valid()) {
-        if (onInvalid == OnInvalid::kPassThrough) return std::string(input);
+        if (clean != nullptr) *clean = false;
+        if (onInvalid != OnInvalid::kFail) return std::string(input);
         return std::nullopt;
     }
 
@@ -65,6 +93,21 @@ std::optional<std::string> convert(std::string_view input, const char* to, const
         if (rc != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) {
             out.resize(out.size() * 2);
+        } else if (onInvalid == OnInvalid::kReplace) {
+            // EILSEQ or EINVAL: one replacement for the rejected character
+            // (a cut-off sequence at the end counts as one).
+            if (clean != nullptr) *clean = false;
+            const std::size_t skip = errno == EINVAL         ? inLeft
+                                     : replacement.utf8Input ? utf8SequenceLength(in, inLeft)
+                                                             : 1;
+            if (out.size() - written < replacement.text.size()) {
+                out.resize(out.size() * 2 + replacement.text.size());
+            }
+            std::copy(replacement.text.begin(), replacement.text.end(), out.begin() + written);
+            written += replacement.text.size();
+            in += skip;
+            inLeft -= skip;
+            iconv(handle.get(), nullptr, nullptr, nullptr, nullptr);
         } else if (onInvalid == OnInvalid::kPassThrough) {
             // EILSEQ or EINVAL: keep the offending byte as it is and go on.
             if (written == out.size()) out.resize(out.size() * 2);
@@ -95,6 +138,15 @@ std::string cp932ToUtf8Lenient(std::string_view cp932) {
 
 std::string utf8ToCp932Lenient(std::string_view utf8) {
     return *convert(utf8, kCp932, kUtf8, OnInvalid::kPassThrough);
+}
+
+std::string utf8ToCp932Replacing(std::string_view utf8) {
+    return *convert(utf8, kCp932, kUtf8, OnInvalid::kReplace, Replacement{kQuestionMark, true});
+}
+
+std::string cp932ToUtf8Replacing(std::string_view cp932, bool* clean) {
+    return *convert(cp932, kUtf8, kCp932, OnInvalid::kReplace, Replacement{kReplacementUtf8, false},
+                    clean);
 }
 
 }  // namespace velmora

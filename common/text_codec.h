@@ -22,4 +22,14 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8);
 std::string cp932ToUtf8Lenient(std::string_view cp932);
 std::string utf8ToCp932Lenient(std::string_view utf8);
 
+/// UTF-8 to CP932 for text that must be written whatever it holds: each
+/// character CP932 cannot express, and each byte that is not UTF-8, becomes
+/// one "?"; a sequence cut off at the end becomes one "?".
+std::string utf8ToCp932Replacing(std::string_view utf8);
+
+/// CP932 to UTF-8 that never fails: each byte that does not begin a valid
+/// CP932 character becomes U+FFFD (a lead byte cut off at the end too).
+/// `clean` (when given) tells whether every byte decoded.
+std::string cp932ToUtf8Replacing(std::string_view cp932, bool* clean = nullptr);
+
 }  // namespace velmora

@@ -65,5 +65,53 @@ TEST(TextCodec, LenientVariantsPassBadBytesThrough) {
     EXPECT_EQ(utf8ToCp932Lenient("\xE3\x81"), "\xE3\x81");
 }
 
+// Text written whatever it holds: every character CP932 cannot express is
+// one "?", however many bytes its UTF-8 form has, and what CP932 can hold
+// keeps its exact bytes on both sides of it.
+TEST(TextCodec, ReplacingEncoderMarksEachLostCharacterOnce) {
+    const std::string emoji = "\xF0\x9F\x98\x80";       // 4 bytes
+    const std::string hangul = "\xEA\xB0\x80";          // 3 bytes
+    const std::string zeroWidthSpace = "\xE2\x80\x8B";  // 3 bytes, invisible
+    EXPECT_EQ(utf8ToCp932Replacing(kCommentUtf8 + emoji + kHalfWidthUtf8),
+              kCommentCp932 + "?" + kHalfWidthCp932);
+    EXPECT_EQ(utf8ToCp932Replacing(emoji + emoji), "??");
+    EXPECT_EQ(utf8ToCp932Replacing("a" + hangul + "b" + zeroWidthSpace), "a?b?");
+    EXPECT_EQ(utf8ToCp932Replacing("\xFF"
+                                   "a"),
+              "?a");                                     // not UTF-8
+    EXPECT_EQ(utf8ToCp932Replacing("a\xE3\x81"), "a?");  // cut off at the end
+    EXPECT_EQ(utf8ToCp932Replacing("plain, ascii\r\n"), "plain, ascii\r\n");
+    EXPECT_EQ(utf8ToCp932Replacing(""), "");
+    // Control characters stay themselves (no code page swaps of 1A, 1C, 7F).
+    EXPECT_EQ(utf8ToCp932Replacing("\x1A\x1C\x7F\xEF\xBD\xB1"), "\x1A\x1C\x7F\xB1");
+    // Many losses in a long text: every one counted, nothing else lost.
+    std::string many;
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        many += emoji + "\xE3\x81\x82";  // emoji, あ
+        expected += "?\x82\xA0";
+    }
+    EXPECT_EQ(utf8ToCp932Replacing(many), expected);
+}
+
+TEST(TextCodec, ReplacingDecoderRoundTripsAndFlagsBadBytes) {
+    bool clean = false;
+    EXPECT_EQ(cp932ToUtf8Replacing(kCommentCp932, &clean), kCommentUtf8);
+    EXPECT_TRUE(clean);
+    EXPECT_EQ(utf8ToCp932Replacing(cp932ToUtf8Replacing(kHalfWidthCp932)), kHalfWidthCp932);
+    EXPECT_EQ(cp932ToUtf8Replacing("ascii", &clean), "ascii");
+    EXPECT_TRUE(clean);
+
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(cp932ToUtf8Replacing("ab\x81", &clean), "ab" + fffd);  // lead byte cut off
+    EXPECT_FALSE(clean);
+    EXPECT_EQ(cp932ToUtf8Replacing("\x81 x\xFF", &clean), fffd + " x" + fffd);
+    EXPECT_FALSE(clean);
+    EXPECT_EQ(cp932ToUtf8Replacing("\xA0\x82\xA0", &clean), fffd + "\xE3\x81\x82");
+    EXPECT_FALSE(clean);
+    EXPECT_EQ(cp932ToUtf8Replacing(std::string("\x1A\x1C\x7F", 3), &clean), "\x1A\x1C\x7F");
+    EXPECT_TRUE(clean);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "common/atomic_file.h"
+#include "common/resolution.h"
 
 namespace strovik {
 namespace {
 
-constexpr double kMetresPerInch = 0.0254;
 constexpr double kCentimetresPerInch = 2.54;
 /// Resolution headers never need more of a file than this.
 constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
@@ -41,7 +41,7 @@ private:
 
 std::optional<Density> perMetre(double x, double y) {
     if (!(x > 0) || !(y > 0)) return std::nullopt;
-    return Density{dpiFromPerMetre(x), dpiFromPerMetre(y)};
+    return Density{velmora::dpiFromDotsPerMetre(x), velmora::dpiFromDotsPerMetre(y)};
 }
 
 std::optional<Density> pngDensity(std::string_view data) {
@@ -101,10 +101,6 @@ std::optional<Density> tiffDensity(std::string_view data) {
 }
 
 }  // namespace
-
-int dpiFromPerMetre(double perMetre) {
-    return int(std::lround(perMetre * kMetresPerInch));
-}
 
 std::optional<Density> readImageDensity(const std::string& path) {
     if (std::optional<Density> jfif = readJfifDensity(path)) return jfif;

@@ -21,7 +21,4 @@ namespace strovik {
 /// value, or is not one of these formats.
 std::optional<Density> readImageDensity(const std::string& path);
 
-/// Dots per inch for a count per metre, rounded to the nearest.
-int dpiFromPerMetre(double perMetre);
-
 }  // namespace strovik

@@ -1,6 +1,6 @@
 // JPEG through libjpeg-turbo, decoded straight into the raster rows.
 
-#include "engine/image/jpeg_error.h"
+#include "common/image/jpeg_error.h"
 //
 // The library reports fatal errors through error_exit, which must not return;
 // ours longjmps back to decodeJpeg. Corrupt-data warnings (a damaged
@@ -36,8 +36,8 @@ constexpr long kMaxLibraryMemory = 512L * 1024 * 1024;
 constexpr int kMaxScans = 1000;
 constexpr int kMaxSample = 255;
 
-using ErrorManager = detail::JpegErrorManager;
-constexpr auto onError = detail::jumpOnJpegError;
+using ErrorManager = velmora::detail::JpegErrorManager;
+constexpr auto onError = velmora::detail::jumpOnJpegError;
 
 bool isCorruptionWarning(int code) {
     switch (code) {

@@ -1,4 +1,5 @@
-// Baseline JPEG output with libjpeg-turbo's default settings.
+// The engine's JPEG output (area crops, diagnostic images): the suite's one
+// JPEG writer, with the engine's way of reporting failures on stderr.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +18,11 @@ struct JpegImage {
 /// Writes `image` at `quality` (0..100). `densityDpi` > 0 records that
 /// resolution in the JFIF header (units: dots per inch); otherwise the
 /// library's default density is kept. A file that cannot be created prints
-/// "can't open <path>\n" on stderr. Any library error (an empty image, a full
-/// disk) is reported by returning false and removing the partial file; it
-/// never ends the process.
+/// "can't open <path>\n" on stderr (and the link rule's reason on the next
+/// line when that refused it). Any library error (an empty image, a full
+/// disk) prints "can't write <path>: <reason>\n", returns false and removes
+/// the partial file; it never ends the process. Refused pixels (no size, an
+/// unknown depth) return false silently.
 bool saveJpeg(const std::string& path, const JpegImage& image, int quality, int densityDpi = 0);
 
 }  // namespace strovik

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "common/line_text.h"
 #include "common/text_codec.h"
 
 namespace strovik {
@@ -13,7 +14,6 @@ namespace {
 
 using velmora::ProfileText;
 
-constexpr const char* kEol = "\r\n";
 constexpr const char* kCommentUtf8 = "; ＝の両側に空白を含まないように記述してください。";
 constexpr const char* kMarkPrefix = "MARK";
 constexpr const char* kAreaPrefix = "IMAGEAREA";
@@ -99,8 +99,7 @@ std::string fixed6(double v) {
     va_start(args, format);
     std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    out += buffer;
-    out += kEol;
+    velmora::appendCrLfLine(out, buffer);
 }
 
 std::string markLine(int n, const DefinitionMark& m) {
@@ -129,16 +128,8 @@ std::vector<std::string> areaLines(const std::vector<DefinitionArea>& areas) {
     return lines;
 }
 
-void appendLines(std::string& out, const std::vector<std::string>& lines) {
-    for (const std::string& l : lines) {
-        out += l;
-        out += kEol;
-    }
-}
-
 void sectionGap(std::string& out) {
-    out += kEol;
-    out += kEol;
+    velmora::appendCrLfLines(out, {"", ""});
 }
 
 /// A key of a numbered list: the prefix (as the lookup compares it) and a
@@ -325,11 +316,10 @@ std::string newDefinitionBytes(const DefinitionContent& d) {
     std::string out;
     line(out, ";");
     line(out, ";");
-    out += velmora::utf8ToCp932Lenient(kCommentUtf8);
-    out += kEol;
+    velmora::appendCrLfLine(out, velmora::utf8ToCp932Lenient(kCommentUtf8));
     line(out, ";");
     line(out, ";");
-    out += kEol;
+    velmora::appendCrLfLine(out, "");
 
     line(out, "[ZEROMARK]");
     line(out, "ZEROMARK_RADIUS=%d", d.zeroMarkRadius);
@@ -346,23 +336,21 @@ std::string newDefinitionBytes(const DefinitionContent& d) {
     line(out, "OVALMARK_HEIGHT=%d", d.ovalHeight);
     line(out, "OVALMARK_COLOR_MIN=%d", d.ovalColorMin);
     line(out, "OVALMARK_COLOR_MAX=%d", d.ovalColorMax);
-    appendLines(out, markLines(d.marks));
+    velmora::appendCrLfLines(out, markLines(d.marks));
     sectionGap(out);
 
     line(out, "[IMAGEAREA]");
-    appendLines(out, areaLines(d.areas));
+    velmora::appendCrLfLines(out, areaLines(d.areas));
     sectionGap(out);
 
     line(out, "[MULTI]");
-    out += "QUESTIONS=" + joinList(d.multiQuestions);
-    out += kEol;
+    velmora::appendCrLfLine(out, "QUESTIONS=" + joinList(d.multiQuestions));
     sectionGap(out);
 
     line(out, "[SYSTEM]");
     line(out, "DPI_X=%d", d.dpiX);
     line(out, "DPI_Y=%d", d.dpiY);
-    out += "DEBUG=" + d.debugPath;
-    out += kEol;
+    velmora::appendCrLfLine(out, "DEBUG=" + d.debugPath);
     return out;
 }
 

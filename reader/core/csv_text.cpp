@@ -1,45 +1,37 @@
 #include "reader/core/csv_text.h"
 
 #include <QFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/atomic_file.h"
+#include "common/line_text.h"
+#include "common/text_codec.h"
 
 namespace tarrow {
 
 namespace {
 
-constexpr char kCodec[] = "windows-31j";
 const QLatin1StringView kJoinPlus("+");
 const QLatin1StringView kJoinMinus("-");
 
 }  // namespace
 
 QByteArray encodeCp932(const QString& text) {
-    QStringEncoder encoder(kCodec);
-    return encoder.encode(text);
+    return QByteArray::fromStdString(velmora::utf8ToCp932Replacing(text.toStdString()));
 }
 
 QString decodeCp932(const QByteArray& bytes, bool* clean) {
-    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (clean) *clean = !decoder.hasError();
-    return text;
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    return QString::fromStdString(velmora::cp932ToUtf8Replacing(view, clean));
 }
 
 QByteArray encodeLines(const QStringList& lines) {
-    qsizetype size = 0;
-    for (const QString& line : lines) size += line.size() + 2;
-    QString text;
-    text.reserve(size);
-    for (const QString& line : lines) {
-        text += line;
-        text += QLatin1StringView(kCrLf);
-    }
-    return encodeCp932(text);
+    std::vector<std::string> utf8;
+    utf8.reserve(std::size_t(lines.size()));
+    for (const QString& line : lines) utf8.push_back(line.toStdString());
+    return QByteArray::fromStdString(velmora::utf8ToCp932Replacing(velmora::joinCrLfLines(utf8)));
 }
 
 QStringList splitLines(const QString& text) {

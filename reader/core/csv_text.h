@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/line_text.h"
+
 namespace tarrow {
 
 /// The line end of every file the application writes.
-inline constexpr char kCrLf[] = "\r\n";
+using velmora::kCrLf;
 
 /// Text to CP932 bytes; a character CP932 cannot express becomes "?".
 QByteArray encodeCp932(const QString& text);

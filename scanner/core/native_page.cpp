@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/resolution.h"
 #include "engine/image/image_loader.h"
 
 namespace fenwary {
@@ -31,7 +32,6 @@ constexpr std::uint16_t kTypeRational = 5;
 constexpr std::uint32_t kUnitInch = 2;
 constexpr std::uint32_t kUnitCentimetre = 3;
 constexpr double kCentimetresPerMetre = 100.0;
-constexpr double kInchesPerMetre = 10000.0 / 254.0;
 constexpr std::size_t kTiffEntryBytes = 12;
 
 std::uint32_t u16le(const std::uint8_t* p) {
@@ -89,7 +89,7 @@ public:
             }
         }
         const double scale = unit == kUnitCentimetre ? kCentimetresPerMetre
-                             : unit == kUnitInch     ? kInchesPerMetre
+                             : unit == kUnitInch     ? 1.0 / velmora::kMetresPerInch
                                                      : 0.0;
         result.xPixelsPerMetre = perMetre(x * scale);
         result.yPixelsPerMetre = perMetre(y * scale);

@@ -3,13 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "common/resolution.h"
+
 namespace fenwary {
 
 namespace {
 
-// One inch is 254 / 10000 metres.
-constexpr std::int64_t kDpiToPpmNumerator = 10000;
-constexpr std::int64_t kDpiToPpmDenominator = 254;
 constexpr std::int64_t kPpmToDpiScale = 100;
 constexpr std::int64_t kPpmToDpiRounding = 1968;
 constexpr std::int64_t kPpmToDpiDivisor = 3937;
@@ -40,8 +39,7 @@ int dpiFromPixelsPerMetre(int pixelsPerMetre) {
 }
 
 int pixelsPerMetreFromDpi(int dpi) {
-    return int((std::int64_t(dpi) * kDpiToPpmNumerator + kDpiToPpmDenominator / 2) /
-               kDpiToPpmDenominator);
+    return velmora::dotsPerMetreFromDpi(dpi);
 }
 
 std::string resolutionText(int dpiX, int dpiY) {

@@ -19,10 +19,14 @@ enum class ImageFormat { Jpeg = 0, Bmp = 1, Png = 2 };
 const char* extensionFor(ImageFormat format);
 
 /// Dots per inch from pixels per metre, truncated: (ppm * 100 + 1968) / 3937.
+/// The scanner's own rule, not velmora::dpiFromDotsPerMetre: the "%ddpi" in
+/// saved page names and the density in saved pages come from it, and the
+/// two differ for about one value in two hundred (6437 gives 164 here, 163
+/// there).
 int dpiFromPixelsPerMetre(int pixelsPerMetre);
 
-/// Pixels per metre from dots per inch, rounded: (dpi * 10000 + 127) / 254
-/// (the PNG pHYs value; 200 dpi gives 7874).
+/// Pixels per metre from dots per inch: the suite's one conversion
+/// (velmora::dotsPerMetreFromDpi; 200 dpi gives 7874, below 1 gives 0).
 int pixelsPerMetreFromDpi(int dpi);
 
 /// "%ddpi" with the y resolution when both are at least 1, else empty.

@@ -1,129 +1,21 @@
 #include "scanner/core/page_writers.h"
 
 #include <fcntl.h>
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <vector>
 
-#include "engine/image/jpeg_writer.h"
+#include "common/image/image_writers.h"
+#include "common/resolution.h"
 
 namespace fenwary {
 
 namespace {
-
-constexpr std::size_t kBmpFileHeaderBytes = 14;
-constexpr std::size_t kBmpInfoHeaderBytes = 40;
-constexpr std::uint16_t kBmpPlanes = 1;
-constexpr std::uint16_t kBmpBitsPerPixel = 24;
-constexpr int kPngBitDepth = 8;
-
-void setError(std::string* error, const std::string& text) {
-    if (error != nullptr) *error = text;
-}
-
-std::string systemError(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
-// ---- PNG ----
-
-struct PngWriteState {
-    std::FILE* file = nullptr;
-    std::jmp_buf jump;
-    char message[128] = {};
-};
-
-void pngFail(png_structp png, png_const_charp message) {
-    auto* state = static_cast<PngWriteState*>(png_get_error_ptr(png));
-    std::snprintf(state->message, sizeof state->message, "%s", message);
-    std::longjmp(state->jump, 1);
-}
-
-void pngWarn(png_structp, png_const_charp) {}
-
-void pngWrite(png_structp png, png_bytep data, png_size_t length) {
-    auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, state->file) != length) png_error(png, "Write Error");
-}
-
-void pngFlush(png_structp png) {
-    auto* state = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    std::fflush(state->file);
-}
-
-// Runs between setjmp and the end of writing: no objects with destructors.
-bool compressPng(PngWriteState& state, const strovik::Raster& pixels, int dpi, png_bytep* rows) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, pngFail, pngWarn);
-    if (png == nullptr) {
-        std::snprintf(state.message, sizeof state.message, "Visualpng: Out of memory");
-        return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr || setjmp(state.jump) != 0) {
-        if (info == nullptr) std::snprintf(state.message, sizeof state.message, "Out of memory");
-        png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-        return false;
-    }
-    png_set_write_fn(png, &state, pngWrite, pngFlush);
-    png_set_IHDR(png, info, png_uint_32(pixels.width()), png_uint_32(pixels.height()), kPngBitDepth,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (dpi > 0) {
-        const auto perMetre = png_uint_32(pixelsPerMetreFromDpi(dpi));
-        png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
-    }
-    png_write_info(png, info);
-    png_set_bgr(png);
-    png_write_image(png, rows);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-// ---- BMP ----
-
-void putU16(std::uint8_t* at, std::uint32_t value) {
-    at[0] = std::uint8_t(value);
-    at[1] = std::uint8_t(value >> 8);
-}
-
-void putU32(std::uint8_t* at, std::uint32_t value) {
-    putU16(at, value & 0xFFFFu);
-    putU16(at + 2, value >> 16);
-}
-
-std::size_t paddedRowBytes(int width) {
-    return (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-}
-
-class File {
-public:
-    File(const std::string& path, const char* mode) : file_(std::fopen(path.c_str(), mode)) {}
-    ~File() {
-        if (file_ != nullptr) std::fclose(file_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    std::FILE* get() const { return file_; }
-    /// Closes the stream; false when buffered data could not be written.
-    bool close() {
-        std::FILE* file = file_;
-        file_ = nullptr;
-        return file != nullptr && std::fclose(file) == 0;
-    }
-
-private:
-    std::FILE* file_;
-};
 
 // ---- Temporary file and its name ----
 
@@ -176,97 +68,45 @@ int renameNoReplace(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+namespace {
+
+// The raster's rows, bottom row first, as the common writers take them.
+velmora::PixelView viewOf(const strovik::Raster& pixels) {
+    return velmora::PixelView{pixels.data(),     pixels.width(),
+                              pixels.height(),   strovik::Raster::kBytesPerPixel,
+                              pixels.rowBytes(), true};
+}
+
+bool report(bool written, const velmora::ImageWriteError& failure, std::string* error) {
+    if (!written && error != nullptr) *error = failure.reason;
+    // The caller reads the failing call's errno.
+    if (!written) errno = failure.errorNumber;
+    return written;
+}
+
+}  // namespace
+
 bool writePng(const std::string& path, const strovik::Raster& pixels, int dpi, std::string* error) {
-    if (pixels.empty()) {
-        setError(error, "empty page");
-        return false;
-    }
-    std::vector<png_bytep> rows;
-    try {
-        rows.resize(std::size_t(pixels.height()));
-    } catch (const std::bad_alloc&) {
-        setError(error, "Visualpng: Out of memory");
-        return false;
-    }
-    // PNG rows run top-down; the raster stores them bottom-up.
-    for (int y = 0; y < pixels.height(); ++y) {
-        rows[std::size_t(y)] = const_cast<png_bytep>(pixels.storedRow(pixels.height() - 1 - y));
-    }
-    File file(path, "wb");
-    if (file.get() == nullptr) {
-        setError(error, systemError("cannot create the file"));
-        return false;
-    }
-    PngWriteState state;
-    state.file = file.get();
-    bool ok = compressPng(state, pixels, dpi, rows.data());
-    if (!ok) setError(error, state.message);
-    if (!file.close() && ok) {
-        ok = false;
-        setError(error, systemError("Write Error"));
-    }
-    return ok;
+    std::optional<velmora::DotsPerMetre> density;
+    if (dpi > 0) density = velmora::dotsPerMetreFromDpi(velmora::DotsPerInch{dpi, dpi});
+    velmora::ImageWriteError failure;
+    return report(velmora::writePngFile(path, viewOf(pixels), density, &failure), failure, error);
 }
 
 bool writeBmp(const std::string& path, const strovik::Raster& pixels,
               const PageResolution& resolution, std::string* error) {
-    if (pixels.empty()) {
-        setError(error, "empty page");
-        return false;
-    }
-    const std::size_t rowBytes = paddedRowBytes(pixels.width());
-    const std::size_t imageBytes = rowBytes * std::size_t(pixels.height());
-    const std::size_t offset = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
-    if (imageBytes > std::size_t(UINT32_MAX) - offset) {
-        setError(error, "page too large for a bitmap file");
-        return false;
-    }
-    std::array<std::uint8_t, kBmpFileHeaderBytes + kBmpInfoHeaderBytes> header{};
-    header[0] = 'B';
-    header[1] = 'M';
-    putU32(&header[2], std::uint32_t(offset + imageBytes));
-    putU32(&header[10], std::uint32_t(offset));
-    std::uint8_t* info = &header[kBmpFileHeaderBytes];
-    putU32(info, std::uint32_t(kBmpInfoHeaderBytes));
-    putU32(info + 4, std::uint32_t(pixels.width()));
-    putU32(info + 8, std::uint32_t(pixels.height()));
-    putU16(info + 12, kBmpPlanes);
-    putU16(info + 14, kBmpBitsPerPixel);
-    putU32(info + 20, std::uint32_t(imageBytes));
-    putU32(info + 24, std::uint32_t(resolution.xPixelsPerMetre));
-    putU32(info + 28, std::uint32_t(resolution.yPixelsPerMetre));
-
-    File file(path, "wb");
-    if (file.get() == nullptr) {
-        setError(error, systemError("cannot create the file"));
-        return false;
-    }
-    bool ok = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
-    const std::array<std::uint8_t, 3> padding{};
-    const std::size_t padBytes = rowBytes - pixels.rowBytes();
-    for (int r = 0; ok && r < pixels.height(); ++r) {
-        ok = std::fwrite(pixels.storedRow(r), 1, pixels.rowBytes(), file.get()) ==
-                 pixels.rowBytes() &&
-             std::fwrite(padding.data(), 1, padBytes, file.get()) == padBytes;
-    }
-    ok = file.close() && ok;
-    if (!ok) setError(error, systemError("write failed"));
-    return ok;
+    const velmora::DotsPerMetre density{resolution.xPixelsPerMetre, resolution.yPixelsPerMetre};
+    velmora::ImageWriteError failure;
+    return report(velmora::writeBmpFile(path, viewOf(pixels), density, &failure), failure, error);
 }
 
 bool writeJpeg(const std::string& path, const strovik::Raster& pixels, int quality, int dpi,
                std::string* error) {
-    strovik::JpegImage image;
-    image.pixels = pixels.data();
-    image.width = pixels.width();
-    image.height = pixels.height();
-    image.bytesPerPixel = strovik::Raster::kBytesPerPixel;
-    image.bottomUp = true;
-    if (!strovik::saveJpeg(path, image, quality, dpi)) {
-        setError(error, "JPEG write failed");
-        return false;
-    }
-    return true;
+    velmora::JpegSettings settings;
+    settings.quality = quality;
+    if (dpi > 0) settings.density = velmora::DotsPerInch{dpi, dpi};
+    velmora::ImageWriteError failure;
+    return report(velmora::writeJpegFile(path, viewOf(pixels), settings, &failure), failure, error);
 }
 
 std::string writeFailureCause(int errorNumber) {

@@ -1,6 +1,6 @@
-// Writing one page to its file as JPEG (the engine's libjpeg-turbo writer,
-// with the JFIF density), PNG (libpng, with a pHYs chunk) or BMP (our own
-// writer, 24 bits). Every page is written to a temporary file in the output
+// Writing one page to its file as JPEG (with the JFIF density), PNG (with a
+// pHYs chunk) or BMP (24 bits), through the suite's image writers
+// (common/image). Every page is written to a temporary file in the output
 // folder and flushed to disk (StagedPage); only then does it get its name,
 // and by default only a name nothing else holds: the name is taken with a
 // rename that refuses to replace (or a hard link), so no existing file and

@@ -1,13 +1,15 @@
 #include "tools/sheetgen/image_writers.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstring>
+#include <algorithm>
+
+#include "common/image/image_writers.h"
+#include "common/resolution.h"
 
 namespace sheetgen {
 namespace {
 
-constexpr double kMetresPerInch = 0.0254;
+constexpr int kMinQuality = 1;
+constexpr int kMaxQuality = 100;
 
 bool checkImage(const Image& image, std::string& error) {
     const auto expected = static_cast<std::size_t>(image.width) * image.height * 3;
@@ -18,16 +20,42 @@ bool checkImage(const Image& image, std::string& error) {
     return true;
 }
 
-}  // namespace
-
-std::FILE* openForWriting(const std::string& path, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) error = "cannot write " + path + ": " + std::strerror(errno);
-    return file;
+velmora::PixelView viewOf(const Image& image) {
+    return velmora::PixelView{image.bgr.data(), image.width, image.height};
 }
 
-unsigned pixelsPerMetre(int dpi) {
-    return static_cast<unsigned>(std::lround(std::max(0, dpi) / kMetresPerInch));
+bool report(bool written, const std::string& path, const velmora::ImageWriteError& failure,
+            std::string& error) {
+    if (!written) error = "writing " + path + " failed: " + failure.reason;
+    return written;
+}
+
+}  // namespace
+
+bool writeJpeg(const std::string& path, const Image& image, int dpi, int quality,
+               std::string& error) {
+    velmora::JpegSettings settings;
+    settings.quality = std::clamp(quality, kMinQuality, kMaxQuality);
+    settings.density = velmora::DotsPerInch{dpi, dpi};
+    velmora::ImageWriteError failure;
+    return report(velmora::writeJpegFile(path, viewOf(image), settings, &failure), path, failure,
+                  error);
+}
+
+bool writeBmp(const std::string& path, const Image& image, int dpi, std::string& error) {
+    const velmora::DotsPerMetre density =
+        velmora::dotsPerMetreFromDpi(velmora::DotsPerInch{dpi, dpi});
+    velmora::ImageWriteError failure;
+    return report(velmora::writeBmpFile(path, viewOf(image), density, &failure), path, failure,
+                  error);
+}
+
+bool writePng(const std::string& path, const Image& image, int dpi, std::string& error) {
+    const velmora::DotsPerMetre density =
+        velmora::dotsPerMetreFromDpi(velmora::DotsPerInch{dpi, dpi});
+    velmora::ImageWriteError failure;
+    return report(velmora::writePngFile(path, viewOf(image), density, &failure), path, failure,
+                  error);
 }
 
 const char* formatExtension(Format format) {

@@ -22,6 +22,16 @@ TEST(CsvText, EncodesLinesAsCp932WithCrLfAfterEveryLine) {
     EXPECT_EQ(encodeLines({QString()}), QByteArray("\r\n"));
 }
 
+// Characters typed on this platform that CP932 holds under another code
+// point (wave dash, minus sign, yen sign) keep their CP932 bytes; one that
+// CP932 cannot hold is one "?"; control bytes pass unchanged.
+TEST(CsvText, EncodesPlatformTextWithoutSubstitutes) {
+    const QString text = QStringLiteral("1\u301C5,\u2212,\u00A5") + QChar(0x7F);
+    EXPECT_EQ(encodeLines({text, QStringLiteral("a\U0001F600b")}),
+              QByteArray("1\x81\x60"
+                         "5,\x81\x7C,\x5C\x7F\r\na?b\r\n"));
+}
+
 TEST(CsvText, DecodesCp932AndToleratesBrokenBytes) {
     bool clean = false;
     EXPECT_EQ(decodeCp932(QByteArray::fromHex("90b3939a93fc97cd"), &clean),

@@ -11,7 +11,7 @@
 #include <jpeglib.h>
 // clang-format on
 
-namespace strovik::detail {
+namespace velmora::detail {
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;
@@ -28,4 +28,4 @@ struct JpegErrorManager {
     std::longjmp(manager->jump, 1);
 }
 
-}  // namespace strovik::detail
+}  // namespace velmora::detail
