@@ -44,7 +44,7 @@ TEST(ProposeCommand, SampleSheetGivesADefinitionOfItsThirtyQuestions) {
     EXPECT_EQ(r.out, def + "\n");
     const auto bytes = readWholeFile(def);
     ASSERT_TRUE(bytes);
-    const auto parsed = dravel::parseDefinition(*bytes);
+    const auto parsed = dravel::parseDefinition(*bytes).definition;
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->questionCount, 30);
     EXPECT_EQ(parsed->marks.size(), 150u);
