@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -79,6 +80,16 @@ public:
     /// until the definition changes.
     bool trialRead();
     const std::optional<TrialResult>& trial() const { return trial_; }
+    /// Further scans the test read reads beside the loaded one (UTF-8
+    /// paths); they stay until another image is opened.
+    void setTrialImages(std::vector<std::string> paths);
+    const std::vector<std::string>& trialImages() const { return trialImages_; }
+    /// The reads of the further scans, in the order given.
+    const std::vector<TrialResult>& otherTrials() const { return otherTrials_; }
+    /// One summary line per scan read (the loaded one first), then the dots
+    /// warning over all of them when the threshold misses; empty before a
+    /// test read.
+    QStringList trialReport() const;
 
 private:
     OpenResult loadImage(const QString& path);
@@ -86,6 +97,8 @@ private:
     void proposeName();
     void addRecent(const QString& path);
     void changed();
+    void clearTrial();
+    std::optional<DotsAdvice> dotsAdvice() const;
 
     EditorHost& host_;
     NameSources names_;
@@ -95,6 +108,10 @@ private:
     QString path_;
     bool modified_ = false;
     std::optional<TrialResult> trial_;
+    std::vector<std::string> trialImages_;
+    std::vector<TrialResult> otherTrials_;
+    /// The reading application's default review thresholds.
+    strovik::ReviewSettings review_;
     std::function<void()> onChange_;
 };
 

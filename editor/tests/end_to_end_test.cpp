@@ -187,3 +187,48 @@ TEST_F(EndToEnd, TestReadFlagsExactlyTheBlankAndDoubledQuestions) {
 
 }  // namespace
 }  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// Further scans read beside the loaded one, each with its own summary; one
+// that cannot be read says so in its own line and spoils nothing else.
+TEST_F(EndToEnd, TestReadSummarisesEveryScan) {
+    ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
+    drawDefinition();
+    sheetgen::Answers clean = sheetAnswers(layout, 1);
+    clean[9][2] = Mark::Filled;  // no blank question
+    clean[10][2] = Mark::Blank;  // no doubled one
+    ASSERT_TRUE(writeSheet(path("other.jpg"), clean, {5, -4, 0.001}));
+    document.setTrialImages({QFile::encodeName(path("other.jpg")).toStdString(),
+                             QFile::encodeName(path("missing.jpg")).toStdString()});
+    ASSERT_TRUE(document.trialRead());
+
+    ASSERT_EQ(document.otherTrials().size(), 2u);
+    const TrialCounts loaded = countTrial(*document.trial());
+    EXPECT_EQ(loaded.questions, 12);
+    EXPECT_EQ(loaded.noMark, 1);
+    EXPECT_EQ(loaded.doubled, 1);
+    const TrialResult& other = document.otherTrials()[0];
+    ASSERT_EQ(other.status, 0);
+    const TrialCounts second = countTrial(other);
+    EXPECT_EQ(second.questions, 12);
+    EXPECT_EQ(second.noMark, 0);
+    EXPECT_EQ(second.doubtful(), 0);
+    for (int q = 0; q < 9; ++q) {
+        EXPECT_EQ(other.questions[std::size_t(q)].chosen, std::vector<int>{(q + 1) % 4}) << q;
+    }
+    EXPECT_EQ(document.otherTrials()[1].status, kTrialImageNotLoaded);
+
+    const QStringList report = document.trialReport();
+    ASSERT_GE(report.size(), 3);
+    EXPECT_TRUE(report[0].startsWith(QStringLiteral("sample.jpg: 12")));
+    EXPECT_TRUE(report[1].startsWith(QStringLiteral("other.jpg: 12")));
+    EXPECT_TRUE(report[2].startsWith(QStringLiteral("missing.jpg: ")));
+    EXPECT_NE(report[0], report[1]);
+    // Clearly marked several-answer bubbles: no dots warning.
+    EXPECT_EQ(report.size(), 3);
+}
+
+}  // namespace
+}  // namespace dravel::testing
