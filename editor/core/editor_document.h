@@ -80,6 +80,10 @@ public:
     /// until the definition changes.
     bool trialRead();
     const std::optional<TrialResult>& trial() const { return trial_; }
+    /// The thresholds the test read judges with; the reading application's
+    /// defaults until set. Applies from the next test read.
+    void setReviewSettings(const strovik::ReviewSettings& review) { review_ = review; }
+    const strovik::ReviewSettings& reviewSettings() const { return review_; }
     /// Further scans the test read reads beside the loaded one (UTF-8
     /// paths); they stay until another image is opened.
     void setTrialImages(std::vector<std::string> paths);

@@ -232,3 +232,47 @@ TEST_F(EndToEnd, TestReadSummarisesEveryScan) {
 
 }  // namespace
 }  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// The dots warning follows the threshold exactly: a marked bubble with just
+// the threshold's dots is not read, one more dot and it is.
+TEST_F(EndToEnd, DotsWarningAppearsExactlyWhenAMarkedBubbleIsNotAboveTheThreshold) {
+    ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
+    drawDefinition();
+    ASSERT_TRUE(document.trialRead());
+    const QuestionReading& several = document.trial()->questions[11];
+    ASSERT_TRUE(several.multi);
+    ASSERT_EQ(several.dots.size(), 4u);
+    // Choices 2 and 4 are filled (see sheetAnswers).
+    const std::int64_t lowestMarked = std::min(several.dots[1], several.dots[3]);
+    const std::int64_t highestBlank = std::max(several.dots[0], several.dots[2]);
+    ASSERT_GT(lowestMarked, 2 * highestBlank);
+    EXPECT_EQ(document.trialReport().size(), 1);
+
+    strovik::ReviewSettings review;
+    review.multiValue = lowestMarked;
+    review.multiRange = 0;
+    document.setReviewSettings(review);
+    ASSERT_TRUE(document.trialRead());
+    std::vector<int> stillRead;  // only the darker of the two stays above
+    for (const int choice : {1, 3}) {
+        if (several.dots[std::size_t(choice)] > lowestMarked) stillRead.push_back(choice);
+    }
+    EXPECT_EQ(document.trial()->questions[11].chosen, stillRead);
+    QStringList report = document.trialReport();
+    ASSERT_EQ(report.size(), 2);
+    EXPECT_TRUE(report[1].contains(QString::number((highestBlank + lowestMarked) / 2)));
+    ASSERT_FALSE(host.statuses.isEmpty());
+    EXPECT_TRUE(host.statuses.back().contains(report[1]));
+
+    review.multiValue = lowestMarked - 1;
+    document.setReviewSettings(review);
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_EQ(document.trial()->questions[11].chosen, (std::vector<int>{1, 3}));
+    EXPECT_EQ(document.trialReport().size(), 1);
+}
+
+}  // namespace
+}  // namespace dravel::testing
