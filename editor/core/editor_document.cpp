@@ -55,7 +55,7 @@ void EditorDocument::setModified(bool modified) {
     modified_ = modified;
     // A changed definition no longer matches what the test read showed.
     if (modified && trial_) {
-        trial_.reset();
+        clearTrial();
         host_.redraw(false);
         changedAny = true;
     }
@@ -221,7 +221,8 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     // A new sheet starts a new definition file.
     state_.importedBytes.clear();
     state_.importedContent = {};
-    trial_.reset();
+    clearTrial();
+    trialImages_.clear();
     // A new scan starts at half size, where zero marks are placed.
     state_.divisor = kZeroMarkDivisor;
     changed();
@@ -250,7 +251,7 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
     draftUndo_.reset();
     state_.zeroMarkMode = false;
     state_.step = 1;
-    trial_.reset();
+    clearTrial();
     host_.setCursor(CursorShape::Cross);
     host_.redraw(true);
     changed();
@@ -324,22 +325,51 @@ bool EditorDocument::trialRead() {
         host_.showMessage(messageFor(MessageId::ZeroMarksUnset));
         return false;
     }
-    std::optional<TrialResult> result = runTrialRead(state_);
-    if (!result) {
-        host_.showMessage(messageFor(MessageId::SaveFailed));
-        return false;
-    }
-    if (result->status != 0) {
-        host_.showMessage(messageFor(result->status == kTrialImageNotLoaded
+    TrialResult result = runTrialRead(state_, state_.imagePath, review_);
+    if (result.status != 0) {
+        host_.showMessage(messageFor(result.status == kTrialImageNotLoaded
                                          ? MessageId::ImageLoadFailed
                                          : MessageId::TrialZeroMarksNotFound));
         return false;
     }
     trial_ = std::move(result);
-    host_.setStatus(trialSummary(*trial_));
+    otherTrials_.clear();
+    for (const std::string& path : trialImages_) {
+        otherTrials_.push_back(runTrialRead(state_, path, review_));
+    }
+    QString status = trialSummary(*trial_);
+    const QString warning = dotsWarning(dotsAdvice(), review_.multiValue);
+    if (!warning.isEmpty()) status += QStringLiteral("  ") + warning;
+    host_.setStatus(status);
     host_.redraw(false);
     changed();
     return true;
+}
+
+void EditorDocument::setTrialImages(std::vector<std::string> paths) {
+    trialImages_ = std::move(paths);
+}
+
+void EditorDocument::clearTrial() {
+    trial_.reset();
+    otherTrials_.clear();
+}
+
+std::optional<DotsAdvice> EditorDocument::dotsAdvice() const {
+    std::vector<TrialResult> all;
+    if (trial_) all.push_back(*trial_);
+    all.insert(all.end(), otherTrials_.begin(), otherTrials_.end());
+    return adviseDots(severalAnswerDots(all), review_.multiValue);
+}
+
+QStringList EditorDocument::trialReport() const {
+    QStringList lines;
+    if (!trial_) return lines;
+    lines << imageSummary(*trial_);
+    for (const TrialResult& other : otherTrials_) lines << imageSummary(other);
+    const QString warning = dotsWarning(dotsAdvice(), review_.multiValue);
+    if (!warning.isEmpty()) lines << warning;
+    return lines;
 }
 
 }  // namespace dravel

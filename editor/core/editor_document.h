@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -88,6 +89,20 @@ public:
     /// until the definition changes.
     bool trialRead();
     const std::optional<TrialResult>& trial() const { return trial_; }
+    /// The thresholds the test read judges with; the reading application's
+    /// defaults until set. Applies from the next test read.
+    void setReviewSettings(const strovik::ReviewSettings& review) { review_ = review; }
+    const strovik::ReviewSettings& reviewSettings() const { return review_; }
+    /// Further scans the test read reads beside the loaded one (UTF-8
+    /// paths); they stay until another image is opened.
+    void setTrialImages(std::vector<std::string> paths);
+    const std::vector<std::string>& trialImages() const { return trialImages_; }
+    /// The reads of the further scans, in the order given.
+    const std::vector<TrialResult>& otherTrials() const { return otherTrials_; }
+    /// One summary line per scan read (the loaded one first), then the dots
+    /// warning over all of them when the threshold misses; empty before a
+    /// test read.
+    QStringList trialReport() const;
 
 private:
     OpenResult loadImage(const QString& path);
@@ -95,6 +110,8 @@ private:
     void proposeName();
     void addRecent(const QString& path);
     void changed();
+    void clearTrial();
+    std::optional<DotsAdvice> dotsAdvice() const;
 
     EditorHost& host_;
     NameSources names_;
@@ -104,6 +121,10 @@ private:
     QString path_;
     bool modified_ = false;
     std::optional<TrialResult> trial_;
+    std::vector<std::string> trialImages_;
+    std::vector<TrialResult> otherTrials_;
+    /// The reading application's default review thresholds.
+    strovik::ReviewSettings review_;
     std::function<void()> onChange_;
     PrintAssist print_;
     std::optional<DraftUndo> draftUndo_;

@@ -1,30 +1,17 @@
 #include "editor/core/trial_read.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
-#include "common/atomic_file.h"
 #include "editor/core/definition_file.h"
-#include "engine/recognition/engine_core.h"
-#include "engine/recognition/review_rule.h"
+#include "engine/image/image_loader.h"
+#include "engine/image/jfif_density.h"
+#include "engine/recognition/sheet_reading.h"
 
 namespace dravel {
 namespace {
-
-std::vector<int> parseCounts(const std::string& text) {
-    std::vector<int> counts;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(',', start);
-        if (end == std::string::npos) end = text.size();
-        counts.push_back(std::atoi(text.substr(start, end - start).c_str()));
-        start = end + 1;
-    }
-    return counts;
-}
 
 /// The reliability as the reading application sees it: its "%.1f" text.
 double shownReliability(double reliability) {
@@ -33,27 +20,34 @@ double shownReliability(double reliability) {
     return std::strtod(text, nullptr);
 }
 
-QuestionReading judgeSingle(int answer, double reliability, int marked) {
+void takeReview(const strovik::CellReview& review, QuestionReading& r) {
+    for (const int choice : review.chosen) r.chosen.push_back(choice - 1);
+    r.doubt = review.doubt;
+    r.blank = r.chosen.empty() || review.doubt == strovik::ReviewKind::NoMark;
+    r.doubtful = !r.blank && review.doubt != strovik::ReviewKind::None;
+}
+
+QuestionReading judgeSingle(int answer, double reliability, int marked,
+                            const strovik::ReviewSettings& settings) {
     QuestionReading r;
     r.reliability = reliability;
-    const strovik::CellReview review =
-        strovik::reviewSingle(answer, shownReliability(reliability), marked, {});
-    for (const int choice : review.chosen) r.chosen.push_back(choice - 1);
-    r.blank = review.doubt == strovik::ReviewKind::NoMark;
-    r.doubtful = !r.blank && review.doubt != strovik::ReviewKind::None;
+    takeReview(strovik::reviewSingle(answer, shownReliability(reliability), marked, settings), r);
     return r;
 }
 
-QuestionReading judgeMulti(const std::string& dotText, double reliability) {
+QuestionReading judgeMulti(const std::vector<int>& dots, double reliability,
+                           const strovik::ReviewSettings& settings) {
     QuestionReading r;
     r.multi = true;
     r.reliability = reliability;
-    r.dots = parseCounts(dotText);
-    const strovik::CellReview review =
-        strovik::reviewSeveral(std::vector<std::int64_t>(r.dots.begin(), r.dots.end()), {});
-    for (const int choice : review.chosen) r.chosen.push_back(choice - 1);
-    r.doubtful = review.doubt != strovik::ReviewKind::None;
-    r.blank = r.chosen.empty();
+    r.dots = dots;
+    takeReview(
+        strovik::reviewSeveral(std::vector<std::int64_t>(dots.begin(), dots.end()), settings), r);
+    // A question in the dot band is doubtful even when nothing was chosen.
+    if (r.doubt == strovik::ReviewKind::Band) {
+        r.blank = false;
+        r.doubtful = true;
+    }
     return r;
 }
 
@@ -63,39 +57,42 @@ Point fromEngine(strovik::Point p) {
 
 }  // namespace
 
-std::optional<TrialResult> runTrialRead(const EditorState& state) {
-    QTemporaryDir folder;
-    if (!folder.isValid()) return std::nullopt;
-    const std::string definitionPath =
-        QFile::encodeName(folder.filePath(QStringLiteral("trial.ini"))).toStdString();
-    if (!velmora::writeFileAtomically(definitionPath, definitionBytes(state))) return std::nullopt;
-
-    strovik::EngineCore engine;
-    engine.readDefinition(definitionPath);
+TrialResult runTrialRead(const EditorState& state, const std::string& imagePath,
+                         const strovik::ReviewSettings& review) {
+    TrialResult result;
+    result.imagePath = imagePath;
+    std::optional<strovik::Raster> raster = strovik::loadImageFile(imagePath);
+    if (!raster) {
+        result.status = kTrialImageNotLoaded;
+        return result;
+    }
+    strovik::SheetDefinition def = strovik::sheetDefinitionFrom(definitionContent(state));
     // As the reading application reads: the engine answers with its darkest
     // choice and the review rule applies the no-mark threshold.
-    engine.definition().noMarkMin = 0.0;
-    int rotated = 0;
-    TrialResult result;
-    // No write-back: the engine's copy of the definition is thrown away.
-    result.status = engine.run(state.imagePath, std::string(), rotated);
-    result.rotated = rotated != 0;
+    def.noMarkMin = 0.0;
+    def.debugPath.clear();
+    strovik::ReadOptions options;
+    options.density = strovik::readJfifDensity(imagePath).value_or(strovik::Density{});
+    strovik::SheetResult read = strovik::readSheet(std::move(*raster), def, options);
+    result.status = read.status;
+    result.rotated = read.rotated;
     for (std::size_t i = 0; i < 3; ++i) {
-        result.foundZeroMarks[i] = fromEngine(engine.alignment().found[i]);
+        result.foundZeroMarks[i] = fromEngine(read.alignment.found[i]);
     }
-    if (result.status != strovik::kRunOk) return result;
-    result.alignment = engine.alignment();
+    if (!read.ok()) return result;
+    result.alignment = read.alignment;
 
-    const strovik::QuestionResults& r = engine.results();
-    const strovik::SheetDefinition& def = engine.definition();
-    result.questions.resize(r.answers.size());
-    for (std::size_t q = 0; q < r.answers.size(); ++q) {
-        result.questions[q] = judgeSingle(r.answers[q], r.reliability[q], r.marked[q]);
+    result.questions.resize(read.answers.size());
+    for (std::size_t q = 0; q < read.answers.size(); ++q) {
+        result.questions[q] =
+            judgeSingle(read.answers[q], read.reliability[q], read.marked[q], review);
     }
-    for (std::size_t k = 0; k < def.multiQuestions.size() && k < r.dots.size(); ++k) {
+    for (std::size_t k = 0; k < def.multiQuestions.size() && k < read.dots.size(); ++k) {
         const int q = def.multiQuestions[k];
-        if (q < 0 || q >= int(result.questions.size())) continue;
-        result.questions[std::size_t(q)] = judgeMulti(r.dots[k], r.reliability[std::size_t(q)]);
+        // A question listed twice is read at its first place only.
+        if (q < 0 || q >= int(result.questions.size()) || read.dots[k].empty()) continue;
+        result.questions[std::size_t(q)] =
+            judgeMulti(read.dots[k], read.reliability[std::size_t(q)], review);
     }
     return result;
 }
@@ -110,6 +107,114 @@ Point readPosition(const TrialResult& result, Point defined, int width, int heig
     return shownPosition(result, {mapped.x, mapped.y}, width, height);
 }
 
+// ---- Dots ----------------------------------------------------------------------
+
+std::optional<DotsAdvice> adviseDots(std::vector<std::int64_t> counts, std::int64_t threshold) {
+    if (counts.size() < 2) return std::nullopt;
+    std::sort(counts.begin(), counts.end());
+    // The widest gap between neighbours; the lowest one on ties.
+    std::size_t split = 0;
+    std::int64_t widest = -1;
+    for (std::size_t i = 0; i + 1 < counts.size(); ++i) {
+        const std::int64_t gap = counts[i + 1] - counts[i];
+        if (gap > widest) {
+            widest = gap;
+            split = i;
+        }
+    }
+    DotsAdvice advice;
+    advice.highestUnmarked = counts[split];
+    advice.lowestMarked = counts[split + 1];
+    if (advice.lowestMarked < kMinMarkedDots || advice.lowestMarked < 2 * advice.highestUnmarked) {
+        return std::nullopt;
+    }
+    advice.warn = advice.lowestMarked <= threshold || advice.highestUnmarked > threshold;
+    advice.suggested = (advice.highestUnmarked + advice.lowestMarked) / 2;
+    return advice;
+}
+
+std::vector<std::int64_t> severalAnswerDots(const std::vector<TrialResult>& results) {
+    std::vector<std::int64_t> counts;
+    for (const TrialResult& result : results) {
+        for (const QuestionReading& q : result.questions) {
+            if (q.multi) counts.insert(counts.end(), q.dots.begin(), q.dots.end());
+        }
+    }
+    return counts;
+}
+
+// ---- Texts ---------------------------------------------------------------------
+
+TrialCounts countTrial(const TrialResult& result) {
+    TrialCounts counts;
+    counts.questions = int(result.questions.size());
+    for (const QuestionReading& q : result.questions) {
+        if (q.blank) {
+            ++counts.noMark;
+            continue;
+        }
+        switch (q.doubt) {
+            case strovik::ReviewKind::Faint:
+                ++counts.faint;
+                break;
+            case strovik::ReviewKind::Doubled:
+                ++counts.doubled;
+                break;
+            case strovik::ReviewKind::Band:
+                ++counts.band;
+                break;
+            case strovik::ReviewKind::NoMark:
+            case strovik::ReviewKind::None:
+                break;
+        }
+    }
+    return counts;
+}
+
+QString trialSummary(const TrialResult& result) {
+    const TrialCounts c = countTrial(result);
+    return QStringLiteral(u"試し読み: %1問  ﾏｰｸ無し %2問  要確認 %3問")
+        .arg(c.questions)
+        .arg(c.noMark)
+        .arg(c.doubtful());
+}
+
+QString imageSummary(const TrialResult& result) {
+    const QString name = QFileInfo(QString::fromStdString(result.imagePath)).fileName();
+    if (result.status == kTrialImageNotLoaded) {
+        return QStringLiteral(u"%1: 画像を読み込めません").arg(name);
+    }
+    if (result.status != 0) {
+        return QStringLiteral(u"%1: ゼロマークが見つかりません").arg(name);
+    }
+    const TrialCounts c = countTrial(result);
+    return QStringLiteral(u"%1: %2問  ﾏｰｸ無し %3問  薄い %4問  二重ﾏｰｸ %5問  ﾄﾞｯﾄ境界 %6問")
+        .arg(name)
+        .arg(c.questions)
+        .arg(c.noMark)
+        .arg(c.faint)
+        .arg(c.doubled)
+        .arg(c.band);
+}
+
+QString dotsWarning(const std::optional<DotsAdvice>& advice, std::int64_t threshold) {
+    if (!advice || !advice->warn) return {};
+    if (advice->lowestMarked <= threshold) {
+        return QStringLiteral(
+                   u"複数回答のﾏｰｸのﾄﾞｯﾄ数 (最小 %1) が閾値 %2 以下のため読み取れません。"
+                   u"閾値 %3 を推奨します。")
+            .arg(advice->lowestMarked)
+            .arg(threshold)
+            .arg(advice->suggested);
+    }
+    return QStringLiteral(
+               u"ﾏｰｸの無い選択肢のﾄﾞｯﾄ数 (最大 %1) が閾値 %2 を超えています。"
+               u"閾値 %3 を推奨します。")
+        .arg(advice->highestUnmarked)
+        .arg(threshold)
+        .arg(advice->suggested);
+}
+
 QString readingText(int question, const QuestionReading& reading) {
     QString value;
     for (int c : reading.chosen) {
@@ -122,32 +227,29 @@ QString readingText(int question, const QuestionReading& reading) {
     QString text = QStringLiteral(u"試し読み %1問目: 読取値=%2  信頼度=%3")
                        .arg(question + 1)
                        .arg(value, QString::fromLatin1(reliability));
-    if (reading.blank) {
-        text += QStringLiteral(u"  (ﾏｰｸ無し)");
-    } else if (reading.doubtful) {
-        text += QStringLiteral(u"  (要確認)");
+    if (reading.multi) {
+        QStringList dots;
+        for (int d : reading.dots) dots << QString::number(d);
+        text += QStringLiteral(u"  ﾄﾞｯﾄ=%1").arg(dots.join(u','));
+    }
+    switch (reading.doubt) {
+        case strovik::ReviewKind::NoMark:
+            text += QStringLiteral(u"  (ﾏｰｸ無し)");
+            break;
+        case strovik::ReviewKind::Faint:
+            text += QStringLiteral(u"  (要確認: 薄い)");
+            break;
+        case strovik::ReviewKind::Doubled:
+            text += QStringLiteral(u"  (要確認: 二重ﾏｰｸ)");
+            break;
+        case strovik::ReviewKind::Band:
+            text += QStringLiteral(u"  (要確認: ﾄﾞｯﾄ境界)");
+            break;
+        case strovik::ReviewKind::None:
+            if (reading.blank) text += QStringLiteral(u"  (ﾏｰｸ無し)");
+            break;
     }
     return text;
-}
-
-}  // namespace dravel
-
-namespace dravel {
-
-QString trialSummary(const TrialResult& result) {
-    int blank = 0;
-    int doubtful = 0;
-    for (const QuestionReading& q : result.questions) {
-        if (q.blank) {
-            ++blank;
-        } else if (q.doubtful) {
-            ++doubtful;
-        }
-    }
-    return QStringLiteral(u"試し読み: %1問  ﾏｰｸ無し %2問  要確認 %3問")
-        .arg(result.questions.size())
-        .arg(blank)
-        .arg(doubtful);
 }
 
 }  // namespace dravel

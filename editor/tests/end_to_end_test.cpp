@@ -187,3 +187,92 @@ TEST_F(EndToEnd, TestReadFlagsExactlyTheBlankAndDoubledQuestions) {
 
 }  // namespace
 }  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// Further scans read beside the loaded one, each with its own summary; one
+// that cannot be read says so in its own line and spoils nothing else.
+TEST_F(EndToEnd, TestReadSummarisesEveryScan) {
+    ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
+    drawDefinition();
+    sheetgen::Answers clean = sheetAnswers(layout, 1);
+    clean[9][2] = Mark::Filled;  // no blank question
+    clean[10][2] = Mark::Blank;  // no doubled one
+    ASSERT_TRUE(writeSheet(path("other.jpg"), clean, {5, -4, 0.001}));
+    document.setTrialImages({QFile::encodeName(path("other.jpg")).toStdString(),
+                             QFile::encodeName(path("missing.jpg")).toStdString()});
+    ASSERT_TRUE(document.trialRead());
+
+    ASSERT_EQ(document.otherTrials().size(), 2u);
+    const TrialCounts loaded = countTrial(*document.trial());
+    EXPECT_EQ(loaded.questions, 12);
+    EXPECT_EQ(loaded.noMark, 1);
+    EXPECT_EQ(loaded.doubled, 1);
+    const TrialResult& other = document.otherTrials()[0];
+    ASSERT_EQ(other.status, 0);
+    const TrialCounts second = countTrial(other);
+    EXPECT_EQ(second.questions, 12);
+    EXPECT_EQ(second.noMark, 0);
+    EXPECT_EQ(second.doubtful(), 0);
+    for (int q = 0; q < 9; ++q) {
+        EXPECT_EQ(other.questions[std::size_t(q)].chosen, std::vector<int>{(q + 1) % 4}) << q;
+    }
+    EXPECT_EQ(document.otherTrials()[1].status, kTrialImageNotLoaded);
+
+    const QStringList report = document.trialReport();
+    ASSERT_GE(report.size(), 3);
+    EXPECT_TRUE(report[0].startsWith(QStringLiteral("sample.jpg: 12")));
+    EXPECT_TRUE(report[1].startsWith(QStringLiteral("other.jpg: 12")));
+    EXPECT_TRUE(report[2].startsWith(QStringLiteral("missing.jpg: ")));
+    EXPECT_NE(report[0], report[1]);
+    // Clearly marked several-answer bubbles: no dots warning.
+    EXPECT_EQ(report.size(), 3);
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// The dots warning follows the threshold exactly: a marked bubble with just
+// the threshold's dots is not read, one more dot and it is.
+TEST_F(EndToEnd, DotsWarningAppearsExactlyWhenAMarkedBubbleIsNotAboveTheThreshold) {
+    ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
+    drawDefinition();
+    ASSERT_TRUE(document.trialRead());
+    const QuestionReading& several = document.trial()->questions[11];
+    ASSERT_TRUE(several.multi);
+    ASSERT_EQ(several.dots.size(), 4u);
+    // Choices 2 and 4 are filled (see sheetAnswers).
+    const std::int64_t lowestMarked = std::min(several.dots[1], several.dots[3]);
+    const std::int64_t highestBlank = std::max(several.dots[0], several.dots[2]);
+    ASSERT_GT(lowestMarked, 2 * highestBlank);
+    EXPECT_EQ(document.trialReport().size(), 1);
+
+    strovik::ReviewSettings review;
+    review.multiValue = lowestMarked;
+    review.multiRange = 0;
+    document.setReviewSettings(review);
+    ASSERT_TRUE(document.trialRead());
+    std::vector<int> stillRead;  // only the darker of the two stays above
+    for (const int choice : {1, 3}) {
+        if (several.dots[std::size_t(choice)] > lowestMarked) stillRead.push_back(choice);
+    }
+    EXPECT_EQ(document.trial()->questions[11].chosen, stillRead);
+    QStringList report = document.trialReport();
+    ASSERT_EQ(report.size(), 2);
+    EXPECT_TRUE(report[1].contains(QString::number((highestBlank + lowestMarked) / 2)));
+    ASSERT_FALSE(host.statuses.isEmpty());
+    EXPECT_TRUE(host.statuses.back().contains(report[1]));
+
+    review.multiValue = lowestMarked - 1;
+    document.setReviewSettings(review);
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_EQ(document.trial()->questions[11].chosen, (std::vector<int>{1, 3}));
+    EXPECT_EQ(document.trialReport().size(), 1);
+}
+
+}  // namespace
+}  // namespace dravel::testing

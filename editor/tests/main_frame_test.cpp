@@ -11,8 +11,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
@@ -64,6 +66,8 @@ public:
         openDialogs.push_back(kind);
         return take(openPaths, QString());
     }
+    std::deque<QStringList> trialImages;
+    QStringList chooseTrialImages() override { return take(trialImages, QStringList()); }
 
 private:
     template <typename T>
@@ -232,6 +236,23 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     QTest::mouseMove(frame->view().viewport(), scrollTo(hover.x, hover.y));
     ASSERT_TRUE(QTest::qWaitFor([&] { return status().contains(QStringLiteral(u"3問目")); }));
     EXPECT_TRUE(status().startsWith(QStringLiteral(u"試し読み 3問目: 読取値=3  信頼度=")));
+
+    // The results window: one line for the loaded scan; added scans are read
+    // at once, each with its own line (one that cannot be read says so).
+    auto* results = frame->findChild<QDialog*>(QStringLiteral("TrialReadDialog"));
+    ASSERT_NE(results, nullptr);
+    EXPECT_TRUE(results->isVisible());
+    auto* summary = results->findChild<QListWidget*>(QStringLiteral("lstSummary"));
+    ASSERT_NE(summary, nullptr);
+    ASSERT_EQ(summary->count(), 1);
+    EXPECT_TRUE(summary->item(0)->text().startsWith(QStringLiteral("sheet.jpg: 6")));
+    prompter.trialImages.push_back({sheetPath, folder.filePath(QStringLiteral("gone.jpg"))});
+    clickButton(results, "cmdAddImages");
+    ASSERT_EQ(summary->count(), 3);
+    EXPECT_EQ(summary->item(1)->text(), summary->item(0)->text());
+    EXPECT_TRUE(summary->item(2)->text().startsWith(QStringLiteral("gone.jpg: ")));
+    EXPECT_EQ(frame->doc().document().otherTrials().size(), 2u);
+    results->hide();
     frame->resize(1000, 860);
     QTest::qWait(10);
     frame->view().horizontalScrollBar()->setValue(layout.ovals[0][0].x - 250);

@@ -14,6 +14,7 @@
 #include "editor/ui/main_frame.h"
 #include "editor/ui/qt_editor_prompter.h"
 #include "editor/ui/sheet_printing.h"
+#include "editor/ui/trial_read_dialog.h"
 #include "editor/ui/version_dialog.h"
 
 namespace dravel {
@@ -132,7 +133,18 @@ void CMainFrame::trialRead() {
     view_->viewport()->setCursor(Qt::WaitCursor);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const auto restore = qScopeGuard([this] { view_->viewport()->setCursor(Qt::ArrowCursor); });
-    doc_->document().trialRead();
+    if (!doc_->document().trialRead()) return;
+    if (trialDialog_ == nullptr) {
+        trialDialog_ = new TrialReadDialog(
+            doc_->document(), [this] { return prompter_->chooseTrialImages(); },
+            [this] { doc_->document().trialRead(); }, this);
+        // An edit drops the test read, and with it what the window lists.
+        connect(doc_, &CDravelDoc::documentChanged, trialDialog_, [this] {
+            if (!doc_->document().trial()) trialDialog_->hide();
+        });
+    }
+    trialDialog_->refresh();
+    trialDialog_->show();
 }
 
 void CMainFrame::autoDetect() {

@@ -21,6 +21,8 @@ class QToolBar;
 
 namespace dravel {
 
+class TrialReadDialog;
+
 class CDravelDoc;
 class CDravelView;
 class QtEditorPrompter;
@@ -90,6 +92,7 @@ private:
     QAction* recentAnchor_ = nullptr;
     QList<QAction*> recentActions_;
     std::map<Command, QAction*> actions_;
+    TrialReadDialog* trialDialog_ = nullptr;  ///< made at the first test read
 };
 
 }  // namespace dravel

@@ -76,4 +76,13 @@ QString QtEditorPrompter::chooseOpenFile(OpenDialog kind) {
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList QtEditorPrompter::chooseTrialImages() {
+    QFileDialog dialog(parent_, QString(), QString(), imageFileFilter());
+    dialog.setObjectName(QStringLiteral("TrialImagesDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
 }  // namespace dravel

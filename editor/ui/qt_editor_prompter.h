@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "editor/core/editor_host.h"
@@ -34,6 +35,9 @@ public:
     /// The open dialog of the open-image or import command; empty when
     /// cancelled.
     virtual QString chooseOpenFile(OpenDialog kind);
+    /// The further scans for the test read (several may be chosen); empty
+    /// when cancelled.
+    virtual QStringList chooseTrialImages();
 
 private:
     QPointer<QWidget> parent_;

@@ -7,19 +7,17 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "editor/ui/trial_painter.h"
+
 namespace dravel {
 namespace {
 
 const QColor kMarkColour(255, 255, 200);
 const QColor kMultiColour(255, 200, 200);
 const QColor kZeroColour(255, 0, 0);
-const QColor kChosenColour(0, 90, 255, 110);
-const QColor kFoundColour(0, 90, 255);
-const QColor kFlaggedColour(255, 0, 0);
 constexpr int kLabelPixels = 12;  ///< label height in image pixels
 constexpr int kLabelInset = 3;
 constexpr int kAreaNumberOffset = 2;
-constexpr int kTrialPen = 3;
 constexpr int kMargin = 4;  ///< pen width and antialiasing around a figure
 
 QRect ovalRect(Point centre, int width, int height) {
@@ -147,36 +145,6 @@ void drawZeroMarks(QPainter& p, const EditorState& s) {
     for (const Point& z : s.zeroMarks) drawCircle(p, z, s.zeroRadius);
 }
 
-void drawTrial(QPainter& p, const EditorState& s, const TrialResult& trial, const QRect& visible) {
-    const int width = s.bitmapWidth;
-    const int height = s.bitmapHeight;
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kFoundColour, kTrialPen));
-    for (const Point& found : trial.foundZeroMarks) {
-        drawCircle(p, shownPosition(trial, found, width, height), s.zeroRadius + kTrialPen);
-    }
-    const QRect reach = visible.adjusted(-s.ovalWidth, -s.ovalHeight, s.ovalWidth, s.ovalHeight);
-    for (int i = 0; i < s.markCount; ++i) {
-        const MarkRecord& m = s.marks[std::size_t(i)];
-        const QuestionReading* reading = trial.question(m.question);
-        if (reading == nullptr || !reach.contains(m.x, m.y)) continue;
-        const Point at = readPosition(trial, {m.x, m.y}, width, height);
-        const bool chosen = std::find(reading->chosen.begin(), reading->chosen.end(), m.choice) !=
-                            reading->chosen.end();
-        if (chosen) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(kChosenColour);
-            drawOval(p, at, s.ovalWidth, s.ovalHeight);
-            p.setBrush(Qt::NoBrush);
-        }
-        if (reading->flagged()) {
-            p.setPen(QPen(kFlaggedColour, kTrialPen));
-            drawOval(p, at, s.ovalWidth + 2 * kTrialPen, s.ovalHeight + 2 * kTrialPen);
-        }
-    }
-    p.setPen(Qt::black);
-}
-
 }  // namespace
 
 void PaintCache::useDivisor(int divisor) {
@@ -274,10 +242,11 @@ void paintSheet(QPainter& painter, const SheetScene& scene, QPoint scroll, const
     painter.setPen(Qt::black);
     if (scene.cache != nullptr) scene.cache->useDivisor(s.divisor);
     drawInProgress(painter, s, scene.pointer);
-    drawMarks(painter, s, visible, scene.cache);
+    // A test read draws the ovals where they were read, as outlines.
+    if (scene.trial == nullptr) drawMarks(painter, s, visible, scene.cache);
     drawAreas(painter, s, visible);
     drawZeroMarks(painter, s);
-    if (scene.trial != nullptr) drawTrial(painter, s, *scene.trial, visible);
+    if (scene.trial != nullptr) drawTrialReading(painter, s, *scene.trial, visible);
     painter.restore();
 }
 

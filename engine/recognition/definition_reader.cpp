@@ -1,6 +1,7 @@
 // Reading a sheet definition file into the engine's definition: the file is
 // parsed by the definition format, then taken over as the engine holds it.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "common/profile_file.h"
@@ -57,6 +58,28 @@ void takeSystem(const DefinitionContent& c, SheetDefinition& def) {
 }
 
 }  // namespace
+
+SheetDefinition sheetDefinitionFrom(const DefinitionContent& c) {
+    SheetDefinition def;
+    takeScalars(c, def);
+    takeAreas(c, def);
+    def.multiQuestions = c.multiQuestions;
+    std::string listed;
+    for (std::size_t i = 0; i < c.multiQuestions.size(); ++i) {
+        if (i > 0) listed += ',';
+        listed += std::to_string(c.multiQuestions[i]);
+    }
+    def.multiQuestionsText = listed;
+    def.multiRead = true;
+    if (c.marks.empty()) return def;
+    if (const std::optional<LimitViolation> violation = limitViolation(c.marks)) {
+        def.refusal = describeViolation(*violation);
+        return def;
+    }
+    takeMarkTable(c, def);
+    takeSystem(c, def);
+    return def;
+}
 
 void readSheetDefinition(const std::string& path, SheetDefinition& def) {
     def.marks = MarkTable();

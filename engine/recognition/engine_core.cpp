@@ -7,15 +7,11 @@
 #include "engine/image/image_density.h"
 #include "engine/image/image_loader.h"
 #include "engine/image/jfif_density.h"
-#include "engine/recognition/image_areas.h"
 #include "engine/recognition/mark_decision.h"
-#include "engine/recognition/zero_mark_locator.h"
+#include "engine/recognition/sheet_reading.h"
 
 namespace strovik {
 namespace {
-
-constexpr int kCoarseDpi = 250;
-constexpr int kHighDensityDpi = 450;
 
 bool endsWithNoCase(const std::string& text, std::string_view suffix) {
     if (text.size() < suffix.size()) return false;
@@ -39,14 +35,6 @@ Density samplingDensity(const std::string& imagePath) {
         }
     }
     return Density{};
-}
-
-SamplingMode samplingFor(const std::string& imagePath) {
-    const Density d = samplingDensity(imagePath);
-    SamplingMode mode;
-    if (d.x >= kCoarseDpi && d.y >= kCoarseDpi) mode.step = 2;
-    mode.highDensity = d.x >= kHighDensityDpi && d.y >= kHighDensityDpi;
-    return mode;
 }
 
 template <typename T, typename Format>
@@ -73,47 +61,29 @@ int EngineCore::run(const std::string& imagePath, const std::string& writeBackPa
     if (!definition_.refusal.empty()) return kRunDefinitionRefused;
     std::optional<Raster> loaded = loadImageFile(imagePath);
     if (!loaded) return kRunImageNotLoaded;
-    Raster raster = std::move(*loaded);
-    const SamplingMode mode = samplingFor(imagePath);
 
+    // The exchange stays in the engine's definition: it is written back and
+    // the option actions report it.
     applyZeroMarkExchange(definition_);
-    rotatedFlag = 0;
-    const std::string debugPath = definition_.debugPath;
-    const bool marking = !debugPath.empty();
-    const LocateOutcome located = locateZeroMarks(raster, definition_, mode, marking, [&] {
-        if (marking) saveDiagnosticImage(raster, false, debugPath);
-    });
-    alignment_.found = located.marks;
-    rotatedFlag = located.rotated ? 1 : 0;
-    if (!located.found) return kRunZeroMarksNotFound;
-
-    alignment_ = computeAlignment(definition_.zeroMarks, located.marks);
-    const Point mark3 = definition_.zeroMarks[2];
-    if (mark3.x > 0 && mark3.y > 0) {
-        alignment_.skew = measureSkew(raster, definition_, alignment_.map(mark3), mode, marking,
-                                      alignment_.found[2]);
+    ReadOptions options;
+    options.density = samplingDensity(imagePath);
+    options.crop = crop_;
+    SheetResult read = readSheet(std::move(*loaded), definition_, options);
+    loaded.reset();
+    rotatedFlag = read.rotated ? 1 : 0;
+    if (!read.ok()) {
+        // A failed run keeps the alignment and results of the last good one
+        // and reports only where it looked for the zero marks.
+        alignment_.found = read.alignment.found;
+        return read.status;
     }
+    alignment_ = read.alignment;
+    results_.answers = std::move(read.answers);
+    results_.reliability = std::move(read.reliability);
+    results_.marked = std::move(read.marked);
+    results_.dots = std::move(read.dots);
 
-    const int questions = definition_.marks.questions();
-    if (!results_.created) {
-        results_.created = true;
-        results_.answers.assign(std::size_t(questions), -1);
-        results_.reliability.assign(std::size_t(questions), 0.0);
-        results_.marked.assign(std::size_t(questions), 0);
-        results_.dots.assign(definition_.multiQuestions.size(), std::string());
-    }
-    decideAllQuestions(raster, definition_, alignment_, mode.step, marking, results_);
-
-    bool topDown = false;
-    if (!crop_.imageAreaBasePath.empty()) {
-        flipVertical(raster);
-        topDown = true;
-        cutImageAreas(raster, definition_.imageAreas, alignment_, crop_);
-    }
-    if (marking) saveDiagnosticImage(raster, topDown, debugPath);
-    raster = Raster();
-
-    if (onComplete) onComplete(questions, definition_.marks.choices());
+    if (onComplete) onComplete(definition_.marks.questions(), definition_.marks.choices());
     writeBackSheetDefinition(writeBackPath, definition_);
     return kRunOk;
 }
@@ -128,6 +98,11 @@ std::string EngineCore::reliabilityText() const {
 
 std::string EngineCore::markedCountsText() const {
     return joined(results_.marked, "%d");
+}
+
+std::string EngineCore::dotsText(int position) const {
+    const bool known = position >= 0 && std::size_t(position) < results_.dots.size();
+    return known ? dotString(results_.dots[std::size_t(position)]) : std::string();
 }
 
 }  // namespace strovik

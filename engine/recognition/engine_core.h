@@ -2,7 +2,9 @@
 // definition, the crop options, the alignment and the per-question results of
 // the last successful run. The component binds every object to one
 // process-wide instance; other callers (the command-line tool, tests) may
-// hold as many independent cores as they like, one per thread.
+// hold as many independent cores as they like, one per thread. The reading
+// itself is readSheet (sheet_reading.h) over values; this class adds the
+// file paths, the results kept between runs and the write-back.
 #pragma once
 
 #include <functional>
@@ -33,11 +35,12 @@ struct CropOptions {
 
 /// Per-question outcome of the last successful run.
 struct QuestionResults {
-    bool created = false;             ///< false until the first run after a definition
     std::vector<int> answers;         ///< 1-based choice or -1
     std::vector<double> reliability;  ///< best separation ratio
     std::vector<int> marked;          ///< choices that look marked
-    std::vector<std::string> dots;    ///< dot string per multi-answer list position
+    /// Dark-sample count per choice, per multi-answer list position (empty
+    /// for a repeated or undefined question).
+    std::vector<std::vector<int>> dots;
 };
 
 class EngineCore {
@@ -71,6 +74,9 @@ public:
     std::string reliabilityText() const;
     /// Marked counts joined with "," ("%d").
     std::string markedCountsText() const;
+    /// The dot string of a multi-answer list position (see dotString);
+    /// empty for a position out of range or before the first run.
+    std::string dotsText(int position) const;
 
 private:
     SheetDefinition definition_;

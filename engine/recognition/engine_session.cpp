@@ -126,12 +126,7 @@ const std::array<EngineSession::OptionEntry, kOptionActionCount>& EngineSession:
              o.retValue = std::int32_t(c.def().multiQuestions.size());
              o.retValueStr = c.def().multiQuestionsText;
          }},
-        {A::GetMultiDotsPerQuestion,
-         [](C c, O o) {
-             const std::vector<std::string>& dots = c.core().results().dots;
-             const bool known = c.value >= 0 && std::size_t(c.value) < dots.size();
-             o.retValueStr = known ? dots[std::size_t(c.value)] : std::string();
-         }},
+        {A::GetMultiDotsPerQuestion, [](C c, O o) { o.retValueStr = c.core().dotsText(c.value); }},
         {A::GetDiffZeroX, [](C c, O o) { o.retValue = c.align().offsetX; }},
         {A::GetDiffZeroY, [](C c, O o) { o.retValue = c.align().offsetY; }},
         {A::SetImageAreaJpegFile,

@@ -43,9 +43,9 @@ std::vector<int> firstMultiPosition(const SheetDefinition& def) {
     return position;
 }
 
-std::string decideMulti(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
-                        const OvalShape& shape, const ThresholdLadder& ladder, int question, int n,
-                        bool markSamples) {
+std::vector<int> decideMulti(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
+                             const OvalShape& shape, const ThresholdLadder& ladder, int question,
+                             int n, bool markSamples) {
     int threshold = 0;
     if (n == 1) {
         threshold = int((long long)def.ovalColorMin + def.ovalColorMax) / 2;
@@ -57,7 +57,7 @@ std::string decideMulti(Raster& raster, const SheetDefinition& def, const Alignm
     const ThresholdLadder chosen = ThresholdLadder::of({threshold});
     const ChoiceCounts c =
         measureChoices(raster, def, alignment, shape, chosen, question, n, markSamples);
-    return dotString(c.dark[0]);
+    return c.dark[0];
 }
 
 }  // namespace

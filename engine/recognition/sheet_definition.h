@@ -101,6 +101,12 @@ struct SheetDefinition {
 /// index) are passed over.
 void readSheetDefinition(const std::string& path, SheetDefinition& def);
 
+/// The engine's definition for a definition's content, as reading a file
+/// that says exactly this would give it, starting from the defaults:
+/// mark entries beyond what the table holds set `refusal` and leave no
+/// questions; the several-answer list text is the list joined by ",".
+SheetDefinition sheetDefinitionFrom(const DefinitionContent& content);
+
 /// Writes the engine's current zero-mark and oval keys back into the file, in
 /// one atomic rewrite that leaves the file as thirteen single-key writes
 /// would. Returns false when the file could not be written.
