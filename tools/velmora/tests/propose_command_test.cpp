@@ -47,10 +47,10 @@ TEST(ProposeCommand, SampleSheetGivesADefinitionOfItsThirtyQuestions) {
     const auto parsed = dravel::parseDefinition(*bytes).definition;
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->questionCount, 30);
-    EXPECT_EQ(parsed->marks.size(), 150u);
-    EXPECT_NEAR(parsed->zeroMarks[0].x, 180, 2);
-    EXPECT_NEAR(parsed->zeroMarks[0].y, 2159, 2);
-    EXPECT_EQ(parsed->dpiX, 200);
+    EXPECT_EQ(parsed->content.marks.size(), 150u);
+    EXPECT_NEAR(parsed->content.zeroMarks[0].x, 180, 2);
+    EXPECT_NEAR(parsed->content.zeroMarks[0].y, 2159, 2);
+    EXPECT_EQ(parsed->content.dpiX, 200);
     // A second run keeps the first file unless told to replace it.
     const ProposeRun again = propose({"-o", def, kSample});
     EXPECT_EQ(again.status, kExitUsage);
