@@ -402,10 +402,15 @@ TEST_F(ResultWindowTest, TypingADigitThenEnterStoresItAndMovesRight) {
               grid()->viewport()->mapTo(
                   window_.get(), grid()->visualRect(grid()->model()->index(3, 2)).topLeft()));
     EXPECT_FALSE(window_->saved());
+    QSignalSpy changed(grid()->model(), &QAbstractItemModel::dataChanged);
     QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_FALSE(editor()->isVisible());
     EXPECT_EQ(cell(3, 2), u"7"_s);
     EXPECT_EQ(measurement(3, 2), u"999"_s);
+    // The model told the views of that one cell.
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].value<QModelIndex>(), grid()->model()->index(3, 2));
+    EXPECT_EQ(changed[0][1].value<QModelIndex>(), grid()->model()->index(3, 2));
     EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 3));
     EXPECT_EQ(grid()->model()->index(3, 2).data().toString(), u"7"_s);
     EXPECT_TRUE(grid()->hasFocus());
