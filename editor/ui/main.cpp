@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "common/desktop/desktop_application.h"
+#include "common/qt/logging_categories.h"
 #include "editor/ui/main_frame.h"
 
 int main(int argc, char* argv[]) {
@@ -13,6 +14,12 @@ int main(int argc, char* argv[]) {
     dravel::CMainFrame frame;
     frame.show();
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) frame.openFromCommandLine(arguments.at(1));
+    if (arguments.size() > 1) {
+        qCDebug(velmora::lcEditor) << "opening from the command line:" << arguments.at(1);
+        if (arguments.size() > 2) {
+            qCInfo(velmora::lcEditor) << "arguments ignored:" << arguments.mid(2);
+        }
+        frame.openFromCommandLine(arguments.at(1));
+    }
     return QApplication::exec();
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/desktop/desktop_application.h"
+#include "common/qt/logging_categories.h"
 #include "launcher/core/launcher.h"
 #include "launcher/core/suite_report.h"
 #include "launcher/ui/launcher_window.h"
@@ -41,8 +42,7 @@ int main(int argc, char* argv[]) {
     QString error;
     if (launcher.prepareTemplates(&error) == pandle::TemplateCopy::Failed) {
         // The dialog then starts in the shipped templates; nothing is lost.
-        std::fprintf(stderr, "pandle: the templates were not copied: %s\n",
-                     error.toUtf8().constData());
+        qCWarning(velmora::lcLauncher).noquote() << "the templates were not copied:" << error;
     }
     pandle::LauncherWindow window(launcher, pandle::LauncherWindow::systemDialogs());
     window.show();

@@ -1,7 +1,10 @@
 #include "reader/core/engine_client.h"
 
+#include <atomic>
+#include <new>
 #include <string>
 
+#include "common/qt/logging_categories.h"
 #include "engine/com/bstr.h"
 #include "engine/com/component_client.h"
 
@@ -26,14 +29,36 @@ std::optional<int> statusOf(HRESULT hr, LONG status) {
     return int(status);
 }
 
+/// The engine's own fallback, its notice (which library was taken instead
+/// of the registered one) on the engine category, once per process.
+strovik::EngineFallback loggedFallback() {
+    strovik::EngineFallback fallback = strovik::defaultEngineFallback();
+    fallback.notice = [](const std::string& text) {
+        static std::atomic<bool> said{false};
+        if (said.exchange(true)) return;
+        // The category names the source; the line's own program prefix goes.
+        const QString line = QString::fromStdString(text);
+        const QString prefix = QStringLiteral("velmora: ");
+        qCWarning(velmora::lcEngine).noquote()
+            << (line.startsWith(prefix) ? line.mid(prefix.size()) : line);
+    };
+    return fallback;
+}
+
 }  // namespace
 
 std::unique_ptr<EngineClient> EngineClient::create(QString* error) {
     void* object = nullptr;
     std::string why;
-    const HRESULT hr =
-        strovik::createInstance(strovik::CLSID_Strova, strovik::IID_IStrova, &object, &why);
+    HRESULT hr = strovik::E_OUTOFMEMORY;
+    try {
+        hr = strovik::createInstanceWithFallback(strovik::CLSID_Strova, strovik::IID_IStrova,
+                                                 &object, loggedFallback(), &why);
+    } catch (const std::bad_alloc&) {
+        why = "out of memory";
+    }
     if (!strovik::succeeded(hr) || !object) {
+        qCDebug(velmora::lcEngine).noquote() << "no recognition engine:" << why.c_str();
         if (error) *error = QString::fromStdString(why);
         return nullptr;
     }

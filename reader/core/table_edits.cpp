@@ -30,11 +30,15 @@ QStringList splitParts(const QString& text) {
     return {text};
 }
 
-ClearResult askAndClear(ResultTable& table, int row, int col, Prompter& prompter) {
+ClearResult askToClear(Prompter& prompter) {
     const Prompter::Answer answer = prompter.question(QuestionId::ClearCell, kClearQuestion);
-    if (answer != Prompter::Answer::Yes) return ClearResult::Declined;
-    table.setText(row, col, QString());
-    table.setSaved(false);
+    return answer == Prompter::Answer::Yes ? ClearResult::Confirmed : ClearResult::Declined;
+}
+
+/// Carries out a confirmed clear; any other outcome passes unchanged.
+ClearResult clearWhenConfirmed(ResultTable& table, int row, int col, ClearResult asked) {
+    if (asked != ClearResult::Confirmed) return asked;
+    clearCell(table, row, col);
     return ClearResult::Cleared;
 }
 
@@ -81,6 +85,10 @@ int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text)
     if (!canEditInPlace(table, row, col)) return col;
     table.setTypedValue(row, col, text);
     table.setSaved(false);
+    return columnAfterEdit(table, col);
+}
+
+int columnAfterEdit(const ResultTable& table, int col) {
     return std::min(col + 1, table.cols() - 1);
 }
 
@@ -141,21 +149,41 @@ bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, Ru
     return true;
 }
 
-ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter,
-                                  RunFeedback& status) {
+bool canClearCell(const ResultTable& table, int row, int col) {
+    return row > ResultTable::kHeaderRow && row < table.rows() && col >= 1 && col < table.cols();
+}
+
+bool clearCell(ResultTable& table, int row, int col) {
+    if (!canClearCell(table, row, col)) return false;
+    table.setText(row, col, QString());
+    table.setSaved(false);
+    return true;
+}
+
+ClearResult confirmClearOnShiftClick(const ResultTable& table, int row, int col, Prompter& prompter,
+                                     RunFeedback& status) {
     if (!table.isSheetRow(row) || !table.isQuestionColumn(col)) return ClearResult::NotApplicable;
     if (table.isFailedRow(row)) {
         status.setStatus(kCannotClear);
         return ClearResult::Refused;
     }
-    return askAndClear(table, row, col, prompter);
+    return askToClear(prompter);
+}
+
+ClearResult confirmClearOnBackspace(const ResultTable& table, int row, int col,
+                                    Prompter& prompter) {
+    if (!canClearCell(table, row, col)) return ClearResult::NotApplicable;
+    return askToClear(prompter);
+}
+
+ClearResult clearCellOnShiftClick(ResultTable& table, int row, int col, Prompter& prompter,
+                                  RunFeedback& status) {
+    return clearWhenConfirmed(table, row, col,
+                              confirmClearOnShiftClick(table, row, col, prompter, status));
 }
 
 ClearResult clearCellOnBackspace(ResultTable& table, int row, int col, Prompter& prompter) {
-    if (row <= ResultTable::kHeaderRow || row >= table.rows() || col < 1 || col >= table.cols()) {
-        return ClearResult::NotApplicable;
-    }
-    return askAndClear(table, row, col, prompter);
+    return clearWhenConfirmed(table, row, col, confirmClearOnBackspace(table, row, col, prompter));
 }
 
 std::optional<QString> cellStatusText(const ResultTable& table, int row, int col,

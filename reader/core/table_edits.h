@@ -31,6 +31,10 @@ std::optional<QString> openInPlaceEditor(ResultTable& table, int row, int col,
 /// kept inside the grid); a cell that cannot be edited is left alone.
 int commitInPlaceEdit(ResultTable& table, int row, int col, const QString& text);
 
+/// The column the current cell moves to after an edit in `col`: the next
+/// one, at most the grid's last column.
+int columnAfterEdit(const ResultTable& table, int col);
+
 /// What the input dialog at (row, col) shows, or why it does not open.
 struct InputDialogRequest {
     enum class Kind {
@@ -62,8 +66,25 @@ enum class ClearResult {
     NotApplicable,  ///< not a cell that this way of clearing works on
     Refused,        ///< failed sheet; "クリアできません。" shown
     Declined,       ///< the question was not answered Yes
+    Confirmed,      ///< answered Yes; the cell is not touched yet
     Cleared,        ///< the cell is empty and the saved flag cleared
 };
+
+/// Whether the clear question may be asked at (row, col): any cell below
+/// the header, right of the label column.
+bool canClearCell(const ResultTable& table, int row, int col);
+
+/// Empties the cell's text (ReliGrid keeps its reading) and clears the
+/// saved flag; false, nothing changed, where canClearCell() is false.
+bool clearCell(ResultTable& table, int row, int col);
+
+/// The Shift+click question alone: NotApplicable, Refused (on the `status`
+/// line), Declined or Confirmed; the table is not changed.
+ClearResult confirmClearOnShiftClick(const ResultTable& table, int row, int col, Prompter& prompter,
+                                     RunFeedback& status);
+
+/// The Backspace question alone, as confirmClearOnShiftClick().
+ClearResult confirmClearOnBackspace(const ResultTable& table, int row, int col, Prompter& prompter);
 
 /// Shift+click: on a sheet row and question column 1..N, refuses a failed
 /// sheet (on the `status` line), else asks "値をクリアします。よろしいですか？"

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "common/qt/desktop_open.h"
 #include "reader/core/tests/scripted_prompter.h"
@@ -159,7 +160,75 @@ TEST(ResultTableModel, ShowsPaletteColoursAndHeaderCells) {
     EXPECT_FALSE(model.data(model.index(3, 1), Qt::FontRole).isValid());
     EXPECT_EQ(model.data(model.index(1, 0)).toString(), u"正答入力"_s);
     EXPECT_FALSE(model.headerData(0, Qt::Horizontal).isValid());
-    EXPECT_FALSE(model.flags(model.index(3, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model.flags(model.index(3, 0)) & Qt::ItemIsEditable);
+}
+
+TEST(ResultTableModel, EditsOneCellThroughSetData) {
+    AppContext context;
+    fillTable(context);
+    ResultTableModel model(context.table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const auto editable = [&](int row, int col) {
+        return bool(model.flags(model.index(row, col)) & Qt::ItemIsEditable);
+    };
+    // Question columns below the header, key row included; not the header,
+    // the label column or the rotation column right after the last question.
+    EXPECT_TRUE(editable(ResultTable::kKeyRow, 1));
+    EXPECT_TRUE(editable(3, kQuestions));
+    EXPECT_FALSE(editable(3, kQuestions + 1));
+    EXPECT_FALSE(editable(ResultTable::kHeaderRow, 1));
+    EXPECT_FALSE(editable(3, 0));
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    EXPECT_FALSE(model.setData(model.index(ResultTable::kHeaderRow, 1), u"7"_s));
+    EXPECT_FALSE(model.setData(model.index(3, kQuestions + 1), u"7"_s));
+    EXPECT_FALSE(model.setData(model.index(3, 2), u"7"_s, Qt::DisplayRole));
+    EXPECT_FALSE(model.setData(model.index(3, 0), QVariant(), ResultTableModel::ClearRole));
+    EXPECT_EQ(changed.size(), 0);
+    EXPECT_TRUE(context.table.saved());
+
+    // A typed value: that cell alone, no measurement behind it, unsaved.
+    ASSERT_TRUE(model.setData(model.index(3, 3), u"4"_s));
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].value<QModelIndex>(), model.index(3, 3));
+    EXPECT_EQ(changed[0][1].value<QModelIndex>(), model.index(3, 3));
+    EXPECT_EQ(model.data(model.index(3, 3)).toString(), u"4"_s);
+    EXPECT_EQ(context.table.measurement(3, 3), ResultTable::kNoMeasurement);
+    EXPECT_FALSE(context.table.saved());
+
+    // Cleared: the text goes, the reading behind it stays. The last column
+    // (skew) may be cleared though not edited.
+    const QString reading = context.table.measurement(4, 2);
+    ASSERT_TRUE(model.setData(model.index(4, 2), QVariant(), ResultTableModel::ClearRole));
+    EXPECT_EQ(model.data(model.index(4, 2)).toString(), QString());
+    EXPECT_EQ(context.table.measurement(4, 2), reading);
+    EXPECT_TRUE(
+        model.setData(model.index(4, kQuestions + 2), QVariant(), ResultTableModel::ClearRole));
+    EXPECT_EQ(changed.size(), 3);
+    // The edits took their own changes: nothing is left for a refresh.
+    EXPECT_FALSE(model.refresh());
+    EXPECT_EQ(changed.size(), 3);
+}
+
+TEST(ResultTableModel, KeyEditThroughSetDataUpdatesTheTotals) {
+    AppContext context;
+    fillTable(context);
+    ResultTableModel model(context.table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_TRUE(model.setData(model.index(ResultTable::kKeyRow, 1), u"1"_s));
+    ASSERT_TRUE(model.showTotals());
+    const int totals = model.totalsColumn();
+    ASSERT_EQ(totals, kQuestions + 3);
+    EXPECT_EQ(model.data(model.index(3, totals)).toString(), u"1"_s);  // sheet 1 answered 1
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    ASSERT_TRUE(model.setData(model.index(ResultTable::kKeyRow, 1), u"2"_s));
+    EXPECT_EQ(model.data(model.index(3, totals)).toString(), u"0"_s);
+    EXPECT_EQ(model.data(model.index(4, totals)).toString(), u"1"_s);  // sheet 2 answered 2
+    const bool totalsTold = std::any_of(changed.begin(), changed.end(), [&](const auto& args) {
+        return args[0].template value<QModelIndex>().column() == totals;
+    });
+    EXPECT_TRUE(totalsTold);
 }
 
 // ------------------------------------------------------- names, captions
@@ -209,6 +278,8 @@ TEST_F(ResultWindowTest, ShowsTheTableWithItsWidthsAndStartsOnTheFirstSheet) {
     EXPECT_TRUE(view->isColumnHidden(kQuestions + 1));  // rotation flag
     EXPECT_FALSE(view->isColumnHidden(kQuestions + 2));
     EXPECT_EQ(view->currentIndex(), view->model()->index(3, 1));
+    // Cells are editable in the model; only the window's own editor opens.
+    EXPECT_EQ(view->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_TRUE(view->hasFocus());
     EXPECT_FALSE(editor()->isVisible());
     EXPECT_EQ(status(), u"ﾏｰｸ濃度=9.0"_s);  // the current cell's measurement
@@ -331,10 +402,15 @@ TEST_F(ResultWindowTest, TypingADigitThenEnterStoresItAndMovesRight) {
               grid()->viewport()->mapTo(
                   window_.get(), grid()->visualRect(grid()->model()->index(3, 2)).topLeft()));
     EXPECT_FALSE(window_->saved());
+    QSignalSpy changed(grid()->model(), &QAbstractItemModel::dataChanged);
     QTest::keyClick(editor(), Qt::Key_Return);
     EXPECT_FALSE(editor()->isVisible());
     EXPECT_EQ(cell(3, 2), u"7"_s);
     EXPECT_EQ(measurement(3, 2), u"999"_s);
+    // The model told the views of that one cell.
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].value<QModelIndex>(), grid()->model()->index(3, 2));
+    EXPECT_EQ(changed[0][1].value<QModelIndex>(), grid()->model()->index(3, 2));
     EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(3, 3));
     EXPECT_EQ(grid()->model()->index(3, 2).data().toString(), u"7"_s);
     EXPECT_TRUE(grid()->hasFocus());

@@ -6,6 +6,7 @@
 
 #include "reader/core/palette.h"
 #include "reader/core/sheet_totals.h"
+#include "reader/core/table_edits.h"
 
 namespace tarrow {
 
@@ -132,7 +133,27 @@ QVariant ResultTableModel::headerData(int, Qt::Orientation, int) const {
 
 Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const bool ownColumn = index.column() < cols_;
+    return ownColumn && canEditInPlace(table_, index.row(), index.column())
+               ? flags | Qt::ItemIsEditable
+               : flags;
+}
+
+bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return false;
+    const int row = index.row();
+    const int col = index.column();
+    if (role == Qt::EditRole) {
+        if (!canEditInPlace(table_, row, col)) return false;
+        commitInPlaceEdit(table_, row, col, value.toString());
+    } else if (role != ClearRole || !clearCell(table_, row, col)) {
+        return false;
+    }
+    // The table's change record holds this cell (and anything written
+    // before it): one dataChanged over them, the totals following.
+    refresh();
+    return true;
 }
 
 bool ResultTableModel::refresh() {

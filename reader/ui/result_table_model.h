@@ -1,7 +1,8 @@
 // The result table's values grid as a Qt item model: one item per cell of
 // Grid, its text and palette colour, with row 0 and column 0 dressed as
-// header cells. The model keeps no copy of the cells; refresh() tells the
-// views what changed since the last refresh. After scoring, one more column
+// header cells. The model keeps no copy of the cells. A single cell is
+// edited through setData(), which writes the table and tells the views;
+// refresh() tells them what other code changed in the table since. After scoring, one more column
 // beyond the table's own shows each sheet's total ("合計"); it is the view's
 // alone and never part of the table or its files.
 #pragma once
@@ -36,7 +37,21 @@ public:
     /// The view's own headers are not used: row 0 and column 0 are cells.
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    /// Question cells below the header (where the in-place editor opens)
+    /// are editable; the views open no editor of their own.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    /// Roles setData() takes besides Qt::EditRole.
+    enum Role {
+        /// Empties a cell below the header, right of the label column, as
+        /// the clear question's Yes does (the reading behind it stays).
+        ClearRole = Qt::UserRole + 1,
+    };
+    /// Qt::EditRole: the value typed into an editable cell, as the in-place
+    /// editor commits it ("999" behind it, saved flag cleared); ClearRole:
+    /// see above. Emits dataChanged for the cell (and the totals column) and
+    /// returns true; false, nothing changed, for any other cell or role.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     /// Takes the grid's changes: a model reset when the shape (rows, columns
     /// or widths) changed, else one dataChanged over the written rectangle.

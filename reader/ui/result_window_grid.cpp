@@ -82,8 +82,8 @@ bool ResultWindow::gridKeyPress(QKeyEvent* event) {
             if (sheetQuestion) showCrop(row, col);
             return true;
         case Qt::Key_Backspace:
-            if (clearCellOnBackspace(context_.table, row, col, prompter_) == ClearResult::Cleared) {
-                model_->refresh();
+            if (confirmClearOnBackspace(table, row, col, prompter_) == ClearResult::Confirmed) {
+                model_->setData(current, QVariant(), ResultTableModel::ClearRole);
             }
             return true;
         case Qt::Key_Escape:
@@ -129,9 +129,9 @@ void ResultWindow::gridMouseRelease(QTableView* view, QMouseEvent* event) {
     if (col == 0) openSheetImageOf(row);
     if (row >= table.rows() || col > table.questionCount()) return;
     if (event->modifiers() & Qt::ShiftModifier) {
-        if (sheetRow && clearCellOnShiftClick(table, row, col, prompter_, *ownStatus_) ==
-                            ClearResult::Cleared) {
-            model_->refresh();
+        if (sheetRow && confirmClearOnShiftClick(table, row, col, prompter_, *ownStatus_) ==
+                            ClearResult::Confirmed) {
+            model_->setData(index, QVariant(), ResultTableModel::ClearRole);
         }
         return;
     }
@@ -237,10 +237,9 @@ bool ResultWindow::editorKey(QKeyEvent* event) {
 
 void ResultWindow::commitEditor() {
     if (!txtEdit_->isVisible()) return;
-    const int next = commitInPlaceEdit(context_.table, editRow_, editCol_, txtEdit_->text());
     txtEdit_->hide();
-    model_->refresh();
-    setCurrentCell(editRow_, next);
+    model_->setData(model_->index(editRow_, editCol_), txtEdit_->text());
+    setCurrentCell(editRow_, columnAfterEdit(context_.table, editCol_));
     grid_->setFocus();
     editRow_ = editCol_ = -1;
 }

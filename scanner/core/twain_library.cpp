@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/qt/logging_categories.h"
+
 namespace fenwary {
 
 namespace {
@@ -35,12 +37,19 @@ std::vector<std::string> TwainLibrary::candidateNames() {
 std::unique_ptr<TwainLibrary> TwainLibrary::load() {
     for (const std::string& name : candidateNames()) {
         void* library = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr) continue;
+        if (library == nullptr) {
+            const char* why = ::dlerror();
+            qCDebug(velmora::lcScanner)
+                << "TWAIN manager" << name.c_str() << "not loaded:" << (why ? why : "?");
+            continue;
+        }
         auto entry = symbol<twain::DsmEntryProc>(library, "DSM_Entry");
         if (entry == nullptr) {
+            qCDebug(velmora::lcScanner) << "TWAIN manager" << name.c_str() << "has no DSM_Entry";
             ::dlclose(library);
             continue;
         }
+        qCDebug(velmora::lcScanner) << "TWAIN manager loaded from" << name.c_str();
         std::unique_ptr<TwainLibrary> loaded(new TwainLibrary);
         loaded->library_ = library;
         loaded->fileName_ = name;
@@ -51,6 +60,8 @@ std::unique_ptr<TwainLibrary> TwainLibrary::load() {
         loaded->unlock_ = symbol<Unlock>(library, "DSM_MemUnlock");
         return loaded;
     }
+    // Absent: selecting and scanning do nothing, as without the manager.
+    qCDebug(velmora::lcScanner) << "no TWAIN manager found";
     return nullptr;
 }
 

@@ -183,6 +183,34 @@ TEST(ClearCell, BackspaceAsksEvenOnKeyRowsAndFailedSheets) {
     EXPECT_EQ(prompter.questions.size(), 2u);
 }
 
+TEST(ClearCell, QuestionAloneLeavesTheTableForTheCaller) {
+    ResultTable table = fiveQuestionTable();
+    ScriptedPrompter prompter;
+    prompter.answers = {Prompter::Answer::Yes, Prompter::Answer::No, Prompter::Answer::Yes};
+    EXPECT_EQ(confirmClearOnShiftClick(table, 3, 2, prompter, prompter), ClearResult::Confirmed);
+    EXPECT_EQ(confirmClearOnBackspace(table, 3, 2, prompter), ClearResult::Declined);
+    EXPECT_EQ(confirmClearOnBackspace(table, 1, 1, prompter), ClearResult::Confirmed);
+    EXPECT_EQ(confirmClearOnShiftClick(table, 4, 2, prompter, prompter), ClearResult::Refused);
+    EXPECT_EQ(prompter.questions.size(), 3u);
+    EXPECT_EQ(table.grid().text(3, 2), u"2"_s);
+    EXPECT_TRUE(table.saved());
+}
+
+TEST(ClearCell, ClearsUpToTheLastColumnAndNoFurther) {
+    ResultTable table = fiveQuestionTable();
+    const int last = table.cols() - 1;
+    EXPECT_FALSE(clearCell(table, 3, last + 1));
+    EXPECT_FALSE(clearCell(table, 3, 0));
+    EXPECT_FALSE(clearCell(table, ResultTable::kHeaderRow, 1));
+    EXPECT_FALSE(clearCell(table, table.rows(), 1));
+    EXPECT_TRUE(table.saved());
+    EXPECT_TRUE(clearCell(table, 3, last));
+    EXPECT_TRUE(table.grid().text(3, last).isEmpty());
+    EXPECT_FALSE(table.saved());
+    EXPECT_EQ(columnAfterEdit(table, last - 1), last);
+    EXPECT_EQ(columnAfterEdit(table, last), last) << "stays inside the grid";
+}
+
 TEST(CellStatus, DensityOfSingleAndAnnotatedDotsOfMultiAnswerCells) {
     ResultTable table = fiveQuestionTable();
     table.storeMultiAnswerData(1, {u"1"_s}, {u"160,40,200"_s});
