@@ -494,6 +494,7 @@ TEST_F(MainFormRunTest, ARunRefusedByItsInputCheckShowsTheTableAgain) {
     auto form = makeRealForm();
     QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
     ASSERT_TRUE(form->resultWindow()->isVisible());
+    prompter_.messages.clear();  // the first run's summary of doubled marks
     prompter_.answers = {Prompter::Answer::Yes};
     child<QLineEdit>(*form, "txtIniFile")->setText(path("missing.ini"));
     QTest::mouseClick(child<QPushButton>(*form, "cmdConvert"), Qt::LeftButton);
