@@ -241,6 +241,7 @@ TEST_F(WorkerSourceTest, WorkersGiveTheFilesAndPromptsOfOneEngine) {
 TEST_F(WorkerSourceTest, DeclinedCropFolderNamesNoCropAnywhere) {
     const QString list = sheets(6);
     for (int i = 1; i <= 6; ++i) sheet(i).imageAreas = 2;
+    sheet(1).dpi = 300;  // the warning and the folder at the same image, in that order
     const Outcome one = runWith(0, list, {}, {}, "one");
     const Outcome many = runWith(4, list, {}, {}, "many");
     ASSERT_EQ(many.result.outcome, BatchOutcome::Completed);
