@@ -22,8 +22,8 @@
 #include "reader/core/engine_client.h"
 #include "reader/core/result_files.h"
 #include "reader/core/result_table.h"
+#include "reader/core/session_engine.h"
 #include "reader/core/threshold_colouring.h"
-#include "tools/velmora/session_engine.h"
 
 namespace fs = std::filesystem;
 
@@ -222,7 +222,7 @@ void runOverhead(const fs::path& work, int sheets) {
         images.push_back(
             bench::writeSheet(folder / ("sheet" + std::to_string(i) + ".jpg"), recipe));
     }
-    velmora::cli::SessionEngine session;
+    tarrow::SessionEngine session;
     QString why;
     const std::unique_ptr<tarrow::EngineClient> component = tarrow::EngineClient::create(&why);
     if (!component) std::printf("  (component not available: %s)\n", qPrintable(why));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <system_error>
 
 #include "common/qt/desktop_open.h"  // velmora::folderWithSeparator()
@@ -17,7 +18,6 @@ namespace tarrow {
 namespace {
 
 constexpr int kMinValidDpi = 72;
-constexpr int kPauseBetweenImagesMs = 10;
 constexpr double kMultiplyScale = 1000.0;
 
 // What the user reads.
@@ -113,6 +113,18 @@ bool sameFolder(const QString& a, const QString& b) {
                QDir::cleanPath(QFileInfo(b).absoluteFilePath());
     }
     return canonicalA == canonicalB;
+}
+
+SheetRequest sheetRequest(const QString& image, bool debugImages) {
+    SheetRequest request;
+    request.image = pathBytes(image);
+    if (debugImages) {
+        const QFileInfo info(image);
+        request.debugImage =
+            pathBytes(velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
+                      info.completeBaseName() + QStringLiteral(".jpg"));
+    }
+    return request;
 }
 
 QString sheetLabel(const QString& image) {
@@ -242,6 +254,10 @@ BatchResult BatchRun::run(const BatchInputs& inputs, bool keepAnswerKey) {
     }
     editorDpi_ = prepared->editorDpi;
     resetRunState(entries, keepAnswerKey, inputs.definitionPath);
+    std::vector<SheetRequest> requests;
+    for (const QString& entry : entries)
+        requests.push_back(sheetRequest(entry, inputs.debugImages));
+    source_.start(requests);
 
     const int count = result_.sheetCount;
     for (int s = 1; s <= count; ++s) {
@@ -294,16 +310,8 @@ BatchRun::Step BatchRun::readImage(int s, const QString& path, bool debugImages)
     const QString label = sheetLabel(path);
     feedback_.setStatus(QStringLiteral("処理中(%1/%2)... ").arg(s).arg(result_.sheetCount) + label);
     feedback_.processEvents();
-    feedback_.pause(kPauseBetweenImagesMs);
 
-    SheetRequest request;
-    request.image = pathBytes(path);
-    if (debugImages) {
-        const QFileInfo info(path);
-        request.debugImage =
-            pathBytes(velmora::folderWithSeparator(info.path()) + QStringLiteral("debug-") +
-                      info.completeBaseName() + QStringLiteral(".jpg"));
-    }
+    const SheetRequest request = sheetRequest(path, debugImages);
     ReadingHooks hooks;
     hooks.resolution = [this](int imageDpi) { showResolution(imageDpi); };
     hooks.cropBase = [this, &path] { return cropBaseOf(path); };
@@ -333,9 +341,21 @@ std::string BatchRun::cropBaseOf(const QString& path) {
     if (!cropFolderAsked_) {
         cropFolderAsked_ = true;
         result_.cropFolder = chooseCropFolder(path);
+        source_.setCropBases(cropBaseRule());
     }
     if (result_.cropFolder.isEmpty()) return {};
     return pathBytes(cropBaseFor(result_.cropFolder, path));
+}
+
+std::function<std::string(const std::string&)> BatchRun::cropBaseRule() const {
+    // By the image's bytes, as requested; each answer is cropBaseOf()'s.
+    std::map<std::string, QString> images;
+    for (const QString& sheet : table_.sheetPaths()) images.emplace(pathBytes(sheet), sheet);
+    return [folder = result_.cropFolder, images = std::move(images)](const std::string& image) {
+        const auto it = images.find(image);
+        if (folder.isEmpty() || it == images.end()) return std::string();
+        return pathBytes(cropBaseFor(folder, it->second));
+    };
 }
 
 bool BatchRun::isScansFolder(const QString& folder) const {

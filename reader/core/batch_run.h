@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <optional>
 
 #include "reader/core/app_settings.h"
@@ -95,6 +96,10 @@ std::optional<QString> inputEntryProblem(const QStringList& entries);
 std::optional<ReadingSettings> readingSettings(const AppSettings& settings,
                                                const QString& definitionPath);
 
+/// What the engine is asked to read for the input entry `image`: its bytes,
+/// and with `debugImages` the diagnostic image "debug-<base>.jpg" beside it.
+SheetRequest sheetRequest(const QString& image, bool debugImages);
+
 /// The label of a sheet read from `image`: imageLabel(), with a name that
 /// is not UTF-8 but valid CP932 shown decoded (file_name_bytes.h), so the
 /// read-values file holds the name's own bytes.
@@ -174,6 +179,9 @@ private:
     Step readImage(int s, const QString& path, bool debugImages);
     void showResolution(int imageDpi);
     std::string cropBaseOf(const QString& path);
+    /// cropBaseOf() for every image of the run once the folder is chosen,
+    /// as a value a reading source may call on any thread.
+    std::function<std::string(const std::string& image)> cropBaseRule() const;
     /// The crop folder question: the browser opens at proposedCropFolder()
     /// (made for it when missing); a folder holding any of the run's images
     /// is only taken after a Yes to the warning, else the browser opens

@@ -122,6 +122,13 @@ public:
     virtual std::optional<SheetReading> read(const ReadingSettings& settings,
                                              const SheetRequest& request,
                                              const ReadingHooks& hooks) = 0;
+    /// After a successful prepare(): every request of the run, in input
+    /// order, before the first read(). A source that reads ahead starts here.
+    virtual void start(const std::vector<SheetRequest>&) {}
+    /// The run's crop folder was chosen (or declined): `baseOf` gives the
+    /// crops' base of any image of the run (the hook's answer for it; empty:
+    /// no crops). Called once a run, from inside the crop-base hook.
+    virtual void setCropBases(std::function<std::string(const std::string& image)>) {}
 };
 
 /// Reads each sheet when asked, on one engine.

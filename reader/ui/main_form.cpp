@@ -29,6 +29,7 @@
 #include "reader/core/main_window_layout.h"
 #include "reader/core/pdf_conversion.h"
 #include "reader/core/save_results.h"
+#include "reader/core/session_engine.h"
 #include "reader/ui/qt_prompter.h"
 #include "reader/ui/result_window.h"
 #include "reader/ui/settings_dialog.h"
@@ -225,7 +226,10 @@ void MainForm::startUp(StartUp& startUp) {
         context_.engine = startUp.createEngine(&error);
     } else {
         context_.engine = EngineClient::create(&error);
+        workerEngine_ = [] { return std::make_unique<SessionEngine>(); };
     }
+    if (startUp.workerEngine) workerEngine_ = startUp.workerEngine;
+    workers_ = startUp.workers;
     if (!context_.engine) {
         context_.engineError = error;
         // Shown once the window is up; the program goes on without an engine.
@@ -339,13 +343,21 @@ bool MainForm::ensureEngine() {
     return false;
 }
 
+std::unique_ptr<SheetSource> MainForm::readingSource() {
+    if (!workerEngine_) return std::make_unique<EngineSource>(*context_.engine);
+    // While the run waits for a worker, the window stays live (stop button).
+    return std::make_unique<WorkerSource>(workerEngine_, workers_,
+                                          [this] { feedback_->processEvents(); });
+}
+
 void MainForm::startRun() {
     if (run_ != nullptr || !ensureEngine()) return;
     // Asked while the result window is still up: "No" leaves it as it was.
     if (!mayStartNewRun(context_.table, *prompter_)) return;
     const bool wasShown = resultWindow_->isVisible();
     resultWindow_->prepareForRun();
-    BatchRun run(*context_.engine, *prompter_, *feedback_, context_.table, context_.settings);
+    const std::unique_ptr<SheetSource> source = readingSource();
+    BatchRun run(*source, *prompter_, *feedback_, context_.table, context_.settings);
     run_ = &run;
     BatchInputs inputs = currentInputs();
     inputs.replaceAgreed = true;
@@ -387,7 +399,8 @@ void MainForm::openReadValuesCsv() {
     if (run_ != nullptr || !ensureEngine()) return;
     const bool wasShown = resultWindow_->isVisible();
     resultWindow_->prepareForRun();
-    BatchRun run(*context_.engine, *prompter_, *feedback_, context_.table, context_.settings);
+    const std::unique_ptr<SheetSource> source = readingSource();
+    BatchRun run(*source, *prompter_, *feedback_, context_.table, context_.settings);
     run_ = &run;
     const CsvOpenResult result = openReadValues(
         {run, *prompter_, *feedback_, context_.table, context_.settings}, currentInputs());

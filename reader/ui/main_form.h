@@ -14,6 +14,7 @@
 #include "reader/core/batch_run.h"
 #include "reader/core/prompter.h"
 #include "reader/core/run_feedback.h"
+#include "reader/core/worker_source.h"
 #include "reader/ui/app_context.h"
 
 class QAction;
@@ -50,6 +51,12 @@ public:
         QString documentsFolder;
         /// Creates the engine; null: the component by its CLSID.
         std::function<std::unique_ptr<StrovaEngine>(QString* error)> createEngine;
+        /// Makes the engine of each parallel reading worker of a batch run;
+        /// null: a private engine core each, unless createEngine was given
+        /// (then the batch reads on that one engine).
+        EngineFactory workerEngine;
+        /// Parallel workers of a batch run; 0: one per processor.
+        int workers = 0;
         /// Where the PDF tools are looked for first; empty: the program's
         /// folder.
         QString applicationFolder;
@@ -115,6 +122,9 @@ private:
     void setProgress(int current, int total);
     BatchInputs currentInputs() const;
     bool ensureEngine();
+    /// Where a batch run's readings come from: the parallel workers, or the
+    /// one engine when no worker engine is known.
+    std::unique_ptr<SheetSource> readingSource();
 
     // Drops.
     bool sourceDrop(QDropEvent* event);
@@ -128,6 +138,8 @@ private:
     FilesChooser chooseFiles_;
     QString applicationFolder_;
     BatchRun* run_ = nullptr;
+    EngineFactory workerEngine_;
+    int workers_ = 0;
     bool closeAfterRun_ = false;
 
     ResultWindow* resultWindow_ = nullptr;

@@ -10,17 +10,17 @@
 #include "reader/core/batch_run.h"
 #include "reader/core/csv_opener.h"
 #include "reader/core/file_name_bytes.h"
+#include "reader/core/parallel_reader.h"
 #include "reader/core/result_table.h"
 #include "reader/core/save_results.h"
+#include "reader/core/session_engine.h"
 #include "tools/velmora/batch_options.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/headless_prompter.h"
 #include "tools/velmora/image_list.h"
-#include "tools/velmora/parallel_reader.h"
 #include "tools/velmora/read_ahead_source.h"
 #include "tools/velmora/read_gate.h"
-#include "tools/velmora/session_engine.h"
 
 namespace velmora::cli {
 namespace {
@@ -72,11 +72,11 @@ std::unique_ptr<HeadlessPrompter> makePrompter(const Job& job, std::ostream& err
 /// reading anything, with the settings, requests and crop folder the run
 /// will use (the headless prompter answers the crop folder question with
 /// --crops). nullopt when a setting is no number (the run fails on it).
-std::optional<ParallelJob> readAheadJob(const Job& job) {
+std::optional<tarrow::ParallelJob> readAheadJob(const Job& job) {
     const std::optional<tarrow::ReadingSettings> settings =
         tarrow::readingSettings(job.settings, job.definition);
     if (!settings) return std::nullopt;
-    ParallelJob ahead;
+    tarrow::ParallelJob ahead;
     ahead.settings = *settings;
     ahead.jobs = job.options.jobs;
     if (!tarrow::definitionProblem(job.definition) && !tarrow::inputEntryProblem(job.images)) {
@@ -101,9 +101,9 @@ std::optional<ParallelJob> readAheadJob(const Job& job) {
 std::optional<RunOutcome> runParallel(const Job& job, const BatchEngines& engines,
                                       HeadlessPrompter& prompter, tarrow::ResultTable& table,
                                       std::ostream& err) {
-    std::optional<ParallelJob> ahead = readAheadJob(job);
+    std::optional<tarrow::ParallelJob> ahead = readAheadJob(job);
     if (!ahead) return std::nullopt;
-    ParallelReader reader(std::move(*ahead), engines.worker);
+    tarrow::ParallelReader reader(std::move(*ahead), engines.worker);
     if (!reader.error().empty()) {
         err << "velmora: " << reader.error() << "; reading on one thread\n";
         return std::nullopt;
@@ -246,7 +246,7 @@ BatchEngines realEngines() {
         if (!client) error = why.toStdString();
         return client;
     };
-    engines.worker = [] { return std::make_unique<SessionEngine>(); };
+    engines.worker = [] { return std::make_unique<tarrow::SessionEngine>(); };
     return engines;
 }
 

@@ -2,7 +2,7 @@
 
 namespace velmora::cli {
 
-ReadAheadSource::ReadAheadSource(ParallelReader& reader)
+ReadAheadSource::ReadAheadSource(tarrow::ParallelReader& reader)
     : reader_(reader), taken_(reader.job().requests.size()) {
     const std::vector<tarrow::SheetRequest>& requests = reader_.job().requests;
     for (std::size_t i = 0; i < requests.size(); ++i) indexOf_.emplace(requests[i].image, i);

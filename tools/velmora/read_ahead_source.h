@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "reader/core/parallel_reader.h"
 #include "reader/core/sheet_reading.h"
-#include "tools/velmora/parallel_reader.h"
 
 namespace velmora::cli {
 
 class ReadAheadSource final : public tarrow::SheetSource {
 public:
     /// Borrows `reader` for the source's lifetime.
-    explicit ReadAheadSource(ParallelReader& reader);
+    explicit ReadAheadSource(tarrow::ParallelReader& reader);
 
     std::optional<tarrow::EnginePreparation> prepare(
         const tarrow::ReadingSettings& settings) override;
@@ -37,7 +37,7 @@ private:
     /// The reading of request `index`, taken from the reader once.
     const std::optional<tarrow::SheetReading>& reading(std::size_t index);
 
-    ParallelReader& reader_;
+    tarrow::ParallelReader& reader_;
     std::map<std::string, std::size_t> indexOf_;
     std::vector<std::optional<std::optional<tarrow::SheetReading>>> taken_;
     std::string divergence_;

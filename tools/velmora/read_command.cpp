@@ -6,12 +6,12 @@
 
 #include "common/atomic_file.h"
 #include "engine/recognition/sheet_definition.h"
+#include "reader/core/session_engine.h"
 #include "tools/velmora/command_line.h"
 #include "tools/velmora/exit_codes.h"
 #include "tools/velmora/image_list.h"
 #include "tools/velmora/json_output.h"
 #include "tools/velmora/read_gate.h"
-#include "tools/velmora/session_engine.h"
 
 namespace velmora::cli {
 namespace {
@@ -62,8 +62,8 @@ std::string baseName(const std::string& path) {
 /// What the workers read: the options' settings (crops at 75 % sharpened
 /// by 30), each image with its diagnostic image when --debug was given,
 /// crops under --crops.
-ParallelJob readJob(const ReadOptions& options, const std::vector<std::string>& images) {
-    ParallelJob job;
+tarrow::ParallelJob readJob(const ReadOptions& options, const std::vector<std::string>& images) {
+    tarrow::ParallelJob job;
     job.settings.definition = options.definition;
     job.settings.noMarkedDots = options.dots;
     job.settings.multiply1000 = options.multiply1000;
@@ -88,10 +88,10 @@ ParallelJob readJob(const ReadOptions& options, const std::vector<std::string>& 
 /// Prints one line per image in input order; false with `error` when the
 /// images could not be read.
 bool printReadings(const std::vector<std::string>& images, const ReadOptions& options,
-                   const EngineFactory& makeEngine, std::ostream& out, bool& anyFailed,
+                   const tarrow::EngineFactory& makeEngine, std::ostream& out, bool& anyFailed,
                    std::string& error) {
     if (images.empty()) return true;
-    ParallelReader reader(readJob(options, images), makeEngine);
+    tarrow::ParallelReader reader(readJob(options, images), makeEngine);
     if (!reader.reading()) {
         error = !reader.error().empty() ? reader.error()
                 : !reader.preparation() ? "the engine could not be prepared"
@@ -116,7 +116,7 @@ std::string firstProblem(const ReadOptions& options) {
 }
 
 int readChecked(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                const EngineFactory& makeEngine) {
+                const tarrow::EngineFactory& makeEngine) {
     const ParsedRead parsed = parseReadArguments(args);
     if (parsed.kind == ParsedRead::Kind::Help) {
         out << readUsage();
@@ -158,7 +158,7 @@ int readChecked(const std::vector<std::string>& args, std::ostream& out, std::os
 }  // namespace
 
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   const EngineFactory& makeEngine) {
+                   const tarrow::EngineFactory& makeEngine) {
     try {
         return readChecked(args, out, err, makeEngine);
     } catch (const std::exception& e) {
@@ -170,7 +170,7 @@ int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std:
 }
 
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runReadCommand(args, out, err, [] { return std::make_unique<SessionEngine>(); });
+    return runReadCommand(args, out, err, [] { return std::make_unique<tarrow::SessionEngine>(); });
 }
 
 }  // namespace velmora::cli

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/velmora/parallel_reader.h"
+#include "reader/core/parallel_reader.h"
 
 namespace velmora::cli {
 
@@ -21,6 +21,6 @@ inline constexpr int kCropSharpenRate = 30;
 
 /// As above with the engines made by `makeEngine` (tests pass a stand-in).
 int runReadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                   const EngineFactory& makeEngine);
+                   const tarrow::EngineFactory& makeEngine);
 
 }  // namespace velmora::cli

@@ -1,10 +1,7 @@
-// Sharing the machine between parallel readers: the number of workers is
-// capped to what the processors can use, and a sheet that failed to load
-// while others were being read is read once more alone.
+// The number of parallel readers the command line starts: capped to what
+// the processors can use.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
 
 namespace velmora::cli {
@@ -12,49 +9,5 @@ namespace velmora::cli {
 /// Workers beyond twice the processors only add memory: `requested` capped
 /// at that, with a note on `err` when it was.
 int cappedJobs(int requested, std::ostream& err);
-
-/// Readers go in side by side (shared) or alone (exclusive). A reader
-/// waiting to go in alone holds back new shared readers, so it gets its turn
-/// as soon as those inside are done.
-class ReadGate {
-public:
-    void enterShared();
-    void leaveShared();
-    void enterExclusive();
-    void leaveExclusive();
-
-    /// Runs `read` side by side with the other readers; when its result
-    /// `failed` (an image that could not be loaded, perhaps for want of the
-    /// memory the other sheets held), runs it once more alone and returns
-    /// that result. With `retry` false it reads once.
-    template <typename Read, typename Failed>
-    auto readRetryingAlone(Read read, Failed failed, bool retry) {
-        enterShared();
-        auto result = guardedRead(read, [this] { leaveShared(); });
-        if (!retry || !failed(result)) return result;
-        enterExclusive();
-        result = guardedRead(read, [this] { leaveExclusive(); });
-        return result;
-    }
-
-private:
-    template <typename Read, typename Leave>
-    static auto guardedRead(Read& read, Leave leave) {
-        try {
-            auto result = read();
-            leave();
-            return result;
-        } catch (...) {
-            leave();
-            throw;
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int shared_ = 0;
-    int exclusiveWaiting_ = 0;
-    bool exclusive_ = false;
-};
 
 }  // namespace velmora::cli

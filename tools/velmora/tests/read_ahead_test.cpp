@@ -88,8 +88,8 @@ protected:
     }
 
     /// What the run will ask for: each image once, the run's settings.
-    ParallelJob matching(const QStringList& which, int jobs) const {
-        ParallelJob job;
+    tarrow::ParallelJob matching(const QStringList& which, int jobs) const {
+        tarrow::ParallelJob job;
         job.settings = *tarrow::readingSettings(settings, definition);
         job.jobs = jobs;
         QStringList unique = which;
@@ -105,7 +105,7 @@ protected:
         return run.run(inputs, false);
     }
 
-    static EngineFactory scripted() {
+    static tarrow::EngineFactory scripted() {
         return [] { return std::make_unique<ScriptedStrova>(); };
     }
 
@@ -137,7 +137,7 @@ TEST_F(ReadAhead, ParallelReadingsBuildTheTableOfASequentialRun) {
     ASSERT_EQ(want.outcome, tarrow::BatchOutcome::Completed);
     ASSERT_EQ(want.failedSheets, 1);
 
-    ParallelReader reader(matching(images, 3), scripted());
+    tarrow::ParallelReader reader(matching(images, 3), scripted());
     ASSERT_TRUE(reader.reading()) << reader.error();
     ReadAheadSource source(reader);
     tarrow::ResultTable table;
@@ -159,9 +159,9 @@ TEST_F(ReadAhead, ParallelReadingsBuildTheTableOfASequentialRun) {
 }
 
 TEST_F(ReadAhead, ASettingTheWorkersUsedDifferentlyIsNoticed) {
-    ParallelJob other = matching(images, 2);
+    tarrow::ParallelJob other = matching(images, 2);
     other.settings.scalePercent += 1;
-    ParallelReader reader(std::move(other), scripted());
+    tarrow::ParallelReader reader(std::move(other), scripted());
     ReadAheadSource source(reader);
     tarrow::ResultTable table;
     std::ostringstream err;
@@ -174,7 +174,7 @@ TEST_F(ReadAhead, ASettingTheWorkersUsedDifferentlyIsNoticed) {
 
 TEST_F(ReadAhead, AnImageNotReadAheadOrAnotherCropFolderIsNoticed) {
     {
-        ParallelReader reader(matching(images.mid(0, 2), 1), scripted());
+        tarrow::ParallelReader reader(matching(images.mid(0, 2), 1), scripted());
         ReadAheadSource source(reader);
         tarrow::ResultTable table;
         std::ostringstream err;
@@ -185,9 +185,9 @@ TEST_F(ReadAhead, AnImageNotReadAheadOrAnotherCropFolderIsNoticed) {
     }
     // The workers cropped into a folder; the run's crop question is answered
     // with none.
-    ParallelJob cropping = matching(images, 2);
+    tarrow::ParallelJob cropping = matching(images, 2);
     cropping.cropBase = [](const std::string& image) { return "/c/" + image; };
-    ParallelReader reader(std::move(cropping), [] {
+    tarrow::ParallelReader reader(std::move(cropping), [] {
         auto engine = std::make_unique<ScriptedStrova>();
         engine->imageAreas = 1;
         return engine;
@@ -206,7 +206,7 @@ TEST_F(ReadAhead, SheetsThatFailedBesideOthersAreReadAgainAlone) {
         writeFile(tmp.file(name), "x");
         big << QString::fromStdString(tmp.file(name));
     }
-    ParallelReader reader(matching(big, 2), scripted());
+    tarrow::ParallelReader reader(matching(big, 2), scripted());
     for (std::size_t i = 0; i < 3; ++i) {
         const std::optional<tarrow::SheetReading> reading = reader.take(i);
         ASSERT_TRUE(reading);

@@ -45,7 +45,7 @@ protected:
 
     int run(const Args& args) {
         std::ostringstream o, e;
-        const EngineFactory factory = [this] {
+        const tarrow::EngineFactory factory = [this] {
             const int n = enginesMade++;
             return std::make_unique<ScriptedEngine>(script, log, "e" + std::to_string(n) + " ");
         };
@@ -225,7 +225,9 @@ TEST_F(ReadCommandTest, MultiPageTiffIsRefusedBeforeReading) {
 TEST_F(ReadCommandTest, UnwritableOutputIsAnInternalError) {
     std::ostringstream o, e;
     o.setstate(std::ios::badbit);
-    const EngineFactory factory = [this] { return std::make_unique<ScriptedEngine>(script, log); };
+    const tarrow::EngineFactory factory = [this] {
+        return std::make_unique<ScriptedEngine>(script, log);
+    };
     EXPECT_EQ(runReadCommand({"-d", def, images[0]}, o, e, factory), 3);
     EXPECT_EQ(e.str(), "velmora: cannot write the results\n");
 }

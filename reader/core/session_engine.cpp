@@ -1,6 +1,6 @@
-#include "tools/velmora/session_engine.h"
+#include "reader/core/session_engine.h"
 
-namespace velmora::cli {
+namespace tarrow {
 
 std::optional<int> SessionEngine::putImageFilename(std::string_view path) {
     return session_.putImageFilename(path);
@@ -23,9 +23,8 @@ std::optional<int> SessionEngine::getResult(std::string& result, std::string& re
     return session_.getResult(result, reliability);
 }
 
-std::optional<tarrow::OptionOutputs> SessionEngine::putOptions(tarrow::OptionAction action,
-                                                               int value,
-                                                               std::string_view valueStr) {
+std::optional<OptionOutputs> SessionEngine::putOptions(OptionAction action, int value,
+                                                       std::string_view valueStr) {
     strovik::OptionOutputs out;
     session_.putOptions(action, value, valueStr, out);
     return out;
@@ -35,4 +34,4 @@ std::optional<double> SessionEngine::sheetAngle() const {
     return session_.core().alignment().angle;
 }
 
-}  // namespace velmora::cli
+}  // namespace tarrow

@@ -1,11 +1,13 @@
 // Reads a list of images on several worker threads, each with an engine of
 // its own, with the reader's one reading function (reader/core/
 // sheet_reading.h), and hands the readings back in input order. Both forms
-// of `velmora read` use it: the JSON lines directly, the batch form through
-// ReadAheadSource.
+// of `velmora read` use it (the JSON lines directly, the batch form through
+// its read-ahead source), and so does the reading application's batch run
+// (worker_source.h).
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -16,21 +18,24 @@
 #include <thread>
 #include <vector>
 
+#include "reader/core/read_gate.h"
 #include "reader/core/sheet_reading.h"
-#include "tools/velmora/read_gate.h"
 
-namespace velmora::cli {
+namespace tarrow {
 
 /// Makes one engine per worker.
-using EngineFactory = std::function<std::unique_ptr<tarrow::StrovaEngine>()>;
+using EngineFactory = std::function<std::unique_ptr<StrovaEngine>()>;
 
 /// What the workers read.
 struct ParallelJob {
-    tarrow::ReadingSettings settings;
-    std::vector<tarrow::SheetRequest> requests;  ///< in input order
+    ReadingSettings settings;
+    std::vector<SheetRequest> requests;  ///< in input order
     /// The crops' base of an image, asked when the definition has image
     /// areas; empty (or no function): no crops.
     std::function<std::string(const std::string& image)> cropBase;
+    /// Told each image's resolution as soon as a worker has asked for it,
+    /// before the image is read (called on the worker's thread).
+    std::function<void(const std::string& image, int imageDpi)> resolution;
     int jobs = 1;
 };
 
@@ -53,7 +58,7 @@ public:
     const ParallelJob& job() const { return job_; }
     /// The first engine's preparation; nullopt when an engine call failed
     /// on any engine.
-    const std::optional<tarrow::EnginePreparation>& preparation() const { return preparation_; }
+    const std::optional<EnginePreparation>& preparation() const { return preparation_; }
     /// Whether workers are reading: not when there is nothing to read, the
     /// preparation failed or was refused, or no worker could be started
     /// (then `error` says so).
@@ -63,19 +68,22 @@ public:
     /// The reading of request `index`, once it is done; nullopt when an
     /// engine call failed (or threw) or nothing is being read. Each index is
     /// taken once.
-    std::optional<tarrow::SheetReading> take(std::size_t index);
+    std::optional<SheetReading> take(std::size_t index);
+    /// As take(), waiting at most `wait`: nullopt (outside) when the reading
+    /// is not done by then; it can be taken later.
+    std::optional<std::optional<SheetReading>> takeWithin(std::size_t index,
+                                                          std::chrono::milliseconds wait);
 
 private:
-    using Slot = std::optional<std::optional<tarrow::SheetReading>>;
+    using Slot = std::optional<std::optional<SheetReading>>;
 
-    void work(tarrow::StrovaEngine& engine);
-    std::optional<tarrow::SheetReading> readGuarded(tarrow::StrovaEngine& engine,
-                                                    std::size_t index) const;
-    void put(std::size_t index, std::optional<tarrow::SheetReading> reading);
+    void work(StrovaEngine& engine);
+    std::optional<SheetReading> readGuarded(StrovaEngine& engine, std::size_t index) const;
+    void put(std::size_t index, std::optional<SheetReading> reading);
 
     ParallelJob job_;
-    std::vector<std::unique_ptr<tarrow::StrovaEngine>> engines_;
-    std::optional<tarrow::EnginePreparation> preparation_;
+    std::vector<std::unique_ptr<StrovaEngine>> engines_;
+    std::optional<EnginePreparation> preparation_;
     std::string error_;
 
     std::atomic<std::size_t> next_{0};
@@ -88,4 +96,4 @@ private:
     std::vector<std::jthread> threads_;
 };
 
-}  // namespace velmora::cli
+}  // namespace tarrow

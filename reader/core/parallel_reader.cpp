@@ -1,9 +1,9 @@
-#include "tools/velmora/parallel_reader.h"
+#include "reader/core/parallel_reader.h"
 
 #include <algorithm>
 #include <system_error>
 
-namespace velmora::cli {
+namespace tarrow {
 
 ParallelReader::ParallelReader(ParallelJob job, const EngineFactory& makeEngine)
     : job_(std::move(job)), slots_(job_.requests.size()) {
@@ -11,8 +11,7 @@ ParallelReader::ParallelReader(ParallelJob job, const EngineFactory& makeEngine)
         std::size_t(std::max(job_.jobs, 1)), 1, std::max<std::size_t>(job_.requests.size(), 1));
     for (std::size_t w = 0; w < workers; ++w) {
         engines_.push_back(makeEngine());
-        std::optional<tarrow::EnginePreparation> prepared =
-            tarrow::prepareEngine(*engines_.back(), job_.settings);
+        std::optional<EnginePreparation> prepared = prepareEngine(*engines_.back(), job_.settings);
         // The caller learns of a failure or a refusal from preparation().
         if (w == 0 || !prepared) preparation_ = prepared;
         if (!prepared || prepared->refused) return;
@@ -33,30 +32,33 @@ ParallelReader::~ParallelReader() {
     threads_.clear();  // joins
 }
 
-std::optional<tarrow::SheetReading> ParallelReader::readGuarded(tarrow::StrovaEngine& engine,
-                                                                std::size_t index) const {
-    const tarrow::SheetRequest& request = job_.requests[index];
-    tarrow::ReadingHooks hooks;
+std::optional<SheetReading> ParallelReader::readGuarded(StrovaEngine& engine,
+                                                        std::size_t index) const {
+    const SheetRequest& request = job_.requests[index];
+    ReadingHooks hooks;
     if (job_.cropBase) hooks.cropBase = [&] { return job_.cropBase(request.image); };
+    if (job_.resolution) {
+        hooks.resolution = [&](int imageDpi) { job_.resolution(request.image, imageDpi); };
+    }
     try {
-        return tarrow::readSheet(engine, job_.settings, request, hooks);
+        return readSheet(engine, job_.settings, request, hooks);
     } catch (...) {
         // Out of memory inside the engine: this image failed, the batch goes on.
         return std::nullopt;
     }
 }
 
-void ParallelReader::work(tarrow::StrovaEngine& engine) {
+void ParallelReader::work(StrovaEngine& engine) {
     const bool retryAlone = engines_.size() > 1;
-    const auto failed = [](const std::optional<tarrow::SheetReading>& reading) {
-        return !reading || reading->status == tarrow::SheetReading::kImageNotLoaded;
+    const auto failed = [](const std::optional<SheetReading>& reading) {
+        return !reading || reading->status == SheetReading::kImageNotLoaded;
     };
     for (std::size_t i = next_++; i < job_.requests.size() && !stopping_; i = next_++) {
         put(i, gate_.readRetryingAlone([&] { return readGuarded(engine, i); }, failed, retryAlone));
     }
 }
 
-void ParallelReader::put(std::size_t index, std::optional<tarrow::SheetReading> reading) {
+void ParallelReader::put(std::size_t index, std::optional<SheetReading> reading) {
     {
         const std::lock_guard lock(mutex_);
         slots_[index] = std::move(reading);
@@ -64,13 +66,25 @@ void ParallelReader::put(std::size_t index, std::optional<tarrow::SheetReading> 
     ready_.notify_all();
 }
 
-std::optional<tarrow::SheetReading> ParallelReader::take(std::size_t index) {
+std::optional<SheetReading> ParallelReader::take(std::size_t index) {
     if (threads_.empty() || index >= slots_.size()) return std::nullopt;
     std::unique_lock lock(mutex_);
     ready_.wait(lock, [&] { return slots_[index].has_value(); });
-    std::optional<tarrow::SheetReading> reading = std::move(*slots_[index]);
+    std::optional<SheetReading> reading = std::move(*slots_[index]);
     slots_[index].reset();
     return reading;
 }
 
-}  // namespace velmora::cli
+std::optional<std::optional<SheetReading>> ParallelReader::takeWithin(
+    std::size_t index, std::chrono::milliseconds wait) {
+    if (threads_.empty() || index >= slots_.size()) return std::optional<SheetReading>();
+    std::unique_lock lock(mutex_);
+    if (!ready_.wait_for(lock, wait, [&] { return slots_[index].has_value(); })) {
+        return std::nullopt;
+    }
+    std::optional<SheetReading> reading = std::move(*slots_[index]);
+    slots_[index].reset();
+    return reading;
+}
+
+}  // namespace tarrow

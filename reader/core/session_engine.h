@@ -7,9 +7,9 @@
 #include "engine/recognition/engine_session.h"
 #include "reader/core/engine_client.h"
 
-namespace velmora::cli {
+namespace tarrow {
 
-class SessionEngine final : public tarrow::StrovaEngine {
+class SessionEngine final : public StrovaEngine {
 public:
     SessionEngine() = default;
     SessionEngine(const SessionEngine&) = delete;
@@ -20,8 +20,8 @@ public:
     std::optional<int> run() override;
     std::optional<int> putNotify(int window, int message) override;
     std::optional<int> getResult(std::string& result, std::string& reliability) override;
-    std::optional<tarrow::OptionOutputs> putOptions(tarrow::OptionAction action, int value,
-                                                    std::string_view valueStr) override;
+    std::optional<OptionOutputs> putOptions(OptionAction action, int value,
+                                            std::string_view valueStr) override;
     std::optional<double> sheetAngle() const override;
 
 private:
@@ -29,4 +29,4 @@ private:
     strovik::EngineSession session_{core_};
 };
 
-}  // namespace velmora::cli
+}  // namespace tarrow
