@@ -1,8 +1,10 @@
 #include "reader/core/analysis_files.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "reader/core/csv_text.h"
+#include "reader/core/student_number.h"
 
 namespace tarrow {
 namespace {
@@ -33,10 +35,12 @@ AnalysisInput analysisInputOf(const ResultTable& table) {
                                  table.text(ResultTable::kPointsRow, c),
                                  table.isMultiAnswerColumn(c)});
     }
+    const std::optional<NumberRun> numberRun = numberRunOf(table);
     for (int s = 1; s <= table.rows() - ResultTable::kFirstSheetRow; ++s) {
         const int row = ResultTable::rowOfSheet(s);
         AnalysisSheet sheet;
         sheet.label = table.text(row, ResultTable::kLabelColumn);
+        if (numberRun) sheet.number = studentNumberAt(table, row, *numberRun);
         sheet.failed = table.isFailedRow(row);
         for (int c = 1; c <= n; ++c) {
             sheet.values.append(table.text(row, c));
@@ -46,6 +50,18 @@ AnalysisInput analysisInputOf(const ResultTable& table) {
         input.sheets.push_back(std::move(sheet));
     }
     return input;
+}
+
+std::vector<std::size_t> studentsByNumber(const std::vector<StudentResult>& students) {
+    std::vector<std::size_t> order(students.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const QString& na = students[a].number;
+        const QString& nb = students[b].number;
+        if (na.isEmpty() || nb.isEmpty()) return !na.isEmpty() && nb.isEmpty();
+        return na < nb;
+    });
+    return order;
 }
 
 AnalysisPaths analysisPathsFor(const QString& output) {

@@ -12,7 +12,8 @@
 namespace tarrow {
 
 /// The table's question columns and sheet rows as analysis input: header,
-/// key and points cells, values, marked counts and the failed-sheet test.
+/// key and points cells, values, marked counts, the failed-sheet test and
+/// the student number when the key row has a number run.
 AnalysisInput analysisInputOf(const ResultTable& table);
 
 /// The files of the analysis named after `output` (its extension dropped):
@@ -41,6 +42,11 @@ struct SummaryField {
     QString label, text;
 };
 std::vector<SummaryField> summaryFields(const TestSummary& summary);
+
+/// The students in the order of their numbers (as text; equal numbers in
+/// row order), those without a number after them in row order: indexes
+/// into `students`.
+std::vector<std::size_t> studentsByNumber(const std::vector<StudentResult>& students);
 
 /// The right rate ("0.0"), discrimination ("0.00") and point-biserial
 /// ("0.000") of an item as printed; empty with no students / no variation.

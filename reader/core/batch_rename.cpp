@@ -7,6 +7,7 @@
 
 #include "common/atomic_file.h"
 #include "reader/core/csv_text.h"
+#include "reader/core/student_number.h"
 #include "reader/core/text_normalise.h"
 
 namespace tarrow {
@@ -132,6 +133,7 @@ QStringList renameTokens(const QString& pattern) {
 bool renamedFileName(const ResultTable& table, int row, const QStringList& tokens,
                      const QString& prefix, const QString& postfix, QString* name) {
     const TextGrid& grid = table.grid();
+    const std::optional<NumberRun> numberRun = numberRunOf(table);
     QString out = prefix;
     for (const QString& token : tokens) {
         int column = 0;
@@ -140,6 +142,15 @@ bool renamedFileName(const ResultTable& table, int row, const QStringList& token
             continue;
         }
         if (column < 0 || column >= grid.cols() || row < 0 || row >= grid.rows()) return false;
+        // The last column of the student-number run stands for the whole
+        // number, as the read-values file holds it there.
+        if (numberRun && column == numberRun->last) {
+            const QString number = studentNumberAt(table, row, *numberRun);
+            if (!number.isEmpty()) {
+                out += number;
+                continue;
+            }
+        }
         out += QString(grid.text(row, column)).remove(kJpg, Qt::CaseSensitive);
     }
     *name = replacedUnsafe(out + postfix + kJpg);

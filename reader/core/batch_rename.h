@@ -35,6 +35,9 @@ QStringList renameTokens(const QString& pattern);
 /// The output name of the sheet at `row` (".jpg" appended, the ten
 /// characters " * > \ ' : < / ? | replaced by "_"). Returns false when a
 /// numeric token names no column of the table.
+/// A token naming the last column of the student-number run (see
+/// student_number.h) gives the sheet's whole number when it has one, so
+/// the copies are named by student.
 bool renamedFileName(const ResultTable& table, int row, const QStringList& tokens,
                      const QString& prefix, const QString& postfix, QString* name);
 

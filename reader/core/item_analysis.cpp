@@ -165,6 +165,7 @@ StudentResult studentOf(const AnalysisSheet& sheet, int number, const std::vecto
     StudentResult s;
     s.sheet = number;
     s.label = sheet.label;
+    s.number = sheet.number;
     s.right.reserve(scored.size());
     for (const Scored& q : scored) {
         const QString& value = valueAt(sheet, q.column);

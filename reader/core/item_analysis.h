@@ -54,6 +54,7 @@ struct AnalysisSheet {
     QStringList values;             ///< one per column
     std::vector<int> markedCounts;  ///< marks measured per column (0 = unknown)
     bool failed = false;            ///< the engine failed on this sheet
+    QString number;                 ///< student number (student_number.h), empty when none
 };
 
 struct AnalysisInput {
@@ -97,6 +98,7 @@ struct StudentResult {
     std::int64_t total = 0;
     QStringList answers;      ///< per scored question
     std::vector<char> right;  ///< per scored question, 1 when right
+    QString number;           ///< student number, empty when the sheet has none
 };
 
 struct TestSummary {

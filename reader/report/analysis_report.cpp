@@ -1,6 +1,7 @@
 #include "reader/report/analysis_report.h"
 
 #include <QFontMetricsF>
+#include <algorithm>
 
 #include "reader/core/analysis_files.h"
 #include "reader/core/item_flags.h"
@@ -14,6 +15,7 @@ constexpr int kHistogramBins = 20;
 constexpr qreal kRowHeight = 13.0;
 constexpr int kChartColumns = 3;
 constexpr int kChartRows = 5;
+constexpr int kListBlocks = 3;
 const QColor kFlagColour(200, 0, 0);
 
 /// Draws the heading of a page and returns the y below it.
@@ -126,6 +128,46 @@ void itemTable(PdfDocument& doc, const ItemAnalysis& a, qreal y) {
     }
 }
 
+/// The students by number with their totals, in kListBlocks blocks a page;
+/// nothing when no sheet has a number.
+void studentList(PdfDocument& doc, const ItemAnalysis& a) {
+    const bool numbered = std::any_of(a.students.begin(), a.students.end(),
+                                      [](const StudentResult& s) { return !s.number.isEmpty(); });
+    if (!numbered) return;
+    QPainter& p = doc.painter();
+    const QRectF area = doc.area();
+    const qreal blockWidth = area.width() / kListBlocks;
+    const QStringList titles{QStringLiteral("学籍番号"), QStringLiteral("ファイル"),
+                             QStringLiteral("合計点")};
+    const std::vector<qreal> widths{56, 70, 34};
+    const auto row = [&](qreal x, qreal y, const QStringList& texts) {
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            p.drawText(QRectF(x, y, widths[i] - 3, kRowHeight),
+                       (i == 2 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                       texts.value(qsizetype(i)));
+            x += widths[i];
+        }
+    };
+    const qreal top = area.top() + 22;
+    const std::size_t rows = std::size_t((area.bottom() - top) / kRowHeight) - 1;
+    const std::vector<std::size_t> order = studentsByNumber(a.students);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::size_t slot = i % (rows * kListBlocks);
+        if (slot == 0) {
+            doc.newPage();
+            p.setFont(PdfDocument::font(11, true));
+            p.drawText(QRectF(area.left(), area.top(), area.width(), 16), Qt::AlignLeft,
+                       QStringLiteral("学籍番号順の合計点"));
+            p.setFont(PdfDocument::font(8));
+            for (int b = 0; b < kListBlocks; ++b) row(area.left() + blockWidth * b, top, titles);
+        }
+        const StudentResult& s = a.students[order[i]];
+        const QString number = s.number.isEmpty() ? QStringLiteral("（なし）") : s.number;
+        row(area.left() + blockWidth * qreal(slot / rows),
+            top + kRowHeight * qreal(slot % rows + 1), {number, s.label, QString::number(s.total)});
+    }
+}
+
 /// Charts in a grid of kChartColumns x kChartRows per page, each with its
 /// title above.
 template <typename Each>
@@ -163,6 +205,7 @@ bool writeAnalysisReport(const ItemAnalysis& a, const QString& source, const QSt
     y = summaryBlock(doc, a, y);
     y = histogramBlock(doc, a, y);
     itemTable(doc, a, y);
+    studentList(doc, a);
     chartPages(doc, QStringLiteral("設問別の選択肢（橙が正答）"), a.items.size(),
                [&](std::size_t i) {
                    const ItemStats& it = a.items[i];

@@ -40,8 +40,10 @@ qreal slipHeading(PdfDocument& doc, const ItemAnalysis& a, const StudentResult& 
                QStringLiteral("個人票"));
     p.setFont(PdfDocument::font(10));
     qreal y = area.top() + 28;
-    p.drawText(QRectF(area.left(), y, area.width(), 14), Qt::AlignLeft,
-               QStringLiteral("ファイル: %1").arg(s.label));
+    const QString file = QStringLiteral("ファイル: %1").arg(s.label);
+    p.drawText(
+        QRectF(area.left(), y, area.width(), 14), Qt::AlignLeft,
+        s.number.isEmpty() ? file : QStringLiteral("学籍番号: %1　　%2").arg(s.number, file));
     y += 16;
     const QString mean = fixedRatio(a.summary.sum, std::max(1, a.summary.students), 2);
     p.setFont(PdfDocument::font(12, true));

@@ -1,4 +1,5 @@
-// One slip per student ("-個人票.pdf"): an A4 page with the sheet's label,
+// One slip per student ("-個人票.pdf"): an A4 page with the student number
+// (when the sheet has one) and the sheet's label,
 // the total against the highest possible total and the class mean, and per
 // scored question the answer read, the key, ✓ or ✗ and the points earned.
 // A test too long for one page continues on the next page of the same

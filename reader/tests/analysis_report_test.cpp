@@ -42,7 +42,7 @@ AnalysisInput longTest(int students, int questions) {
         in.columns.push_back({QString::number(q), u"1"_s, QString(), false});
     }
     for (int s = 1; s <= students; ++s) {
-        AnalysisSheet sheet{u"student%1.jpg"_s.arg(s), {}, {}, false};
+        AnalysisSheet sheet{u"student%1.jpg"_s.arg(s), {}, {}, false, {}};
         for (int q = 1; q <= questions; ++q) sheet.values.append(q % s == 0 ? u"1"_s : u"2"_s);
         in.sheets.push_back(sheet);
     }
@@ -52,7 +52,7 @@ AnalysisInput longTest(int students, int questions) {
 TEST(AnalysisReport, EmptyClassStillGivesAReadableReport) {
     QTemporaryDir dir;
     AnalysisInput in = longTest(0, 3);
-    in.sheets.push_back({u"failed.jpg"_s, QStringList(3, u"-1"_s), {}, true});
+    in.sheets.push_back({u"failed.jpg"_s, QStringList(3, u"-1"_s), {}, true, {}});
     const AnalysisOutcome out =
         saveAnalysis(analyseItems(in), dir.filePath(u"empty.csv"_s), u"empty"_s, true);
     ASSERT_TRUE(out.ok) << out.error.toStdString();
@@ -105,6 +105,39 @@ TEST(AnalysisReport, ChoiceChartMarksEveryAcceptedChoice) {
     const BarChart bins = histogramChart({{0, 4, 2}, {5, 5, 1}});
     EXPECT_EQ(bins.captions, (QStringList{u"0-4"_s, u"5"_s}));
     EXPECT_EQ(bins.total, 3);
+}
+
+// Students with a number are named by it on their slip and listed by number
+// in the report; a sheet without one keeps its file name and comes last.
+TEST(AnalysisReport, StudentNumbersNameSlipsAndOrderTheReportList) {
+    QTemporaryDir dir;
+    AnalysisInput in = longTest(3, 4);
+    in.sheets[0].number = u"0420"_s;
+    in.sheets[2].number = u"0105"_s;
+    const AnalysisOutcome out =
+        saveAnalysis(analyseItems(in), dir.filePath(u"numbered.csv"_s), u"numbered"_s, true);
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    const auto slips = run(u"pdftotext"_s, {out.written.at(2), u"-"_s});
+    ASSERT_TRUE(slips.has_value());
+    EXPECT_TRUE(slips->contains(u"学籍番号: 0420"_s));
+    EXPECT_TRUE(slips->contains(u"学籍番号: 0105"_s));
+    EXPECT_EQ(slips->count(u"学籍番号"_s), 2);  // student2 has none
+    const auto report = run(u"pdftotext"_s, {u"-layout"_s, out.written.at(1), u"-"_s});
+    ASSERT_TRUE(report.has_value());
+    const qsizetype list = report->indexOf(u"学籍番号順の合計点"_s);
+    ASSERT_GE(list, 0);
+    const qsizetype first = report->indexOf(u"0105"_s, list);
+    const qsizetype second = report->indexOf(u"0420"_s, list);
+    const qsizetype none = report->indexOf(u"（なし）"_s, list);
+    EXPECT_TRUE(first > list && second > first && none > second) << report->toStdString();
+
+    // Without numbers the report has no such list.
+    const AnalysisOutcome plain =
+        saveAnalysis(analyseItems(longTest(3, 4)), dir.filePath(u"plain.csv"_s), u"p"_s, false);
+    ASSERT_TRUE(plain.ok);
+    const auto plainText = run(u"pdftotext"_s, {plain.written.at(1), u"-"_s});
+    ASSERT_TRUE(plainText.has_value());
+    EXPECT_FALSE(plainText->contains(u"学籍番号"_s));
 }
 
 }  // namespace

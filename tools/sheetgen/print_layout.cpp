@@ -1,8 +1,8 @@
 // The shipped templates' layouts. Zero marks sit half an inch from three
-// corners; the title and the name box run along the top, the question
-// blocks under them, the free-text area (if any) at the bottom. Every oval
-// stays clear of the zero marks' search windows at both resolutions, which
-// layoutFits() checks at each.
+// corners; the title and the name box run along the top, the student-number
+// grid (if any) at the left under them, the question blocks to its right, the free-text area (if
+// any) at the bottom. Every oval stays clear of the zero marks' search windows at both resolutions,
+// which layoutFits() checks at each.
 #include "tools/sheetgen/print_layout.h"
 
 #include <algorithm>
@@ -26,6 +26,9 @@ constexpr int kNameLabelWidth = 50;
 constexpr int kHeaderGap = 26;  ///< from the header labels to the first row's centre
 constexpr int kFreeTextHeight = 150;
 constexpr int kFreeTextGap = 40;
+constexpr int kDigitLabelWidth = 30;  ///< room for the digit labels left of the number grid
+constexpr int kDigitGap = 6;          ///< least space between two digit ovals, down the grid
+constexpr int kNumberGridGap = 40;    ///< from the number grid to the question blocks
 
 int blockWidth(const PrintRecipe& r) {
     return r.numberWidth + (r.choices - 1) * r.choicePitch + r.ovalWidth;
@@ -46,12 +49,46 @@ void placeNameBox(PrintLayout& p) {
                         PrintLabel::Align::Right});
 }
 
-/// The blocks of questions, centred; returns the y under the last row.
+/// Width of the student-number grid, its digit labels included (0 when
+/// there is none).
+int numberGridWidth(const PrintRecipe& r) {
+    if (r.numberDigits <= 0) return 0;
+    return kDigitLabelWidth + (r.numberDigits - 1) * r.choicePitch + r.ovalWidth;
+}
+
+/// The student-number grid at the left under the header: one question per
+/// digit column (after the test's questions), choices running down.
+/// Returns the y under its last row (headerY when there is none).
+int placeNumberGrid(PrintLayout& p, int headerY) {
+    const PrintRecipe& r = p.recipe;
+    if (r.numberDigits <= 0) return headerY;
+    const int pitch = std::max(r.rowPitch, r.ovalHeight + kDigitGap);
+    const int firstRow = headerY + kHeaderGap;
+    const int x0 = kContentLeft + kDigitLabelWidth + r.ovalWidth / 2;
+    p.labels.push_back({"学籍番号", kContentLeft, headerY, kLabelSize, PrintLabel::Align::Left});
+    for (int c = 0; c < kNumberChoices; ++c) {
+        p.labels.push_back({std::to_string((c + 1) % 10), x0 - r.ovalWidth / 2 - 8,
+                            firstRow + c * pitch, kLabelSize, PrintLabel::Align::Right});
+    }
+    for (int d = 0; d < r.numberDigits; ++d) {
+        std::vector<Pt> column;
+        for (int c = 0; c < kNumberChoices; ++c) {
+            column.push_back({x0 + d * r.choicePitch, firstRow + c * pitch});
+        }
+        p.marks.ovals.push_back(std::move(column));
+    }
+    return firstRow + (kNumberChoices - 1) * pitch + r.ovalHeight / 2;
+}
+
+/// The blocks of questions, centred in the room right of the number grid;
+/// returns the y under the last row.
 int placeQuestions(PrintLayout& p, int headerY) {
     const PrintRecipe& r = p.recipe;
     const int rows = (r.questions + r.blocks - 1) / r.blocks;
     const int total = r.blocks * blockWidth(r) + (r.blocks - 1) * r.blockGap;
-    const int left = kContentLeft + std::max(0, (kContentRight - kContentLeft - total) / 2);
+    const int grid = numberGridWidth(r);
+    const int start = grid > 0 ? kContentLeft + grid + kNumberGridGap : kContentLeft;
+    const int left = start + std::max(0, (kContentRight - start - total) / 2);
     const int firstRow = headerY + kHeaderGap;
     p.marks.ovals.assign(static_cast<std::size_t>(r.questions), {});
     for (int block = 0; block < r.blocks; ++block) {
@@ -96,9 +133,12 @@ PrintRecipe answerSheet(std::string name, std::string title, int questions, int 
 const std::vector<PrintRecipe>& shippedRecipes() {
     static const std::vector<PrintRecipe> kRecipes = [] {
         std::vector<PrintRecipe> recipes;
-        recipes.push_back(answerSheet("mark50-4", "解答用紙（50問・4択）", 50, 4, 2));
+        PrintRecipe mark50 = answerSheet("mark50-4", "解答用紙（50問・4択）", 50, 4, 2);
+        mark50.numberDigits = 6;
+        recipes.push_back(mark50);
 
         PrintRecipe dense = answerSheet("mark100-5", "解答用紙（100問・5択）", 100, 5, 2);
+        dense.numberDigits = 8;
         dense.ovalWidth = 10;
         dense.ovalHeight = 14;
         dense.choicePitch = 22;
@@ -142,7 +182,9 @@ PrintLayout makePrintLayout(const PrintRecipe& recipe) {
             {recipe.legend, (kContentLeft + kContentRight) / 2, headerY, kLabelSize});
         headerY += 30;
     }
-    const int bottom = placeQuestions(p, headerY);
+    // The grid's questions come after the test's, so it is placed second.
+    const int questionsBottom = placeQuestions(p, headerY);
+    const int bottom = std::max(questionsBottom, placeNumberGrid(p, headerY));
     if (recipe.freeText) {
         const int top = bottom + kFreeTextGap;
         p.marks.areas.push_back({kContentLeft, top, kContentRight - kContentLeft, kFreeTextHeight});

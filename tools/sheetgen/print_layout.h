@@ -14,6 +14,11 @@ namespace sheetgen {
 
 /// Hundredths of an inch per inch: the unit of the printed layout.
 inline constexpr int kPrintUnitsPerInch = 100;
+/// Fewest and most columns of a student-number grid.
+inline constexpr int kMinNumberDigits = 4;
+inline constexpr int kMaxNumberDigits = 8;
+/// Choices of a student-number column (digits 1..9, then 0).
+inline constexpr int kNumberChoices = 10;
 /// The scan resolutions a template has definitions for.
 inline constexpr int kTemplateDpis[] = {300, 200};
 
@@ -28,6 +33,12 @@ struct PrintRecipe {
     bool freeText = false;       ///< a free-text area under the questions
     std::string legend;          ///< what the choice numbers mean (may be empty)
     std::string questionPrefix;  ///< before each question number ("問")
+    /// Columns of the student-number grid (0 = none, else kMinNumberDigits
+    /// to kMaxNumberDigits). Each column is one more question after the
+    /// others, its ten choices down the page labelled 1..9 and 0 (the tenth
+    /// choice is the digit 0); a "+" in the key cells of these columns joins
+    /// them into the student's number.
+    int numberDigits = 0;
     // Geometry in hundredths of an inch.
     int ovalWidth = 12;
     int ovalHeight = 22;
@@ -37,7 +48,8 @@ struct PrintRecipe {
     int blockGap = 80;
 };
 
-/// The layouts the suite ships: mark50-4, mark100-5 and survey20.
+/// The layouts the suite ships: mark50-4 (6-digit student number),
+/// mark100-5 (8-digit student number) and survey20 (anonymous, none).
 const std::vector<PrintRecipe>& shippedRecipes();
 
 /// A printed label and where it goes (hundredths of an inch): its middle on

@@ -3,6 +3,7 @@
 // NAME-200dpi.ini, into a folder. Needs a QGuiApplication (fonts).
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,7 +21,12 @@ bool writeTemplatePdf(const PrintLayout& layout, const std::string& path, std::s
 bool writeTemplate(const PrintRecipe& recipe, const std::string& folder, std::ostream& log,
                    std::string& error);
 
-/// The print mode's command line: "--print NAME|all --out FOLDER". Returns
+/// The value of --digits: 0 (no grid) or kMinNumberDigits..kMaxNumberDigits;
+/// none for anything else.
+std::optional<int> numberDigitsOf(const std::string& text);
+
+/// The print mode's command line: "--print NAME|all --out FOLDER
+/// [--digits N]". Returns
 /// the exit status (0 written, 1 write failure, 2 usage).
 int runPrintMode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -103,6 +103,29 @@ TEST_F(BatchRenameTest, NamesDropLowerCaseJpgAndReplaceUnsafeCharacters) {
     EXPECT_FALSE(renamedFileName(table_, 4, {"-1"}, {}, {}, &name));
 }
 
+// Columns 2..5 are a student-number run: its last column names the
+// student; other columns keep their own cell.
+TEST_F(BatchRenameTest, NumberRunsLastColumnGivesTheWholeNumber) {
+    addSheet("s1.jpg", "3,0,4,2,10,1");
+    addSheet("s2.jpg", "3,0,-1,2,7,1");
+    addSheet("s3.jpg", "2,,,,0817,1");  // as loaded from a read-values file
+    for (int c = 2; c <= 5; ++c) table_.setText(ResultTable::kKeyRow, c, "+");
+    QString name;
+    ASSERT_TRUE(renamedFileName(table_, 3, {"5", "-", "1"}, {}, {}, &name));
+    EXPECT_EQ(name, QStringLiteral("0420-3.jpg"));
+    ASSERT_TRUE(renamedFileName(table_, 3, {"4"}, {}, {}, &name));
+    EXPECT_EQ(name, QStringLiteral("2.jpg"));
+    // No number (a blank digit): the cell as it stands.
+    ASSERT_TRUE(renamedFileName(table_, 4, {"5"}, {}, {}, &name));
+    EXPECT_EQ(name, QStringLiteral("7.jpg"));
+    ASSERT_TRUE(renamedFileName(table_, 5, {"5"}, {}, {}, &name));
+    EXPECT_EQ(name, QStringLiteral("0817.jpg"));
+    // Three markers are no number run.
+    table_.setText(ResultTable::kKeyRow, 2, QString());
+    ASSERT_TRUE(renamedFileName(table_, 3, {"5"}, {}, {}, &name));
+    EXPECT_EQ(name, QStringLiteral("10.jpg"));
+}
+
 TEST_F(BatchRenameTest, FullWidthPatternBehavesAsHalfWidth) {
     addSheet("s.jpg", "4,5");
     prompter_.folders = {out()};

@@ -16,7 +16,7 @@ AnalysisColumn column(const QString& header, const QString& key, const QString& 
 }
 
 AnalysisSheet sheet(const QString& label, const QStringList& values, bool failed = false) {
-    return {label, values, std::vector<int>(std::size_t(values.size()), 1), failed};
+    return {label, values, std::vector<int>(std::size_t(values.size()), 1), failed, {}};
 }
 
 /// Six students and one failed sheet, worked out by hand:

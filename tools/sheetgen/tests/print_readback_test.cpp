@@ -2,7 +2,7 @@
 // --print writes is rendered with pdftoppm at 300 and 200 dpi (in colour
 // and in grey, as scanners deliver), ovals are filled in with a dark pen at
 // the definition's positions, and the engine reads the page with the
-// template's own definition for that resolution.
+// template's own definition for that resolution, and by `velmora read`.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,9 +21,21 @@ namespace {
 constexpr int kPen = 55;            // grey value of the pencil
 constexpr double kCoverage = 0.85;  // share of each half axis the pencil covers
 
-/// What the test fills in: per question the choices marked.
+/// The student number the test writes into a template's grid.
+std::string numberFor(const PrintRecipe& recipe) {
+    return std::string("90817026").substr(0, std::size_t(recipe.numberDigits));
+}
+
+/// What the test fills in: per question the choices marked; the digit
+/// columns get numberFor() (the tenth choice is the digit 0).
 std::vector<std::vector<int>> fillPattern(const PrintRecipe& recipe) {
-    std::vector<std::vector<int>> filled(static_cast<std::size_t>(recipe.questions));
+    std::vector<std::vector<int>> filled(
+        static_cast<std::size_t>(recipe.questions + recipe.numberDigits));
+    const std::string number = numberFor(recipe);
+    for (std::size_t d = 0; d < number.size(); ++d) {
+        const int digit = number[d] - '0';
+        filled[std::size_t(recipe.questions) + d].push_back(digit == 0 ? 9 : digit - 1);
+    }
     for (int q = 0; q < recipe.questions; ++q) {
         auto& marks = filled[static_cast<std::size_t>(q)];
         const bool multi = std::find(recipe.multiQuestions.begin(), recipe.multiQuestions.end(),
@@ -40,6 +52,15 @@ bool run(const QString& program, const QStringList& args, QString* output = null
     process.start(program, args);
     if (!process.waitForFinished(120000)) return false;
     if (output) *output = QString::fromUtf8(process.readAllStandardError());
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+/// Runs `program`; its standard output in `output`.
+bool runOut(const QString& program, const QStringList& args, QString* output) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(120000)) return false;
+    *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
@@ -138,6 +159,29 @@ TEST_P(PrintReadback, AFilledInPrintReadsRightWithItsOwnDefinition) {
     const std::vector<std::string> marked = split(counts.retValueStr);
     ASSERT_EQ(got.size(), filled.size());
     ASSERT_EQ(marked.size(), filled.size());
+    // The digit columns read back as the number (choice 10 is the digit 0).
+    std::string number;
+    for (std::size_t q = std::size_t(recipe->questions); q < got.size(); ++q) {
+        number += got[q] == "10" ? "0" : got[q];
+    }
+    EXPECT_EQ(number, numberFor(*recipe));
+
+    // The command-line reader sees the same number in its values.
+    QString line;
+    ASSERT_TRUE(runOut(QStringLiteral(VELMORA_CLI_PATH),
+                       {QStringLiteral("read"), QStringLiteral("-d"), definition, scan}, &line))
+        << line.toStdString();
+    const qsizetype start = line.indexOf(QStringLiteral("\"values\": ["));
+    ASSERT_GE(start, 0) << line.toStdString();
+    const qsizetype end = line.indexOf(QLatin1Char(']'), start);
+    QStringList values = line.mid(start + 11, end - start - 11).split(QLatin1Char(','));
+    ASSERT_EQ(values.size(), qsizetype(got.size())) << line.toStdString();
+    QString cliNumber;
+    for (qsizetype q = recipe->questions; q < values.size(); ++q) {
+        const QString v = values[q].trimmed().remove(QLatin1Char('"'));
+        cliNumber += v == QLatin1String("10") ? QStringLiteral("0") : v;
+    }
+    EXPECT_EQ(cliNumber.toStdString(), numberFor(*recipe));
     const std::vector<int>& multi = recipe->multiQuestions;
     for (std::size_t q = 0; q < filled.size(); ++q) {
         const auto& f = filled[q];

@@ -1,0 +1,20 @@
+# cmake -DMANUAL=manual.md -DIMAGES=folder -P check_manual_pictures.cmake
+# Fails naming every picture "![caption](file)" of the manual that is not a
+# file in the images folder, and when the manual names no picture at all.
+file(READ "${MANUAL}" text)
+string(REGEX MATCHALL "!\\[[^]]*\\]\\([^)]+\\)" pictures "${text}")
+if(NOT pictures)
+    message(FATAL_ERROR "${MANUAL} names no picture")
+endif()
+set(missing)
+foreach(picture IN LISTS pictures)
+    string(REGEX REPLACE "^!\\[[^]]*\\]\\(([^)]+)\\)$" "\\1" file "${picture}")
+    if(NOT EXISTS "${IMAGES}/${file}")
+        list(APPEND missing "${file}")
+    endif()
+endforeach()
+if(missing)
+    message(FATAL_ERROR "pictures of the manual not in ${IMAGES}: ${missing}")
+endif()
+list(LENGTH pictures count)
+message(STATUS "${count} pictures, all in ${IMAGES}")
