@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: first the unit tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite in an
-# ordinary release build. The run ends with CTest's summary.
+# Builds everything and runs every test: first the whole suite (every label:
+# unit, blackbox, cli, gui, install) under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then again in an ordinary release build. The run
+# ends with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +18,7 @@ cmake --build build-asan -j "$jobs"
 # interception it keeps checking every allocation.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== release build (build) =="
 # Tests and benchmarks on: the README's start command may have configured

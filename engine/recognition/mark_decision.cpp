@@ -100,6 +100,11 @@ SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
     return d;
 }
 
+int reportedAnswer(const SingleDecision& decision, int choices, double noMarkMin) {
+    // A question without choices has nothing to answer.
+    return (choices > 0 && decision.reliability > noMarkMin) ? decision.best + 1 : -1;
+}
+
 int multiAnswerThreshold(const std::vector<std::vector<int>>& dark, const ThresholdLadder& ladder) {
     int threshold = 0;
     int bestSpread = 0;
@@ -172,8 +177,7 @@ void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignm
         const auto qi = std::size_t(q);
         results.reliability[qi] = d.reliability;
         results.marked[qi] = d.marked;
-        // A question without choices has nothing to answer.
-        results.answers[qi] = (n > 0 && d.reliability > def.noMarkMin) ? d.best + 1 : -1;
+        results.answers[qi] = reportedAnswer(d, n, def.noMarkMin);
     }
 }
 

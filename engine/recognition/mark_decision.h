@@ -35,6 +35,11 @@ SingleDecision decideSingle(const std::vector<std::vector<int>>& dark,
                             const std::vector<int>& totals, int noMarkMinDots,
                             double multiMarkedMultiply);
 
+/// The 1-based answer a single-answer question reports: the darkest choice
+/// when the question has choices and its reliability is strictly above
+/// `noMarkMin` (a reliability exactly at it is no answer), else -1.
+int reportedAnswer(const SingleDecision& decision, int choices, double noMarkMin);
+
 /// The threshold for a multi-answer question: the ladder step with the widest
 /// spread between its largest and smallest count (first one on ties, 0 when
 /// no step spreads them).

@@ -167,20 +167,25 @@ void SettingsDialog::connectControls() {
     connect(txtNoMarked_, &QLineEdit::textChanged, this,
             [&s](const QString& text) { s.noMarkedPercent = text; });
 
-    const auto resetting = [this](void (AppSettings::*reset)()) {
-        return [this, reset] {
-            (settings_.*reset)();
-            refreshControls();
-        };
-    };
-    connect(btnReadDefault_, &QPushButton::clicked, this,
-            resetting(&AppSettings::resetReadOptions));
-    connect(btnImageDefault_, &QPushButton::clicked, this,
-            resetting(&AppSettings::resetImageOptions));
-    connect(btnMultiMarkedDefault_, &QPushButton::clicked, this,
-            resetting(&AppSettings::resetMultiMarkedOptions));
-    connect(btnNoMarkedDefault_, &QPushButton::clicked, this,
-            resetting(&AppSettings::resetNoMarkedOptions));
+    // One plain lambda per button: slots made by a local lambda factory
+    // (capturing a pointer to member) read from the stack when clicked, as
+    // AddressSanitizer reported.
+    connect(btnReadDefault_, &QPushButton::clicked, this, [this] {
+        settings_.resetReadOptions();
+        refreshControls();
+    });
+    connect(btnImageDefault_, &QPushButton::clicked, this, [this] {
+        settings_.resetImageOptions();
+        refreshControls();
+    });
+    connect(btnMultiMarkedDefault_, &QPushButton::clicked, this, [this] {
+        settings_.resetMultiMarkedOptions();
+        refreshControls();
+    });
+    connect(btnNoMarkedDefault_, &QPushButton::clicked, this, [this] {
+        settings_.resetNoMarkedOptions();
+        refreshControls();
+    });
 }
 
 void SettingsDialog::refreshControls() {

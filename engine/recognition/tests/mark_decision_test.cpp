@@ -70,6 +70,52 @@ TEST(MarkDecision, OnlyAStrictlyBetterStepReplacesTheDecision) {
     EXPECT_DOUBLE_EQ(d.reliability, 200.0);
 }
 
+TEST(MarkDecision, ACountExactlyAtTheDotsLimitIsAMark) {
+    // 10 % of 1870 samples: the limit is exactly 187.
+    const SingleDecision at = decideConstant({0, 187, 0, 0});
+    EXPECT_EQ(at.best, 1);
+    EXPECT_DOUBLE_EQ(at.reliability, 999.0);
+    EXPECT_EQ(at.marked, 1);
+    EXPECT_DOUBLE_EQ(decideConstant({0, 186, 0, 0}).reliability, 0.0);
+    // A second choice exactly at the limit is marked too; one below is not.
+    EXPECT_EQ(decideConstant({1500, 187, 0, 0}).marked, 2);
+    EXPECT_EQ(decideConstant({1500, 186, 0, 0}).marked, 1);
+}
+
+TEST(MarkDecision, TheDotsLimitIsTruncatedNotRounded) {
+    const auto decide = [](std::vector<int> counts, int total) {
+        return decideSingle({counts}, {total}, 10, 2.0);
+    };
+    // 10 % of 15 samples is 1.5: the limit is 1, so one dark sample counts.
+    EXPECT_DOUBLE_EQ(decide({0, 1, 0}, 15).reliability, 999.0);
+    EXPECT_EQ(decide({0, 1, 0}, 15).marked, 1);
+    // 10 % of 19 is 1.9, still 1; 10 % of 20 is exactly 2.
+    EXPECT_DOUBLE_EQ(decide({1, 0, 0}, 19).reliability, 999.0);
+    EXPECT_DOUBLE_EQ(decide({1, 0, 0}, 20).reliability, 0.0);
+    EXPECT_DOUBLE_EQ(decide({2, 0, 0}, 20).reliability, 999.0);
+}
+
+TEST(MarkDecision, TiesGoToTheLowestChoice) {
+    const SingleDecision middle = decideConstant({10, 500, 500, 10});
+    EXPECT_EQ(middle.best, 1);
+    EXPECT_EQ(middle.marked, 2);
+    EXPECT_EQ(decideConstant({800, 0, 0, 800}).best, 0);
+    // Within one step the tie is settled before the ratio: the ratio is the
+    // same whichever of the tied choices is taken.
+    EXPECT_NEAR(decideConstant({10, 500, 500, 10}).reliability, 500.0 / 173.0, 1e-12);
+}
+
+TEST(MarkDecision, AReliabilityExactlyAtTheNoMarkMinimumIsNoAnswer) {
+    const SingleDecision d{2, 1.5, 1};
+    EXPECT_EQ(reportedAnswer(d, 4, 1.5), -1);
+    EXPECT_EQ(reportedAnswer(d, 4, 1.4999), 3);
+    EXPECT_EQ(reportedAnswer(SingleDecision{0, 999.0, 1}, 4, 1.5), 1);
+    // Nothing read (reliability 0) is no answer even with a minimum of 0,
+    // and a question without choices never has one.
+    EXPECT_EQ(reportedAnswer(SingleDecision{}, 4, 0.0), -1);
+    EXPECT_EQ(reportedAnswer(SingleDecision{0, 999.0, 1}, 0, 1.5), -1);
+}
+
 TEST(MarkDecision, MultiAnswerThresholdAndDotString) {
     const ThresholdLadder ladder(100, 200);
     const std::vector<std::vector<int>> dark = {

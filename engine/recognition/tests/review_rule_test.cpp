@@ -68,6 +68,20 @@ TEST(ReviewRule, SeveralAnswersAndTheirBand) {
     EXPECT_EQ(none.doubt, ReviewKind::None);
 }
 
+TEST(ReviewRule, TheBandLeavesOutBothOfItsEdges) {
+    // Defaults: marked above 150, band strictly inside 100..200.
+    EXPECT_EQ(reviewSeveral({100, 0}, kDefaults).doubt, ReviewKind::None);
+    EXPECT_EQ(reviewSeveral({101, 0}, kDefaults).doubt, ReviewKind::Band);
+    EXPECT_EQ(reviewSeveral({0, 199}, kDefaults).shown, ReviewShown::Band);
+    const CellReview upper = reviewSeveral({0, 200}, kDefaults);
+    EXPECT_EQ(upper.doubt, ReviewKind::None);
+    EXPECT_EQ(upper.shown, ReviewShown::Plain);
+    EXPECT_EQ(upper.chosen, std::vector<int>{2});
+    // Answer 0 is not a choice: no mark, like -1.
+    EXPECT_EQ(reviewSingle(0, 150.0, 1, kDefaults).doubt, ReviewKind::NoMark);
+    EXPECT_EQ(reviewSingle(1, 150.0, 1, kDefaults).chosen, std::vector<int>{1});
+}
+
 TEST(ReviewRule, ChoiceTenAsZero) {
     std::vector<std::int64_t> dots(10, 0);
     dots[0] = 400;

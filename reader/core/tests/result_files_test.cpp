@@ -209,6 +209,21 @@ TEST_F(ResultFilesTest, RateHasOneDecimal) {
     EXPECT_EQ(lines.last(), QStringLiteral("正答率,66.7"));
 }
 
+TEST_F(ResultFilesTest, RateComparesCellsWithoutTheirSurroundingBlanks) {
+    // Blanks around the key or an answer do not make it wrong; a tab does.
+    ResultTable table = makeTable({{"a", "2"}, {"b", "2"}, {"c", "2"}, {"d", "2"}}, {"  2 "});
+    table.setText(ResultTable::rowOfSheet(2), 1, QStringLiteral("2  "));
+    table.setText(ResultTable::rowOfSheet(3), 1, QStringLiteral(" 2"));
+    table.setText(ResultTable::rowOfSheet(4), 1, QStringLiteral("\t2"));
+    ASSERT_EQ(table.answer(1, 1), QStringLiteral("2"));
+    ASSERT_EQ(table.answer(2, 1), QStringLiteral("2  "));
+    const QString file = path("padded.csv");
+    ASSERT_TRUE(writeScoreFile(table, file, false));
+    QStringList lines;
+    ASSERT_TRUE(readLines(file, &lines));
+    EXPECT_EQ(lines.last(), QStringLiteral("正答率,75.0"));
+}
+
 TEST_F(ResultFilesTest, FailedSheetsHaveNoScoreAndCountInNoRate) {
     // Key "-1" on question 2 (left blank on purpose); c.jpg failed. Two read
     // sheets: question 1 right once (50.0, not 33.3 over three sheets).

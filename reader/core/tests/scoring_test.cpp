@@ -62,6 +62,18 @@ TEST(Scoring, PointsDefaultToOne) {
     EXPECT_EQ(pointsOf("x"), 0);
 }
 
+TEST(Scoring, FractionalPointsRoundHalfAwayFromZero) {
+    EXPECT_EQ(pointsOf("2.5"), 3);
+    EXPECT_EQ(pointsOf("2.49"), 2);
+    EXPECT_EQ(pointsOf("0.5"), 1);
+    EXPECT_EQ(pointsOf(" 1.5 "), 2);
+    EXPECT_EQ(pointsOf("-2.5"), -3);
+    EXPECT_EQ(pointsOf("-0.4"), 0);
+    // Beyond what a total can hold, or not a finite number: no points.
+    EXPECT_EQ(pointsOf("3e9"), 0);
+    EXPECT_EQ(pointsOf("inf"), 0);
+}
+
 TEST(Scoring, ColoursRightWrongUnansweredAndUnscored) {
     ResultTable table =
         makeTable({"1,3 1,2,4", "2,1,-1,5", "-1,1 3 4,1,6"}, {"1 2", "1 3", "", "+"});

@@ -98,5 +98,35 @@ TEST(PageNaming, ResolutionConversions) {
     EXPECT_EQ(resolutionText(300, 0), "");
 }
 
+TEST(PageNaming, ResolutionConversionsRoundAtTheirHalfWayPoints) {
+    // (ppm * 100 + 1968) / 3937: 7854.32 pixels per metre is the half-way
+    // point between 199 and 200 dpi.
+    EXPECT_EQ(dpiFromPixelsPerMetre(7854), 199);
+    EXPECT_EQ(dpiFromPixelsPerMetre(7855), 200);
+    EXPECT_EQ(dpiFromPixelsPerMetre(7893), 200);
+    EXPECT_EQ(dpiFromPixelsPerMetre(7894), 201);
+    EXPECT_EQ(dpiFromPixelsPerMetre(19), 0);
+    EXPECT_EQ(dpiFromPixelsPerMetre(20), 1);
+    // (dpi * 10000 + 127) / 254: 72 dpi is 2834.6 and 96 dpi 3779.5 pixels
+    // per metre, both rounded up; 300 dpi is 11811.02, rounded down.
+    EXPECT_EQ(pixelsPerMetreFromDpi(72), 2835);
+    EXPECT_EQ(pixelsPerMetreFromDpi(96), 3780);
+    EXPECT_EQ(pixelsPerMetreFromDpi(300), 11811);
+    EXPECT_EQ(pixelsPerMetreFromDpi(1), 39);
+    EXPECT_EQ(pixelsPerMetreFromDpi(2), 79);
+}
+
+TEST(PageNaming, CounterTextAtItsLengthLimits) {
+    // Exactly as long as the padded text, and one longer: the whole text.
+    EXPECT_EQ(counterText(42, 18), "000000000000000042");
+    EXPECT_EQ(counterText(42, 19), "000000000000000042");
+    EXPECT_EQ(counterText(42, 17), "00000000000000042");
+    EXPECT_EQ(counterText(42, 0), "");
+    EXPECT_EQ(counterText(42, -3), "");
+    // Stepping down to exactly zero is zero, not a wrap.
+    EXPECT_EQ(advanceCounter(1, -1), 0u);
+    EXPECT_EQ(advanceCounter(4000000001u, 0), 0u);
+}
+
 }  // namespace
 }  // namespace fenwary

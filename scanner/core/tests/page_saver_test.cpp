@@ -110,6 +110,39 @@ TEST_F(PageSaverTest, TwoHundredDpiIsRecordedByEveryFormat) {
     EXPECT_EQ(folder_.fileNames(), (std::vector<std::string>{"0001.bmp", "0001.jpg", "0001.png"}));
 }
 
+TEST_F(PageSaverTest, NonSquareResolutionKeepsEachAxisApart) {
+    // 200 dpi across, 300 dpi down: the status line and the JPEG/PNG density
+    // take the vertical resolution; the bitmap records each axis as given.
+    const ScannedPage page{testing::patternRaster(64, 48), PageResolution{7874, 11811}};
+    ScanSettings jpeg = settingsFor(ImageFormat::Jpeg);
+    const SaveOutcome j = saver_.save(page, jpeg);
+    ASSERT_TRUE(j.written()) << j.error;
+    EXPECT_EQ(j.resolutionText, "300dpi");
+    const auto density = strovik::readJfifDensity(j.path);
+    ASSERT_TRUE(density);
+    EXPECT_EQ(density->x, 300);
+    EXPECT_EQ(density->y, 300);
+
+    ScanSettings png = settingsFor(ImageFormat::Png);
+    const SaveOutcome p = saver_.save(page, png);
+    ASSERT_TRUE(p.written()) << p.error;
+    EXPECT_EQ(pngPhys(readBytes(p.path)), (std::array<std::uint32_t, 3>{11811, 11811, 1}));
+
+    ScanSettings bmp = settingsFor(ImageFormat::Bmp);
+    const SaveOutcome b = saver_.save(page, bmp);
+    ASSERT_TRUE(b.written()) << b.error;
+    const auto bytes = readBytes(b.path);
+    EXPECT_EQ(littleEndian32(bytes, 38), 7874u);
+    EXPECT_EQ(littleEndian32(bytes, 42), 11811u);
+
+    // The other way round, and a page without a vertical resolution.
+    ScanSettings again = settingsFor(ImageFormat::Jpeg);
+    const ScannedPage wide{testing::patternRaster(64, 48), PageResolution{11811, 7874}};
+    EXPECT_EQ(saver_.save(wide, again).resolutionText, "200dpi");
+    const ScannedPage noY{testing::patternRaster(64, 48), PageResolution{7874, 0}};
+    EXPECT_EQ(saver_.save(noY, again).resolutionText, "");
+}
+
 TEST_F(PageSaverTest, OneBitPageIsSavedAsTwentyFourBitColour) {
     // A 1-bit bitmap, 10 x 2: palette black, white; top row all white.
     std::vector<std::uint8_t> dib(40 + 8 + 2 * 4, 0);
