@@ -242,7 +242,8 @@ TEST_F(EndToEnd, DotsWarningAppearsExactlyWhenAMarkedBubbleIsNotAboveTheThreshol
     ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
     drawDefinition();
     ASSERT_TRUE(document.trialRead());
-    const QuestionReading& several = document.trial()->questions[11];
+    // A copy: the next test read replaces the readings.
+    const QuestionReading several = document.trial()->questions[11];
     ASSERT_TRUE(several.multi);
     ASSERT_EQ(several.dots.size(), 4u);
     // Choices 2 and 4 are filled (see sheetAnswers).
