@@ -80,6 +80,21 @@ bool isLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
+void appendUtf16(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out += static_cast<char16_t>(cp);
+    } else {
+        out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+}
+
+// The code point of the surrogate pair at `i`, or 0 when none starts there.
+char32_t surrogatePairAt(std::u16string_view s, std::size_t i) {
+    if (!isHighSurrogate(s[i]) || i + 1 >= s.size() || !isLowSurrogate(s[i + 1])) return 0;
+    return 0x10000 + ((char32_t(s[i]) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00);
+}
+
 }  // namespace
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
@@ -123,12 +138,7 @@ std::u16string utf16FromUtf8(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
         const char32_t cp = decodeUtf8(utf8, pos);
-        if (cp < 0x10000) {
-            out += static_cast<char16_t>(cp);
-        } else {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        }
+        appendUtf16(out, cp);
     }
     return out;
 }
@@ -138,9 +148,8 @@ std::string utf8FromUtf16(std::u16string_view utf16) {
     out.reserve(utf16.size());
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         const char16_t c = utf16[i];
-        if (isHighSurrogate(c) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
-            appendUtf8(
-                out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
+        if (const char32_t paired = surrogatePairAt(utf16, i)) {
+            appendUtf8(out, paired);
             ++i;
         } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
             appendUtf8(out, kReplacement);
@@ -166,11 +175,8 @@ std::u16string utf16FromBytes(std::string_view bytes) {
         // A malformed byte advances by one; a real U+FFFD by three.
         if (cp == kReplacement && pos == start + 1) {
             out += static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[start]));
-        } else if (cp < 0x10000) {
-            out += static_cast<char16_t>(cp);
         } else {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            appendUtf16(out, cp);
         }
     }
     return out;
@@ -181,9 +187,8 @@ std::string bytesFromUtf16(std::u16string_view utf16) {
     out.reserve(utf16.size());
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         const char16_t c = utf16[i];
-        if (isHighSurrogate(c) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
-            appendUtf8(
-                out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(utf16[i + 1]) - 0xDC00));
+        if (const char32_t paired = surrogatePairAt(utf16, i)) {
+            appendUtf8(out, paired);
             ++i;
         } else if (c >= kFirstByteEscape && c <= kLastByteEscape) {
             out += static_cast<char>(c - kByteEscape);
