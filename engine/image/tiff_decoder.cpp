@@ -6,13 +6,12 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
-#include <limits>
 #include <memory>
 #include <vector>
 
 #include "engine/image/decoders.h"
 #include "engine/image/image_loader.h"
+#include "engine/image/tiff_memory_stream.h"
 
 namespace strovik::detail {
 
@@ -27,47 +26,14 @@ constexpr tmsize_t kMaxSingleAllocation = 512L * 1024 * 1024;
 constexpr int kColormapShift = 8;
 constexpr unsigned kMaxSample = 255;
 
+// The file being decoded and the first error libtiff reported on it.
 struct Source {
+    explicit Source(Bytes fileBytes) : bytes(fileBytes), stream(fileBytes) {}
     Bytes bytes;
-    toff_t pos = 0;
+    TiffMemoryStream stream;
     bool failed = false;
     char message[256] = {};
 };
-
-tmsize_t readProc(thandle_t handle, void* out, tmsize_t size) {
-    auto* source = static_cast<Source*>(handle);
-    if (size <= 0 || source->pos >= source->bytes.size()) return 0;
-    const std::size_t count =
-        std::min<std::size_t>(std::size_t(size), source->bytes.size() - source->pos);
-    std::memcpy(out, source->bytes.data() + source->pos, count);
-    source->pos += count;
-    return tmsize_t(count);
-}
-
-tmsize_t writeProc(thandle_t, void*, tmsize_t) {
-    return -1;
-}
-
-toff_t seekProc(thandle_t handle, toff_t offset, int whence) {
-    auto* source = static_cast<Source*>(handle);
-    toff_t base = 0;
-    if (whence == SEEK_CUR) base = source->pos;
-    if (whence == SEEK_END) base = source->bytes.size();
-    if (offset > std::numeric_limits<toff_t>::max() - base) return toff_t(-1);
-    source->pos = base + offset;
-    return source->pos;
-}
-
-int closeProc(thandle_t) {
-    return 0;
-}
-toff_t sizeProc(thandle_t handle) {
-    return static_cast<Source*>(handle)->bytes.size();
-}
-int mapProc(thandle_t, void**, toff_t*) {
-    return 0;
-}
-void unmapProc(thandle_t, void*, toff_t) {}
 
 int onError(TIFF*, void* user, const char* module, const char* format, va_list args) {
     auto* source = static_cast<Source*>(user);
@@ -96,8 +62,7 @@ TiffHandle openTiff(Source& source) {
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, &source);
     TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, &source);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
-    TIFF* tif = TIFFClientOpenExt("memory", "rm", &source, readProc, writeProc, seekProc, closeProc,
-                                  sizeProc, mapProc, unmapProc, options);
+    TIFF* tif = source.stream.open("memory", "rm", options);
     TIFFOpenOptionsFree(options);
     return TiffHandle(tif);
 }
@@ -287,7 +252,7 @@ std::optional<Raster> decodeOpened(TIFF* tif, Source& source, std::string& error
 }  // namespace
 
 std::optional<Raster> decodeTiff(Bytes bytes, std::string& error) {
-    Source source{bytes};
+    Source source(bytes);
     std::optional<Raster> raster;
     {
         TiffHandle tif = openTiff(source);

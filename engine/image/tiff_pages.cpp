@@ -6,11 +6,11 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "common/atomic_file.h"
 #include "engine/image/image_loader.h"  // kMaxImagePixels
+#include "engine/image/tiff_memory_stream.h"
 
 namespace strovik {
 
@@ -68,56 +68,10 @@ TiffHandle openForReading(const std::string& path, Messages& messages) {
 
 // ---- A TIFF written into memory, then to its file in one atomic step.
 
-struct Sink {
-    std::string bytes;
-    toff_t pos = 0;
-};
-
-tmsize_t sinkRead(thandle_t handle, void* out, tmsize_t size) {
-    auto* sink = static_cast<Sink*>(handle);
-    if (size <= 0 || sink->pos >= sink->bytes.size()) return 0;
-    const std::size_t count =
-        std::min<std::size_t>(std::size_t(size), sink->bytes.size() - sink->pos);
-    std::memcpy(out, sink->bytes.data() + sink->pos, count);
-    sink->pos += count;
-    return tmsize_t(count);
-}
-
-tmsize_t sinkWrite(thandle_t handle, void* data, tmsize_t size) {
-    auto* sink = static_cast<Sink*>(handle);
-    if (size <= 0) return 0;
-    const std::size_t end = std::size_t(sink->pos) + std::size_t(size);
-    if (sink->bytes.size() < end) sink->bytes.resize(end);
-    std::memcpy(sink->bytes.data() + sink->pos, data, std::size_t(size));
-    sink->pos = end;
-    return size;
-}
-
-toff_t sinkSeek(thandle_t handle, toff_t offset, int whence) {
-    auto* sink = static_cast<Sink*>(handle);
-    toff_t base = 0;
-    if (whence == SEEK_CUR) base = sink->pos;
-    if (whence == SEEK_END) base = sink->bytes.size();
-    sink->pos = base + offset;
-    return sink->pos;
-}
-
-int sinkClose(thandle_t) {
-    return 0;
-}
-toff_t sinkSize(thandle_t handle) {
-    return static_cast<Sink*>(handle)->bytes.size();
-}
-int sinkMap(thandle_t, void**, toff_t*) {
-    return 0;
-}
-void sinkUnmap(thandle_t, void*, toff_t) {}
-
-TiffHandle openSink(Sink& sink, Messages& messages) {
+TiffHandle openSink(TiffMemoryStream& sink, Messages& messages) {
     TIFFOpenOptions* options = quietOptions(messages);
     if (options == nullptr) return nullptr;
-    TIFF* tif = TIFFClientOpenExt("page", "w", &sink, sinkRead, sinkWrite, sinkSeek, sinkClose,
-                                  sinkSize, sinkMap, sinkUnmap, options);
+    TIFF* tif = sink.open("page", "w", options);
     TIFFOpenOptionsFree(options);
     return TiffHandle(tif);
 }
@@ -293,7 +247,7 @@ std::string encodePage(TIFF* from, std::string& error) {
         error = "TIFF: page too large";
         return {};
     }
-    Sink sink;
+    TiffMemoryStream sink;
     Messages messages;
     {
         TiffHandle to = openSink(sink, messages);
@@ -312,7 +266,7 @@ std::string encodePage(TIFF* from, std::string& error) {
         error = messages.error;
         return {};
     }
-    return std::move(sink.bytes);
+    return sink.takeBytes();
 }
 
 }  // namespace
