@@ -24,5 +24,32 @@ TEST(LineText, EveryLineEndsInCrLf) {
     EXPECT_EQ(out, "head\r\n1\r\n2\r\n");
 }
 
+// CR LF, a lone LF and a lone CR each end one line, wherever they stand.
+TEST(LineText, SplitsAtEveryKindOfLineEnd) {
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(splitLines(""), Lines{});
+    EXPECT_EQ(splitLines("\r\n"), Lines{""});
+    EXPECT_EQ(splitLines("a\r\nb\nc\rd\r\n"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines("a\r\rb"), (Lines{"a", "", "b"}));      // CR CR is two ends
+    EXPECT_EQ(splitLines("a\n\rb"), (Lines{"a", "", "b"}));      // LF CR too
+    EXPECT_EQ(splitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));  // CR LF is one
+    EXPECT_EQ(splitLines("last"), Lines{"last"});
+    EXPECT_EQ(splitLines("a\r"), Lines{"a"});  // a lone CR as the very last byte
+    // Splitting what the suite joined gives the lines back.
+    const Lines lines{"x", "", "\x82\xA0 y"};
+    EXPECT_EQ(splitLines(joinCrLfLines(lines)), lines);
+}
+
+TEST(LineText, RewritesLineEndsAsCrLfAndKeepsTheRest) {
+    EXPECT_EQ(withCrLfLineEnds(""), "");
+    EXPECT_EQ(withCrLfLineEnds("a\nb\r\nc"), "a\r\nb\r\nc");  // no end added
+    EXPECT_EQ(withCrLfLineEnds("a\rb"), "a\r\nb");
+    EXPECT_EQ(withCrLfLineEnds("a\r"), "a\r\n");
+    EXPECT_EQ(withCrLfLineEnds("a\r\n"), "a\r\n");  // already CR LF: unchanged
+    EXPECT_EQ(withCrLfLineEnds("\n\n"), "\r\n\r\n");
+    EXPECT_EQ(withCrLfLineEnds("\r\r\n"), "\r\n\r\n");
+    EXPECT_EQ(withCrLfLineEnds(" a b \t"), " a b \t");
+}
+
 }  // namespace
 }  // namespace velmora

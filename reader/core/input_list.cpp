@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "common/line_text.h"
+
 namespace tarrow {
 
 QStringList focusedFirstToEnd(QStringList paths) {
@@ -34,10 +36,7 @@ QString inputListLines(const QStringList& entries) {
 }
 
 QString inputListWithCrLf(const QString& boxText) {
-    QString text = boxText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text;
+    return QString::fromStdString(velmora::withCrLfLineEnds(boxText.toStdString()));
 }
 
 QString droppedDefinition(const QString& current, const QStringList& paths, const QString& text,

@@ -23,8 +23,9 @@ QStringList expandDroppedPaths(const QStringList& paths);
 /// line end.
 QString inputListLines(const QStringList& entries);
 
-/// The box's text (lines ended by "\n") as the run's input list, whose
-/// lines end with CR LF.
+/// The box's text as the run's input list, whose lines end with CR LF:
+/// every line end (CR LF, lone LF, lone CR) becomes CR LF; a last line
+/// without an end stays without one.
 QString inputListWithCrLf(const QString& boxText);
 
 /// What dropping onto the definition box leaves there: dropped text

@@ -39,6 +39,15 @@ TEST(InputListTest, DroppedFoldersGiveTheirFilesButNotSubfolders) {
     EXPECT_EQ(inputListWithCrLf(QStringLiteral("a\nb\r\nc")), QStringLiteral("a\r\nb\r\nc"));
 }
 
+TEST(InputListTest, EveryLineEndOfTheBoxBecomesCrLf) {
+    EXPECT_EQ(inputListWithCrLf(QStringLiteral("a\rb")), QStringLiteral("a\r\nb"));
+    EXPECT_EQ(inputListWithCrLf(QStringLiteral("a\r\n")), QStringLiteral("a\r\n"));
+    EXPECT_EQ(inputListWithCrLf(QStringLiteral("a\n\nb\n")), QStringLiteral("a\r\n\r\nb\r\n"));
+    // Names outside ASCII pass unchanged.
+    EXPECT_EQ(inputListWithCrLf(QStringLiteral("がっこう①.jpg\n")),
+              QStringLiteral("がっこう①.jpg\r\n"));
+}
+
 TEST(InputListTest, DefinitionDropTakesFirstFileOrText) {
     EXPECT_EQ(droppedDefinition("old", {"/x/a.ini", "/x/b.ini"}, "text", true),
               QStringLiteral("/x/a.ini"));
