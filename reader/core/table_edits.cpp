@@ -118,34 +118,61 @@ InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col
     return request;
 }
 
-int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer) {
-    if (answer.isEmpty()) return 0;
+std::vector<InputDialogCell> inputDialogCells(const ResultTable& table, int firstColumn,
+                                              const QString& answer) {
+    std::vector<InputDialogCell> cells;
+    if (answer.isEmpty()) return cells;
     const QStringList parts = splitParts(toHalfWidth(normaliseCommas(answer)));
     const int lastQuestion = table.questionCount();
-    int written = 0;
     for (qsizetype k = 0; k < parts.size(); ++k) {
         const int col = firstColumn + int(k);
         if (col > lastQuestion) break;
-        // "+" and "-" join key columns; they are no values of their own.
-        if (parts[k] != u"-"_s && parts[k] != u"+"_s) {
-            table.setTypedValue(row, col, parts[k]);
-        } else {
-            table.setText(row, col, parts[k]);
-        }
-        ++written;
+        cells.push_back({col, parts[k]});
+    }
+    return cells;
+}
+
+bool writeInputDialogPart(ResultTable& table, int row, int col, const QString& text) {
+    if (!canEditInPlace(table, row, col)) return false;
+    // "+" and "-" join key columns; they are no values of their own.
+    if (text != u"-"_s && text != u"+"_s) {
+        table.setTypedValue(row, col, text);
+    } else {
+        table.setText(row, col, text);
+    }
+    table.setSaved(false);
+    return true;
+}
+
+int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer) {
+    if (answer.isEmpty()) return 0;
+    int written = 0;
+    for (const InputDialogCell& cell : inputDialogCells(table, firstColumn, answer)) {
+        if (writeInputDialogPart(table, row, cell.col, cell.text)) ++written;
     }
     table.setSaved(false);
     return written;
 }
 
-bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status) {
+std::optional<InputDialogAnswer> askInputDialog(ResultTable& table, int row, int col,
+                                                Prompter& prompter, RunFeedback& status) {
     const InputDialogRequest request = inputDialogRequest(table, row, col);
     if (request.kind == InputDialogRequest::Kind::Refused) status.setStatus(request.status);
-    if (request.kind != InputDialogRequest::Kind::Ask) return false;
+    if (request.kind != InputDialogRequest::Kind::Ask) return std::nullopt;
     const std::optional<QString> answer =
         prompter.inputText(InputId::CellValues, request.title, request.prompt, QString());
-    if (!answer || answer->isEmpty()) return false;
-    applyInputDialogAnswer(table, row, request.firstColumn, *answer);
+    if (!answer || answer->isEmpty()) return std::nullopt;
+    table.setSaved(false);
+    return InputDialogAnswer{row, inputDialogCells(table, request.firstColumn, *answer)};
+}
+
+bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status) {
+    const std::optional<InputDialogAnswer> answer =
+        askInputDialog(table, row, col, prompter, status);
+    if (!answer) return false;
+    for (const InputDialogCell& cell : answer->cells) {
+        writeInputDialogPart(table, answer->row, cell.col, cell.text);
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "reader/core/prompter.h"
 #include "reader/core/result_table.h"
@@ -51,15 +52,47 @@ struct InputDialogRequest {
 
 InputDialogRequest inputDialogRequest(const ResultTable& table, int row, int col);
 
-/// Writes an input-dialog answer from `firstColumn` on: commas (also "、"
-/// and "，") separate the parts, else ";", else ":", else tabs; full-width
-/// ASCII is made half-width. Parts beyond the last question column are
-/// dropped; each written part other than "+" and "-" also puts "999" into
-/// ReliGrid. An empty answer changes nothing. Returns the cells written.
+/// One cell that an input-dialog answer writes: its column and text.
+struct InputDialogCell {
+    int col = 0;
+    QString text;
+    bool operator==(const InputDialogCell&) const = default;
+};
+
+/// The cells an input-dialog answer writes from `firstColumn` on: commas
+/// (also "、" and "，") separate the parts, else ";", else ":", else tabs;
+/// full-width ASCII is made half-width. Parts beyond the last question
+/// column are dropped; an empty answer gives none.
+std::vector<InputDialogCell> inputDialogCells(const ResultTable& table, int firstColumn,
+                                              const QString& answer);
+
+/// Writes one part of an input-dialog answer into (row, col): "+" and "-"
+/// (join markers, no values of their own) as plain text, anything else as
+/// a typed value ("999" into ReliGrid, reviewed on a sheet row, as the
+/// in-place editor's commit). Clears the saved flag. False, nothing
+/// changed, where the in-place editor would not open.
+bool writeInputDialogPart(ResultTable& table, int row, int col, const QString& text);
+
+/// Writes every cell of inputDialogCells() with writeInputDialogPart() and
+/// clears the saved flag; an empty answer changes nothing. Returns the
+/// cells written.
 int applyInputDialogAnswer(ResultTable& table, int row, int firstColumn, const QString& answer);
 
-/// The whole input dialog through the prompter: refusal (on the `status`
-/// line), question, fill. Returns true when the table changed.
+/// What an answered input dialog writes: the row and its cells.
+struct InputDialogAnswer {
+    int row = 0;
+    std::vector<InputDialogCell> cells;
+};
+
+/// The input dialog through the prompter without writing a cell: refusal
+/// (on the `status` line), question; a non-empty answer clears the saved
+/// flag and gives the cells to write with writeInputDialogPart() (a view
+/// writes them through its model). nullopt when nothing is to be written.
+std::optional<InputDialogAnswer> askInputDialog(ResultTable& table, int row, int col,
+                                                Prompter& prompter, RunFeedback& status);
+
+/// The whole input dialog through the prompter: askInputDialog(), then its
+/// cells written. Returns true when the table changed.
 bool runInputDialog(ResultTable& table, int row, int col, Prompter& prompter, RunFeedback& status);
 
 enum class ClearResult {

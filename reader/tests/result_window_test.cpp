@@ -210,6 +210,46 @@ TEST(ResultTableModel, EditsOneCellThroughSetData) {
     EXPECT_EQ(changed.size(), 3);
 }
 
+TEST(ResultTableModel, InputDialogPartsGoThroughSetDataOneCellEach) {
+    AppContext context;
+    fillTable(context);
+    ResultTableModel model(context.table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ResultTable& table = context.table;
+    ASSERT_NE(table.doubt(3, 2), strovik::ReviewKind::None);  // faint
+    ASSERT_NE(table.doubt(3, 3), strovik::ReviewKind::None);  // no mark
+    const QString noMarkReading = table.measurement(3, 3);
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const auto part = ResultTableModel::InputPartRole;
+    EXPECT_FALSE(model.setData(model.index(ResultTable::kHeaderRow, 2), u"1"_s, part));
+    EXPECT_FALSE(model.setData(model.index(3, 0), u"1"_s, part));
+    EXPECT_FALSE(model.setData(model.index(3, kQuestions + 1), u"1"_s, part));
+    EXPECT_EQ(changed.size(), 0);
+    EXPECT_TRUE(table.saved());
+
+    ASSERT_TRUE(model.setData(model.index(3, 2), u"2"_s, part));
+    ASSERT_TRUE(model.setData(model.index(3, 3), u"+"_s, part));
+    ASSERT_EQ(changed.size(), 2);
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_EQ(changed[k][0].value<QModelIndex>(), model.index(3, 2 + k));
+        EXPECT_EQ(changed[k][1].value<QModelIndex>(), model.index(3, 2 + k));
+    }
+    // The value is reviewed as a typed one; the join marker leaves the
+    // reading and its doubt alone.
+    EXPECT_TRUE(table.isReviewed(3, 2));
+    EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None);
+    EXPECT_EQ(table.measurement(3, 2), ResultTable::kNoMeasurement);
+    EXPECT_EQ(model.data(model.index(3, 2), Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+    EXPECT_FALSE(table.isReviewed(3, 3));
+    EXPECT_NE(table.doubt(3, 3), strovik::ReviewKind::None);
+    EXPECT_EQ(table.measurement(3, 3), noMarkReading);
+    EXPECT_EQ(model.data(model.index(3, 3)).toString(), u"+"_s);
+    EXPECT_FALSE(table.saved());
+    EXPECT_FALSE(model.refresh());
+    EXPECT_EQ(changed.size(), 2);
+}
+
 TEST(ResultTableModel, KeyEditThroughSetDataUpdatesTheTotals) {
     AppContext context;
     fillTable(context);
@@ -501,6 +541,27 @@ TEST_F(ResultWindowTest, RightClickOnTheKeyRowFillsSeveralColumns) {
     EXPECT_EQ(cell(3, 2), u"2"_s);
     click(kFailedRow, 2, Qt::RightButton);
     EXPECT_EQ(status(), u"変更できません。"_s);
+}
+
+TEST_F(ResultWindowTest, RightClickOnASheetRowTellsTheViewOfEachCell) {
+    QAbstractItemModelTester tester(grid()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy changed(grid()->model(), &QAbstractItemModel::dataChanged);
+    prompter_.inputs.push_back(u"4\t3\t2"_s);
+    click(3, 2, Qt::RightButton);
+    EXPECT_EQ(cell(3, 2), u"4"_s);
+    EXPECT_EQ(cell(3, 3), u"3"_s);
+    EXPECT_EQ(cell(3, 4), u"2"_s);
+    ASSERT_EQ(changed.size(), 3);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(changed[k][0].value<QModelIndex>(), grid()->model()->index(3, 2 + k));
+        EXPECT_EQ(changed[k][1].value<QModelIndex>(), grid()->model()->index(3, 2 + k));
+    }
+    // Typed values: the faint and the missing mark are reviewed now.
+    EXPECT_EQ(context_.table.doubt(3, 2), strovik::ReviewKind::None);
+    EXPECT_EQ(context_.table.doubt(3, 3), strovik::ReviewKind::None);
+    EXPECT_EQ(measurement(3, 3), u"999"_s);
+    EXPECT_FALSE(window_->saved());
 }
 
 TEST_F(ResultWindowTest, ShiftClickClearsButNotOnAFailedSheet) {

@@ -144,12 +144,22 @@ bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, 
     if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return false;
     const int row = index.row();
     const int col = index.column();
-    if (role == Qt::EditRole) {
-        if (!canEditInPlace(table_, row, col)) return false;
-        commitInPlaceEdit(table_, row, col, value.toString());
-    } else if (role != ClearRole || !clearCell(table_, row, col)) {
-        return false;
+    bool written = false;
+    switch (role) {
+        case Qt::EditRole:
+            written = canEditInPlace(table_, row, col);
+            if (written) commitInPlaceEdit(table_, row, col, value.toString());
+            break;
+        case InputPartRole:
+            written = writeInputDialogPart(table_, row, col, value.toString());
+            break;
+        case ClearRole:
+            written = clearCell(table_, row, col);
+            break;
+        default:
+            break;
     }
+    if (!written) return false;
     // The table's change record holds this cell (and anything written
     // before it): one dataChanged over them, the totals following.
     refresh();

@@ -1,8 +1,9 @@
 // The result table's values grid as a Qt item model: one item per cell of
 // Grid, its text and palette colour, with row 0 and column 0 dressed as
-// header cells. The model keeps no copy of the cells. A single cell is
-// edited through setData(), which writes the table and tells the views;
-// refresh() tells them what other code changed in the table since. After scoring, one more column
+// header cells. The model keeps no copy of the cells. The user's edits (the
+// in-place editor, the input dialog's cells, clearing) go through setData(),
+// which writes the table and tells the views; refresh() tells them what
+// other code changed in the table since. After scoring, one more column
 // beyond the table's own shows each sheet's total ("合計"); it is the view's
 // alone and never part of the table or its files.
 #pragma once
@@ -46,11 +47,15 @@ public:
         /// Empties a cell below the header, right of the label column, as
         /// the clear question's Yes does (the reading behind it stays).
         ClearRole = Qt::UserRole + 1,
+        /// One part of an input-dialog answer in an editable cell, as
+        /// writeInputDialogPart() writes it: a value as Qt::EditRole does,
+        /// the join markers "+" and "-" as plain text.
+        InputPartRole = Qt::UserRole + 2,
     };
     /// Qt::EditRole: the value typed into an editable cell, as the in-place
-    /// editor commits it ("999" behind it, saved flag cleared); ClearRole:
-    /// see above. Emits dataChanged for the cell (and the totals column) and
-    /// returns true; false, nothing changed, for any other cell or role.
+    /// editor commits it ("999" behind it, reviewed, saved flag cleared);
+    /// ClearRole, InputPartRole: see above. Emits dataChanged for the cell (and the totals column)
+    /// and returns true; false, nothing changed, for any other cell or role.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     /// Takes the grid's changes: a model reset when the shape (rows, columns

@@ -136,7 +136,14 @@ void ResultWindow::gridMouseRelease(QTableView* view, QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::RightButton) {
-        if (runInputDialog(table, row, col, prompter_, *ownStatus_)) model_->refresh();
+        // Each cell through the model, as a typed value is: the views hear
+        // of every cell written.
+        if (const auto answer = askInputDialog(table, row, col, prompter_, *ownStatus_)) {
+            for (const InputDialogCell& cell : answer->cells) {
+                model_->setData(model_->index(answer->row, cell.col), cell.text,
+                                ResultTableModel::InputPartRole);
+            }
+        }
         return;
     }
     if (sheetRow && col >= 1 && event->button() == Qt::LeftButton) showCrop(row, col);

@@ -108,6 +108,60 @@ TEST(InputDialog, SeparatorsInTurnAndPartsBeyondTheLastQuestionDropped) {
     EXPECT_TRUE(table.saved());
 }
 
+TEST(InputDialog, PartsAreTypedValuesAndJoinMarkersPlainText) {
+    ResultTable table = fiveQuestionTable();
+    table.setDoubt(3, 2, strovik::ReviewKind::Faint);
+    table.setDoubt(3, 3, strovik::ReviewKind::NoMark);
+    // The cells come as values; the last question (5) is the last written.
+    const std::vector<InputDialogCell> cells = inputDialogCells(table, 2, u"-1,＋,4,7"_s);
+    EXPECT_EQ(cells,
+              (std::vector<InputDialogCell>{{2, u"-1"_s}, {3, u"+"_s}, {4, u"4"_s}, {5, u"7"_s}}));
+    EXPECT_TRUE(inputDialogCells(table, 5, u"1,2"_s).size() == 1);
+    EXPECT_TRUE(inputDialogCells(table, 2, QString()).empty());
+
+    for (const InputDialogCell& cell : cells) {
+        EXPECT_TRUE(writeInputDialogPart(table, 3, cell.col, cell.text)) << cell.col;
+    }
+    // A value: no measurement behind it, reviewed, coloured as typed.
+    EXPECT_EQ(table.measurement(3, 2), u"999"_s);
+    EXPECT_TRUE(table.isReviewed(3, 2));
+    EXPECT_EQ(table.doubt(3, 2), strovik::ReviewKind::None);
+    EXPECT_EQ(table.colour(3, 2), PaletteColour::LightRed);
+    EXPECT_EQ(table.colour(3, 4), PaletteColour::White);
+    // A join marker is text only: the reading and its doubt stay.
+    EXPECT_EQ(table.grid().text(3, 3), u"+"_s);
+    EXPECT_EQ(table.measurement(3, 3), u"9.0"_s);
+    EXPECT_FALSE(table.isReviewed(3, 3));
+    EXPECT_EQ(table.doubt(3, 3), strovik::ReviewKind::NoMark);
+
+    // Only where the in-place editor opens: not the header, the label, the
+    // rotation column right after the last question.
+    table.setSaved(true);
+    EXPECT_FALSE(writeInputDialogPart(table, 0, 1, u"1"_s));
+    EXPECT_FALSE(writeInputDialogPart(table, 3, 0, u"1"_s));
+    EXPECT_FALSE(writeInputDialogPart(table, 3, 6, u"1"_s));
+    EXPECT_EQ(table.grid().text(3, 6), u"0"_s);
+    EXPECT_TRUE(table.saved());
+}
+
+TEST(InputDialog, AskingWritesNoCellButClearsTheSavedFlag) {
+    ResultTable table = fiveQuestionTable();
+    ScriptedPrompter prompter;
+    prompter.inputs.push_back(u"8;9"_s);
+    const std::optional<InputDialogAnswer> answer = askInputDialog(table, 3, 4, prompter, prompter);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->row, 3);
+    EXPECT_EQ(answer->cells, (std::vector<InputDialogCell>{{4, u"8"_s}, {5, u"9"_s}}));
+    EXPECT_EQ(table.grid().text(3, 4), u"4"_s);
+    EXPECT_FALSE(table.saved());
+
+    table.setSaved(true);
+    prompter.inputs.push_back(QString());
+    EXPECT_FALSE(askInputDialog(table, 3, 4, prompter, prompter));
+    EXPECT_FALSE(askInputDialog(table, 4, 1, prompter, prompter)) << "failed sheet";
+    EXPECT_TRUE(table.saved());
+}
+
 TEST(InputDialog, PromptsPerRowAndRefusalOnAFailedSheet) {
     ResultTable table = fiveQuestionTable();
     InputDialogRequest request = inputDialogRequest(table, 2, 0);
