@@ -11,6 +11,10 @@ namespace {
 // One inch is 254 / 10000 metres.
 constexpr std::int64_t kTenThousandths = 10000;
 constexpr std::int64_t kInchInTenThousandths = 254;
+// The scanner's rule: 39.37 inches to the metre, plus just under a half.
+constexpr std::int64_t kPerMetreScale = 100;
+constexpr std::int64_t kPerMetreAlmostHalf = 1968;
+constexpr std::int64_t kInchesPerMetreTimes100 = 3937;
 
 /// Rounds to the nearest whole number, halves away from zero; 0 for what is
 /// not positive or does not fit an int (NaN fails every comparison).
@@ -37,6 +41,11 @@ int dotsPerMetreFromDpi(double dpi) {
 
 int dpiFromDotsPerMetre(double perMetre) {
     return roundedPositive(perMetre * kMetresPerInch);
+}
+
+int dpiFromDotsPerMetreTruncated(int perMetre) {
+    return int((std::int64_t(perMetre) * kPerMetreScale + kPerMetreAlmostHalf) /
+               kInchesPerMetreTimes100);
 }
 
 }  // namespace velmora

@@ -1,5 +1,15 @@
 // Resolution units as image files record them: dots per inch (JFIF, TIFF)
 // and dots per metre (PNG pHYs, BMP). One inch is exactly 0.0254 metres.
+//
+// Two rules turn dots per metre into dots per inch:
+// - dpiFromDotsPerMetre rounds to the nearest: everything that reads an
+//   image's resolution (the engine's sampling, the programs' displays).
+// - dpiFromDotsPerMetreTruncated is the scanner's own rule, with 39.37
+//   inches to the metre: Fenwary names "%ddpi" and records the density of
+//   every page it saves with it, so pages saved before and after keep one
+//   name for one resolution. It differs from rounding for eight values
+//   below 20000 dots per metre (6437 gives 164 here, 163 by rounding), and
+//   more often above, as 39.37 drifts from 1 / 0.0254.
 #pragma once
 
 namespace velmora {
@@ -37,5 +47,11 @@ int dotsPerMetreFromDpi(double dpi);
 /// nearest, halves away from zero; not positive, not a number or a result
 /// beyond int gives 0.
 int dpiFromDotsPerMetre(double perMetre);
+
+/// The scanner's rule: (perMetre * 100 + 1968) / 3937, truncated toward
+/// zero (7854 gives 199, 7855 gives 200, 11811 gives 300, 6437 gives 164).
+/// Not positive input gives what the formula gives (0 from -19 up, below 0
+/// further down), which callers take as no resolution.
+int dpiFromDotsPerMetreTruncated(int perMetre);
 
 }  // namespace velmora

@@ -57,5 +57,32 @@ TEST(ResolutionTest, DotsPerMetreToDpiRoundsToNearest) {
     }
 }
 
+// The scanner's rule keeps its own results: equal to rounding at the common
+// resolutions, one higher where the fraction lies just under a half.
+TEST(ResolutionTest, ScannerRuleTruncatesAfterAddingJustUnderAHalf) {
+    // 11811 is 299.9994 dpi, 3937 is 99.9998: both rules give the whole dpi.
+    for (const int perMetre : {3937, 7874, 11811, 23622}) {
+        EXPECT_EQ(dpiFromDotsPerMetreTruncated(perMetre), dpiFromDotsPerMetre(perMetre))
+            << perMetre;
+    }
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(11811), 300);
+    // 163.4998 and 263.4996 dpi: rounding goes down, the scanner's rule up.
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(6437), 164);
+    EXPECT_EQ(dpiFromDotsPerMetre(6437), 163);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(10374), 264);
+    EXPECT_EQ(dpiFromDotsPerMetre(10374), 263);
+    // Its step from 199 to 200 (7854 * 100 + 1968 = 787368 < 200 * 3937).
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(7854), 199);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(7855), 200);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(19), 0);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(20), 1);
+    // Not positive: 0 down to -19 (truncation toward zero), below 0 further.
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(0), 0);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(-19), 0);
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(-100), -2);
+    // The largest field does not overflow.
+    EXPECT_EQ(dpiFromDotsPerMetreTruncated(std::numeric_limits<int>::max()), 54546194);
+}
+
 }  // namespace
 }  // namespace velmora

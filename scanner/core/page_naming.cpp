@@ -9,9 +9,6 @@ namespace fenwary {
 
 namespace {
 
-constexpr std::int64_t kPpmToDpiScale = 100;
-constexpr std::int64_t kPpmToDpiRounding = 1968;
-constexpr std::int64_t kPpmToDpiDivisor = 3937;
 constexpr std::uint32_t kCounterWrapAbove = 4000000000u;
 constexpr const char* kSixteenZeros = "0000000000000000";
 constexpr int kFirstUniqueSuffix = 2;
@@ -31,11 +28,6 @@ const char* extensionFor(ImageFormat format) {
             break;
     }
     return ".jpg";
-}
-
-int dpiFromPixelsPerMetre(int pixelsPerMetre) {
-    return int((std::int64_t(pixelsPerMetre) * kPpmToDpiScale + kPpmToDpiRounding) /
-               kPpmToDpiDivisor);
 }
 
 int pixelsPerMetreFromDpi(int dpi) {

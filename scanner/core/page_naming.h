@@ -1,6 +1,7 @@
 // The rules that turn a page into a file name and a resolution: the counter
-// text, the time-stamp name, the counter step, and the conversions between
-// pixels per metre and dots per inch that the saved files record.
+// text, the time-stamp name, the counter step, and the resolution text. The
+// page's dots per inch come from velmora::dpiFromDotsPerMetreTruncated
+// (common/resolution.h), the scanner's own rule.
 #pragma once
 
 #include <cstdint>
@@ -17,13 +18,6 @@ enum class ImageFormat { Jpeg = 0, Bmp = 1, Png = 2 };
 
 /// ".jpg", ".bmp" or ".png".
 const char* extensionFor(ImageFormat format);
-
-/// Dots per inch from pixels per metre, truncated: (ppm * 100 + 1968) / 3937.
-/// The scanner's own rule, not velmora::dpiFromDotsPerMetre: the "%ddpi" in
-/// saved page names and the density in saved pages come from it, and the
-/// two differ for about one value in two hundred (6437 gives 164 here, 163
-/// there).
-int dpiFromPixelsPerMetre(int pixelsPerMetre);
 
 /// Pixels per metre from dots per inch: the suite's one conversion
 /// (velmora::dotsPerMetreFromDpi; 200 dpi gives 7874, below 1 gives 0).

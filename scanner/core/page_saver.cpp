@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "common/resolution.h"
+
 namespace fenwary {
 
 namespace {
@@ -66,8 +68,8 @@ SaveOutcome PageSaver::save(const ScannedPage& page, ScanSettings& settings,
     outcome.path = pageFileStem(rule, now) + extension;
     if (started) started(outcome.path);
 
-    const int dpiX = dpiFromPixelsPerMetre(page.resolution.xPixelsPerMetre);
-    const int dpiY = dpiFromPixelsPerMetre(page.resolution.yPixelsPerMetre);
+    const int dpiX = velmora::dpiFromDotsPerMetreTruncated(page.resolution.xPixelsPerMetre);
+    const int dpiY = velmora::dpiFromDotsPerMetreTruncated(page.resolution.yPixelsPerMetre);
     outcome.resolutionText = resolutionText(dpiX, dpiY);
 
     PageWriteOptions options;

@@ -7,6 +7,8 @@
 
 #include <set>
 
+#include "common/resolution.h"
+
 namespace fenwary {
 namespace {
 
@@ -86,12 +88,12 @@ TEST(PageNaming, PrefixWithoutCounterNamesTheOneFileEveryPageReplaces) {
 }
 
 TEST(PageNaming, ResolutionConversions) {
-    EXPECT_EQ(dpiFromPixelsPerMetre(7874), 200);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(7874), 200);
     EXPECT_EQ(pixelsPerMetreFromDpi(200), 7874);
-    EXPECT_EQ(dpiFromPixelsPerMetre(11811), 300);
-    EXPECT_EQ(dpiFromPixelsPerMetre(0), 0);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(11811), 300);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(0), 0);
     for (int dpi = 1; dpi <= 4800; ++dpi) {
-        ASSERT_EQ(dpiFromPixelsPerMetre(pixelsPerMetreFromDpi(dpi)), dpi);
+        ASSERT_EQ(velmora::dpiFromDotsPerMetreTruncated(pixelsPerMetreFromDpi(dpi)), dpi);
     }
     EXPECT_EQ(resolutionText(200, 300), "300dpi");
     EXPECT_EQ(resolutionText(0, 300), "");
@@ -101,12 +103,12 @@ TEST(PageNaming, ResolutionConversions) {
 TEST(PageNaming, ResolutionConversionsRoundAtTheirHalfWayPoints) {
     // (ppm * 100 + 1968) / 3937: 7854.32 pixels per metre is the half-way
     // point between 199 and 200 dpi.
-    EXPECT_EQ(dpiFromPixelsPerMetre(7854), 199);
-    EXPECT_EQ(dpiFromPixelsPerMetre(7855), 200);
-    EXPECT_EQ(dpiFromPixelsPerMetre(7893), 200);
-    EXPECT_EQ(dpiFromPixelsPerMetre(7894), 201);
-    EXPECT_EQ(dpiFromPixelsPerMetre(19), 0);
-    EXPECT_EQ(dpiFromPixelsPerMetre(20), 1);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(7854), 199);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(7855), 200);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(7893), 200);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(7894), 201);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(19), 0);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(20), 1);
     // (dpi * 10000 + 127) / 254: 72 dpi is 2834.6 and 96 dpi 3779.5 pixels
     // per metre, both rounded up; 300 dpi is 11811.02, rounded down.
     EXPECT_EQ(pixelsPerMetreFromDpi(72), 2835);

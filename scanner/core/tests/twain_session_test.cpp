@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "common/resolution.h"
 #include "scanner/core/page_naming.h"
 #include "scanner/core/tests/scanner_test_support.h"
 
@@ -104,7 +105,7 @@ TEST_F(TwainSessionTest, FeederOfThreePagesGivesThreePagesAndClosesAfterTheLast)
         const ScannedPage& p = record.pages[std::size_t(page - 1)];
         EXPECT_EQ(p.pixels.width(), 40);
         EXPECT_EQ(p.pixels.height(), 30);
-        EXPECT_EQ(dpiFromPixelsPerMetre(p.resolution.yPixelsPerMetre), 300);
+        EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(p.resolution.yPixelsPerMetre), 300);
         // The fake paints page n with blue n * 50, green (3x + 5y + 40n) & 255.
         EXPECT_EQ(pixelAt(p.pixels, 2, 1).b, page * 50);
         EXPECT_EQ(pixelAt(p.pixels, 2, 1).g, (6 + 5 + 40 * page) & 255);
@@ -249,14 +250,14 @@ TEST_F(TwainSessionTest, OneBitAndTiffPagesBecomeTwentyFourBitPages) {
     // Page 1 grey at (x, y) is 3x + 5y + 40: below 128 black, else white.
     EXPECT_EQ(pixelAt(bits.pages[0].pixels, 0, 0), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixelAt(bits.pages[0].pixels, 30, 0), (Rgb{255, 255, 255}));
-    EXPECT_EQ(dpiFromPixelsPerMetre(bits.pages[0].resolution.xPixelsPerMetre), 200);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(bits.pages[0].resolution.xPixelsPerMetre), 200);
 
     ::setenv("FAKE_TWAIN_TIFF", "1", 1);
     BatchRecord tiff;
     ASSERT_TRUE(scan(tiff));
     ASSERT_EQ(tiff.pages.size(), 1u);
     EXPECT_EQ(pixelAt(tiff.pages[0].pixels, 2, 1), (Rgb{51, 51, 51}));
-    EXPECT_EQ(dpiFromPixelsPerMetre(tiff.pages[0].resolution.yPixelsPerMetre), 200);
+    EXPECT_EQ(velmora::dpiFromDotsPerMetreTruncated(tiff.pages[0].resolution.yPixelsPerMetre), 200);
 }
 
 TEST_F(TwainSessionTest, SourceIsOpenedByItsStoredName) {
