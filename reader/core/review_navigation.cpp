@@ -94,9 +94,14 @@ ReviewCounts reviewCounts(const ResultTable& table) {
     return counts;
 }
 
+QString doubledCountText(int doubled) {
+    if (doubled <= 0) return {};
+    return QStringLiteral("複数マークの疑い: %1件").arg(doubled);
+}
+
 QString doubledNotice(int doubled) {
     if (doubled <= 0) return {};
-    return QStringLiteral("複数マークの疑い: %1件 (F3で確認)").arg(doubled);
+    return doubledCountText(doubled) + QStringLiteral(" (F3で確認)");
 }
 
 QStringList failedSheetLabels(const ResultTable& table) {

@@ -62,7 +62,12 @@ struct ReviewCounts {
 };
 ReviewCounts reviewCounts(const ResultTable& table);
 
-/// "複数マークの疑い: n件 (F3で確認)"; empty when n is 0.
+/// "複数マークの疑い: n件": how many cells carry two marks; empty when n
+/// is 0. The command line prints it as it is.
+QString doubledCountText(int doubled);
+
+/// doubledCountText() and " (F3で確認)", as the result window says it at
+/// the end of a run; empty when n is 0.
 QString doubledNotice(int doubled);
 
 /// The labels of the failed sheets, in table order.

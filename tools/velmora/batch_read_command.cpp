@@ -12,6 +12,7 @@
 #include "reader/core/file_name_bytes.h"
 #include "reader/core/parallel_reader.h"
 #include "reader/core/result_table.h"
+#include "reader/core/review_navigation.h"
 #include "reader/core/save_results.h"
 #include "reader/core/session_engine.h"
 #include "tools/velmora/batch_options.h"
@@ -139,6 +140,13 @@ void reportFailedSheets(const tarrow::ResultTable& table, std::ostream& err) {
     }
 }
 
+/// The doubled-mark count a run in the result window ends with, when there
+/// are any.
+void reportDoubledMarks(const tarrow::ResultTable& table, std::ostream& err) {
+    const QString text = tarrow::doubledCountText(tarrow::reviewCounts(table).doubled);
+    if (!text.isEmpty()) err << "velmora: " << text.toStdString() << '\n';
+}
+
 int statusOfRun(const RunOutcome& run, const Job& job, std::ostream& err) {
     if (!run.keyLoaded) {
         err << "velmora: not a read-values file, or unreadable: " << job.options.key << '\n';
@@ -202,6 +210,7 @@ int runJob(const Job& job, const BatchEngines& engines, std::ostream& out, std::
             << '\n';
         status = kExitUsage;
     }
+    reportDoubledMarks(table, err);
     if (status == kExitOk && run->batch.failedSheets > 0) status = kExitImageFailed;
     return status;
 }

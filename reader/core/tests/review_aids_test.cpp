@@ -163,6 +163,9 @@ TEST(ReviewCounts, CountsDoubledCellsAndFailedSheetsOnce) {
     EXPECT_EQ(counts.failedSheets, 1);
     EXPECT_EQ(doubledNotice(counts.doubled), QStringLiteral("複数マークの疑い: 1件 (F3で確認)"));
     EXPECT_TRUE(doubledNotice(0).isEmpty());
+    EXPECT_EQ(doubledCountText(1), QStringLiteral("複数マークの疑い: 1件"));
+    EXPECT_TRUE(doubledCountText(0).isEmpty());
+    EXPECT_TRUE(doubledCountText(-1).isEmpty());
     EXPECT_EQ(failedSheetsText(table), QStringLiteral("読取失敗 1件\r\nbad.jpg"));
 }
 

@@ -3,6 +3,7 @@
 // file, parallel reading, the result-file subcommands and the exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tools/sheetgen/sheet_generator.h"
@@ -58,6 +59,20 @@ protected:
         }
     }
 
+    /// The last line of a run over the first `sheets` sheets: the number of
+    /// single-answer questions filled twice, as the result window ends a
+    /// run; nothing when there is none.
+    std::string doubledLine(std::size_t sheets) const {
+        int doubled = 0;
+        for (std::size_t s = 0; s < sheets; ++s) {
+            for (int q = 0; q < kQuestions; ++q) {
+                if (q != kMultiQuestion && filled[s][std::size_t(q)] >= 2) ++doubled;
+            }
+        }
+        if (doubled == 0) return {};
+        return "velmora: 複数マークの疑い: " + std::to_string(doubled) + "件\n";
+    }
+
     /// The engine writes the definition back after each sheet; separate
     /// invocations start from the same file.
     void restoreDefinition() { writeFile(def, sheetgen::definitionText(layout)); }
@@ -89,7 +104,8 @@ TEST_F(BatchTool, ReadSavesTheReadValuesFileOfTheBatch) {
     const ToolRun r = velmora({"read", "-d", def, "-o", tmp.file("res.csv"), "--crops",
                                tmp.file("crops"), tmp.file("imgs")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(r.err.empty()) << r.err;
+    ASSERT_FALSE(doubledLine(3).empty()) << "the seeds fill some question twice";
+    EXPECT_EQ(r.err, doubledLine(3));
     EXPECT_EQ(r.out, tmp.file("res-読取値.csv") + "\n");
     EXPECT_FALSE(fs::exists(tmp.file("res-採点値.csv")));  // nothing is scored
 
@@ -117,6 +133,40 @@ TEST_F(BatchTool, ReadSavesTheReadValuesFileOfTheBatch) {
     EXPECT_NE(page.find("<img src=\"sheet1_000.jpg\"/>"), std::string::npos);
 }
 
+// The doubled-mark count closes a run on stderr only when some single-answer
+// question was filled twice; two choices of a multi-answer question are no
+// doubled mark.
+TEST_F(BatchTool, DoubledMarksAreCountedOnlyWhenThereAreAny) {
+    using sheetgen::Mark;
+    const auto sheetWith = [&](const std::string& name, const std::vector<int>& doubled) {
+        sheetgen::Answers answers = sheetgen::randomAnswers(layout, 1u);
+        for (std::size_t q = 0; q < answers.size(); ++q) {
+            std::fill(answers[q].begin(), answers[q].end(), Mark::Blank);
+            answers[q][q % answers[q].size()] = Mark::Filled;
+        }
+        answers[kMultiQuestion][0] = answers[kMultiQuestion][2] = Mark::Filled;
+        for (const int q : doubled) {
+            std::vector<Mark>& row = answers[std::size_t(q)];
+            std::fill(row.begin(), row.end(), Mark::Blank);
+            row[0] = row[2] = Mark::Filled;
+        }
+        const auto image = sheetgen::renderSheet(layout, answers, {}, 5u);
+        ASSERT_TRUE(sheetgen::saveImage(tmp.file(name), image, sheetgen::Format::Jpeg, 200, 90));
+    };
+    sheetWith("imgs/clean.jpg", {});
+    const ToolRun clean =
+        velmora({"read", "-d", def, "-o", tmp.file("clean.csv"), tmp.file("imgs/clean.jpg")});
+    ASSERT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(clean.err, "");
+
+    restoreDefinition();
+    sheetWith("imgs/twice.jpg", {1, 3});
+    const ToolRun twice = velmora({"read", "-d", def, "-o", tmp.file("twice.csv"), "-j", "2",
+                                   tmp.file("imgs/clean.jpg"), tmp.file("imgs/twice.jpg")});
+    ASSERT_EQ(twice.status, 0) << twice.err;
+    EXPECT_EQ(twice.err, "velmora: 複数マークの疑い: 2件\n");
+}
+
 // A sheet whose name is not UTF-8 (Shift_JIS bytes from an archive) is read
 // by its bytes, its crops keep them, and the read-values file holds them as
 // its label; before, the whole batch was refused.
@@ -139,7 +189,8 @@ TEST_F(BatchTool, ResolutionWarningGoesToStderrOnceAndTheRunGoesOn) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err,
               "velmora: マーク情報ファイルと入力画像ファイルのスキャン解像度が異なります。  "
-              "マーク情報ファイル=200dpi  入力画像ファイル=300dpi\n");
+              "マーク情報ファイル=200dpi  入力画像ファイル=300dpi\n" +
+                  doubledLine(2));
     EXPECT_EQ(cp932Lines(tmp.file("res-読取値.csv")).size(), 5u);
 }
 
@@ -196,7 +247,8 @@ TEST_F(BatchTool, TwoJobsWriteTheFilesOfOne) {
         {"read", "-j", "2", "-d", def, "-o", tmp.file("two.csv"), "--key", key, tmp.file("imgs")});
     EXPECT_EQ(one.status, 1) << one.err;
     EXPECT_EQ(two.status, 1) << two.err;
-    EXPECT_EQ(one.err, "velmora: read error: " + tmp.file("imgs/broken.jpg") + "\n");
+    EXPECT_EQ(one.err,
+              "velmora: read error: " + tmp.file("imgs/broken.jpg") + "\n" + doubledLine(5));
     EXPECT_EQ(two.err, one.err);
     for (const char* suffix : {"-読取値.csv", "-採点値.csv"}) {
         const std::string a = slurpFile(tmp.file(std::string("one") + suffix));
