@@ -6,15 +6,14 @@ namespace {
 
 constexpr std::size_t kCrLfBytes = sizeof kCrLf - 1;
 
-/// The length of the line end at `i` of `text`: 2 for CR LF, 1 for a lone
-/// CR or LF, 0 when `text[i]` ends no line.
-std::size_t lineEndAt(std::string_view text, std::size_t i) {
+}  // namespace
+
+std::size_t lineEndLength(std::string_view text, std::size_t i) {
+    if (i >= text.size()) return 0;
     if (text[i] == '\n') return 1;
     if (text[i] != '\r') return 0;
     return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
 }
-
-}  // namespace
 
 void appendCrLfLine(std::string& out, std::string_view line) {
     out.append(line);
@@ -38,7 +37,7 @@ std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t end = lineEndAt(text, i);
+        const std::size_t end = lineEndLength(text, i);
         if (end == 0) {
             ++i;
             continue;
@@ -55,7 +54,7 @@ std::string withCrLfLineEnds(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t end = lineEndAt(text, i);
+        const std::size_t end = lineEndLength(text, i);
         if (end == 0) {
             out += text[i++];
             continue;

@@ -21,6 +21,10 @@ void appendCrLfLines(std::string& out, const std::vector<std::string>& lines);
 /// Each line followed by CR LF: "" for no lines, "\r\n" for one empty line.
 std::string joinCrLfLines(const std::vector<std::string>& lines);
 
+/// The length of the line end at byte `i` of `text`: 2 for CR LF, 1 for a
+/// lone CR or LF, 0 when `text[i]` ends no line (or `i` is past the end).
+std::size_t lineEndLength(std::string_view text, std::size_t i);
+
 /// The lines of `text`, without their ends. A line ends at CR LF, a lone LF
 /// or a lone CR; a last line without an end is kept. "" gives no lines,
 /// "\r\n" one empty line, "a\r\rb" the lines "a", "" and "b".

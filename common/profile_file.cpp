@@ -35,8 +35,7 @@ Line lineAt(std::string_view text, std::size_t begin) {
     const std::size_t brk = text.find_first_of("\r\n", begin);
     if (brk != std::string_view::npos) {
         line.contentEnd = brk;
-        const bool crLf = text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n';
-        line.end = brk + (crLf ? 2 : 1);
+        line.end = brk + lineEndLength(text, brk);
     }
     return line;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,15 @@ TEST(LineText, SplitsAtEveryKindOfLineEnd) {
     // Splitting what the suite joined gives the lines back.
     const Lines lines{"x", "", "\x82\xA0 y"};
     EXPECT_EQ(splitLines(joinCrLfLines(lines)), lines);
+}
+
+TEST(LineText, LineEndLengthAtEachByte) {
+    const std::string_view text = "a\r\nb\rc\n";
+    const std::size_t expected[] = {0, 2, 1, 0, 1, 0, 1, 0};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(lineEndLength(text, i), expected[i]) << i;
+    }
+    EXPECT_EQ(lineEndLength("\r", 0), 1u);  // CR as the last byte
 }
 
 TEST(LineText, RewritesLineEndsAsCrLfAndKeepsTheRest) {
