@@ -246,10 +246,10 @@ double gridAngle(const std::vector<Centre>& centres, double width) {
     return slopes.empty() ? 0.0 : std::atan(median(slopes));
 }
 
-std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
-                                                        double width, double height) {
-    std::vector<std::vector<PrintPoint>> out;
-    if (centres.empty() || width <= 0.0 || height <= 0.0) return out;
+Grouping groupSheet(const std::vector<Centre>& centres, double width, double height) {
+    Grouping grouping;
+    std::vector<std::vector<PrintPoint>>& out = grouping.questions;
+    if (centres.empty() || width <= 0.0 || height <= 0.0) return grouping;
     const double angle = gridAngle(centres, width);
     const Frame f{std::cos(angle), std::sin(angle)};
     std::vector<Centre> g;
@@ -272,9 +272,15 @@ std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre
     for (const Block& b : blocks) digits.push_back(isDigitGrid(b, blocks));
     for (std::size_t i = 0; i < blocks.size(); ++i)
         if (digits[i]) emitBlock(blocks[i], true, centres, f, out);
+    grouping.numberColumns = out.size();
     for (std::size_t i = 0; i < blocks.size(); ++i)
         if (!digits[i]) emitBlock(blocks[i], choicesRunDown(blocks[i]), centres, f, out);
-    return out;
+    return grouping;
+}
+
+std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
+                                                        double width, double height) {
+    return groupSheet(centres, width, height).questions;
 }
 
 }  // namespace strovik::layout

@@ -36,6 +36,7 @@
 //    bottom within a stripe).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace strovik::layout {
@@ -57,8 +58,18 @@ struct Centre {
     bool inked = false;
 };
 
-/// Questions in reading order, each its choices in order. `width` and
-/// `height` are the full size of one printed bubble in pixels (positive).
+/// Questions in reading order, each its choices in order, and how many of
+/// the first are the digit columns of number grids (rule 7).
+struct Grouping {
+    std::vector<std::vector<PrintPoint>> questions;
+    std::size_t numberColumns = 0;
+};
+
+/// The grouping of the centres. `width` and `height` are the full size of
+/// one printed bubble in pixels (positive); otherwise nothing is grouped.
+Grouping groupSheet(const std::vector<Centre>& centres, double width, double height);
+
+/// The questions of groupSheet().
 std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
                                                         double width, double height);
 

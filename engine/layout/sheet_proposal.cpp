@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "engine/layout/number_labels.h"
 #include "engine/layout/print_components.h"
 #include "engine/recognition/sheet_definition.h"
 #include "engine/recognition/zero_mark_search.h"
@@ -272,6 +273,23 @@ std::vector<Component> placeZeroMarks(const Raster& raster, const std::vector<Co
     return placed;
 }
 
+// A number grid printed 0 to 9 from the top: its first row is the digit 0,
+// the reader's tenth choice.
+void placeDigitZeroLast(const Raster& raster, int threshold, const std::vector<Component>& comps,
+                        const SheetProposal& out, Grouping& grouping) {
+    auto& qs = grouping.questions;
+    GridRows rows;
+    rows.first = qs[0][0];
+    rows.second = qs[0][1];
+    rows.columnPitch =
+        grouping.numberColumns > 1 ? std::abs(qs[1][0].x - qs[0][0].x) : 2.0 * out.ovalWidth;
+    rows.bubbleWidth = out.ovalWidth;
+    rows.bubbleHeight = out.ovalHeight;
+    if (!zeroOnTop(raster, threshold, comps, rows)) return;
+    for (std::size_t q = 0; q < grouping.numberColumns; ++q)
+        std::rotate(qs[q].begin(), qs[q].begin() + 1, qs[q].end());
+}
+
 }  // namespace
 
 int SheetProposal::choices() const {
@@ -285,7 +303,8 @@ SheetProposal proposeSheet(const Raster& raster) {
     if (raster.empty()) return out;
     const int maxSide =
         std::max(kMinBubblePx, std::min(raster.width(), raster.height()) / kPageSidesPerBubble);
-    const std::vector<Component> comps = findComponents(raster, darkThreshold(raster));
+    const int threshold = darkThreshold(raster);
+    const std::vector<Component> comps = findComponents(raster, threshold);
     const std::vector<Component> zero = placeZeroMarks(raster, comps, maxSide, out);
     std::vector<Component> cands;
     for (const Component& c : comps) {
@@ -325,8 +344,10 @@ SheetProposal proposeSheet(const Raster& raster) {
     // its outermost pixels: its printed diameter.
     out.ovalWidth = std::max(0, medianOf(ws.empty() ? allW : ws) - 1);
     out.ovalHeight = std::max(0, medianOf(hs.empty() ? allH : hs) - 1);
-    if (!bubbles.empty())
-        out.questions = groupIntoQuestions(centres, out.ovalWidth, out.ovalHeight);
+    if (bubbles.empty()) return out;
+    Grouping grouping = groupSheet(centres, out.ovalWidth, out.ovalHeight);
+    if (grouping.numberColumns > 0) placeDigitZeroLast(raster, threshold, comps, out, grouping);
+    out.questions = std::move(grouping.questions);
     return out;
 }
 

@@ -77,6 +77,12 @@ strovik::Raster DrawnSheet::draw() const {
                 std::uint8_t(zeroGrey));
         }
     }
+    for (const auto& [centre, glyph] : labels)
+        drawShape(centre, 12.0, [&, zero = glyph == '0'](double dx, double dy) {
+            if (!zero) return std::abs(dx) <= 1.5 && std::abs(dy) <= 10.0;
+            const double outer = (dx * dx) / 36.0 + (dy * dy) / 100.0;
+            return outer <= 1.0 && (dx * dx) / 9.0 + (dy * dy) / 49.0 > 1.0;
+        });
     for (const auto& [centre, half] : blots)
         drawShape(centre, std::sqrt(2.0) * half, [&](double dx, double dy) {
             return std::abs(dx) <= half && std::abs(dy) <= half;

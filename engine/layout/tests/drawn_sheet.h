@@ -35,6 +35,8 @@ struct DrawnSheet {
     int zeroGrey = 20;  ///< grey of the zero marks
     /// Filled squares (centre, half side): bold print such as a title.
     std::vector<std::pair<PrintPoint, int>> blots;
+    /// Row labels 20 pixels tall: '0' a ring, '1' a bar.
+    std::vector<std::pair<PrintPoint, char>> labels;
     std::vector<DrawnBlock> blocks;
     std::vector<std::pair<int, int>> filled;  ///< (question, choice) shaded
     double angle = 0.0;                       ///< radians, about the page centre

@@ -163,6 +163,47 @@ TEST(SheetProposal, BoldTitleBesideACornerDotDoesNotTakeTheCorner) {
     EXPECT_EQ(alone.zeroMarks[2], (PrintPoint{60, 60}));
 }
 
+TEST(SheetProposal, NumberGridBesideAnswersFirstDownwardsAndTheExampleRowLeftOut) {
+    DrawnSheet s;
+    s.blocks = {DrawnBlock{300, 400, 20, 4, 28, 42, false},
+                DrawnBlock{600, 400, 6, 10, 34, 42, true},
+                DrawnBlock{700, 150, 1, 4, 28, 42, false}};
+    s.filled = {{3, 2}, {20, 4}, {26, 1}};
+    const auto all = s.centres();
+    // Digit columns 20..25 first, then the answers; the example row 26 is
+    // not a question.
+    std::vector<std::vector<PrintPoint>> want(all.begin() + 20, all.begin() + 26);
+    want.insert(want.end(), all.begin(), all.begin() + 20);
+    SheetProposal p = proposeSheet(s.draw());
+    ASSERT_EQ(p.questions.size(), want.size());
+    for (std::size_t q = 0; q < want.size(); ++q) {
+        ASSERT_EQ(p.questions[q].size(), want[q].size()) << q;
+        for (std::size_t c = 0; c < want[q].size(); ++c) {
+            EXPECT_NEAR(p.questions[q][c].x, want[q][c].x, 1) << q << "," << c;
+            EXPECT_NEAR(p.questions[q][c].y, want[q][c].y, 1) << q << "," << c;
+        }
+    }
+    // Labelled 0 above 1: the top row is the tenth choice, as the reader
+    // takes digit 0.
+    s.labels = {{{575, 400}, '0'}, {{575, 442}, '1'}};
+    p = proposeSheet(s.draw());
+    ASSERT_EQ(p.questions.size(), want.size());
+    for (std::size_t d = 0; d < 6; ++d) {
+        EXPECT_NEAR(p.questions[d][0].y, 442, 1) << d;
+        EXPECT_NEAR(p.questions[d][8].y, 778, 1) << d;
+        EXPECT_NEAR(p.questions[d][9].y, 400, 1) << d;
+    }
+    EXPECT_NEAR(p.questions[6][0].y, 400, 1);
+    // Labelled 1 above 0 (or 1 above 1): printed order.
+    for (const char second : {'0', '1'}) {
+        s.labels = {{{575, 400}, '1'}, {{575, 442}, second}};
+        p = proposeSheet(s.draw());
+        ASSERT_EQ(p.questions.size(), want.size());
+        EXPECT_NEAR(p.questions[0][0].y, 400, 1) << second;
+        EXPECT_NEAR(p.questions[0][9].y, 778, 1) << second;
+    }
+}
+
 TEST(SheetProposal, BlankPageFindsNothingAndMissingCornerLeavesMarkUnset) {
     DrawnSheet s;
     s.zeroMarks.clear();
