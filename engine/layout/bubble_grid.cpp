@@ -92,7 +92,6 @@ struct Block {
     std::size_t rows() const { return rowV.size(); }
     std::size_t cols() const { return colU.size(); }
     bool empty() const { return rows() * cols() < kMinBlockBubbles; }
-    bool sameShape(const Block& o) const { return rows() == o.rows() && cols() == o.cols(); }
 };
 
 // The distance between the centre boxes of two blocks (0 when they overlap).
@@ -194,7 +193,9 @@ bool isDigitGrid(const Block& b, const std::vector<Block>& blocks) {
     bool other = false;
     for (const Block& o : blocks) {
         if (&o == &b) continue;
-        if (o.sameShape(b)) return false;
+        // The same columns in no more rows: answers continued from a list
+        // cut into blocks, not a number.
+        if (o.cols() == b.cols() && o.rows() <= b.rows()) return false;
         if (o.rows() >= 2) other = true;
     }
     return other;

@@ -30,10 +30,11 @@
 //    over those blocks) from it (distance between the boxes of the centres).
 // 7. Number grids: a block of exactly 10 rows and at least two columns is a
 //    number grid when some other block has two rows or more and no other
-//    block has its shape (rows and columns). Its columns are questions
-//    (digit columns, choices downwards) and come first, before every other
-//    question; the rest follow in block order (left to right, then top to
-//    bottom within a stripe).
+//    block has as many columns in 10 rows or fewer (the blocks of one list
+//    of questions cut into columns, the last one shorter). Its columns are
+//    questions (digit columns, choices downwards) and come first, before
+//    every other question; the rest follow in block order (left to right,
+//    then top to bottom within a stripe).
 #pragma once
 
 #include <cstddef>

@@ -111,6 +111,16 @@ TEST(BubbleGrid, NumberGridBesideAnswersComesFirstAndRunsDownwards) {
     qs = groupIntoQuestions(pts, 18, 18);
     ASSERT_EQ(qs.size(), 20u);
     EXPECT_EQ(qs[0].size(), 5u);
+    // Nor ten rows of a list ending in nine, while a longer block of the
+    // same columns leaves the ten a number grid.
+    for (const int rest : {9, 11}) {
+        pts.clear();
+        addGrid(pts, 100, 100, 10, 5, 40, 40);
+        addGrid(pts, 500, 100, rest, 5, 40, 40);
+        qs = groupIntoQuestions(pts, 18, 18);
+        ASSERT_EQ(qs.size(), rest == 9 ? 19u : 5u + rest) << rest;
+        EXPECT_EQ(qs[0].size(), rest == 9 ? 5u : 10u) << rest;
+    }
     // Nine rows beside the answers are not a number grid either.
     pts.clear();
     addGrid(pts, 100, 100, 20, 4, 40, 40);
