@@ -47,6 +47,17 @@ std::string draftSummary(const strovik::layout::SheetProposal& draft) {
     return text;
 }
 
+std::string zeroMarkProblem(const strovik::layout::SheetProposal& draft) {
+    if (draft.zeroMarksFound >= 3) return {};
+    const std::string head = "ゼロマークが見つかりません: ";
+    if (draft.unreadableZeroMarks)
+        return head + "隅の印が細すぎて、読み取りのゼロマーク検索では見つかりません";
+    char text[128];
+    std::snprintf(text, sizeof text, "四隅の印は 3 個必要ですが、見つかったのは %d 個です",
+                  draft.zeroMarksFound);
+    return head + text;
+}
+
 bool draftIsComplete(const strovik::layout::SheetProposal& draft) {
     return draft.zeroMarksFound == 3 && !draft.questions.empty();
 }

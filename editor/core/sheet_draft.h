@@ -27,6 +27,12 @@ inline constexpr int kMinDraftSize = 5;
 /// (UTF-8), the second number the most choices of a question.
 std::string draftSummary(const strovik::layout::SheetProposal& draft);
 
+/// Why the draft has fewer than three zero marks (UTF-8), or empty when it
+/// has three: "ゼロマークが見つかりません: " followed by how many of the
+/// three corner marks were found, or that a corner mark was found but is too
+/// thin for the reader's zero-mark search.
+std::string zeroMarkProblem(const strovik::layout::SheetProposal& draft);
+
 /// Whether the draft makes a definition the reader can use: all three zero
 /// marks and at least one question.
 bool draftIsComplete(const strovik::layout::SheetProposal& draft);

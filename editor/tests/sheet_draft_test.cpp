@@ -47,6 +47,19 @@ TEST(SheetDraft, MarksInOrderOneChoiceFlaggedRedoEnded) {
     EXPECT_TRUE(draftIsComplete(smallDraft()));
 }
 
+TEST(SheetDraft, ZeroMarkProblemNamesWhatIsMissing) {
+    SheetProposal d = smallDraft();
+    EXPECT_EQ(zeroMarkProblem(d), "");
+    d.zeroMarksFound = 2;
+    const std::string two = zeroMarkProblem(d);
+    EXPECT_EQ(two.rfind("ゼロマークが見つかりません: ", 0), 0u);
+    EXPECT_NE(two.find("見つかったのは 2 個"), std::string::npos);
+    d.unreadableZeroMarks = true;
+    const std::string thin = zeroMarkProblem(d);
+    EXPECT_EQ(thin.rfind("ゼロマークが見つかりません: ", 0), 0u);
+    EXPECT_NE(thin, two);
+}
+
 TEST(SheetDraft, SizesKeptWhenNotMeasuredAndRaisedToTheSmallest) {
     EditorState s;
     s.ovalWidth = 30;

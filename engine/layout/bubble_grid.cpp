@@ -14,6 +14,9 @@ constexpr double kBlockGap = 1.5;
 constexpr double kDownwardsPitch = 0.85;
 constexpr std::size_t kMinBlockBubbles = 2;
 constexpr int kMaxSplitDepth = 6;
+constexpr double kLegendGap = 4.0;
+constexpr std::size_t kDigitRows = 10;
+constexpr std::size_t kMaxRowsPerColumn = 2;
 
 double median(std::vector<double> v) {
     if (v.empty()) return 0.0;
@@ -85,7 +88,20 @@ struct Frame {
 struct Block {
     std::vector<double> colU, rowV;
     std::vector<std::vector<int>> cell;  // [row][col] index into the points, -1 empty
+
+    std::size_t rows() const { return rowV.size(); }
+    std::size_t cols() const { return colU.size(); }
+    bool empty() const { return rows() * cols() < kMinBlockBubbles; }
 };
+
+// The distance between the centre boxes of two blocks (0 when they overlap).
+double gapBetween(const Block& a, const Block& b) {
+    const double gx =
+        std::max({0.0, a.colU.front() - b.colU.back(), b.colU.front() - a.colU.back()});
+    const double gy =
+        std::max({0.0, a.rowV.front() - b.rowV.back(), b.rowV.front() - a.rowV.back()});
+    return std::hypot(gx, gy);
+}
 
 std::vector<Group> keepDense(const std::vector<Group>& runs, std::size_t other) {
     std::vector<Group> kept;
@@ -115,10 +131,9 @@ Block makeBlock(const std::vector<Centre>& g, const Group& members, double w, do
     return b;
 }
 
-void emitBlock(const Block& b, const std::vector<Centre>& image, const Frame& f,
+void emitBlock(const Block& b, bool downwards, const std::vector<Centre>& image, const Frame& f,
                std::vector<std::vector<PrintPoint>>& out) {
-    const std::size_t nr = b.rowV.size(), nc = b.colU.size();
-    if (nr * nc < kMinBlockBubbles) return;
+    const std::size_t nr = b.rows(), nc = b.cols();
     auto at = [&](std::size_t r, std::size_t c) {
         const int i = b.cell[r][c];
         if (i >= 0 && !image[std::size_t(i)].solid)
@@ -126,9 +141,6 @@ void emitBlock(const Block& b, const std::vector<Centre>& image, const Frame& f,
                               int(std::lround(image[std::size_t(i)].y))};
         return f.toImage(b.colU[c], b.rowV[r]);
     };
-    const double colPitch = median(pitches(b.colU));
-    const double rowPitch = median(pitches(b.rowV));
-    const bool downwards = nr >= 2 && nc >= 2 && rowPitch < kDownwardsPitch * colPitch;
     if (downwards) {
         for (std::size_t c = 0; c < nc; ++c) {
             out.emplace_back();
@@ -140,6 +152,60 @@ void emitBlock(const Block& b, const std::vector<Centre>& image, const Frame& f,
             for (std::size_t c = 0; c < nc; ++c) out.back().push_back(at(r, c));
         }
     }
+}
+
+// Rule 6: every printed shape inked.
+bool allInked(const Block& b, const std::vector<Centre>& pts) {
+    for (const auto& row : b.cell)
+        for (int i : row)
+            if (i >= 0 && !pts[std::size_t(i)].inked) return false;
+    return true;
+}
+
+// Rule 6: a lone row standing apart, above or below every block of
+// several rows (beyond one row pitch of its first and last row), and
+// farther than kLegendGap median row pitches from each, is an example
+// printed on the form. A row beside a block is a question of the layout.
+std::vector<Block> withoutLegendRows(const std::vector<Block>& blocks) {
+    std::vector<double> rowPitches;
+    for (const Block& b : blocks)
+        if (b.rows() >= 2) rowPitches.push_back(median(pitches(b.rowV)));
+    if (rowPitches.empty()) return blocks;
+    const double reach = kLegendGap * median(rowPitches);
+    auto apart = [&](const Block& row, const Block& o) {
+        const double v = row.rowV.front(), pitch = median(pitches(o.rowV));
+        const bool beside = v >= o.rowV.front() - pitch && v <= o.rowV.back() + pitch;
+        return !beside && gapBetween(row, o) > reach;
+    };
+    std::vector<Block> kept;
+    for (const Block& b : blocks) {
+        bool lone = b.rows() == 1;
+        for (const Block& o : blocks)
+            if (lone && o.rows() >= 2 && !apart(b, o)) lone = false;
+        if (!lone) kept.push_back(b);
+    }
+    return kept;
+}
+
+// Rule 7: a number grid.
+bool isDigitGrid(const Block& b, const std::vector<Block>& blocks) {
+    if (b.rows() != kDigitRows || b.cols() < 2) return false;
+    bool other = false;
+    for (const Block& o : blocks) {
+        if (&o == &b) continue;
+        // The same columns in no more rows: answers continued from a list
+        // cut into blocks, not a number.
+        if (o.cols() == b.cols() && o.rows() <= b.rows()) return false;
+        if (o.rows() >= 2) other = true;
+    }
+    return other;
+}
+
+// Rule 5.
+bool choicesRunDown(const Block& b) {
+    const std::size_t nr = b.rows(), nc = b.cols();
+    if (nr < 2 || nc < 2 || nr > kMaxRowsPerColumn * nc) return false;
+    return median(pitches(b.rowV)) < kDownwardsPitch * median(pitches(b.colU));
 }
 
 // Rule 3, repeated on every part until no part splits further: a part cut
@@ -181,24 +247,41 @@ double gridAngle(const std::vector<Centre>& centres, double width) {
     return slopes.empty() ? 0.0 : std::atan(median(slopes));
 }
 
-std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
-                                                        double width, double height) {
-    std::vector<std::vector<PrintPoint>> out;
-    if (centres.empty() || width <= 0.0 || height <= 0.0) return out;
+Grouping groupSheet(const std::vector<Centre>& centres, double width, double height) {
+    Grouping grouping;
+    std::vector<std::vector<PrintPoint>>& out = grouping.questions;
+    if (centres.empty() || width <= 0.0 || height <= 0.0) return grouping;
     const double angle = gridAngle(centres, width);
     const Frame f{std::cos(angle), std::sin(angle)};
     std::vector<Centre> g;
     for (const Centre& p : centres) {
         g.push_back(f.toGrid(p));
         g.back().solid = p.solid;
+        g.back().inked = p.inked;
     }
     Group all(g.size());
     for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-    std::vector<Group> blocks;
-    splitIntoBlocks(g, all, width, height, kMaxSplitDepth, blocks);
-    for (const Group& block : blocks)
-        emitBlock(makeBlock(g, block, width, height), centres, f, out);
-    return out;
+    std::vector<Group> parts;
+    splitIntoBlocks(g, all, width, height, kMaxSplitDepth, parts);
+    std::vector<Block> blocks;
+    for (const Group& part : parts) {
+        Block b = makeBlock(g, part, width, height);
+        if (!b.empty() && !allInked(b, g)) blocks.push_back(std::move(b));
+    }
+    blocks = withoutLegendRows(blocks);
+    std::vector<bool> digits;
+    for (const Block& b : blocks) digits.push_back(isDigitGrid(b, blocks));
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (digits[i]) emitBlock(blocks[i], true, centres, f, out);
+    grouping.numberColumns = out.size();
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (!digits[i]) emitBlock(blocks[i], choicesRunDown(blocks[i]), centres, f, out);
+    return grouping;
+}
+
+std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
+                                                        double width, double height) {
+    return groupSheet(centres, width, height).questions;
 }
 
 }  // namespace strovik::layout

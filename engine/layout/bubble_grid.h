@@ -17,13 +17,27 @@
 //    holding fewer than half the rows are noise and dropped. Empty cells of
 //    what remains, and cells of solid centres, take the row and column
 //    positions (mean of the row's and the column's outlined centres). A block of
-//    fewer than two cells is dropped.
+//    fewer than two cells is dropped, and so is a block whose every centre
+//    is inked (bold glyphs of a title, not bubbles).
 // 5. Choices run downwards (columns are questions) when the block has at
-//    least two rows and two columns and its median row pitch is below 0.85
-//    of its median column pitch; otherwise rows are questions, choices left
-//    to right.
+//    least two rows and two columns, no more than twice as many rows as
+//    columns (a long list of rows is a list of questions), and its median
+//    row pitch is below 0.85 of its median column pitch; otherwise rows are
+//    questions, choices left to right.
+// 6. Examples: a block of one row is dropped when, for every block of two
+//    rows or more, it lies above or below that block by more than that
+//    block's row pitch and farther than 4 median row pitches (the median
+//    over those blocks) from it (distance between the boxes of the centres).
+// 7. Number grids: a block of exactly 10 rows and at least two columns is a
+//    number grid when some other block has two rows or more and no other
+//    block has as many columns in 10 rows or fewer (the blocks of one list
+//    of questions cut into columns, the last one shorter). Its columns are
+//    questions (digit columns, choices downwards) and come first, before
+//    every other question; the rest follow in block order (left to right,
+//    then top to bottom within a stripe).
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace strovik::layout {
@@ -40,10 +54,23 @@ struct Centre {
     /// A filled-in bubble: pencil spills past the print, so its cell is
     /// placed from the row and column positions like an empty one.
     bool solid = false;
+    /// Darker than the page's empty bubbles (a filled-in bubble, or a bold
+    /// glyph of bubble size).
+    bool inked = false;
 };
 
-/// Questions in reading order, each its choices in order. `width` and
-/// `height` are the full size of one printed bubble in pixels (positive).
+/// Questions in reading order, each its choices in order, and how many of
+/// the first are the digit columns of number grids (rule 7).
+struct Grouping {
+    std::vector<std::vector<PrintPoint>> questions;
+    std::size_t numberColumns = 0;
+};
+
+/// The grouping of the centres. `width` and `height` are the full size of
+/// one printed bubble in pixels (positive); otherwise nothing is grouped.
+Grouping groupSheet(const std::vector<Centre>& centres, double width, double height);
+
+/// The questions of groupSheet().
 std::vector<std::vector<PrintPoint>> groupIntoQuestions(const std::vector<Centre>& centres,
                                                         double width, double height);
 

@@ -4,7 +4,10 @@
 #include <cmath>
 #include <optional>
 
+#include "engine/layout/number_labels.h"
 #include "engine/layout/print_components.h"
+#include "engine/recognition/sheet_definition.h"
+#include "engine/recognition/zero_mark_search.h"
 
 namespace strovik::layout {
 namespace {
@@ -18,6 +21,14 @@ constexpr double kNeighbourSizes = 4.0;
 constexpr double kSquareness = 1.5;
 constexpr double kCornerShare = 0.25;
 constexpr double kCornerSizeShare = 0.6;
+constexpr int kMinLArmPx = 3 * kMinBubblePx;
+constexpr double kMinLThicknessPx = 2.0;
+constexpr double kMaxLThickness = 0.3;
+constexpr double kLCentreShare = 0.4;
+constexpr int kMinLRadius = 2;
+constexpr double kIsolationGap = 0.5;
+constexpr double kIsolationSize = 0.5;
+constexpr double kInkedFill = 1.8;
 
 struct Size {
     int w = 0;
@@ -98,31 +109,89 @@ bool isZeroMarkShape(const Component& c, int maxSide) {
 
 enum Corner { TopLeft, TopRight, BottomLeft, BottomRight, kCorners };
 
+bool isRight(int k) {
+    return k == TopRight || k == BottomRight;
+}
+bool isBottom(int k) {
+    return k == BottomLeft || k == BottomRight;
+}
+
+// The stroke width of an L of box w x h and `area` dark pixels:
+// area = t (w + h - t).
+double armThickness(const Component& c) {
+    const double s = c.width() + c.height();
+    const double disc = s * s - 4.0 * double(c.area);
+    return disc < 0.0 ? s / 2.0 : (s - std::sqrt(disc)) / 2.0;
+}
+
+// An L-shaped corner mark whose outer corner faces page corner `k`: thin
+// arms along two box sides, so its centre of mass lies in the box's
+// quarter on the corner's side.
+bool isCornerL(const Component& c, int k, int maxSide) {
+    const int w = c.width(), h = c.height();
+    if (w < kMinLArmPx || h < kMinLArmPx || w > maxSide || h > maxSide) return false;
+    if (c.fill() >= kZeroMarkFill || w > kSquareness * h || h > kSquareness * w) return false;
+    const double t = armThickness(c);
+    if (t < kMinLThicknessPx || t > kMaxLThickness * std::min(w, h)) return false;
+    const double fx = (c.cx - c.left) / w, fy = (c.cy - c.top) / h;
+    const bool xSide = isRight(k) ? fx > 1.0 - kLCentreShare : fx < kLCentreShare;
+    const bool ySide = isBottom(k) ? fy > 1.0 - kLCentreShare : fy < kLCentreShare;
+    return xSide && ySide;
+}
+
+bool sameBox(const Component& a, const Component& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// No region of a like size (kIsolationSize to 1 / kIsolationSize times its
+// width plus height) within kIsolationGap times its longer side: a printed
+// corner mark stands alone, while a glyph of a title or a filled bubble has
+// neighbours like itself. Frames and lines nearby are far larger.
+bool isIsolated(const Component& c, const std::vector<Component>& comps) {
+    const double reach = kIsolationGap * std::max(c.width(), c.height());
+    const double size = c.width() + c.height();
+    for (const Component& d : comps) {
+        const double other = d.width() + d.height();
+        if (other < kIsolationSize * size || kIsolationSize * other > size) continue;
+        if (sameBox(c, d)) continue;
+        const double gx = std::max({0, d.left - c.right, c.left - d.right});
+        const double gy = std::max({0, d.top - c.bottom, c.top - d.bottom});
+        if (std::hypot(gx, gy) < reach) return false;
+    }
+    return true;
+}
+
+struct MarkCandidate {
+    Component c;
+    bool cornerL = false;
+};
+
 // The winner of each corner, if any.
-std::array<std::optional<Component>, kCorners> cornerMarks(const std::vector<Component>& cands,
-                                                           int pageW, int pageH) {
-    std::array<std::optional<Component>, kCorners> out;
+std::array<std::optional<MarkCandidate>, kCorners> cornerMarks(const std::vector<Component>& comps,
+                                                               int pageW, int pageH, int maxSide) {
+    std::array<std::optional<MarkCandidate>, kCorners> out;
     for (int k = 0; k < kCorners; ++k) {
-        const bool right = k == TopRight || k == BottomRight;
-        const bool bottom = k == BottomLeft || k == BottomRight;
-        const double cornerX = right ? pageW - 1 : 0, cornerY = bottom ? pageH - 1 : 0;
-        std::vector<Component> here;
+        const double cornerX = isRight(k) ? pageW - 1 : 0, cornerY = isBottom(k) ? pageH - 1 : 0;
+        std::vector<MarkCandidate> here;
         int largest = 0;
-        for (const Component& c : cands) {
+        for (const Component& c : comps) {
             const Centre p = boxCentre(c);
             if (std::abs(p.x - cornerX) > kCornerShare * pageW ||
                 std::abs(p.y - cornerY) > kCornerShare * pageH)
                 continue;
-            here.push_back(c);
+            const bool solid = isZeroMarkShape(c, maxSide);
+            if (!solid && !isCornerL(c, k, maxSide)) continue;
+            if (!isIsolated(c, comps)) continue;
+            here.push_back({c, !solid});
             largest = std::max(largest, c.width() + c.height());
         }
         double bestDist = 0.0;
-        for (const Component& c : here) {
-            if (c.width() + c.height() < kCornerSizeShare * largest) continue;
-            const Centre p = boxCentre(c);
+        for (const MarkCandidate& m : here) {
+            if (m.c.width() + m.c.height() < kCornerSizeShare * largest) continue;
+            const Centre p = boxCentre(m.c);
             const double d = std::hypot(p.x - cornerX, p.y - cornerY);
             if (!out[std::size_t(k)] || d < bestDist) {
-                out[std::size_t(k)] = c;
+                out[std::size_t(k)] = m;
                 bestDist = d;
             }
         }
@@ -131,10 +200,11 @@ std::array<std::optional<Component>, kCorners> cornerMarks(const std::vector<Com
 }
 
 // Zero marks 1, 2, 3 from the corner winners: a horizontal pair first.
-std::vector<Component> orderZeroMarks(const std::array<std::optional<Component>, kCorners>& m) {
+std::vector<MarkCandidate> orderZeroMarks(
+    const std::array<std::optional<MarkCandidate>, kCorners>& m) {
     auto has = [&](Corner c) { return m[std::size_t(c)].has_value(); };
     auto get = [&](Corner c) { return *m[std::size_t(c)]; };
-    std::vector<Component> z;
+    std::vector<MarkCandidate> z;
     auto third = [&](Corner a, Corner b) {
         if (has(a))
             z.push_back(get(a));
@@ -154,27 +224,70 @@ std::vector<Component> orderZeroMarks(const std::array<std::optional<Component>,
     return z;
 }
 
-bool sameBox(const Component& a, const Component& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+// Where the engine's zero-mark search (fine sampling, the definition's
+// colour minimum) finds a mark of radius `r` over the box of `c`, when its
+// count reaches the count the engine requires.
+std::optional<PrintPoint> whereEngineFinds(const Raster& raster, const Component& c, int r) {
+    const strovik::SheetDefinition defaults;
+    strovik::ZeroMarkSearch search;
+    search.radius = r;
+    search.colorMin = defaults.zeroMarkColorMin;
+    search.step = 1;
+    search.windowWidth = c.width() + 2 * r;
+    search.windowHeight = c.height() + 2 * r;
+    const strovik::Point centre{(c.left + c.right) / 2, (c.top + c.bottom) / 2};
+    const strovik::SearchHit hit = strovik::searchZeroMarkFast(raster, centre, search);
+    if (hit.count < strovik::requiredZeroMarkCount(r, defaults.zeroMarkRate, false))
+        return std::nullopt;
+    return PrintPoint{hit.centre.x, hit.centre.y};
 }
 
 // Places the zero marks and returns them, so they can be kept out of the
 // bubbles (a corner square may have a bubble's size).
-std::vector<Component> placeZeroMarks(const std::vector<Component>& comps, int pageW, int pageH,
+std::vector<Component> placeZeroMarks(const Raster& raster, const std::vector<Component>& comps,
                                       int maxSide, SheetProposal& out) {
-    std::vector<Component> cands;
-    for (const Component& c : comps)
-        if (isZeroMarkShape(c, maxSide)) cands.push_back(c);
-    const std::vector<Component> z = orderZeroMarks(cornerMarks(cands, pageW, pageH));
-    std::vector<int> halves;
+    const std::vector<MarkCandidate> z =
+        orderZeroMarks(cornerMarks(comps, raster.width(), raster.height(), maxSide));
+    std::vector<int> radii;
+    for (const MarkCandidate& m : z)
+        radii.push_back(m.cornerL ? std::max(kMinLRadius, int(std::lround(armThickness(m.c))))
+                                  : int(std::lround((m.c.width() + m.c.height() - 2) / 4.0)));
+    out.zeroRadius = medianOf(radii);
+    std::vector<Component> placed;
     for (std::size_t i = 0; i < z.size(); ++i) {
-        const Centre p = boxCentre(z[i]);
-        out.zeroMarks[i] = {int(std::lround(p.x)), int(std::lround(p.y))};
-        halves.push_back(int(std::lround((z[i].width() + z[i].height() - 2) / 4.0)));
+        const MarkCandidate& m = z[i];
+        placed.push_back(m.c);
+        std::optional<PrintPoint> at = whereEngineFinds(raster, m.c, out.zeroRadius);
+        if (at && !m.cornerL) {
+            const Centre p = boxCentre(m.c);
+            at = PrintPoint{int(std::lround(p.x)), int(std::lround(p.y))};
+        }
+        if (!at) {
+            out.unreadableZeroMarks = true;
+            continue;
+        }
+        out.zeroMarks[i] = *at;
+        ++out.zeroMarksFound;
     }
-    out.zeroMarksFound = int(z.size());
-    out.zeroRadius = medianOf(halves);
-    return z;
+    if (out.zeroMarksFound == 0) out.zeroRadius = 0;
+    return placed;
+}
+
+// A number grid printed 0 to 9 from the top: its first row is the digit 0,
+// the reader's tenth choice.
+void placeDigitZeroLast(const Raster& raster, int threshold, const std::vector<Component>& comps,
+                        const SheetProposal& out, Grouping& grouping) {
+    auto& qs = grouping.questions;
+    GridRows rows;
+    rows.first = qs[0][0];
+    rows.second = qs[0][1];
+    rows.columnPitch =
+        grouping.numberColumns > 1 ? std::abs(qs[1][0].x - qs[0][0].x) : 2.0 * out.ovalWidth;
+    rows.bubbleWidth = out.ovalWidth;
+    rows.bubbleHeight = out.ovalHeight;
+    if (!zeroOnTop(raster, threshold, comps, rows)) return;
+    for (std::size_t q = 0; q < grouping.numberColumns; ++q)
+        std::rotate(qs[q].begin(), qs[q].begin() + 1, qs[q].end());
 }
 
 }  // namespace
@@ -190,9 +303,9 @@ SheetProposal proposeSheet(const Raster& raster) {
     if (raster.empty()) return out;
     const int maxSide =
         std::max(kMinBubblePx, std::min(raster.width(), raster.height()) / kPageSidesPerBubble);
-    const std::vector<Component> comps = findComponents(raster, darkThreshold(raster));
-    const std::vector<Component> zero =
-        placeZeroMarks(comps, raster.width(), raster.height(), maxSide, out);
+    const int threshold = darkThreshold(raster);
+    const std::vector<Component> comps = findComponents(raster, threshold);
+    const std::vector<Component> zero = placeZeroMarks(raster, comps, maxSide, out);
     std::vector<Component> cands;
     for (const Component& c : comps) {
         const bool isZero = std::any_of(zero.begin(), zero.end(),
@@ -208,23 +321,33 @@ SheetProposal proposeSheet(const Raster& raster) {
         bubbles = withNeighbours(bubbles, *mode);
     }
     std::vector<int> ws, hs, allW, allH;
-    std::vector<Centre> centres;
+    std::vector<double> outlinedFill;
     for (const Component& b : bubbles) {
         allW.push_back(b.width());
         allH.push_back(b.height());
         if (b.fill() < kFilledFill) {
             ws.push_back(b.width());
             hs.push_back(b.height());
+            outlinedFill.push_back(b.fill());
         }
+    }
+    std::sort(outlinedFill.begin(), outlinedFill.end());
+    const double inkedAbove =
+        outlinedFill.empty() ? kFilledFill : kInkedFill * outlinedFill[outlinedFill.size() / 2];
+    std::vector<Centre> centres;
+    for (const Component& b : bubbles) {
         centres.push_back(boxCentre(b));
         centres.back().solid = b.fill() >= kFilledFill;
+        centres.back().inked = b.fill() > inkedAbove;
     }
     // A shape spanning n pixel columns measures n - 1 between the centres of
     // its outermost pixels: its printed diameter.
     out.ovalWidth = std::max(0, medianOf(ws.empty() ? allW : ws) - 1);
     out.ovalHeight = std::max(0, medianOf(hs.empty() ? allH : hs) - 1);
-    if (!bubbles.empty())
-        out.questions = groupIntoQuestions(centres, out.ovalWidth, out.ovalHeight);
+    if (bubbles.empty()) return out;
+    Grouping grouping = groupSheet(centres, out.ovalWidth, out.ovalHeight);
+    if (grouping.numberColumns > 0) placeDigitZeroLast(raster, threshold, comps, out, grouping);
+    out.questions = std::move(grouping.questions);
     return out;
 }
 

@@ -13,17 +13,33 @@
 //   (a box of n pixels spans n - 1 between its outer pixel centres). Letters
 //   printed inside a bubble lie within its box and are not bubbles.
 // - A bubble with no other bubble within 4 bubble sizes is dropped.
+// - Bubbles darker than 1.8 times the median fill of the outlined ones are
+//   inked (bubble_grid.h rule 4).
 // - Zero marks are chosen first, and the three chosen are never bubbles.
-//   Candidates are solid regions (fill at least kZeroMarkFill: a disc, a
-//   square, or a ring thick enough that it darkens half its disc as the
-//   reader requires), roughly round or square (sides within a factor 1.5),
-//   at least kMinBubblePx, in the outer quarter of the page towards a
-//   corner. Per corner, the candidates at least 0.6 times the size of that
-//   corner's largest are kept and the one nearest the corner wins. Zero
-//   marks 1 and 2 are a horizontal pair (bottom left and bottom right when
-//   both exist, otherwise top left and top right), zero mark 3 one of the
-//   remaining corners (left before right). The radius is the median of the
-//   half mean sides (less one, as above) of the three.
+//   Candidates lie in the outer quarter of the page towards a corner and
+//   are either solid (fill at least kZeroMarkFill: a disc, a square, or a
+//   ring thick enough that it darkens half its disc as the reader requires,
+//   roughly round or square: sides within a factor 1.5, at least
+//   kMinBubblePx) or L-shaped (sides within a factor 1.5, at least
+//   3 kMinBubblePx, fill below kZeroMarkFill, a stroke t from
+//   area = t (w + h - t) of at least 2 pixels and at most 0.3 of the
+//   shorter side, and the centre of mass within 0.4 of the box from the
+//   sides facing the page corner). A candidate must stand alone: no region
+//   of half to twice its width plus height within half its longer side.
+//   Per corner, the candidates at least 0.6 times the size of that corner's
+//   largest are kept and the one nearest the corner wins. Zero marks 1 and
+//   2 are a horizontal pair (bottom left and bottom right when both exist,
+//   otherwise top left and top right), zero mark 3 one of the remaining
+//   corners (left before right).
+// - Radius: per mark, the half mean side less one half for a solid mark,
+//   the stroke t (rounded, at least 2) for an L; the median of the three.
+// - Every chosen mark must reach the count the engine requires at that
+//   radius in its zero-mark search (fine sampling, the definition's colour
+//   minimum and rate) over the mark's box; one that does not stays unset
+//   and `unreadableZeroMarks` is set (light grey print the reader does not
+//   count as dark, a stroke too thin).
+// - Position: a solid mark's box centre. An L has no centre of its own: its
+//   position is where that search finds it, inside the bend.
 #pragma once
 
 #include <array>
@@ -40,6 +56,9 @@ inline constexpr double kZeroMarkFill = 0.45;
 
 struct SheetProposal {
     int zeroMarksFound = 0;  ///< 0..3; the marks not found stay -1
+    /// A corner mark was chosen but the engine's search would not find it
+    /// (too light or too thin); it stays -1.
+    bool unreadableZeroMarks = false;
     std::array<PrintPoint, 3> zeroMarks{};
     int zeroRadius = 0;  ///< 0 when no zero mark was found
     int ovalWidth = 0;   ///< full size of a printed bubble; 0 when none

@@ -67,6 +67,8 @@ int propose(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     const strovik::layout::SheetProposal draft = strovik::layout::proposeSheet(*raster);
     err << dravel::draftSummary(draft) << '\n';
+    if (const std::string marks = dravel::zeroMarkProblem(draft); !marks.empty())
+        err << "velmora: " << marks << '\n';
     if (!dravel::draftIsComplete(draft)) {
         err << "velmora: no usable draft (three zero marks and at least one question are "
                "needed); nothing written\n";

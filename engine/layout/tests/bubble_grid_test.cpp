@@ -82,4 +82,105 @@ TEST(BubbleGrid, MissingBubbleIsFilledAndAStrayPointDropped) {
     EXPECT_TRUE(groupIntoQuestions(pts, 0, 30).empty());
 }
 
+// The first point of each question, in order.
+std::vector<PrintPoint> firsts(const std::vector<std::vector<PrintPoint>>& qs) {
+    std::vector<PrintPoint> out;
+    for (const auto& q : qs) out.push_back(q.front());
+    return out;
+}
+
+TEST(BubbleGrid, NumberGridBesideAnswersComesFirstAndRunsDownwards) {
+    // Answers 20 x 4 at the left, a 6-digit grid of equal pitches at the
+    // right: the pitch alone would read its rows as questions.
+    std::vector<Centre> pts;
+    addGrid(pts, 100, 100, 20, 4, 40, 40);
+    addGrid(pts, 500, 100, 10, 6, 40, 40);
+    auto qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 26u);
+    for (std::size_t d = 0; d < 6; ++d) {
+        ASSERT_EQ(qs[d].size(), 10u) << d;
+        EXPECT_EQ(qs[d][0], (PrintPoint{int(500 + 40 * d), 100})) << d;
+        EXPECT_EQ(qs[d][9], (PrintPoint{int(500 + 40 * d), 460})) << d;
+    }
+    EXPECT_EQ(qs[6], (std::vector<PrintPoint>{{100, 100}, {140, 100}, {180, 100}, {220, 100}}));
+    EXPECT_EQ(qs[25][3], (PrintPoint{220, 860}));
+    // Two blocks of ten rows of the same shape are answers, not numbers.
+    pts.clear();
+    addGrid(pts, 100, 100, 10, 5, 40, 40);
+    addGrid(pts, 500, 100, 10, 5, 40, 40);
+    qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 20u);
+    EXPECT_EQ(qs[0].size(), 5u);
+    // Nor ten rows of a list ending in nine, while a longer block of the
+    // same columns leaves the ten a number grid.
+    for (const int rest : {9, 11}) {
+        pts.clear();
+        addGrid(pts, 100, 100, 10, 5, 40, 40);
+        addGrid(pts, 500, 100, rest, 5, 40, 40);
+        qs = groupIntoQuestions(pts, 18, 18);
+        ASSERT_EQ(qs.size(), rest == 9 ? 19u : 5u + rest) << rest;
+        EXPECT_EQ(qs[0].size(), rest == 9 ? 5u : 10u) << rest;
+    }
+    // Nine rows beside the answers are not a number grid either.
+    pts.clear();
+    addGrid(pts, 100, 100, 20, 4, 40, 40);
+    addGrid(pts, 500, 100, 9, 6, 40, 40);
+    qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 29u);
+    EXPECT_EQ(qs[0].size(), 4u);
+}
+
+TEST(BubbleGrid, LoneRowFarAboveTheBlocksIsAnExampleButNotBesideOne) {
+    // Block rows 300..660 at pitch 40: 4 pitches are 160, so a row whose
+    // centres lie 160 above the first row is kept and 161 above dropped.
+    auto withRowAt = [](double x0, double y) {
+        std::vector<Centre> pts;
+        addGrid(pts, 100, 300, 10, 4, 40, 40);
+        addGrid(pts, x0, y, 1, 4, 40, 40);
+        return groupIntoQuestions(pts, 18, 18);
+    };
+    auto qs = withRowAt(100, 140);
+    ASSERT_EQ(qs.size(), 11u);
+    EXPECT_EQ(qs[0][0], (PrintPoint{100, 140}));
+    qs = withRowAt(100, 139);
+    ASSERT_EQ(qs.size(), 10u);
+    EXPECT_EQ(qs[0][0], (PrintPoint{100, 300}));
+    // Below the block the same.
+    EXPECT_EQ(withRowAt(100, 821).size(), 10u);
+    EXPECT_EQ(withRowAt(100, 820).size(), 11u);
+    // Far to the right but level with the block's rows: a question.
+    qs = withRowAt(900, 500);
+    ASSERT_EQ(qs.size(), 11u);
+    EXPECT_EQ(firsts(qs).back(), (PrintPoint{900, 500}));
+    // With no block of several rows there is nothing to stand apart from.
+    std::vector<Centre> rows;
+    addGrid(rows, 100, 100, 1, 4, 40, 40);
+    addGrid(rows, 100, 900, 1, 4, 40, 40);
+    EXPECT_EQ(groupIntoQuestions(rows, 18, 18).size(), 2u);
+}
+
+TEST(BubbleGrid, InkedRowsAreDroppedAndLongListsStayRows) {
+    std::vector<Centre> pts;
+    addGrid(pts, 100, 100, 5, 4, 40, 40);
+    addGrid(pts, 100, 400, 1, 3, 40, 40);
+    for (std::size_t i = 20; i < 23; ++i) pts[i].inked = true;
+    auto qs = groupIntoQuestions(pts, 18, 18);
+    EXPECT_EQ(qs.size(), 5u);
+    pts[21].inked = false;  // one empty-looking bubble: a question
+    qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 6u);
+    EXPECT_EQ(qs[5].size(), 3u);
+    // Tight rows: ten rows of five run downwards, eleven are a list.
+    pts.clear();
+    addGrid(pts, 100, 100, 10, 5, 66, 54);
+    qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 5u);
+    EXPECT_EQ(qs[0].size(), 10u);
+    pts.clear();
+    addGrid(pts, 100, 100, 11, 5, 66, 54);
+    qs = groupIntoQuestions(pts, 18, 18);
+    ASSERT_EQ(qs.size(), 11u);
+    EXPECT_EQ(qs[0].size(), 5u);
+}
+
 }  // namespace

@@ -47,20 +47,46 @@ strovik::Raster DrawnSheet::draw() const {
     // Each shape is drawn by taking the pixels around its turned centre back
     // through the turn and testing them against the unturned shape.
     const double cx = width / 2.0, cy = height / 2.0, co = std::cos(angle), si = std::sin(angle);
-    auto drawShape = [&](PrintPoint centre, double reach, auto inside) {
+    auto drawShape = [&](PrintPoint centre, double reach, auto inside, std::uint8_t grey = 20) {
         const PrintPoint t = turned(centre);
         const int m = int(reach) + 2;
         for (int y = t.y - m; y <= t.y + m; ++y) {
             for (int x = t.x - m; x <= t.x + m; ++x) {
                 const double dx = x - cx, dy = y - cy;
                 const double ux = cx + co * dx + si * dy, uy = cy - si * dx + co * dy;
-                if (inside(ux - centre.x, uy - centre.y)) setGrey(r, x, y, 20);
+                if (inside(ux - centre.x, uy - centre.y)) setGrey(r, x, y, grey);
             }
         }
     };
-    for (const PrintPoint& z : zeroMarks)
-        drawShape(z, zeroRadius,
-                  [&](double dx, double dy) { return std::hypot(dx, dy) <= zeroRadius; });
+    for (const PrintPoint& z : zeroMarks) {
+        if (cornerArm > 0) {
+            // Arms point towards the page centre from the outer corner.
+            const double sx = z.x < width / 2 ? 1.0 : -1.0, sy = z.y < height / 2 ? 1.0 : -1.0;
+            drawShape(
+                z, std::sqrt(2.0) * cornerArm,
+                [&](double dx, double dy) {
+                    const double u = sx * dx, v = sy * dy;
+                    if (u < 0.0 || v < 0.0 || u >= cornerArm || v >= cornerArm) return false;
+                    return u < cornerStroke || v < cornerStroke;
+                },
+                std::uint8_t(zeroGrey));
+        } else {
+            drawShape(
+                z, zeroRadius,
+                [&](double dx, double dy) { return std::hypot(dx, dy) <= zeroRadius; },
+                std::uint8_t(zeroGrey));
+        }
+    }
+    for (const auto& [centre, glyph] : labels)
+        drawShape(centre, 12.0, [&, zero = glyph == '0'](double dx, double dy) {
+            if (!zero) return std::abs(dx) <= 1.5 && std::abs(dy) <= 10.0;
+            const double outer = (dx * dx) / 36.0 + (dy * dy) / 100.0;
+            return outer <= 1.0 && (dx * dx) / 9.0 + (dy * dy) / 49.0 > 1.0;
+        });
+    for (const auto& [centre, half] : blots)
+        drawShape(centre, std::sqrt(2.0) * half, [&](double dx, double dy) {
+            return std::abs(dx) <= half && std::abs(dy) <= half;
+        });
     const double a = ovalW / 2.0, b = ovalH / 2.0;
     for (std::size_t q = 0; q < all.size(); ++q) {
         for (std::size_t c = 0; c < all[q].size(); ++c) {

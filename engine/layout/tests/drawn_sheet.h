@@ -27,6 +27,16 @@ struct DrawnSheet {
     bool letters = false;  ///< a letter stroke inside every bubble
     int zeroRadius = 10;
     std::vector<PrintPoint> zeroMarks{{100, 1654}, {1140, 1654}, {100, 100}};
+    /// With an arm length, zero marks are L-shaped corner marks instead of
+    /// discs: the point is the L's outer corner, its arms run away from the
+    /// nearest page corner, `cornerStroke` thick.
+    int cornerArm = 0;
+    int cornerStroke = 0;
+    int zeroGrey = 20;  ///< grey of the zero marks
+    /// Filled squares (centre, half side): bold print such as a title.
+    std::vector<std::pair<PrintPoint, int>> blots;
+    /// Row labels 20 pixels tall: '0' a ring, '1' a bar.
+    std::vector<std::pair<PrintPoint, char>> labels;
     std::vector<DrawnBlock> blocks;
     std::vector<std::pair<int, int>> filled;  ///< (question, choice) shaded
     double angle = 0.0;                       ///< radians, about the page centre

@@ -9,6 +9,7 @@
 
 #include "engine/image/image_loader.h"
 #include "engine/layout/tests/drawn_sheet.h"
+#include "engine/recognition/zero_mark_locator.h"
 
 namespace {
 
@@ -73,6 +74,134 @@ TEST(SheetProposal, ColumnsOfDigitsRunDownwards) {
     const SheetProposal p = proposeSheet(s.draw());
     expectMatches(p, s, 1);
     EXPECT_EQ(p.choices(), 10);
+}
+
+// Where the engine finds the draft's zero marks on `page` (a copy of it).
+strovik::LocateOutcome locate(const strovik::Raster& page, const SheetProposal& p, int step) {
+    strovik::SheetDefinition def;
+    def.zeroMarkRadius = p.zeroRadius;
+    for (std::size_t i = 0; i < 3; ++i) def.zeroMarks[i] = {p.zeroMarks[i].x, p.zeroMarks[i].y};
+    strovik::Raster copy = page.clone();
+    return strovik::locateZeroMarks(copy, def, strovik::SamplingMode{step, false}, false, {});
+}
+
+TEST(SheetProposal, LShapedCornerMarksSitInTheirBendWhereTheEngineFindsThem) {
+    for (const double degrees : {0.0, 1.0}) {
+        DrawnSheet s = twoBlocks();
+        s.cornerArm = 60;
+        s.cornerStroke = 6;
+        s.zeroMarks = {{60, 1694}, {1180, 1694}, {60, 60}, {1180, 60}};
+        s.angle = degrees * M_PI / 180.0;
+        const strovik::Raster page = s.draw();
+        const SheetProposal p = proposeSheet(page);
+        ASSERT_EQ(p.zeroMarksFound, 3) << degrees;
+        EXPECT_FALSE(p.unreadableZeroMarks);
+        EXPECT_EQ(p.zeroRadius, s.cornerStroke);
+        // Bottom left, bottom right, top left: each inside the bend of its
+        // L, between the stroke and half the arm away from the outer corner.
+        const int sx[3] = {1, -1, 1}, sy[3] = {-1, -1, 1};
+        for (std::size_t i = 0; i < 3; ++i) {
+            const PrintPoint corner = s.turned(s.zeroMarks[i]);
+            const int u = sx[i] * (p.zeroMarks[i].x - corner.x);
+            const int v = sy[i] * (p.zeroMarks[i].y - corner.y);
+            EXPECT_GT(u, s.cornerStroke / 2) << i;
+            EXPECT_LT(u, s.cornerArm / 2) << i;
+            EXPECT_GT(v, s.cornerStroke / 2) << i;
+            EXPECT_LT(v, s.cornerArm / 2) << i;
+        }
+        EXPECT_EQ(p.questions.size(), 24u);
+        // The reader finds every mark right there: exactly with fine
+        // sampling, within a sampling step with coarse.
+        const strovik::LocateOutcome fine = locate(page, p, 1);
+        ASSERT_TRUE(fine.found);
+        EXPECT_FALSE(fine.rotated);
+        const strovik::LocateOutcome coarse = locate(page, p, 2);
+        ASSERT_TRUE(coarse.found);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(fine.marks[i].x, p.zeroMarks[i].x) << i;
+            EXPECT_EQ(fine.marks[i].y, p.zeroMarks[i].y) << i;
+            EXPECT_NEAR(coarse.marks[i].x, p.zeroMarks[i].x, 2) << i;
+            EXPECT_NEAR(coarse.marks[i].y, p.zeroMarks[i].y, 2) << i;
+        }
+    }
+}
+
+TEST(SheetProposal, CornerMarksTooLightForTheReaderAreReportedNotPlaced) {
+    // Grey 170 is dark on white paper for the print (below 191) but not for
+    // the reader's zero-mark search (blue byte below 150); 140 is for both.
+    for (const bool cornerL : {false, true}) {
+        DrawnSheet s = twoBlocks();
+        if (cornerL) {
+            s.cornerArm = 60;
+            s.cornerStroke = 6;
+            s.zeroMarks = {{60, 1694}, {1180, 1694}, {60, 60}};
+        }
+        s.zeroGrey = 170;
+        SheetProposal p = proposeSheet(s.draw());
+        EXPECT_EQ(p.zeroMarksFound, 0) << cornerL;
+        EXPECT_TRUE(p.unreadableZeroMarks) << cornerL;
+        EXPECT_EQ(p.zeroMarks[0], PrintPoint{}) << cornerL;
+        EXPECT_EQ(p.questions.size(), 24u) << cornerL;
+        s.zeroGrey = 140;
+        p = proposeSheet(s.draw());
+        EXPECT_EQ(p.zeroMarksFound, 3) << cornerL;
+        EXPECT_FALSE(p.unreadableZeroMarks) << cornerL;
+    }
+}
+
+TEST(SheetProposal, BoldTitleBesideACornerDotDoesNotTakeTheCorner) {
+    // Five filled squares in a row, each more than 1 / 0.6 times the dot's
+    // size: bold print with neighbours. The lone dot is the corner's mark.
+    DrawnSheet s = twoBlocks();
+    for (int k = 0; k < 5; ++k) s.blots.push_back({{200 + 52 * k, 150}, 24});
+    const SheetProposal p = proposeSheet(s.draw());
+    expectMatches(p, s, 1);
+    // A single blot standing alone nearer the corner than the dot's size
+    // allows would win: the same square alone is a mark.
+    s.blots = {{{60, 60}, 14}};
+    const SheetProposal alone = proposeSheet(s.draw());
+    EXPECT_EQ(alone.zeroMarks[2], (PrintPoint{60, 60}));
+}
+
+TEST(SheetProposal, NumberGridBesideAnswersFirstDownwardsAndTheExampleRowLeftOut) {
+    DrawnSheet s;
+    s.blocks = {DrawnBlock{300, 400, 20, 4, 28, 42, false},
+                DrawnBlock{600, 400, 6, 10, 34, 42, true},
+                DrawnBlock{700, 150, 1, 4, 28, 42, false}};
+    s.filled = {{3, 2}, {20, 4}, {26, 1}};
+    const auto all = s.centres();
+    // Digit columns 20..25 first, then the answers; the example row 26 is
+    // not a question.
+    std::vector<std::vector<PrintPoint>> want(all.begin() + 20, all.begin() + 26);
+    want.insert(want.end(), all.begin(), all.begin() + 20);
+    SheetProposal p = proposeSheet(s.draw());
+    ASSERT_EQ(p.questions.size(), want.size());
+    for (std::size_t q = 0; q < want.size(); ++q) {
+        ASSERT_EQ(p.questions[q].size(), want[q].size()) << q;
+        for (std::size_t c = 0; c < want[q].size(); ++c) {
+            EXPECT_NEAR(p.questions[q][c].x, want[q][c].x, 1) << q << "," << c;
+            EXPECT_NEAR(p.questions[q][c].y, want[q][c].y, 1) << q << "," << c;
+        }
+    }
+    // Labelled 0 above 1: the top row is the tenth choice, as the reader
+    // takes digit 0.
+    s.labels = {{{575, 400}, '0'}, {{575, 442}, '1'}};
+    p = proposeSheet(s.draw());
+    ASSERT_EQ(p.questions.size(), want.size());
+    for (std::size_t d = 0; d < 6; ++d) {
+        EXPECT_NEAR(p.questions[d][0].y, 442, 1) << d;
+        EXPECT_NEAR(p.questions[d][8].y, 778, 1) << d;
+        EXPECT_NEAR(p.questions[d][9].y, 400, 1) << d;
+    }
+    EXPECT_NEAR(p.questions[6][0].y, 400, 1);
+    // Labelled 1 above 0 (or 1 above 1): printed order.
+    for (const char second : {'0', '1'}) {
+        s.labels = {{{575, 400}, '1'}, {{575, 442}, second}};
+        p = proposeSheet(s.draw());
+        ASSERT_EQ(p.questions.size(), want.size());
+        EXPECT_NEAR(p.questions[0][0].y, 400, 1) << second;
+        EXPECT_NEAR(p.questions[0][9].y, 778, 1) << second;
+    }
 }
 
 TEST(SheetProposal, BlankPageFindsNothingAndMissingCornerLeavesMarkUnset) {

@@ -66,6 +66,7 @@ TEST(ProposeCommand, BlankPageWritesNothing) {
     const ProposeRun r = propose({"-o", tmp.file("d.ini"), image});
     EXPECT_EQ(r.status, kExitImageFailed);
     EXPECT_NE(r.err.find("ゼロマーク 0, 設問 0 × 0"), std::string::npos);
+    EXPECT_NE(r.err.find("velmora: ゼロマークが見つかりません: "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(tmp.file("d.ini")));
 }
 
