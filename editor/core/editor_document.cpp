@@ -300,7 +300,11 @@ bool EditorDocument::proposeFromPrint() {
         return false;
     }
     const strovik::layout::SheetProposal draft = print_.propose();
-    host_.setStatus(QString::fromStdString(draftSummary(draft)));
+    // The summary first; when marks are missing, why, so the user knows what
+    // to place by hand.
+    std::string status = draftSummary(draft);
+    if (const std::string marks = zeroMarkProblem(draft); !marks.empty()) status += "  " + marks;
+    host_.setStatus(QString::fromStdString(status));
     if (draft.questions.empty() && draft.zeroMarksFound == 0) return false;
     draftUndo_ = applyDraftWithUndo(state_, draft);
     state_.zeroMarkMode = false;
