@@ -284,7 +284,7 @@ void EditorDocument::pointerMoved(Point p) {
         if (hit >= 0) {
             const int question = state_.marks[std::size_t(hit)].question;
             if (const QuestionReading* reading = trial_->question(question)) {
-                host_.setStatus(readingText(question, *reading));
+                host_.setStatus(readingText(question, *reading, review_.tenToZero));
                 return;
             }
         }
@@ -329,6 +329,7 @@ bool EditorDocument::trialRead() {
         host_.showMessage(messageFor(MessageId::ZeroMarksUnset));
         return false;
     }
+    if (reviewSource_) review_ = reviewSource_();
     TrialResult result = runTrialRead(state_, state_.imagePath, review_);
     if (result.status != 0) {
         host_.showMessage(messageFor(result.status == kTrialImageNotLoaded
@@ -342,7 +343,7 @@ bool EditorDocument::trialRead() {
         otherTrials_.push_back(runTrialRead(state_, path, review_));
     }
     QString status = trialSummary(*trial_);
-    const QString warning = dotsWarning(dotsAdvice(), review_.multiValue);
+    const QString warning = dotsWarning(dotsAdvice(), review_.rule.multiValue);
     if (!warning.isEmpty()) status += QStringLiteral("  ") + warning;
     host_.setStatus(status);
     host_.redraw(false);
@@ -363,7 +364,7 @@ std::optional<DotsAdvice> EditorDocument::dotsAdvice() const {
     std::vector<TrialResult> all;
     if (trial_) all.push_back(*trial_);
     all.insert(all.end(), otherTrials_.begin(), otherTrials_.end());
-    return adviseDots(severalAnswerDots(all), review_.multiValue);
+    return adviseDots(severalAnswerDots(all), review_.rule.multiValue);
 }
 
 QStringList EditorDocument::trialReport() const {
@@ -371,7 +372,7 @@ QStringList EditorDocument::trialReport() const {
     if (!trial_) return lines;
     lines << imageSummary(*trial_);
     for (const TrialResult& other : otherTrials_) lines << imageSummary(other);
-    const QString warning = dotsWarning(dotsAdvice(), review_.multiValue);
+    const QString warning = dotsWarning(dotsAdvice(), review_.rule.multiValue);
     if (!warning.isEmpty()) lines << warning;
     return lines;
 }

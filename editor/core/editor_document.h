@@ -89,10 +89,18 @@ public:
     /// until the definition changes.
     bool trialRead();
     const std::optional<TrialResult>& trial() const { return trial_; }
-    /// The thresholds the test read judges with; the reading application's
-    /// defaults until set. Applies from the next test read.
-    void setReviewSettings(const strovik::ReviewSettings& review) { review_ = review; }
-    const strovik::ReviewSettings& reviewSettings() const { return review_; }
+    /// Where every test read takes the reading application's thresholds and
+    /// options from, afresh (the reader may have changed them meanwhile).
+    /// Without a source: the reader's defaults, or what setReviewSettings()
+    /// gave.
+    void setReviewSource(std::function<strovik::ReaderReview()> source) {
+        reviewSource_ = std::move(source);
+    }
+    /// Fixed thresholds for the test reads when there is no source.
+    void setReviewSettings(const strovik::ReviewSettings& review) { review_.rule = review; }
+    const strovik::ReviewSettings& reviewSettings() const { return review_.rule; }
+    /// What the last test read judged with.
+    const strovik::ReaderReview& review() const { return review_; }
     /// Further scans the test read reads beside the loaded one (UTF-8
     /// paths); they stay until another image is opened.
     void setTrialImages(std::vector<std::string> paths);
@@ -123,8 +131,9 @@ private:
     std::optional<TrialResult> trial_;
     std::vector<std::string> trialImages_;
     std::vector<TrialResult> otherTrials_;
-    /// The reading application's default review thresholds.
-    strovik::ReviewSettings review_;
+    /// The reading application's review thresholds and options.
+    strovik::ReaderReview review_;
+    std::function<strovik::ReaderReview()> reviewSource_;
     std::function<void()> onChange_;
     PrintAssist print_;
     std::optional<DraftUndo> draftUndo_;

@@ -13,6 +13,9 @@
 namespace dravel {
 namespace {
 
+constexpr int kTenthChoice = 10;
+constexpr int kThresholdDigits = 6;
+
 /// The reliability as the reading application sees it: its "%.1f" text.
 double shownReliability(double reliability) {
     char text[32];
@@ -55,10 +58,17 @@ Point fromEngine(strovik::Point p) {
     return {p.x, p.y};
 }
 
+/// A threshold as the user typed it: at least one decimal ("2.0", "2.25").
+QString thresholdText(double value) {
+    QString text = QString::number(value, 'g', kThresholdDigits);
+    if (!text.contains(u'.') && !text.contains(u'e')) text += QStringLiteral(".0");
+    return text;
+}
+
 }  // namespace
 
 TrialResult runTrialRead(const EditorState& state, const std::string& imagePath,
-                         const strovik::ReviewSettings& review) {
+                         const strovik::ReaderReview& review) {
     TrialResult result;
     result.imagePath = imagePath;
     std::optional<strovik::Raster> raster = strovik::loadImageFile(imagePath);
@@ -68,8 +78,11 @@ TrialResult runTrialRead(const EditorState& state, const std::string& imagePath,
     }
     strovik::SheetDefinition def = strovik::sheetDefinitionFrom(definitionContent(state));
     // As the reading application reads: the engine answers with its darkest
-    // choice and the review rule applies the no-mark threshold.
+    // choice and the review rule applies the no-mark threshold; the no-mark
+    // percentage and the several-marks multiplier are the reader's.
     def.noMarkMin = 0.0;
+    def.noMarkMinDots = review.noMarkedPercent;
+    def.multiMarkedMultiply = review.multiMarkedMultiply;
     def.debugPath.clear();
     strovik::ReadOptions options;
     options.density = strovik::readJfifDensity(imagePath).value_or(strovik::Density{});
@@ -85,14 +98,14 @@ TrialResult runTrialRead(const EditorState& state, const std::string& imagePath,
     result.questions.resize(read.answers.size());
     for (std::size_t q = 0; q < read.answers.size(); ++q) {
         result.questions[q] =
-            judgeSingle(read.answers[q], read.reliability[q], read.marked[q], review);
+            judgeSingle(read.answers[q], read.reliability[q], read.marked[q], review.rule);
     }
     for (std::size_t k = 0; k < def.multiQuestions.size() && k < read.dots.size(); ++k) {
         const int q = def.multiQuestions[k];
         // A question listed twice is read at its first place only.
         if (q < 0 || q >= int(result.questions.size()) || read.dots[k].empty()) continue;
         result.questions[std::size_t(q)] =
-            judgeMulti(read.dots[k], read.reliability[std::size_t(q)], review);
+            judgeMulti(read.dots[k], read.reliability[std::size_t(q)], review.rule);
     }
     return result;
 }
@@ -215,11 +228,11 @@ QString dotsWarning(const std::optional<DotsAdvice>& advice, std::int64_t thresh
         .arg(advice->suggested);
 }
 
-QString readingText(int question, const QuestionReading& reading) {
+QString readingText(int question, const QuestionReading& reading, bool tenToZero) {
     QString value;
     for (int c : reading.chosen) {
         if (!value.isEmpty()) value += u' ';
-        value += QString::number(c + 1);
+        value += QString::number(tenToZero && c + 1 == kTenthChoice ? 0 : c + 1);
     }
     if (value.isEmpty()) value = QStringLiteral("-1");
     char reliability[32];
@@ -248,6 +261,30 @@ QString readingText(int question, const QuestionReading& reading) {
         case strovik::ReviewKind::None:
             if (reading.blank) text += QStringLiteral(u"  (ﾏｰｸ無し)");
             break;
+    }
+    return text;
+}
+
+QString reviewBasis(const strovik::ReaderReview& review) {
+    const QString yesNo[] = {QStringLiteral(u"なし"), QStringLiteral(u"あり")};
+    QString text = QStringLiteral(
+                       u"判定基準: %1 (ﾏｰｸ無し %2, 薄い %3, ﾄﾞｯﾄ数 %4±%5, 二重ﾏｰｸ灰色 %6, "
+                       u"二重ﾏｰｸ倍率 %7, ﾏｰｸ無し面積 %8%, 10→0 %9)")
+                       .arg(review.stored ? QStringLiteral(u"Tarrowの設定")
+                                          : QStringLiteral(u"Tarrowの既定値"))
+                       .arg(thresholdText(review.rule.noMark), thresholdText(review.rule.faint))
+                       .arg(review.rule.multiValue)
+                       .arg(review.rule.multiRange)
+                       .arg(yesNo[review.rule.showSeveral ? 1 : 0])
+                       .arg(thresholdText(review.multiMarkedMultiply))
+                       .arg(review.noMarkedPercent)
+                       .arg(yesNo[review.tenToZero ? 1 : 0]);
+    if (!review.malformed.empty()) {
+        QStringList names;
+        for (const std::string_view name : review.malformed) {
+            names << QString::fromLatin1(name.data(), qsizetype(name.size()));
+        }
+        text += QStringLiteral(u"  不正な値のため既定値: %1").arg(names.join(QStringLiteral(", ")));
     }
     return text;
 }

@@ -1,8 +1,9 @@
 // The test read: the current definition, unsaved, handed to the recognition
 // engine as values together with a scan, and every question judged by the
-// review rule under the reading application's default thresholds
-// (engine/recognition/review_rule.h), so the editor warns of what the
-// reader would flag. Several scans may be read at once; each gets its own
+// review rule (engine/recognition/review_rule.h) under the thresholds and
+// engine options the reading application has stored
+// (engine/recognition/reader_review_settings.h), so the editor warns of
+// what the reader will flag. Several scans may be read at once; each gets its own
 // summary, and the dots of several-answer questions are checked against
 // the dots threshold (see adviseDots).
 #pragma once
@@ -16,6 +17,7 @@
 
 #include "editor/core/editor_state.h"
 #include "engine/recognition/alignment.h"
+#include "engine/recognition/reader_review_settings.h"
 #include "engine/recognition/review_rule.h"
 
 namespace dravel {
@@ -47,10 +49,12 @@ struct TrialResult {
     }
 };
 
-/// Reads the scan at `imagePath` with the definition in `state`, judged
-/// with `review`.
+/// Reads the scan at `imagePath` with the definition in `state` as the
+/// reading application does with `review`: the engine with its no-mark
+/// percentage and several-marks multiplier in place of the definition's,
+/// every question judged by its rule.
 TrialResult runTrialRead(const EditorState& state, const std::string& imagePath,
-                         const strovik::ReviewSettings& review = {});
+                         const strovik::ReaderReview& review = {});
 
 /// A position on the image the engine read, as a pixel of the loaded image
 /// (turned back when the engine turned the image).
@@ -112,7 +116,14 @@ QString imageSummary(const TrialResult& result);
 QString dotsWarning(const std::optional<DotsAdvice>& advice, std::int64_t threshold);
 
 /// "試し読み 3問目: 読取値=2  信頼度=5.3" for the status line, with the
-/// dots of a several-answer question and why it is flagged.
-QString readingText(int question, const QuestionReading& reading);
+/// dots of a several-answer question and why it is flagged; with
+/// tenToZero a choice 10 reads "0", as the reader shows it.
+QString readingText(int question, const QuestionReading& reading, bool tenToZero = false);
+
+/// One line naming the thresholds a test read judged with, e.g.
+/// "判定基準: Tarrowの設定 (ﾏｰｸ無し 2.0, 薄い 3.0, ﾄﾞｯﾄ数 150±50, ...)";
+/// "Tarrowの既定値" when the reader has never saved its settings, and the
+/// names of stored values that were not numbers (their defaults were used).
+QString reviewBasis(const strovik::ReaderReview& review);
 
 }  // namespace dravel

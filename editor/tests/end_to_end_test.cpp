@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "editor/core/definition_file.h"
 #include "editor/tests/editor_fixture.h"
@@ -273,6 +275,65 @@ TEST_F(EndToEnd, DotsWarningAppearsExactlyWhenAMarkedBubbleIsNotAboveTheThreshol
     ASSERT_TRUE(document.trialRead());
     EXPECT_EQ(document.trial()->questions[11].chosen, (std::vector<int>{1, 3}));
     EXPECT_EQ(document.trialReport().size(), 1);
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// The test read judges with what the reading application stored, read
+// afresh at every test read: a faint threshold just above a mark's shown
+// reliability flags it, one exactly at it does not (the rule is strict).
+TEST_F(EndToEnd, TestReadTakesTheReadersStoredThresholds) {
+    ASSERT_TRUE(writeSheet(path("sample.jpg"), sheetAnswers(layout, 0), {}));
+    drawDefinition();
+    velmora::SettingsStore store(QFile::encodeName(path("config")).toStdString());
+    document.setReviewSource([store] { return strovik::loadReaderReview(store); });
+    auto set = [&](strovik::StoredText value, const std::string& text) {
+        ASSERT_TRUE(store.setValue(strovik::kReaderSettingsRoot, strovik::kReaderSettingsKey,
+                                   value.name, text));
+    };
+
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_FALSE(document.review().stored);
+    EXPECT_TRUE(reviewBasis(document.review()).contains(QStringLiteral(u"Tarrowの既定値")));
+    const QuestionReading first = document.trial()->questions[0];
+    ASSERT_FALSE(first.flagged());
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.1f", first.reliability);
+    const double reliability = std::strtod(shown, nullptr);
+
+    set(strovik::reader_values::kMarkValue, shown);
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_TRUE(document.review().stored);
+    EXPECT_EQ(document.review().rule.faint, reliability);
+    EXPECT_FALSE(document.trial()->questions[0].flagged());
+
+    char above[32];
+    std::snprintf(above, sizeof above, "%.1f", reliability + 0.1);
+    set(strovik::reader_values::kMarkValue, above);
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_EQ(document.trial()->questions[0].doubt, strovik::ReviewKind::Faint);
+    EXPECT_TRUE(document.trial()->questions[0].doubtful);
+    EXPECT_EQ(document.trial()->questions[0].chosen, first.chosen);  // still read
+    EXPECT_TRUE(reviewBasis(document.review()).contains(QStringLiteral(u"Tarrowの設定")));
+    EXPECT_TRUE(reviewBasis(document.review()).contains(QString::fromLatin1(above)));
+
+    // A value that is not a number is the default, and the line says so.
+    set(strovik::reader_values::kMarkValue, "3,5");
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_EQ(document.review().rule.faint, 3.0);
+    EXPECT_EQ(document.trial()->questions[0].flagged(), reliability < 3.0);
+    EXPECT_TRUE(reviewBasis(document.review()).contains(QStringLiteral("MarkValue")));
+
+    // The engine reads with the reader's no-mark percentage: with every
+    // sample required dark, no single-answer question is answered.
+    set(strovik::reader_values::kNoMarkedPercent, "100");
+    ASSERT_TRUE(document.trialRead());
+    EXPECT_EQ(document.review().noMarkedPercent, 100);
+    EXPECT_TRUE(document.trial()->questions[0].blank);
 }
 
 }  // namespace

@@ -246,12 +246,19 @@ TEST_F(MainFrameSession, DrawTryAndSaveADefinition) {
     ASSERT_NE(summary, nullptr);
     ASSERT_EQ(summary->count(), 1);
     EXPECT_TRUE(summary->item(0)->text().startsWith(QStringLiteral("sheet.jpg: 6")));
+    // The reader has stored nothing in this session's settings folder.
+    auto* basis = results->findChild<QLabel*>(QStringLiteral("lblReviewBasis"));
+    ASSERT_NE(basis, nullptr);
+    EXPECT_TRUE(basis->text().startsWith(QStringLiteral(u"判定基準: Tarrowの既定値 (ﾏｰｸ無し 2.0")));
     prompter.trialImages.push_back({sheetPath, folder.filePath(QStringLiteral("gone.jpg"))});
     clickButton(results, "cmdAddImages");
     ASSERT_EQ(summary->count(), 3);
     EXPECT_EQ(summary->item(1)->text(), summary->item(0)->text());
     EXPECT_TRUE(summary->item(2)->text().startsWith(QStringLiteral("gone.jpg: ")));
     EXPECT_EQ(frame->doc().document().otherTrials().size(), 2u);
+    QDir().mkpath(QStringLiteral(VELMORA_BINARY_DIR "/artifacts"));
+    EXPECT_TRUE(
+        results->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-trial.png")));
     results->hide();
     frame->resize(1000, 860);
     QTest::qWait(10);

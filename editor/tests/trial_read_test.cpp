@@ -102,5 +102,24 @@ TEST(TrialCounts, SeveralAnswerDotsComeFromEveryReadAndOnlySeveralAnswerQuestion
     EXPECT_EQ(severalAnswerDots({first, second}), (Counts{3, 140, 5, 150, 2}));
 }
 
+TEST(TrialTexts, TenthChoiceAndTheThresholdsLine) {
+    QuestionReading r;
+    r.chosen = {9};
+    r.reliability = 4.0;
+    EXPECT_TRUE(readingText(0, r, true).contains(QStringLiteral(u"読取値=0 ")));
+    EXPECT_TRUE(readingText(0, r, false).contains(QStringLiteral(u"読取値=10 ")));
+
+    strovik::ReaderReview review;
+    EXPECT_TRUE(reviewBasis(review).startsWith(
+        QStringLiteral(u"判定基準: Tarrowの既定値 (ﾏｰｸ無し 2.0, 薄い 3.0, ﾄﾞｯﾄ数 150±50")));
+    review.stored = true;
+    review.rule.faint = 2.25;
+    review.malformed = {strovik::reader_values::kMultiValue.name};
+    const QString line = reviewBasis(review);
+    EXPECT_TRUE(
+        line.startsWith(QStringLiteral(u"判定基準: Tarrowの設定 (ﾏｰｸ無し 2.0, 薄い 2.25,")));
+    EXPECT_TRUE(line.endsWith(QStringLiteral("MultiValue")));
+}
+
 }  // namespace
 }  // namespace dravel::testing

@@ -16,6 +16,7 @@
 #include "editor/ui/dravel_view.h"
 #include "editor/ui/qt_editor_prompter.h"
 #include "editor/ui/sheet_printing.h"
+#include "engine/recognition/reader_review_settings.h"
 
 namespace dravel {
 namespace {
@@ -36,10 +37,13 @@ CMainFrame::CMainFrame(StartUp startUp, QWidget* parent) : QMainWindow(parent) {
     prompter_ = startUp.prompter;
     prompter_->setParent(this);
     if (!startUp.names.today || !startUp.names.random) startUp.names = NameSources::system();
-    recent_ = std::make_unique<RecentFiles>(startUp.settings ? std::move(*startUp.settings)
-                                                             : velmora::SettingsStore());
+    const velmora::SettingsStore settings =
+        startUp.settings ? std::move(*startUp.settings) : velmora::SettingsStore();
+    recent_ = std::make_unique<RecentFiles>(settings);
     printing_ = std::make_unique<SheetPrinting>();
     doc_ = new CDravelDoc(*prompter_, std::move(startUp.names), recent_.get(), this);
+    // Every test read judges with what the reading application has stored.
+    doc_->document().setReviewSource([settings] { return strovik::loadReaderReview(settings); });
     view_ = new CDravelView(*doc_, this);
     setCentralWidget(view_);
 

@@ -38,7 +38,8 @@ public:
         QtEditorPrompter* prompter = nullptr;
         /// Date and numbers of proposed names; empty: the clock.
         NameSources names;
-        /// Where the recent files live; nullopt: the registry stand-in.
+        /// Where the recent files live and the reading application's
+        /// settings are read; nullopt: the registry stand-in.
         std::optional<velmora::SettingsStore> settings;
     };
 

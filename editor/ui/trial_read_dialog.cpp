@@ -26,6 +26,9 @@ TrialReadDialog::TrialReadDialog(EditorDocument& document,
     setObjectName(QStringLiteral("TrialReadDialog"));
     setWindowTitle(QStringLiteral(u"試し読みの結果"));
     setMinimumWidth(kMinimumWidth);
+    basis_ = new QLabel(this);
+    basis_->setObjectName(QStringLiteral("lblReviewBasis"));
+    basis_->setWordWrap(true);
     summary_ = new QListWidget(this);
     summary_->setObjectName(QStringLiteral("lstSummary"));
     warning_ = new QLabel(this);
@@ -47,6 +50,7 @@ TrialReadDialog::TrialReadDialog(EditorDocument& document,
     buttons->addStretch();
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(basis_);
     layout->addWidget(summary_);
     layout->addWidget(warning_);
     layout->addWidget(legend);
@@ -55,6 +59,7 @@ TrialReadDialog::TrialReadDialog(EditorDocument& document,
 }
 
 void TrialReadDialog::refresh() {
+    basis_->setText(reviewBasis(document_.review()));
     const QStringList report = document_.trialReport();
     summary_->clear();
     const auto scans = qsizetype(1 + document_.otherTrials().size());

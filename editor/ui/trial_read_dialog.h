@@ -1,5 +1,6 @@
-// The test read's results beside the sheet: one summary line per scan (the
-// loaded one first), the dots warning when the threshold misses, what each
+// The test read's results beside the sheet: the thresholds it judged with,
+// one summary line per scan (the loaded one first), the dots warning when
+// the threshold misses, what each
 // outline colour means, and a button to add further scans, which reads
 // again at once. Not modal, so the user can keep hovering over the ovals.
 #pragma once
@@ -32,6 +33,7 @@ private:
     EditorDocument& document_;
     std::function<QStringList()> chooseImages_;
     std::function<void()> readAgain_;
+    QLabel* basis_ = nullptr;
     QListWidget* summary_ = nullptr;
     QLabel* warning_ = nullptr;
 };

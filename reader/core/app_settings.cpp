@@ -7,45 +7,43 @@ namespace tarrow {
 
 namespace {
 
-constexpr const char* kIniFile = "IniFile";
-constexpr const char* kChkTransRead = "chkTrans";
-constexpr const char* kChkTransWrite = "ChkTrans";  // one value: names ignore case
-constexpr const char* kChkTen = "chkTen";
-constexpr const char* kChkRotate = "chkRotate";
-constexpr const char* kComboImageSize = "ComboImageSize";
-constexpr const char* kComboSharpenRate = "ComboSharpenRate";
-constexpr const char* kChkMultiMarked = "chkMultiMarked";
-constexpr const char* kTxtMultiMarked = "txtMultiMarked";
-constexpr const char* kTxtNoMarkedPer = "txtNoMarkedPer";
-constexpr const char* kVersion = "Version";
-constexpr const char* kDummy = "_Dummy";
-constexpr const char* kNoMarkValue = "NoMarkValue";
-constexpr const char* kMarkValue = "MarkValue";
-constexpr const char* kMultiValue = "MultiValue";
-constexpr const char* kMultiRange = "MultiRange";
-constexpr const char* kFormTop = "FormTop";
-constexpr const char* kFormHeight = "FormHeight";
+namespace review = strovik::reader_values;
+
+constexpr std::string_view kIniFile = "IniFile";
+constexpr std::string_view kChkTransRead = "chkTrans";
+constexpr std::string_view kChkTransWrite = "ChkTrans";  // one value: names ignore case
+constexpr std::string_view kChkRotate = "chkRotate";
+constexpr std::string_view kComboImageSize = "ComboImageSize";
+constexpr std::string_view kComboSharpenRate = "ComboSharpenRate";
+constexpr std::string_view kVersion = "Version";
+constexpr std::string_view kDummy = "_Dummy";
+constexpr std::string_view kFormTop = "FormTop";
+constexpr std::string_view kFormHeight = "FormHeight";
+
+QString nameText(std::string_view name) {
+    return QString::fromLatin1(name.data(), qsizetype(name.size()));
+}
 
 /// The stored text when present and not empty once cleaned.
-std::optional<QString> readPresent(const SettingsBackend& backend, const char* name) {
-    std::optional<QString> text = backend.read(QString::fromLatin1(name));
+std::optional<QString> readPresent(const SettingsBackend& backend, std::string_view name) {
+    std::optional<QString> text = backend.read(nameText(name));
     if (!text || cleanedSettingText(*text).isEmpty()) return std::nullopt;
     return text;
 }
 
-void loadText(const SettingsBackend& backend, const char* name, QString& target,
+void loadText(const SettingsBackend& backend, std::string_view name, QString& target,
               const QString& fallback) {
     const std::optional<QString> text = readPresent(backend, name);
     target = text ? *text : fallback;
 }
 
-void loadCheck(const SettingsBackend& backend, const char* name, bool& target, bool fallback) {
+void loadCheck(const SettingsBackend& backend, std::string_view name, bool& target, bool fallback) {
     target = fallback;
     const std::optional<QString> text = readPresent(backend, name);
     if (!text) return;
-    bool ok = false;
-    const int value = cleanedSettingText(*text).toInt(&ok);
-    if (ok && (value == 0 || value == 1)) target = (value == 1);
+    if (const std::optional<bool> ticked = strovik::storedCheck(text->toStdString())) {
+        target = *ticked;
+    }
 }
 
 /// The integer at the start of the cleaned text ("12px" gives 12, "x" 0), as
@@ -59,7 +57,7 @@ int leadingInteger(const QString& cleaned) {
     return ok ? value : 0;
 }
 
-std::optional<int> loadTwips(const SettingsBackend& backend, const char* name) {
+std::optional<int> loadTwips(const SettingsBackend& backend, std::string_view name) {
     const std::optional<QString> text = readPresent(backend, name);
     if (!text) return std::nullopt;
     return leadingInteger(cleanedSettingText(*text));
@@ -69,8 +67,8 @@ QString checkText(bool ticked) {
     return ticked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-void writeIfNotEmpty(SettingsBackend& backend, const char* name, const QString& text) {
-    if (!text.isEmpty()) backend.write(QString::fromLatin1(name), text);
+void writeIfNotEmpty(SettingsBackend& backend, std::string_view name, const QString& text) {
+    if (!text.isEmpty()) backend.write(nameText(name), text);
 }
 
 }  // namespace
@@ -118,12 +116,7 @@ void AppSettings::resetNoMarkedOptions() {
 }
 
 QString cleanedSettingText(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c != u'\0' && c != u'\n' && c != u'\r' && c != u' ') out += c;
-    }
-    return out;
+    return QString::fromStdString(strovik::cleanedStoredText(text.toStdString()));
 }
 
 void loadApplicationSettings(const SettingsBackend& backend, AppSettings& settings) {
@@ -132,22 +125,23 @@ void loadApplicationSettings(const SettingsBackend& backend, AppSettings& settin
     // main window's part, keyed on iniFile being empty.
     loadText(backend, kIniFile, settings.iniFile, defaults.iniFile);
     loadCheck(backend, kChkTransRead, settings.transpose, defaults.transpose);
-    loadCheck(backend, kChkTen, settings.tenToZero, defaults.tenToZero);
+    loadCheck(backend, review::kTenToZero.name, settings.tenToZero, defaults.tenToZero);
     loadCheck(backend, kChkRotate, settings.rotateView, defaults.rotateView);
     loadText(backend, kComboImageSize, settings.imageScale, defaults.imageScale);
     loadText(backend, kComboSharpenRate, settings.sharpenRate, defaults.sharpenRate);
-    loadCheck(backend, kChkMultiMarked, settings.multiMarked, defaults.multiMarked);
-    loadText(backend, kTxtMultiMarked, settings.multiMarkedThreshold,
+    loadCheck(backend, review::kMultiMarkedCheck.name, settings.multiMarked, defaults.multiMarked);
+    loadText(backend, review::kMultiMarkedThreshold.name, settings.multiMarkedThreshold,
              defaults.multiMarkedThreshold);
-    loadText(backend, kTxtNoMarkedPer, settings.noMarkedPercent, defaults.noMarkedPercent);
+    loadText(backend, review::kNoMarkedPercent.name, settings.noMarkedPercent,
+             defaults.noMarkedPercent);
 }
 
 void loadWindowSettings(const SettingsBackend& backend, AppSettings& settings) {
     const AppSettings defaults;
-    loadText(backend, kNoMarkValue, settings.noMarkValue, defaults.noMarkValue);
-    loadText(backend, kMarkValue, settings.markValue, defaults.markValue);
-    loadText(backend, kMultiValue, settings.multiValue, defaults.multiValue);
-    loadText(backend, kMultiRange, settings.multiRange, defaults.multiRange);
+    loadText(backend, review::kNoMarkValue.name, settings.noMarkValue, defaults.noMarkValue);
+    loadText(backend, review::kMarkValue.name, settings.markValue, defaults.markValue);
+    loadText(backend, review::kMultiValue.name, settings.multiValue, defaults.multiValue);
+    loadText(backend, review::kMultiRange.name, settings.multiRange, defaults.multiRange);
     settings.formTopTwips = loadTwips(backend, kFormTop);
     settings.formHeightTwips = loadTwips(backend, kFormHeight);
 }
@@ -160,34 +154,34 @@ AppSettings loadAllSettings(const SettingsBackend& backend) {
 }
 
 bool recordVersion(SettingsBackend& backend, const AppVersion& running) {
-    const std::optional<QString> stored = backend.read(QString::fromLatin1(kVersion));
+    const std::optional<QString> stored = backend.read(nameText(kVersion));
     const QString current = running.text();
     if (stored && cleanedSettingText(*stored) == current) return false;
-    backend.write(QString::fromLatin1(kVersion), current);
+    backend.write(nameText(kVersion), current);
     return true;
 }
 
 void saveApplicationSettings(SettingsBackend& backend, const AppSettings& settings) {
-    backend.write(QString::fromLatin1(kDummy), QStringLiteral(" "));
+    backend.write(nameText(kDummy), QStringLiteral(" "));
     writeIfNotEmpty(backend, kIniFile, settings.iniFile);
-    backend.write(QString::fromLatin1(kChkTransWrite), checkText(settings.transpose));
-    backend.write(QString::fromLatin1(kChkTen), checkText(settings.tenToZero));
-    backend.write(QString::fromLatin1(kChkRotate), checkText(settings.rotateView));
-    backend.write(QString::fromLatin1(kChkMultiMarked), checkText(settings.multiMarked));
-    writeIfNotEmpty(backend, kTxtMultiMarked, settings.multiMarkedThreshold);
-    writeIfNotEmpty(backend, kTxtNoMarkedPer, settings.noMarkedPercent);
+    backend.write(nameText(kChkTransWrite), checkText(settings.transpose));
+    backend.write(nameText(review::kTenToZero.name), checkText(settings.tenToZero));
+    backend.write(nameText(kChkRotate), checkText(settings.rotateView));
+    backend.write(nameText(review::kMultiMarkedCheck.name), checkText(settings.multiMarked));
+    writeIfNotEmpty(backend, review::kMultiMarkedThreshold.name, settings.multiMarkedThreshold);
+    writeIfNotEmpty(backend, review::kNoMarkedPercent.name, settings.noMarkedPercent);
     writeIfNotEmpty(backend, kComboImageSize, settings.imageScale);
     writeIfNotEmpty(backend, kComboSharpenRate, settings.sharpenRate);
 }
 
 void saveWindowSettings(SettingsBackend& backend, const AppSettings& settings, int formTopTwips,
                         int formHeightTwips) {
-    backend.write(QString::fromLatin1(kFormTop), QString::number(formTopTwips));
-    backend.write(QString::fromLatin1(kFormHeight), QString::number(formHeightTwips));
-    writeIfNotEmpty(backend, kMarkValue, settings.markValue);
-    writeIfNotEmpty(backend, kMultiValue, settings.multiValue);
-    writeIfNotEmpty(backend, kMultiRange, settings.multiRange);
-    writeIfNotEmpty(backend, kNoMarkValue, settings.noMarkValue);
+    backend.write(nameText(kFormTop), QString::number(formTopTwips));
+    backend.write(nameText(kFormHeight), QString::number(formHeightTwips));
+    writeIfNotEmpty(backend, review::kMarkValue.name, settings.markValue);
+    writeIfNotEmpty(backend, review::kMultiValue.name, settings.multiValue);
+    writeIfNotEmpty(backend, review::kMultiRange.name, settings.multiRange);
+    writeIfNotEmpty(backend, review::kNoMarkValue.name, settings.noMarkValue);
 }
 
 int windowTwips(std::optional<int> stored, int currentTwips, int defaultPixels, int twipsPerPixel) {

@@ -1,6 +1,9 @@
 // The reading application's persisted settings: the options of the settings
 // dialog, the last definition file, and the result window's thresholds and
-// position, as one value object. Every default is declared here once.
+// position, as one value object. Every default is declared here once, but
+// for the values that decide what a review flags: their names, defaults and
+// reading rules live with the review rule (engine/recognition/
+// reader_review_settings.h), where the editor's test read reads them too.
 //
 // Storage is one key of the registry stand-in (velmora::SettingsStore):
 // HKEY_LOCAL_MACHINE "SOFTWARE\velmora\tarrow3\param", string values only.
@@ -11,9 +14,11 @@
 
 #include <QString>
 #include <optional>
+#include <string_view>
 
 #include "common/settings_store.h"
 #include "common/velmora_version.h"
+#include "engine/recognition/reader_review_settings.h"
 
 namespace tarrow {
 
@@ -31,8 +36,8 @@ public:
 /// The application's key in the settings store.
 class RegistrySettingsBackend final : public SettingsBackend {
 public:
-    static constexpr const char* kRoot = "HKEY_LOCAL_MACHINE";
-    static constexpr const char* kKeyPath = "SOFTWARE\\velmora\\tarrow3\\param";
+    static constexpr std::string_view kRoot = strovik::kReaderSettingsRoot;
+    static constexpr std::string_view kKeyPath = strovik::kReaderSettingsKey;
 
     /// A store over the default root folder ($XDG_CONFIG_HOME/velmora).
     RegistrySettingsBackend() = default;
@@ -53,6 +58,11 @@ struct AppVersion {
     QString text() const;
 };
 
+/// The text a box shows when its stored value is absent.
+inline QString defaultText(strovik::StoredText value) {
+    return QString::fromLatin1(value.fallback.data(), qsizetype(value.fallback.size()));
+}
+
 /// Every persisted setting with its default. Check boxes are booleans
 /// (stored "0" / "1"); text and combo boxes keep their text unvalidated, as
 /// the user typed it (the consumers convert when they use it).
@@ -62,21 +72,29 @@ struct AppSettings {
     static constexpr int kDefaultFormHeightPixels = 400;
 
     // Settings dialog and main window.
-    QString iniFile;                       ///< "IniFile": last definition file
-    bool transpose = false;                ///< "chkTrans" (saved as "ChkTrans")
-    bool tenToZero = true;                 ///< "chkTen": a read 10 becomes 0
-    bool rotateView = false;               ///< "chkRotate": show scans turned 180°
-    QString imageScale = "75";             ///< "ComboImageSize": crop scale, percent
-    QString sharpenRate = "30";            ///< "ComboSharpenRate": crop sharpening
-    bool multiMarked = false;              ///< "chkMultiMarked": grey doubled marks
-    QString multiMarkedThreshold = "2.0";  ///< "txtMultiMarked": real number
-    QString noMarkedPercent = "10";        ///< "txtNoMarkedPer": filled-area percent
+    QString iniFile;             ///< "IniFile": last definition file
+    bool transpose = false;      ///< "chkTrans" (saved as "ChkTrans")
+    bool rotateView = false;     ///< "chkRotate": show scans turned 180°
+    QString imageScale = "75";   ///< "ComboImageSize": crop scale, percent
+    QString sharpenRate = "30";  ///< "ComboSharpenRate": crop sharpening
+    /// "chkTen": a read 10 becomes 0.
+    bool tenToZero = strovik::reader_values::kTenToZero.fallback;
+    /// "chkMultiMarked": grey doubled marks.
+    bool multiMarked = strovik::reader_values::kMultiMarkedCheck.fallback;
+    /// "txtMultiMarked": real number.
+    QString multiMarkedThreshold = defaultText(strovik::reader_values::kMultiMarkedThreshold);
+    /// "txtNoMarkedPer": filled-area percent.
+    QString noMarkedPercent = defaultText(strovik::reader_values::kNoMarkedPercent);
 
     // Result window.
-    QString noMarkValue = "2.0";  ///< "NoMarkValue": no-mark density threshold
-    QString markValue = "3.0";    ///< "MarkValue": faint-mark density threshold
-    QString multiValue = "150";   ///< "MultiValue": dots of a marked choice
-    QString multiRange = "50";    ///< "MultiRange": half-width of the attention band
+    /// "NoMarkValue": no-mark density threshold.
+    QString noMarkValue = defaultText(strovik::reader_values::kNoMarkValue);
+    /// "MarkValue": faint-mark density threshold.
+    QString markValue = defaultText(strovik::reader_values::kMarkValue);
+    /// "MultiValue": dots of a marked choice.
+    QString multiValue = defaultText(strovik::reader_values::kMultiValue);
+    /// "MultiRange": half-width of the attention band.
+    QString multiRange = defaultText(strovik::reader_values::kMultiRange);
     /// "FormTop" / "FormHeight" as stored, in twips; nullopt when absent.
     /// See windowTwips() for how the window uses them.
     std::optional<int> formTopTwips;

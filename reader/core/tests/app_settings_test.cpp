@@ -262,5 +262,55 @@ TEST(AppSettings, RegistryKeyIsCreatedAtShutDownAndReadBack) {
     EXPECT_FALSE(again.read("NoSuchValue").has_value());
 }
 
+// What the reader saves is what the editor's test read judges with: the
+// values go through the store and come out of the review settings module
+// as the same numbers, at their limits too; a text the reader keeps but
+// that is no number is the default there.
+TEST(AppSettings, ReviewValuesSavedByTheReaderReadBackForTheTestRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const velmora::SettingsStore store(std::filesystem::path(dir.path().toStdString()));
+    RegistrySettingsBackend backend{store};
+    EXPECT_FALSE(strovik::loadReaderReview(store).stored);
+
+    AppSettings s;
+    s.noMarkValue = QStringLiteral("2.5");
+    s.markValue = QStringLiteral(" 4 ");
+    s.multiValue = QStringLiteral("2147483647");
+    s.multiRange = QStringLiteral("0");
+    s.multiMarked = true;
+    s.multiMarkedThreshold = QStringLiteral("1.5");
+    s.noMarkedPercent = QStringLiteral("12.5");  // a tie: the even neighbour, as the run rounds
+    s.tenToZero = false;
+    saveApplicationSettings(backend, s);
+    saveWindowSettings(backend, s, 4500, 6000);
+
+    strovik::ReaderReview review = strovik::loadReaderReview(store);
+    EXPECT_TRUE(review.stored);
+    EXPECT_TRUE(review.malformed.empty());
+    EXPECT_EQ(review.rule.noMark, 2.5);
+    EXPECT_EQ(review.rule.faint, 4.0);
+    EXPECT_EQ(review.rule.multiValue, 2147483647);
+    EXPECT_EQ(review.rule.multiRange, 0);
+    EXPECT_TRUE(review.rule.showSeveral);
+    EXPECT_EQ(review.multiMarkedMultiply, 1500 * 0.001);
+    EXPECT_EQ(review.noMarkedPercent, 12);
+    EXPECT_FALSE(review.tenToZero);
+    // The reader reads back its own texts unchanged.
+    const AppSettings loaded = loadAllSettings(backend);
+    EXPECT_EQ(loaded.markValue, QStringLiteral(" 4 "));
+    EXPECT_EQ(loaded.multiValue, QStringLiteral("2147483647"));
+
+    s.noMarkValue = QStringLiteral("2.O");  // a letter O
+    s.multiValue = QStringLiteral("2147483648");
+    saveWindowSettings(backend, s, 4500, 6000);
+    review = strovik::loadReaderReview(store);
+    EXPECT_EQ(review.rule.noMark, 2.0);
+    EXPECT_EQ(review.rule.multiValue, 150);
+    EXPECT_EQ(review.rule.faint, 4.0);  // the others keep their stored values
+    EXPECT_EQ(review.malformed.size(), 2u);
+    EXPECT_EQ(loadAllSettings(backend).noMarkValue, QStringLiteral("2.O"));
+}
+
 }  // namespace
 }  // namespace tarrow
