@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
 #include <deque>
@@ -433,6 +434,73 @@ TEST_F(MainFrameSession, DraftFromTheToolbarThenOneUndo) {
     QTest::keyClick(&frame->view(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.questionCount, 0);
     EXPECT_EQ(s.markCount, 0);
+}
+
+}  // namespace
+}  // namespace dravel
+
+namespace dravel {
+namespace {
+
+// The block tool from its shortcut: three clicks on the print, the count
+// dialog opened with what the print shows, the whole block on its bubbles;
+// an arrow key nudges it, and Ctrl+Z takes back the nudge and then the
+// block.
+TEST_F(MainFrameSession, BlockToolPlacesAWholeBlockOnThePrint) {
+    EditorState& s = frame->doc().state();
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    frame->openFromCommandLine(sheetPath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(s.blockMode);
+    EXPECT_TRUE(frame->findChild<QToolBar*>(QStringLiteral("toolBar"))
+                    ->actions()
+                    .contains(frame->action(Command::BlockMode)));
+
+    const auto& o = layout.ovals;
+    BlockCounts shown;
+    WhenShown blockDialog("BlockDialog", [&](QWidget* d) {
+        shown = {d->findChild<QSpinBox*>(QStringLiteral("editQuestions"))->value(),
+                 d->findChild<QSpinBox*>(QStringLiteral("editChoices"))->value()};
+        clickButton(d, "IDOK");
+    });
+    // A little off the centres, as a hand clicks.
+    clickImage(o[0][0].x + 4, o[0][0].y - 4);
+    clickImage(o[0][3].x - 4, o[0][3].y + 2);
+    EXPECT_EQ(s.step, 3);
+    clickImage(o[5][0].x + 2, o[5][0].y + 4);
+    ASSERT_TRUE(blockDialog.ran);
+    EXPECT_EQ(shown, (BlockCounts{6, 4}));
+    ASSERT_EQ(s.questionCount, 6);
+    ASSERT_EQ(s.markCount, 24);
+    for (int i = 0; i < 24; ++i) {
+        const MarkRecord& m = s.marks[std::size_t(i)];
+        const sheetgen::Pt p = o[std::size_t(i / 4)][std::size_t(i % 4)];
+        EXPECT_EQ(m.question, i / 4);
+        EXPECT_EQ(m.choice, i % 4);
+        EXPECT_NEAR(m.x, p.x, 1) << i;
+        EXPECT_NEAR(m.y, p.y, 1) << i;
+    }
+    EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("*")));
+    // The new block is selected, ready to be moved.
+    EXPECT_EQ(s.selectedFirst, 0);
+    EXPECT_EQ(s.selectedCount, 6);
+    QDir().mkpath(QStringLiteral(VELMORA_BINARY_DIR "/artifacts"));
+    EXPECT_TRUE(
+        frame->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-block.png")));
+
+    const int x0 = s.marks[0].x;
+    QTest::keyClick(&frame->view(), Qt::Key_Right);
+    EXPECT_EQ(s.marks[0].x, x0 + 1);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.marks[0].x, x0);
+    EXPECT_EQ(s.questionCount, 6);
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 0);
+    EXPECT_EQ(s.markCount, 0);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace
