@@ -27,6 +27,8 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <functional>
 
@@ -501,6 +503,112 @@ TEST_F(MainFrameSession, BlockToolPlacesAWholeBlockOnThePrint) {
     EXPECT_EQ(s.questionCount, 0);
     EXPECT_EQ(s.markCount, 0);
     EXPECT_TRUE(prompter.messages.empty());
+}
+
+}  // namespace
+}  // namespace dravel
+
+namespace dravel {
+namespace {
+
+/// A 40 x 4 sheet in two blocks of 20, turned a little, with random
+/// answers.
+class FortyByFour : public MainFrameSession {
+protected:
+    FortyByFour() {
+        sheetgen::LayoutParams p;
+        p.questions = 40;
+        p.choices = 4;
+        big = sheetgen::makeLayout(p);
+        answers = sheetgen::randomAnswers(big, 7);
+        const sheetgen::Image image = sheetgen::renderSheet(big, answers, {3, -2, 0.002}, 7);
+        bigPath = folder.filePath(QStringLiteral("forty.jpg"));
+        EXPECT_TRUE(sheetgen::saveImage(QFile::encodeName(bigPath).toStdString(), image,
+                                        sheetgen::Format::Jpeg, big.dpi));
+    }
+
+    sheetgen::Layout big;
+    sheetgen::Answers answers;
+    QString bigPath;
+};
+
+// The way a teacher makes a definition for a 40 x 4 sheet when one block
+// of the draft has to be redone: every GUI action is counted (a file chosen
+// in a dialog is one). The saved definition reads the sheet as generated.
+// Keeps the scan and the definition in build/artifacts/block-40x4/.
+TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
+    EditorState& s = frame->doc().state();
+    int actions = 0;
+    // Ctrl+O, the file chosen, OK in the zero-mark dialog.
+    prompter.openPaths.push_back(bigPath);
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    QTest::keyClick(frame.get(), Qt::Key_O, Qt::ControlModifier);
+    actions += 3;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    ASSERT_TRUE(zeroDialog.ran);
+    activate();
+    // The draft.
+    frame->action(Command::AutoDetect)->trigger();
+    ++actions;
+    EXPECT_EQ(status(), QStringLiteral(u"ゼロマーク 3, 設問 40 × 4"));
+    ASSERT_EQ(s.questionCount, 40);
+
+    // The second block redone: Ctrl+B, its first and last question
+    // selected, Delete, three clicks and the dialog's OK.
+    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+    const auto& o = big.ovals;
+    clickImage(o[20][1].x, o[20][1].y);
+    QTest::mouseClick(frame->view().viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      scrollTo(o[39][2].x, o[39][2].y));
+    EXPECT_EQ(s.selectedFirst, 20);
+    EXPECT_EQ(s.selectedCount, 20);
+    QTest::keyClick(&frame->view(), Qt::Key_Delete);
+    actions += 4;
+    ASSERT_EQ(s.questionCount, 20);
+    WhenShown blockDialog("BlockDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    clickImage(o[20][0].x + 3, o[20][0].y + 3);
+    clickImage(o[20][3].x - 3, o[20][3].y + 3);
+    clickImage(o[39][0].x + 3, o[39][0].y - 3);
+    actions += 4;
+    ASSERT_TRUE(blockDialog.ran);
+    ASSERT_EQ(s.questionCount, 40);
+
+    // Ctrl+S and the name.
+    const QString out = folder.filePath(QStringLiteral("forty.ini"));
+    prompter.savePaths.push_back(out);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    actions += 2;
+    ASSERT_TRUE(QFileInfo::exists(out));
+    std::printf("40 x 4 with the draft and one block redone: %d GUI actions\n", actions);
+
+    // It reads the sheet as generated.
+    const TrialResult read = runTrialRead(s, QFile::encodeName(bigPath).toStdString());
+    ASSERT_EQ(read.status, 0);
+    const sheetgen::GroundTruth truth = sheetgen::groundTruth(big, answers);
+    ASSERT_EQ(read.questions.size(), 40u);
+    // A doubled question is flagged for review, as the reader flags it.
+    int right = 0, doubled = 0;
+    for (int q = 0; q < 40; ++q) {
+        const QuestionReading& r = read.questions[std::size_t(q)];
+        if (truth.filledCount[std::size_t(q)] == 2) {
+            doubled += r.doubt == strovik::ReviewKind::Doubled ? 1 : 0;
+            continue;
+        }
+        const int answer = r.chosen.size() == 1 && !r.flagged() ? r.chosen[0] + 1 : -1;
+        right += answer == truth.answers[std::size_t(q)] ? 1 : 0;
+    }
+    const int doubledInTruth =
+        int(std::count(truth.filledCount.begin(), truth.filledCount.end(), 2));
+    EXPECT_GT(doubledInTruth, 0);
+    EXPECT_EQ(doubled, doubledInTruth);
+    EXPECT_EQ(right, 40 - doubledInTruth);
+    const QString keep = QStringLiteral(VELMORA_BINARY_DIR "/artifacts/block-40x4");
+    QDir().mkpath(keep);
+    QFile::remove(keep + QStringLiteral("/forty.jpg"));
+    QFile::remove(keep + QStringLiteral("/forty.ini"));
+    QFile::copy(bigPath, keep + QStringLiteral("/forty.jpg"));
+    QFile::copy(out, keep + QStringLiteral("/forty.ini"));
 }
 
 }  // namespace
