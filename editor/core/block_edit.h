@@ -92,6 +92,8 @@ public:
     void record(ListSnapshot before, const EditorState& after, Kind kind = Kind::Other);
     bool undo(EditorState& state);
     bool redo(EditorState& state);
+    /// Any other edit: what was undone can no longer come back.
+    void dropRedo() { undone_.clear(); }
     void clear();
 
 private:

@@ -1,5 +1,6 @@
 #include "editor/core/placer.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 
@@ -41,6 +42,8 @@ Placer::Placer(EditorState& state, EditorHost& host, ModifiedHook onModified)
     : state_(state), host_(host), onModified_(std::move(onModified)) {}
 
 void Placer::modified() {
+    // A new edit ends what block redo could bring back; undo and redo keep it.
+    if (!steppingHistory_) history_.dropRedo();
     if (onModified_) onModified_();
 }
 
@@ -141,6 +144,7 @@ void Placer::zoomOut() {
 // ---- Undo and redo ----------------------------------------------------------
 
 void Placer::undo() {
+    const QScopedValueRollback stepping(steppingHistory_, true);
     // A block drag in progress is dropped where it began.
     if (state_.drag.kind == Drag::Kind::Block) restoreSnapshot(state_, dragBefore_);
     state_.drag = Drag{};
@@ -159,6 +163,7 @@ void Placer::undo() {
 }
 
 bool Placer::undoBlockStep() {
+    const QScopedValueRollback stepping(steppingHistory_, true);
     if (state_.step > 1 || !history_.undo(state_)) return false;
     host_.redraw(false);
     modified();
@@ -166,6 +171,7 @@ bool Placer::undoBlockStep() {
 }
 
 void Placer::redo() {
+    const QScopedValueRollback stepping(steppingHistory_, true);
     if (state_.step == 1 && history_.redo(state_)) {
         host_.redraw(false);
         modified();

@@ -126,8 +126,9 @@ private:
     ModifiedHook onModified_;
     const PrintAssist* print_ = nullptr;
     BlockHistory history_;
-    ListSnapshot dragBefore_;  ///< the list when a block drag began
-    Point dragApplied_{0, 0};  ///< how far the dragged block has moved
+    bool steppingHistory_ = false;  ///< an undo or redo is changing the state
+    ListSnapshot dragBefore_;       ///< the list when a block drag began
+    Point dragApplied_{0, 0};       ///< how far the dragged block has moved
 };
 
 }  // namespace dravel

@@ -292,6 +292,24 @@ TEST_F(BlockTest, EveryBlockStepIsOneUndoAndOneRedo) {
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(BlockTest, AQuestionPlacedAfterAnUndoneBlockIsWhatRedoBringsBack) {
+    startBlocks();
+    placeBlock({100, 100}, {190, 100}, {100, 260}, {5, 4});
+    document.undo({0, 0});
+    ASSERT_EQ(state().questionCount, 0);
+    host.markSettings.push_back(MarkSettings{2, 20, 30});
+    document.placer().enterMarkMode();
+    click(300, 60);
+    click(340, 60);
+    const Saved withQuestion = saved();
+    document.undo({0, 0});
+    ASSERT_EQ(state().questionCount, 0);
+    document.redo({0, 0});
+    EXPECT_EQ(saved(), withQuestion);
+    document.redo({0, 0});
+    EXPECT_EQ(saved(), withQuestion);
+}
+
 TEST_F(BlockTest, ClicksWithoutAMoveOnlySelect) {
     startBlocks();
     placeBlock({100, 100}, {190, 100}, {100, 260}, {5, 4});
