@@ -28,6 +28,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -444,75 +445,8 @@ TEST_F(MainFrameSession, DraftFromTheToolbarThenOneUndo) {
 namespace dravel {
 namespace {
 
-// The block tool from its shortcut: three clicks on the print, the count
-// dialog opened with what the print shows, the whole block on its bubbles;
-// an arrow key nudges it, and Ctrl+Z takes back the nudge and then the
-// block.
-TEST_F(MainFrameSession, BlockToolPlacesAWholeBlockOnThePrint) {
-    EditorState& s = frame->doc().state();
-    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
-    frame->openFromCommandLine(sheetPath);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
-    activate();
-    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
-    ASSERT_TRUE(s.blockMode);
-    EXPECT_TRUE(frame->findChild<QToolBar*>(QStringLiteral("toolBar"))
-                    ->actions()
-                    .contains(frame->action(Command::BlockMode)));
-
-    const auto& o = layout.ovals;
-    BlockCounts shown;
-    WhenShown blockDialog("BlockDialog", [&](QWidget* d) {
-        shown = {d->findChild<QSpinBox*>(QStringLiteral("editQuestions"))->value(),
-                 d->findChild<QSpinBox*>(QStringLiteral("editChoices"))->value()};
-        clickButton(d, "IDOK");
-    });
-    // A little off the centres, as a hand clicks.
-    clickImage(o[0][0].x + 4, o[0][0].y - 4);
-    clickImage(o[0][3].x - 4, o[0][3].y + 2);
-    EXPECT_EQ(s.step, 3);
-    clickImage(o[5][0].x + 2, o[5][0].y + 4);
-    ASSERT_TRUE(blockDialog.ran);
-    EXPECT_EQ(shown, (BlockCounts{6, 4}));
-    ASSERT_EQ(s.questionCount, 6);
-    ASSERT_EQ(s.markCount, 24);
-    for (int i = 0; i < 24; ++i) {
-        const MarkRecord& m = s.marks[std::size_t(i)];
-        const sheetgen::Pt p = o[std::size_t(i / 4)][std::size_t(i % 4)];
-        EXPECT_EQ(m.question, i / 4);
-        EXPECT_EQ(m.choice, i % 4);
-        EXPECT_NEAR(m.x, p.x, 1) << i;
-        EXPECT_NEAR(m.y, p.y, 1) << i;
-    }
-    EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("*")));
-    // The new block is selected, ready to be moved.
-    EXPECT_EQ(s.selectedFirst, 0);
-    EXPECT_EQ(s.selectedCount, 6);
-    QDir().mkpath(QStringLiteral(VELMORA_BINARY_DIR "/artifacts"));
-    EXPECT_TRUE(
-        frame->grab().save(QStringLiteral(VELMORA_BINARY_DIR "/artifacts/dravel-block.png")));
-
-    const int x0 = s.marks[0].x;
-    QTest::keyClick(&frame->view(), Qt::Key_Right);
-    EXPECT_EQ(s.marks[0].x, x0 + 1);
-    activate();
-    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(s.marks[0].x, x0);
-    EXPECT_EQ(s.questionCount, 6);
-    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(s.questionCount, 0);
-    EXPECT_EQ(s.markCount, 0);
-    EXPECT_TRUE(prompter.messages.empty());
-}
-
-}  // namespace
-}  // namespace dravel
-
-namespace dravel {
-namespace {
-
-/// A 40 x 4 sheet in two blocks of 20, turned a little, with random
-/// answers.
+/// A 40 x 4 sheet in two blocks of 20, shifted and turned a little, with
+/// random answers.
 class FortyByFour : public MainFrameSession {
 protected:
     FortyByFour() {
@@ -521,22 +455,36 @@ protected:
         p.choices = 4;
         big = sheetgen::makeLayout(p);
         answers = sheetgen::randomAnswers(big, 7);
-        const sheetgen::Image image = sheetgen::renderSheet(big, answers, {3, -2, 0.002}, 7);
+        image = sheetgen::renderSheet(big, answers, {3, -2, kTurn}, 7);
         bigPath = folder.filePath(QStringLiteral("forty.jpg"));
         EXPECT_TRUE(sheetgen::saveImage(QFile::encodeName(bigPath).toStdString(), image,
                                         sheetgen::Format::Jpeg, big.dpi));
     }
 
+    /// Where the generator drew the oval of question q, choice c.
+    QPointF printed(int q, int c) const {
+        const sheetgen::Pt p = big.ovals[std::size_t(q)][std::size_t(c)];
+        const double cx = (image.width - 1) / 2.0, cy = (image.height - 1) / 2.0;
+        return {cx + (p.x - cx) * std::cos(kTurn) - (p.y - cy) * std::sin(kTurn) + 3,
+                cy + (p.x - cx) * std::sin(kTurn) + (p.y - cy) * std::cos(kTurn) - 2};
+    }
+
+    static constexpr double kTurn = 0.002;
     sheetgen::Layout big;
     sheetgen::Answers answers;
+    sheetgen::Image image;
     QString bigPath;
 };
 
-// The way a teacher makes a definition for a 40 x 4 sheet when one block
-// of the draft has to be redone: every GUI action is counted (a file chosen
-// in a dialog is one). The saved definition reads the sheet as generated.
-// Keeps the scan and the definition in build/artifacts/block-40x4/.
-TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
+// The block tool as a teacher uses it on a 40 x 4 sheet whose draft has a
+// block to redo: Ctrl+B, the block selected and deleted, three clicks a
+// little off the bubbles and the count dialog (opened with what the print
+// shows) place it again on the print; the saved definition reads the sheet
+// as generated. Every GUI action is counted (a file chosen in a dialog is
+// one). Then an arrow key nudges the block and Ctrl+Z takes back the nudge,
+// the block and the deletion. Keeps the scan, the definition and a picture
+// in build/artifacts/block-40x4/.
+TEST_F(FortyByFour, DraftWithOneBlockRedoneReadsTheSheet) {
     EditorState& s = frame->doc().state();
     int actions = 0;
     // Ctrl+O, the file chosen, OK in the zero-mark dialog.
@@ -553,9 +501,13 @@ TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
     EXPECT_EQ(status(), QStringLiteral(u"ゼロマーク 3, 設問 40 × 4"));
     ASSERT_EQ(s.questionCount, 40);
 
-    // The second block redone: Ctrl+B, its first and last question
-    // selected, Delete, three clicks and the dialog's OK.
+    // Ctrl+B (the toolbar has it too), the second block selected by its
+    // first and last question and deleted.
     QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(s.blockMode);
+    EXPECT_TRUE(frame->findChild<QToolBar*>(QStringLiteral("toolBar"))
+                    ->actions()
+                    .contains(frame->action(Command::BlockMode)));
     const auto& o = big.ovals;
     clickImage(o[20][1].x, o[20][1].y);
     QTest::mouseClick(frame->view().viewport(), Qt::LeftButton, Qt::ShiftModifier,
@@ -565,13 +517,34 @@ TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
     QTest::keyClick(&frame->view(), Qt::Key_Delete);
     actions += 4;
     ASSERT_EQ(s.questionCount, 20);
-    WhenShown blockDialog("BlockDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
-    clickImage(o[20][0].x + 3, o[20][0].y + 3);
-    clickImage(o[20][3].x - 3, o[20][3].y + 3);
-    clickImage(o[39][0].x + 3, o[39][0].y - 3);
+
+    // Three clicks a few pixels off the centres and the dialog's OK.
+    BlockCounts shown;
+    WhenShown blockDialog("BlockDialog", [&](QWidget* d) {
+        shown = {d->findChild<QSpinBox*>(QStringLiteral("editQuestions"))->value(),
+                 d->findChild<QSpinBox*>(QStringLiteral("editChoices"))->value()};
+        clickButton(d, "IDOK");
+    });
+    clickImage(o[20][0].x + 4, o[20][0].y + 3);
+    clickImage(o[20][3].x - 3, o[20][3].y + 4);
+    EXPECT_EQ(s.step, 3);
+    clickImage(o[39][0].x + 3, o[39][0].y - 4);
     actions += 4;
     ASSERT_TRUE(blockDialog.ran);
+    EXPECT_EQ(shown, (BlockCounts{20, 4}));
     ASSERT_EQ(s.questionCount, 40);
+    ASSERT_EQ(s.markCount, 160);
+    for (int i = 80; i < 160; ++i) {
+        const MarkRecord& m = s.marks[std::size_t(i)];
+        EXPECT_EQ(m.question, i / 4);
+        EXPECT_EQ(m.choice, i % 4);
+        EXPECT_NEAR(m.x, printed(i / 4, i % 4).x(), 1.5) << i;
+        EXPECT_NEAR(m.y, printed(i / 4, i % 4).y(), 1.5) << i;
+    }
+    // The new block is selected, ready to be moved; the title shows the change.
+    EXPECT_EQ(s.selectedFirst, 20);
+    EXPECT_EQ(s.selectedCount, 20);
+    EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("*")));
 
     // Ctrl+S and the name.
     const QString out = folder.filePath(QStringLiteral("forty.ini"));
@@ -582,12 +555,12 @@ TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
     ASSERT_TRUE(QFileInfo::exists(out));
     std::printf("40 x 4 with the draft and one block redone: %d GUI actions\n", actions);
 
-    // It reads the sheet as generated.
+    // It reads the sheet as generated; a doubled question is flagged for
+    // review, as the reader flags it.
     const TrialResult read = runTrialRead(s, QFile::encodeName(bigPath).toStdString());
     ASSERT_EQ(read.status, 0);
     const sheetgen::GroundTruth truth = sheetgen::groundTruth(big, answers);
     ASSERT_EQ(read.questions.size(), 40u);
-    // A doubled question is flagged for review, as the reader flags it.
     int right = 0, doubled = 0;
     for (int q = 0; q < 40; ++q) {
         const QuestionReading& r = read.questions[std::size_t(q)];
@@ -605,10 +578,23 @@ TEST_F(FortyByFour, DraftAndOneBlockRedoneReadTheSheet) {
     EXPECT_EQ(right, 40 - doubledInTruth);
     const QString keep = QStringLiteral(VELMORA_BINARY_DIR "/artifacts/block-40x4");
     QDir().mkpath(keep);
-    QFile::remove(keep + QStringLiteral("/forty.jpg"));
-    QFile::remove(keep + QStringLiteral("/forty.ini"));
+    for (const char* name : {"/forty.jpg", "/forty.ini"}) QFile::remove(keep + QLatin1String(name));
     QFile::copy(bigPath, keep + QStringLiteral("/forty.jpg"));
     QFile::copy(out, keep + QStringLiteral("/forty.ini"));
+    EXPECT_TRUE(frame->grab().save(keep + QStringLiteral("/dravel-block.png")));
+
+    // A nudge, then Ctrl+Z three times: the nudge, the block, the deletion.
+    const int x0 = s.marks[80].x;
+    QTest::keyClick(&frame->view(), Qt::Key_Right);
+    EXPECT_EQ(s.marks[80].x, x0 + 1);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.marks[80].x, x0);
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 20);
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 40);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace
