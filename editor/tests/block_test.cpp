@@ -2,7 +2,9 @@
 // rounding boundaries, counting and estimating questions, copy offsets and
 // the renumbering order; then whole blocks placed, copied, moved, nudged,
 // renumbered and deleted through the document, each undone and redone to
-// the exact definition, the counts the print suggests, and the limits.
+// the exact definition, the counts suggested without a print, and the
+// limits. The counts the print suggests and the snapping are in the window
+// test (main_frame_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -362,41 +364,6 @@ TEST_F(BlockTest, WithoutAPrintTheCountsComeFromTheSpacing) {
     EXPECT_EQ(host.suggestedCounts.back(), (BlockCounts{11, 4}));
     EXPECT_EQ(state().markCount, 0);
     EXPECT_EQ(state().step, 1);
-}
-
-/// A generated sheet: the print suggests the counts and every oval lands
-/// on its bubble.
-TEST_F(BlockTest, ThePrintSuggestsTheCountsAndTheOvalsSnapToIt) {
-    sheetgen::LayoutParams params;
-    params.questions = 12;
-    params.choices = 5;
-    params.columns = 1;
-    const sheetgen::Layout layout = sheetgen::makeLayout(params);
-    const sheetgen::Image image = sheetgen::renderSheet(
-        layout, sheetgen::Answers(12, std::vector<sheetgen::Mark>(5, sheetgen::Mark::Blank)),
-        {0, 0, 0.004}, 1);
-    ASSERT_TRUE(sheetgen::saveImage(path("sheet.png").toStdString(), image, sheetgen::Format::Png,
-                                    layout.dpi));
-    host.zeroRadii.push_back(layout.zeroRadius);
-    ASSERT_EQ(document.openDocument(path("sheet.png")), EditorDocument::OpenResult::Opened);
-    document.placer().enterBlockMode();
-    // Clicks a few pixels off the centres.
-    const auto& o = layout.ovals;
-    click(o[0][0].x + 3, o[0][0].y - 2);
-    click(o[0][4].x - 2, o[0][4].y + 3);
-    click(o[11][0].x + 2, o[11][0].y + 2);
-    ASSERT_EQ(host.suggestedCounts.size(), 1u);
-    EXPECT_EQ(host.suggestedCounts[0], (BlockCounts{12, 5}));
-    ASSERT_EQ(state().markCount, 60);
-    // Turned by 0.004 rad about the centre: compare with the turned print.
-    const double cx = (image.width - 1) / 2.0, cy = (image.height - 1) / 2.0;
-    for (int i = 0; i < 60; ++i) {
-        const sheetgen::Pt p = o[std::size_t(i / 5)][std::size_t(i % 5)];
-        const double x = cx + (p.x - cx) * std::cos(0.004) - (p.y - cy) * std::sin(0.004);
-        const double y = cy + (p.x - cx) * std::sin(0.004) + (p.y - cy) * std::cos(0.004);
-        EXPECT_NEAR(at(i).x, x, 1.5) << i;
-        EXPECT_NEAR(at(i).y, y, 1.5) << i;
-    }
 }
 
 }  // namespace
