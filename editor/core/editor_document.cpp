@@ -208,6 +208,8 @@ EditorDocument::OpenResult EditorDocument::loadImage(const QString& path) {
     print_.setPrint(scan->raster);
     applyMeasuredSizes(state_, print_.measured());
     draftUndo_.reset();
+    placer_.clearHistory();
+    state_.clearSelection();
     state_.bitmapWidth = scan->raster.width();
     state_.bitmapHeight = scan->raster.height();
     host_.showPicture(std::move(scan->raster));
@@ -249,6 +251,8 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
     state_.clearPoints();
     applyImport(state_, *imported.definition);
     draftUndo_.reset();
+    placer_.clearHistory();
+    state_.clearSelection();
     state_.zeroMarkMode = false;
     state_.step = 1;
     clearTrial();
@@ -261,6 +265,12 @@ EditorDocument::OpenResult EditorDocument::importDefinition(const QString& path)
 // ---- Placing ---------------------------------------------------------------------
 
 void EditorDocument::undo(Point pointer) {
+    // A block step after the draft leaves the draft's counts as they were:
+    // it goes back first.
+    if (placer_.undoBlockStep()) {
+        placer_.showStatus(pointer);
+        return;
+    }
     if (draftUndo_ && state_.step <= 1 && draftIsLastStep(state_, *draftUndo_)) {
         undoDraft(state_, *draftUndo_);
         draftUndo_.reset();
@@ -307,6 +317,8 @@ bool EditorDocument::proposeFromPrint() {
     host_.setStatus(QString::fromStdString(status));
     if (draft.questions.empty() && draft.zeroMarksFound == 0) return false;
     draftUndo_ = applyDraftWithUndo(state_, draft);
+    state_.clearSelection();
+    state_.blockMode = false;
     state_.zeroMarkMode = false;
     state_.areaMode = false;
     state_.toggleMode = false;

@@ -26,6 +26,7 @@ enum class MessageId {
     TrialZeroMarksNotFound,  ///< the test read did not find the zero marks
     DefinitionBeyondLimits,  ///< more than the reader or the editor holds
     ChoicesBeyondLimit,      ///< choices per question outside 1..kMaxChoices
+    BlockBeyondLimits,       ///< a block would pass the question, choice or mark limits
 };
 
 enum class QuestionId {
@@ -57,6 +58,13 @@ struct MarkSettings {
     friend bool operator==(const MarkSettings&, const MarkSettings&) = default;
 };
 
+/// The counts of a block being placed.
+struct BlockCounts {
+    int questions = 1;
+    int choices = 1;
+    friend bool operator==(const BlockCounts&, const BlockCounts&) = default;
+};
+
 /// The user's side: boxes and dialogs.
 class EditorPrompter {
 public:
@@ -67,6 +75,12 @@ public:
     virtual std::optional<MarkSettings> editMarkSettings(const MarkSettings& current) = 0;
     /// The zero-mark dialog opened with the current radius; nullopt on Cancel.
     virtual std::optional<int> editZeroMarkRadius(int current) = 0;
+    /// The block dialog opened with the counts the print suggests; nullopt
+    /// on Cancel.
+    virtual std::optional<BlockCounts> editBlockCounts(const BlockCounts& suggested) = 0;
+    /// The new number (1-based) of a block's first question, asked with
+    /// `current` in 1..`highest`; nullopt on Cancel.
+    virtual std::optional<int> editBlockNumber(int current, int highest) = 0;
     /// The save-as dialog proposing `proposedPath`; empty when cancelled.
     virtual QString chooseSavePath(const QString& proposedPath) = 0;
 };

@@ -56,12 +56,13 @@ struct ImageArea {
     friend bool operator==(const ImageArea&, const ImageArea&) = default;
 };
 
-/// What a drag holds: a mark record or one of the three zero marks.
+/// What a drag holds: a mark record, one of the three zero marks, or the
+/// selected block.
 struct Drag {
-    enum class Kind { None, Mark, ZeroMark };
+    enum class Kind { None, Mark, ZeroMark, Block };
     Kind kind = Kind::None;
     int index = 0;     ///< record index, or 0..2 for zero marks 1..3
-    Point grab{0, 0};  ///< click minus the item's centre
+    Point grab{0, 0};  ///< click minus the item's centre; for a block, the click
     bool active() const { return kind != Kind::None; }
 };
 
@@ -100,13 +101,22 @@ struct EditorState {
     bool zeroMarkMode = false;
     bool areaMode = false;
     bool toggleMode = false;  ///< mark mode is in force when none is set
+    bool blockMode = false;   ///< placing and editing whole blocks of questions
     int step = 0;             ///< 0 before any mode, then 1..4
     Drag drag;
     int divisor = kMinDivisor;
     int rowStep = 0;  ///< screen pixels between the last two first choices
     int moveCounter = 0;
+    /// The selected block: questions [selectedFirst, selectedFirst +
+    /// selectedCount); none when the count is 0.
+    int selectedFirst = -1;
+    int selectedCount = 0;
 
-    bool markMode() const { return !zeroMarkMode && !areaMode && !toggleMode; }
+    bool markMode() const { return !zeroMarkMode && !areaMode && !toggleMode && !blockMode; }
+    void clearSelection() {
+        selectedFirst = -1;
+        selectedCount = 0;
+    }
     bool isMulti(int question) const {
         return question >= 0 && question < kMaxQuestions && multi[std::size_t(question)] != 0;
     }

@@ -15,7 +15,7 @@ struct MessageText {
     bool error;  ///< caption "エラー", else "注意"
 };
 
-constexpr std::array<MessageText, 11> kMessages{{
+constexpr std::array<MessageText, 12> kMessages{{
     {MessageId::ImageLoadFailed, u"画像ファイルの読み込みに失敗しました。", true},
     {MessageId::LowResolution, u"入力画像のスキャン解像度は%1dpiです。", false},
     {MessageId::LoadImageFirst, u"先に画像ファイルを読み込んでください。", true},
@@ -37,12 +37,38 @@ constexpr std::array<MessageText, 11> kMessages{{
      u"切り出し画像は%3個まで）。",
      true},
     {MessageId::ChoicesBeyondLimit, u"選択肢数は1から%1までの範囲で指定してください。", false},
+    {MessageId::BlockBeyondLimits,
+     u"このブロックは上限を超えるため配置できません（設問は%1問、1問の選択肢は%2個、マークは%3個"
+     u"まで）。",
+     true},
 }};
 
 QString formatted(const char* format, int a, int b) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, a, b);
     return QString::fromLatin1(buffer);
+}
+
+QString blockPrompt(const EditorState& state) {
+    switch (state.step) {
+        case 1:
+            if (state.selectedCount > 0) {
+                return QStringLiteral(
+                           u"%1問目～%2問目を選択中: ﾄﾞﾗｯｸﾞか矢印ｷｰで移動、Ctrl+ﾄﾞﾗｯｸﾞでｺﾋﾟｰ、"
+                           u"Deleteで削除")
+                    .arg(state.selectedFirst + 1)
+                    .arg(state.selectedFirst + state.selectedCount);
+            }
+            return QStringLiteral(
+                u"ﾌﾞﾛｯｸの1問目の1番目の選択肢をｸﾘｯｸしてください（ﾏｰｸのｸﾘｯｸで選択、"
+                u"Shift+ｸﾘｯｸで範囲選択）。");
+        case 2:
+            return QStringLiteral(u"ﾌﾞﾛｯｸの1問目の最後の選択肢をｸﾘｯｸしてください。");
+        case 3:
+            return QStringLiteral(u"ﾌﾞﾛｯｸの最後の問題の1番目の選択肢をｸﾘｯｸしてください。");
+        default:
+            return QString();
+    }
 }
 
 }  // namespace
@@ -53,6 +79,8 @@ Message messageFor(MessageId id, int number) {
         QString text = QString::fromUtf16(m.text);
         if (id == MessageId::LowResolution) text = text.arg(number);
         if (id == MessageId::ChoicesBeyondLimit) text = text.arg(kMaxChoices);
+        if (id == MessageId::BlockBeyondLimits)
+            text = text.arg(kMaxQuestions).arg(kMaxChoices).arg(kMaxMarks);
         if (id == MessageId::DefinitionBeyondLimits)
             text = text.arg(kMaxChoices).arg(kMaxMarks).arg(kMaxAreas);
         return {id, text, m.error ? kError : kNotice};
@@ -109,6 +137,7 @@ QString movePrompt(const EditorState& state) {
                 return QString();
         }
     }
+    if (state.blockMode) return blockPrompt(state);
     if (state.areaMode) {
         switch (state.step) {
             case 1:

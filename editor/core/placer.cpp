@@ -1,5 +1,6 @@
 #include "editor/core/placer.h"
 
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 
@@ -41,6 +42,8 @@ Placer::Placer(EditorState& state, EditorHost& host, ModifiedHook onModified)
     : state_(state), host_(host), onModified_(std::move(onModified)) {}
 
 void Placer::modified() {
+    // A new edit ends what block redo could bring back; undo and redo keep it.
+    if (!steppingHistory_) history_.dropRedo();
     if (onModified_) onModified_();
 }
 
@@ -70,6 +73,8 @@ void Placer::enterZeroMarkMode() {
     state_.zeroMarkMode = true;
     state_.areaMode = false;
     state_.toggleMode = false;
+    state_.blockMode = false;
+    state_.clearSelection();
     host_.setCursor(CursorShape::Cross);
 }
 
@@ -102,6 +107,8 @@ void Placer::enterMarkMode() {
     state_.zeroMarkMode = false;
     state_.areaMode = false;
     state_.toggleMode = false;
+    state_.blockMode = false;
+    state_.clearSelection();
     state_.step = 1;
     host_.setCursor(CursorShape::Cross);
 }
@@ -110,6 +117,8 @@ void Placer::enterToggleMode() {
     state_.toggleMode = true;
     state_.zeroMarkMode = false;
     state_.areaMode = false;
+    state_.blockMode = false;
+    state_.clearSelection();
     state_.step = 1;
 }
 
@@ -117,6 +126,8 @@ void Placer::enterAreaMode() {
     state_.toggleMode = false;
     state_.zeroMarkMode = false;
     state_.areaMode = true;
+    state_.blockMode = false;
+    state_.clearSelection();
     state_.step = 1;
 }
 
@@ -133,20 +144,38 @@ void Placer::zoomOut() {
 // ---- Undo and redo ----------------------------------------------------------
 
 void Placer::undo() {
+    const QScopedValueRollback stepping(steppingHistory_, true);
+    // A block drag in progress is dropped where it began.
+    if (state_.drag.kind == Drag::Kind::Block) restoreSnapshot(state_, dragBefore_);
     state_.drag = Drag{};
     if (state_.step >= 2) {
         state_.step = 1;
         state_.clearPoints();
         host_.redraw(false);
+    } else if (undoBlockStep()) {
+        // The block step is taken back whole.
     } else if (state_.step == 1 && undoQuestion(state_)) {
+        if (!hasSelection(state_)) state_.clearSelection();
         host_.redraw(false);
         modified();
     }
     host_.setCursor(CursorShape::Arrow);
 }
 
+bool Placer::undoBlockStep() {
+    const QScopedValueRollback stepping(steppingHistory_, true);
+    if (state_.step > 1 || !history_.undo(state_)) return false;
+    host_.redraw(false);
+    modified();
+    return true;
+}
+
 void Placer::redo() {
-    if (state_.step == 1 && redoQuestion(state_)) {
+    const QScopedValueRollback stepping(steppingHistory_, true);
+    if (state_.step == 1 && history_.redo(state_)) {
+        host_.redraw(false);
+        modified();
+    } else if (state_.step == 1 && redoQuestion(state_)) {
         host_.redraw(false);
         modified();
     }
@@ -163,6 +192,8 @@ void Placer::leftButtonDown(Point p, Modifiers modifiers) {
         clickZeroMark(p);
     } else if (state_.areaMode) {
         clickArea(p);
+    } else if (state_.blockMode) {
+        clickBlock(p, modifiers);
     } else if (state_.step == 1) {
         clickMarkFirst(p, modifiers);
     } else if (state_.step == 2) {
@@ -317,7 +348,9 @@ void Placer::snapLastQuestion() {
 void Placer::mouseMove(Point p) {
     ++state_.moveCounter;
     const Drag& drag = state_.drag;
-    if (drag.active()) {
+    if (drag.kind == Drag::Kind::Block) {
+        dragBlock(p);
+    } else if (drag.active()) {
         const Point centre{p.x - drag.grab.x, p.y - drag.grab.y};
         if (drag.kind == Drag::Kind::Mark) {
             MarkRecord& m = state_.marks[std::size_t(drag.index)];
@@ -330,16 +363,19 @@ void Placer::mouseMove(Point p) {
             z = centre;
         }
     }
-    if (followsPointer()) {
+    if (drag.kind == Drag::Kind::Block) {
+        host_.redraw(false);
+    } else if (followsPointer()) {
         host_.redrawFigure(state_.zeroMarkMode && state_.moveCounter % kEraseEveryMoves == 0);
     }
     applyCursor();
 }
 
 void Placer::leftButtonUp(Point) {
+    if (state_.drag.kind == Drag::Kind::Block) releaseBlock();
     const bool wasDragging = state_.drag.active();
     state_.drag = Drag{};
-    if (state_.step == 1 || state_.step == 2) host_.setCursor(CursorShape::Cross);
+    if (state_.step >= 1 && state_.step <= 3) host_.setCursor(CursorShape::Cross);
     if (wasDragging) host_.redraw(false);
 }
 
@@ -366,7 +402,8 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
     // pointer (the ovals of a question being placed, the zero-mark circle);
     // anywhere else it takes Shift, so letters typed into the canvas by
     // mistake change nothing.
-    const bool placingOvals = state_.markMode() && state_.step == 2;
+    const bool placingOvals =
+        (state_.markMode() && state_.step == 2) || (state_.blockMode && state_.step >= 2);
     const bool placingZeroMarks = state_.zeroMarkMode && state_.step >= 1;
     auto resize = [&](int& value, int delta, bool inTool) {
         if (!inTool && !modifiers.shift) return;
@@ -375,6 +412,8 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
         host_.redraw(true);
     };
     auto arrow = [&](int dx, int dy) {
+        // The selected block moves by a pixel; the pointer stays.
+        if (!modifiers.shift && nudgeBlock(dx, dy)) return PointerStep{};
         if (modifiers.shift) {
             moveAllMarks(state_, dx, dy);
             modified();
@@ -386,11 +425,19 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
         case ViewKey::Escape:
             if (state_.toggleMode) {
                 state_.toggleMode = false;
+            } else if (state_.blockMode && state_.step == 1 && state_.selectedCount > 0) {
+                state_.clearSelection();
+                showStatus(pointer);
+                host_.redraw(false);
             } else {
                 undo();
                 showStatus(pointer);
                 host_.redraw(false);
             }
+            return {};
+        case ViewKey::Delete:
+            deleteSelectedBlock();
+            showStatus(pointer);
             return {};
         case ViewKey::PageUp:
             host_.redraw(false);

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "editor/core/block_edit.h"
 #include "editor/core/editor_host.h"
 #include "editor/core/editor_state.h"
 
@@ -26,6 +27,7 @@ enum class ViewKey {
     Right,
     Up,
     Down,
+    Delete,
     WiderOval,     ///< A
     NarrowerOval,  ///< S
     TallerOval,    ///< W
@@ -59,6 +61,20 @@ public:
     void enterMarkMode();
     void enterToggleMode();
     void enterAreaMode();
+    /// Block mode: three clicks and the block dialog place a whole block;
+    /// clicks on marks select blocks to move, copy, renumber or delete.
+    void enterBlockMode();
+    /// Copies the selected block to where its next question would be
+    /// (snapped to the print); the copy is numbered after the others.
+    void copySelectedBlock();
+    /// Asks the new number of the selected block's first question.
+    void renumberSelectedBlock();
+    void deleteSelectedBlock();
+    /// Takes back the last block step, when the state is still as it left
+    /// it. False otherwise (nothing changed).
+    bool undoBlockStep();
+    /// Forgets every block step (a new scan or definition).
+    void clearHistory() { history_.clear(); }
     void zoomIn();
     void zoomOut();
     /// Cancels a step in progress, or removes the last question.
@@ -94,10 +110,25 @@ private:
 
     void snapLastQuestion();
 
+    // placer_block.cpp
+    void clickBlock(Point p, Modifiers modifiers);
+    void finishBlock(Point lastQuestion);
+    void pressOnBlock(int question, Point p, Modifiers modifiers);
+    void dragBlock(Point p);
+    void releaseBlock();
+    bool nudgeBlock(int dx, int dy);
+    Point snapClick(Point p) const;
+    void snapSelectedBlock();
+    void recordBlockStep(ListSnapshot before, BlockHistory::Kind kind = BlockHistory::Kind::Other);
+
     EditorState& state_;
     EditorHost& host_;
     ModifiedHook onModified_;
     const PrintAssist* print_ = nullptr;
+    BlockHistory history_;
+    bool steppingHistory_ = false;  ///< an undo or redo is changing the state
+    ListSnapshot dragBefore_;       ///< the list when a block drag began
+    Point dragApplied_{0, 0};       ///< how far the dragged block has moved
 };
 
 }  // namespace dravel

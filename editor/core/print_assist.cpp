@@ -26,6 +26,10 @@ void PrintAssist::setPrint(const strovik::Raster& raster) {
     print_ = std::make_shared<const strovik::Raster>(raster.clone());
     const strovik::layout::SheetProposal draft = strovik::layout::proposeSheet(*print_);
     measured_ = {draft.ovalWidth, draft.ovalHeight, draft.zeroRadius};
+    bubbles_.clear();
+    for (const auto& question : draft.questions) {
+        for (const strovik::layout::PrintPoint& p : question) bubbles_.push_back({p.x, p.y});
+    }
 }
 
 strovik::layout::SheetProposal PrintAssist::propose() const {

@@ -26,6 +26,9 @@ public:
     void setPrint(const strovik::Raster& raster);
     bool hasPrint() const { return print_ != nullptr; }
     const PrintSizes& measured() const { return measured_; }
+    /// The centres of every printed bubble the draft found when the scan
+    /// was opened (empty without a scan).
+    const std::vector<Point>& bubbles() const { return bubbles_; }
 
     /// The draft of the whole sheet (empty without a scan).
     strovik::layout::SheetProposal propose() const;
@@ -45,6 +48,7 @@ public:
 private:
     std::shared_ptr<const strovik::Raster> print_;
     PrintSizes measured_;
+    std::vector<Point> bubbles_;
 };
 
 /// Sets the oval size and zero-mark radius to what was measured, where

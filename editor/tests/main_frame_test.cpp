@@ -24,8 +24,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <deque>
 #include <functional>
 
@@ -440,6 +444,164 @@ TEST_F(MainFrameSession, DraftFromTheToolbarThenOneUndo) {
     QTest::keyClick(&frame->view(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.questionCount, 0);
     EXPECT_EQ(s.markCount, 0);
+}
+
+}  // namespace
+}  // namespace dravel
+
+namespace dravel {
+namespace {
+
+/// A 40 x 4 sheet in two blocks of 20, shifted and turned a little, with
+/// random answers.
+class FortyByFour : public MainFrameSession {
+protected:
+    FortyByFour() {
+        sheetgen::LayoutParams p;
+        p.questions = 40;
+        p.choices = 4;
+        big = sheetgen::makeLayout(p);
+        answers = sheetgen::randomAnswers(big, 7);
+        image = sheetgen::renderSheet(big, answers, {3, -2, kTurn}, 7);
+        bigPath = folder.filePath(QStringLiteral("forty.jpg"));
+        EXPECT_TRUE(sheetgen::saveImage(QFile::encodeName(bigPath).toStdString(), image,
+                                        sheetgen::Format::Jpeg, big.dpi));
+    }
+
+    /// Where the generator drew the oval of question q, choice c.
+    QPointF printed(int q, int c) const {
+        const sheetgen::Pt p = big.ovals[std::size_t(q)][std::size_t(c)];
+        const double cx = (image.width - 1) / 2.0, cy = (image.height - 1) / 2.0;
+        return {cx + (p.x - cx) * std::cos(kTurn) - (p.y - cy) * std::sin(kTurn) + 3,
+                cy + (p.x - cx) * std::sin(kTurn) + (p.y - cy) * std::cos(kTurn) - 2};
+    }
+
+    static constexpr double kTurn = 0.002;
+    sheetgen::Layout big;
+    sheetgen::Answers answers;
+    sheetgen::Image image;
+    QString bigPath;
+};
+
+// The block tool as a teacher uses it on a 40 x 4 sheet whose draft has a
+// block to redo: Ctrl+B, the block selected and deleted, three clicks a
+// little off the bubbles and the count dialog (opened with what the print
+// shows) place it again on the print; the saved definition reads the sheet
+// as generated. Every GUI action is counted (a file chosen in a dialog is
+// one). Then an arrow key nudges the block and Ctrl+Z takes back the nudge,
+// the block and the deletion. Keeps the scan, the definition and a picture
+// in build/artifacts/block-40x4/.
+TEST_F(FortyByFour, DraftWithOneBlockRedoneReadsTheSheet) {
+    EditorState& s = frame->doc().state();
+    int actions = 0;
+    // Ctrl+O, the file chosen, OK in the zero-mark dialog.
+    prompter.openPaths.push_back(bigPath);
+    WhenShown zeroDialog("ZeroMarkDialog", [](QWidget* d) { clickButton(d, "IDOK"); });
+    QTest::keyClick(frame.get(), Qt::Key_O, Qt::ControlModifier);
+    actions += 3;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.imageLoaded; }));
+    ASSERT_TRUE(zeroDialog.ran);
+    activate();
+    // The draft.
+    frame->action(Command::AutoDetect)->trigger();
+    ++actions;
+    EXPECT_EQ(status(), QStringLiteral(u"ゼロマーク 3, 設問 40 × 4"));
+    ASSERT_EQ(s.questionCount, 40);
+
+    // Ctrl+B (the toolbar has it too), the second block selected by its
+    // first and last question and deleted.
+    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(s.blockMode);
+    EXPECT_TRUE(frame->findChild<QToolBar*>(QStringLiteral("toolBar"))
+                    ->actions()
+                    .contains(frame->action(Command::BlockMode)));
+    const auto& o = big.ovals;
+    clickImage(o[20][1].x, o[20][1].y);
+    QTest::mouseClick(frame->view().viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      scrollTo(o[39][2].x, o[39][2].y));
+    EXPECT_EQ(s.selectedFirst, 20);
+    EXPECT_EQ(s.selectedCount, 20);
+    QTest::keyClick(&frame->view(), Qt::Key_Delete);
+    actions += 4;
+    ASSERT_EQ(s.questionCount, 20);
+
+    // Three clicks a few pixels off the centres and the dialog's OK.
+    BlockCounts shown;
+    WhenShown blockDialog("BlockDialog", [&](QWidget* d) {
+        shown = {d->findChild<QSpinBox*>(QStringLiteral("editQuestions"))->value(),
+                 d->findChild<QSpinBox*>(QStringLiteral("editChoices"))->value()};
+        clickButton(d, "IDOK");
+    });
+    clickImage(o[20][0].x + 4, o[20][0].y + 3);
+    clickImage(o[20][3].x - 3, o[20][3].y + 4);
+    EXPECT_EQ(s.step, 3);
+    clickImage(o[39][0].x + 3, o[39][0].y - 4);
+    actions += 4;
+    ASSERT_TRUE(blockDialog.ran);
+    EXPECT_EQ(shown, (BlockCounts{20, 4}));
+    ASSERT_EQ(s.questionCount, 40);
+    ASSERT_EQ(s.markCount, 160);
+    for (int i = 80; i < 160; ++i) {
+        const MarkRecord& m = s.marks[std::size_t(i)];
+        EXPECT_EQ(m.question, i / 4);
+        EXPECT_EQ(m.choice, i % 4);
+        EXPECT_NEAR(m.x, printed(i / 4, i % 4).x(), 1.5) << i;
+        EXPECT_NEAR(m.y, printed(i / 4, i % 4).y(), 1.5) << i;
+    }
+    // The new block is selected, ready to be moved; the title shows the change.
+    EXPECT_EQ(s.selectedFirst, 20);
+    EXPECT_EQ(s.selectedCount, 20);
+    EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("*")));
+
+    // Ctrl+S and the name.
+    const QString out = folder.filePath(QStringLiteral("forty.ini"));
+    prompter.savePaths.push_back(out);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    actions += 2;
+    ASSERT_TRUE(QFileInfo::exists(out));
+    std::printf("40 x 4 with the draft and one block redone: %d GUI actions\n", actions);
+
+    // It reads the sheet as generated; a doubled question is flagged for
+    // review, as the reader flags it.
+    const TrialResult read = runTrialRead(s, QFile::encodeName(bigPath).toStdString());
+    ASSERT_EQ(read.status, 0);
+    const sheetgen::GroundTruth truth = sheetgen::groundTruth(big, answers);
+    ASSERT_EQ(read.questions.size(), 40u);
+    int right = 0, doubled = 0;
+    for (int q = 0; q < 40; ++q) {
+        const QuestionReading& r = read.questions[std::size_t(q)];
+        if (truth.filledCount[std::size_t(q)] == 2) {
+            doubled += r.doubt == strovik::ReviewKind::Doubled ? 1 : 0;
+            continue;
+        }
+        const int answer = r.chosen.size() == 1 && !r.flagged() ? r.chosen[0] + 1 : -1;
+        right += answer == truth.answers[std::size_t(q)] ? 1 : 0;
+    }
+    const int doubledInTruth =
+        int(std::count(truth.filledCount.begin(), truth.filledCount.end(), 2));
+    EXPECT_GT(doubledInTruth, 0);
+    EXPECT_EQ(doubled, doubledInTruth);
+    EXPECT_EQ(right, 40 - doubledInTruth);
+    const QString keep = QStringLiteral(VELMORA_BINARY_DIR "/artifacts/block-40x4");
+    QDir().mkpath(keep);
+    for (const char* name : {"/forty.jpg", "/forty.ini"}) QFile::remove(keep + QLatin1String(name));
+    QFile::copy(bigPath, keep + QStringLiteral("/forty.jpg"));
+    QFile::copy(out, keep + QStringLiteral("/forty.ini"));
+    EXPECT_TRUE(frame->grab().save(keep + QStringLiteral("/dravel-block.png")));
+
+    // A nudge, then Ctrl+Z three times: the nudge, the block, the deletion.
+    const int x0 = s.marks[80].x;
+    QTest::keyClick(&frame->view(), Qt::Key_Right);
+    EXPECT_EQ(s.marks[80].x, x0 + 1);
+    activate();
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.marks[80].x, x0);
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 20);
+    QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.questionCount, 40);
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ public:
     std::deque<std::optional<MarkSettings>> markSettings;
     std::deque<std::optional<int>> zeroRadii;
     std::deque<QString> savePaths;
+    std::deque<std::optional<BlockCounts>> blockCounts;
+    std::deque<std::optional<int>> blockNumbers;
     /// Dialogs answered OK with the shown values when their queue is empty.
     bool acceptDialogsByDefault = true;
 
@@ -30,6 +32,7 @@ public:
     int unanswered = 0;
     int markDialogs = 0;
     int zeroDialogs = 0;
+    std::vector<BlockCounts> suggestedCounts;  ///< what each block dialog opened with
     QStringList proposedSavePaths;
     int pictures = 0;
     int pictureWidth = 0;
@@ -62,6 +65,13 @@ public:
     std::optional<int> editZeroMarkRadius(int current) override {
         ++zeroDialogs;
         return next(zeroRadii, current);
+    }
+    std::optional<BlockCounts> editBlockCounts(const BlockCounts& suggested) override {
+        suggestedCounts.push_back(suggested);
+        return next(blockCounts, suggested);
+    }
+    std::optional<int> editBlockNumber(int current, int) override {
+        return next(blockNumbers, current);
     }
     QString chooseSavePath(const QString& proposed) override {
         proposedSavePaths.append(proposed);

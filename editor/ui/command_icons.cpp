@@ -64,6 +64,14 @@ QIcon commandIcon(Command command, const QStyle& style) {
                 p.setPen(QPen(Qt::black, 1.5, Qt::DashLine));
                 p.drawRect(QRectF(3, 5, 18, 14));
             });
+        case Command::BlockMode:
+            return glyph([](QPainter& p) {
+                p.setBrush(QColor(255, 255, 200));
+                for (int row = 0; row < 3; ++row) {
+                    for (int col = 0; col < 3; ++col)
+                        p.drawEllipse(QRectF(2 + 7 * col, 2 + 7 * row, 5, 6));
+                }
+            });
         case Command::ZoomIn:
             return glyph([](QPainter& p) { magnifier(p, true); });
         case Command::ZoomOut:

@@ -47,6 +47,12 @@ public:
     std::optional<int> editZeroMarkRadius(int current) override {
         return prompter_.editZeroMarkRadius(current);
     }
+    std::optional<BlockCounts> editBlockCounts(const BlockCounts& suggested) override {
+        return prompter_.editBlockCounts(suggested);
+    }
+    std::optional<int> editBlockNumber(int current, int highest) override {
+        return prompter_.editBlockNumber(current, highest);
+    }
     QString chooseSavePath(const QString& proposedPath) override {
         return prompter_.chooseSavePath(proposedPath);
     }

@@ -101,7 +101,7 @@ QRect CDravelView::figureRect() const {
     const EditorState& s = doc_.state();
     QRect image = inProgressBounds(s, pointer_);
     const Drag& drag = s.drag;
-    if (drag.active()) {
+    if (drag.active() && drag.kind != Drag::Kind::Block) {
         // The dragged item with its label or circle.
         const Point c = drag.kind == Drag::Kind::Mark ? Point{s.marks[std::size_t(drag.index)].x,
                                                               s.marks[std::size_t(drag.index)].y}

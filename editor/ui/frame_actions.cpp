@@ -68,6 +68,15 @@ void CMainFrame::run(Command command) {
         case Command::AreaMode:
             placer.enterAreaMode();
             break;
+        case Command::BlockMode:
+            placer.enterBlockMode();
+            break;
+        case Command::BlockCopy:
+            placer.copySelectedBlock();
+            break;
+        case Command::BlockRenumber:
+            placer.renumberSelectedBlock();
+            break;
         case Command::TrialRead:
             trialRead();
             break;

@@ -16,7 +16,7 @@ constexpr std::array<MenuSpec, 4> kMenus{{
 }};
 
 // clang-format off
-constexpr std::array<CommandEntry, 23> kCommands{{
+constexpr std::array<CommandEntry, 26> kCommands{{
     {C::NewDocument, u"新規作成", "ID_FILE_NEW", M::None, false, false, false},
     {C::OpenImage, u"ｽｷｬﾝ画像ﾌｧｲﾙを開く(&O)...\tCtrl+O", "ID_FILE_OPEN", M::File, false, false, false},
     {C::Import, u"ﾏｰｸ情報ﾌｧｲﾙをｲﾝﾎﾟｰﾄ(&I)...", "ID_FILE_IMPORT", M::File, false, true, false},
@@ -32,6 +32,9 @@ constexpr std::array<CommandEntry, 23> kCommands{{
     {C::ZeroMarkMode, u"基準点指定（3点を左ｸﾘｯｸ）(&K)", "ID_ZEROMARK_MODE", M::Edit, false, true, false},
     {C::ToggleMode, u"単一選択/複数選択の切替（ﾏｰｸ上を左ｸﾘｯｸ）(&S)", "ID_TOGGLE_MODE", M::Edit, false, true, false},
     {C::AreaMode, u"切り出し画像範囲の追加(4点を左ｸﾘｯｸ)(&I)", "ID_AREA_MODE", M::Edit, false, true, false},
+    {C::BlockMode, u"ブロック配置（3点を左ｸﾘｯｸ）(&B)\tCtrl+B", "ID_BLOCK_MODE", M::Edit, true, true, false},
+    {C::BlockCopy, u"ブロックのコピー(&C)\tCtrl+D", "ID_BLOCK_COPY", M::Edit, false, true, false},
+    {C::BlockRenumber, u"ブロックの番号変更(&N)...", "ID_BLOCK_RENUMBER", M::Edit, false, true, false},
     {C::TrialRead, u"試し読み(&T)", "ID_TRIAL_READ", M::Edit, true, true, false},
     {C::AutoDetect, u"マーク位置の自動検出(&D)", "ID_AUTO_DETECT", M::Edit, false, true, false},
     {C::ToolBar, u"ﾂｰﾙ ﾊﾞｰ(&T)", "ID_VIEW_TOOLBAR", M::View, false, false, true},
@@ -43,13 +46,14 @@ constexpr std::array<CommandEntry, 23> kCommands{{
 }};
 // clang-format on
 
-constexpr std::array<ToolbarSlot, 13> kToolbar{{
+constexpr std::array<ToolbarSlot, 14> kToolbar{{
     {C::OpenImage, false},
     {C::Import, false},
     {C::Save, false},
     {C::MarkMode, true},
     {C::ZeroMarkMode, false},
     {C::AutoDetect, false},
+    {C::BlockMode, false},
     {C::Undo, true},
     {C::Redo, false},
     {C::ZoomIn, true},
@@ -59,7 +63,7 @@ constexpr std::array<ToolbarSlot, 13> kToolbar{{
     {C::TrialRead, true},
 }};
 
-const std::array<Accelerator, 7> kAccelerators{{
+const std::array<Accelerator, 9> kAccelerators{{
     {QKeyCombination(Qt::ControlModifier, Qt::Key_N), C::NewDocument},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_O), C::OpenImage},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_S), C::Save},
@@ -67,6 +71,8 @@ const std::array<Accelerator, 7> kAccelerators{{
     {QKeyCombination(Qt::ControlModifier, Qt::Key_P), C::Print},
     {QKeyCombination(Qt::ControlModifier, Qt::Key_Z), C::Undo},
     {QKeyCombination(Qt::AltModifier, Qt::Key_Backspace), C::Undo},
+    {QKeyCombination(Qt::ControlModifier, Qt::Key_B), C::BlockMode},
+    {QKeyCombination(Qt::ControlModifier, Qt::Key_D), C::BlockCopy},
 }};
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "common/qt/file_filters.h"
+#include "editor/ui/block_dialogs.h"
 #include "editor/ui/mark_settings_dialog.h"
 #include "editor/ui/zero_mark_dialog.h"
 
@@ -51,6 +52,18 @@ std::optional<int> QtEditorPrompter::editZeroMarkRadius(int current) {
     ZeroMarkDialog dialog(current, parent_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.radius();
+}
+
+std::optional<BlockCounts> QtEditorPrompter::editBlockCounts(const BlockCounts& suggested) {
+    BlockDialog dialog(suggested, parent_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.counts();
+}
+
+std::optional<int> QtEditorPrompter::editBlockNumber(int current, int highest) {
+    BlockNumberDialog dialog(current, highest, parent_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.number();
 }
 
 QString QtEditorPrompter::chooseSavePath(const QString& proposedPath) {

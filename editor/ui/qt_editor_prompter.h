@@ -31,6 +31,8 @@ public:
     Answer ask(const Question& question) override;
     std::optional<MarkSettings> editMarkSettings(const MarkSettings& current) override;
     std::optional<int> editZeroMarkRadius(int current) override;
+    std::optional<BlockCounts> editBlockCounts(const BlockCounts& suggested) override;
+    std::optional<int> editBlockNumber(int current, int highest) override;
     QString chooseSavePath(const QString& proposedPath) override;
     /// The open dialog of the open-image or import command; empty when
     /// cancelled.

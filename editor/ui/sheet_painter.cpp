@@ -6,6 +6,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "editor/ui/trial_painter.h"
 
@@ -15,6 +16,7 @@ namespace {
 const QColor kMarkColour(255, 255, 200);
 const QColor kMultiColour(255, 200, 200);
 const QColor kZeroColour(255, 0, 0);
+const QColor kSelectionColour(0, 90, 255);
 constexpr int kLabelPixels = 12;  ///< label height in image pixels
 constexpr int kLabelInset = 3;
 constexpr int kAreaNumberOffset = 2;
@@ -55,6 +57,44 @@ void drawQuestionInProgress(QPainter& p, const EditorState& s, Point pointer) {
     }
 }
 
+/// Block mode's block in progress: the first question's line, then the
+/// outline of the block with ovals at its corners.
+void drawBlockInProgress(QPainter& p, const EditorState& s, Point pointer) {
+    const Point first = s.points[0];
+    const Point last = s.step == 3 ? s.points[1] : pointer;
+    p.setBrush(kMarkColour);
+    p.drawLine(first.x, first.y, last.x, last.y);
+    std::vector<Point> corners{first, last};
+    if (s.step == 3) {
+        const Point across{last.x + pointer.x - first.x, last.y + pointer.y - first.y};
+        p.drawLine(last.x, last.y, across.x, across.y);
+        p.drawLine(across.x, across.y, pointer.x, pointer.y);
+        p.drawLine(pointer.x, pointer.y, first.x, first.y);
+        corners.push_back(pointer);
+        corners.push_back(across);
+    }
+    if (s.ovalWidth <= 0 || s.ovalHeight <= 0) return;
+    for (const Point& c : corners) drawOval(p, c, s.ovalWidth, s.ovalHeight);
+}
+
+/// A frame around every oval of the selected block.
+void drawSelection(QPainter& p, const EditorState& s) {
+    if (s.selectedCount <= 0) return;
+    QRect box;
+    for (int i = 0; i < s.markCount; ++i) {
+        const MarkRecord& m = s.marks[std::size_t(i)];
+        if (m.question < s.selectedFirst || m.question >= s.selectedFirst + s.selectedCount)
+            continue;
+        box |= ovalRect({m.x, m.y}, s.ovalWidth, s.ovalHeight);
+    }
+    if (box.isEmpty()) return;
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kSelectionColour, 3, Qt::DashLine));
+    p.drawRect(box.adjusted(-kMargin, -kMargin, kMargin, kMargin));
+    p.restore();
+}
+
 void drawInProgress(QPainter& p, const EditorState& s, Point pointer) {
     if (s.zeroMarkMode && s.step == 1) {
         // The circle follows the pointer before the first click too, so its
@@ -83,6 +123,8 @@ void drawInProgress(QPainter& p, const EditorState& s, Point pointer) {
         p.drawPolyline(line);
     } else if (s.markMode() && s.step == 2) {
         drawQuestionInProgress(p, s, pointer);
+    } else if (s.blockMode && (s.step == 2 || s.step == 3)) {
+        drawBlockInProgress(p, s, pointer);
     }
 }
 
@@ -218,6 +260,15 @@ QRect inProgressBounds(const EditorState& s, Point pointer) {
         const int hh = std::max(0, s.ovalHeight / 2);
         add(s.points[0], hw, hh);
         add(pointer, hw, hh);
+    } else if (s.blockMode && (s.step == 2 || s.step == 3)) {
+        const int hw = std::max(0, s.ovalWidth / 2);
+        const int hh = std::max(0, s.ovalHeight / 2);
+        const Point first = s.points[0];
+        const Point last = s.step == 3 ? s.points[1] : pointer;
+        add(first, hw, hh);
+        add(last, hw, hh);
+        add(pointer, hw, hh);
+        add({last.x + pointer.x - first.x, last.y + pointer.y - first.y}, hw, hh);
     }
     return r;
 }
@@ -244,6 +295,7 @@ void paintSheet(QPainter& painter, const SheetScene& scene, QPoint scroll, const
     drawInProgress(painter, s, scene.pointer);
     // A test read draws the ovals where they were read, as outlines.
     if (scene.trial == nullptr) drawMarks(painter, s, visible, scene.cache);
+    drawSelection(painter, s);
     drawAreas(painter, s, visible);
     drawZeroMarks(painter, s);
     if (scene.trial != nullptr) drawTrialReading(painter, s, *scene.trial, visible);

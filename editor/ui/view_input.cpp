@@ -42,6 +42,8 @@ std::optional<ViewKey> viewKey(const QKeyEvent& event) {
             return ViewKey::Up;
         case Qt::Key_Down:
             return ViewKey::Down;
+        case Qt::Key_Delete:
+            return ViewKey::Delete;
         case Qt::Key_A:
             return ViewKey::WiderOval;
         case Qt::Key_S:
