@@ -38,6 +38,30 @@ int chainEnd(const EditorState& state, int from) {
     return end;
 }
 
+/// Removes every record of the questions `gone` (ascending, in use); the
+/// others move down to stay consecutive, their flags with them.
+void removeQuestions(EditorState& state, const std::vector<int>& gone) {
+    auto removedBelow = [&](int q) {
+        return int(std::lower_bound(gone.begin(), gone.end(), q) - gone.begin());
+    };
+    auto isGone = [&](int q) { return std::binary_search(gone.begin(), gone.end(), q); };
+    int kept = 0;
+    for (int i = 0; i < state.markCount; ++i) {
+        MarkRecord m = record(state, i);
+        if (isGone(m.question)) continue;
+        m.question -= removedBelow(m.question);
+        record(state, kept++) = m;
+    }
+    state.markCount = kept;
+    int next = 0;
+    for (int q = 0; q < state.questionCount; ++q) {
+        if (!isGone(q)) state.setMulti(next++, state.isMulti(q));
+    }
+    for (int q = next; q < state.questionCount; ++q) state.setMulti(q, false);
+    state.questionCount = next;
+    state.endRedoChain();
+}
+
 }  // namespace
 
 bool blockFits(const EditorState& state, int questions, int marks) {
@@ -66,6 +90,47 @@ bool placeBlock(EditorState& state, const std::vector<Point>& positions, int que
     state.questionCount += questions;
     state.endRedoChain();
     select(state, firstQuestion, questions);
+    return true;
+}
+
+std::vector<int> questionsUnder(const EditorState& state, const BlockArea& area) {
+    std::vector<int> out;
+    for (int i = 0; i < state.markCount; ++i) {
+        const MarkRecord& m = state.marks[std::size_t(i)];
+        if (m.question >= 0 && m.question < state.questionCount && area.contains({m.x, m.y})) {
+            out.push_back(m.question);
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+bool replaceBlock(EditorState& state, const std::vector<Point>& positions, int questions,
+                  int choices, const std::vector<int>& replaced) {
+    if (replaced.empty()) return placeBlock(state, positions, questions, choices);
+    if (replaced.front() < 0 || replaced.back() >= state.questionCount ||
+        !std::is_sorted(replaced.begin(), replaced.end()) ||
+        std::adjacent_find(replaced.begin(), replaced.end()) != replaced.end()) {
+        return false;
+    }
+    if (questions < 1 || choices < 1 || choices > kMaxChoices) return false;
+    if (positions.size() != std::size_t(questions) * std::size_t(choices)) return false;
+    // The limits apply to what is left plus the block.
+    int removedMarks = 0;
+    for (int i = 0; i < state.markCount; ++i) {
+        const int q = state.marks[std::size_t(i)].question;
+        removedMarks += std::binary_search(replaced.begin(), replaced.end(), q) ? 1 : 0;
+    }
+    const int questionsLeft = state.questionCount - int(replaced.size());
+    if (questionsLeft + questions > kMaxQuestions ||
+        state.markCount - removedMarks + questions * choices > kMaxMarks) {
+        return false;
+    }
+    removeQuestions(state, replaced);
+    placeBlock(state, positions, questions, choices);
+    // The questions below the lowest replaced one kept their numbers.
+    if (replaced.front() < questionsLeft) renumberBlock(state, replaced.front());
     return true;
 }
 
@@ -125,21 +190,9 @@ bool renumberBlock(EditorState& state, int target) {
 
 bool deleteBlock(EditorState& state) {
     if (!hasSelection(state)) return false;
-    const int first = state.selectedFirst;
-    const int count = state.selectedCount;
-    int kept = 0;
-    for (int i = 0; i < state.markCount; ++i) {
-        MarkRecord m = record(state, i);
-        if (inBlock(state, m.question)) continue;
-        if (m.question >= first + count) m.question -= count;
-        record(state, kept++) = m;
-    }
-    state.markCount = kept;
-    const auto flags = state.multi.begin();
-    std::move(flags + first + count, flags + state.questionCount, flags + first);
-    std::fill(flags + state.questionCount - count, flags + state.questionCount, std::uint8_t(0));
-    state.questionCount -= count;
-    state.endRedoChain();
+    std::vector<int> gone(std::size_t(state.selectedCount));
+    for (int i = 0; i < state.selectedCount; ++i) gone[std::size_t(i)] = state.selectedFirst + i;
+    removeQuestions(state, gone);
     state.clearSelection();
     return true;
 }

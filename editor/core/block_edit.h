@@ -20,6 +20,7 @@
 #include <deque>
 #include <vector>
 
+#include "editor/core/block_geometry.h"
 #include "editor/core/editor_state.h"
 
 namespace dravel {
@@ -35,6 +36,20 @@ bool hasSelection(const EditorState& state);
 /// one choice are flagged multi-select, as placing one does. Selects it.
 bool placeBlock(EditorState& state, const std::vector<Point>& positions, int questions,
                 int choices);
+
+/// The questions in use with at least one record centre in `area`,
+/// ascending: the questions a block placed there replaces.
+std::vector<int> questionsUnder(const EditorState& state, const BlockArea& area);
+
+/// Places a block over the questions `replaced` (ascending, in use): every
+/// record of those questions goes, whether all of its ovals lie under the
+/// block or only some; the block takes the lowest of their numbers and the
+/// other questions keep their order, renumbered to stay consecutive (the
+/// renumbering rule of block_geometry.h). With nothing replaced this is
+/// placeBlock. The limits apply to the result; refused whole. Selects the
+/// block.
+bool replaceBlock(EditorState& state, const std::vector<Point>& positions, int questions,
+                  int choices, const std::vector<int>& replaced);
 
 /// Appends a copy of the selected block moved by `offset`, numbered after
 /// the existing questions, with the same multi-select flags; selects the

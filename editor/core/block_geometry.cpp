@@ -102,6 +102,25 @@ std::vector<int> renumberOrder(int questionCount, int first, int count, int targ
     return newIndex;
 }
 
+double blockSpacing(Point first, Point last, Point lastQuestion, int questions, int choices,
+                    double fallbackSpacing) {
+    const double choiceSpacing = choices > 1 ? distance(first, last) / (choices - 1) : 0.0;
+    if (choiceSpacing > 0.0) return choiceSpacing;
+    const double questionSpacing =
+        questions > 1 ? distance(first, lastQuestion) / (questions - 1) : 0.0;
+    return questionSpacing > 0.0 ? questionSpacing : fallbackSpacing;
+}
+
+BlockArea replacementArea(const std::vector<Point>& positions, double spacing) {
+    if (positions.empty()) return {};
+    const auto [minX, maxX] = std::minmax_element(positions.begin(), positions.end(),
+                                                  [](Point a, Point b) { return a.x < b.x; });
+    const auto [minY, maxY] = std::minmax_element(positions.begin(), positions.end(),
+                                                  [](Point a, Point b) { return a.y < b.y; });
+    const double half = spacing / 2.0;
+    return {minX->x - half, minY->y - half, maxX->x + half, maxY->y + half};
+}
+
 int snapReach(const std::vector<Point>& positions, int questions, int choices, int fallback) {
     if (questions < 1 || choices < 1 ||
         positions.size() != std::size_t(questions) * std::size_t(choices)) {

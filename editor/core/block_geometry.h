@@ -34,6 +34,13 @@
 // - Renumbering. The block of `count` questions starting at `first` moves
 //   to start at `target` (clamped to 0 .. questionCount - count); the
 //   other questions keep their order around it.
+// - Replacement area. A newly placed block covers the bounding box of its
+//   ovals' centres grown on every side by half its spacing: the choice
+//   spacing |last - first| / (choices - 1); with one choice or coinciding
+//   clicks the question spacing |lastQuestion - first| / (questions - 1);
+//   with neither, `fallbackSpacing`. A centre (x, y) lies in the area when
+//   left - h <= x <= right + h and top - h <= y <= bottom + h (h the half
+//   spacing, unrounded): a centre exactly on the grown edge is inside.
 #pragma once
 
 #include <vector>
@@ -68,6 +75,25 @@ Point continuingOffset(Point firstOfFirst, Point lastOfFirst, Point firstOfLast,
 /// [first, first + count) moves to start at `target`. Empty when the block
 /// does not lie within the questions.
 std::vector<int> renumberOrder(int questionCount, int first, int count, int target);
+
+/// The area a new block covers (see the rule above).
+struct BlockArea {
+    double left = 0.0;
+    double top = 0.0;
+    double right = -1.0;
+    double bottom = -1.0;
+    bool contains(Point p) const {
+        return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom;
+    }
+};
+
+/// The spacing the area grows by twice over (see the rule above).
+double blockSpacing(Point first, Point last, Point lastQuestion, int questions, int choices,
+                    double fallbackSpacing);
+
+/// The bounding box of `positions` grown by `spacing` / 2 on every side;
+/// an area that contains nothing when `positions` is empty.
+BlockArea replacementArea(const std::vector<Point>& positions, double spacing);
 
 /// The largest move that keeps a snapped oval from reaching a neighbour's
 /// bubble: half the smallest distance between neighbouring centres of a

@@ -1,5 +1,6 @@
 #include "editor/core/editor_texts.h"
 
+#include <QStringList>
 #include <array>
 #include <cstdio>
 
@@ -116,6 +117,21 @@ QString statusText(const EditorState& state, Point pointer) {
         text += QStringLiteral(u"  傾斜=") + QString::fromLatin1(buffer) + QStringLiteral(" rad");
     }
     return text;
+}
+
+QString blockPlacedText(int questions, int choices, const std::vector<int>& replaced) {
+    QString text = QStringLiteral(u"ブロック %1 × %2 を配置しました").arg(questions).arg(choices);
+    if (replaced.empty()) return text;
+    QStringList runs;
+    for (std::size_t i = 0; i < replaced.size();) {
+        std::size_t end = i + 1;
+        while (end < replaced.size() && replaced[end] == replaced[end - 1] + 1) ++end;
+        const int from = replaced[i] + 1;
+        const int to = replaced[end - 1] + 1;
+        runs << (from == to ? QString::number(from) : QStringLiteral(u"%1–%2").arg(from).arg(to));
+        i = end;
+    }
+    return text + QStringLiteral(u"（設問 %1 を置き換え）").arg(runs.join(QStringLiteral(u"、")));
 }
 
 QString movePrompt(const EditorState& state) {

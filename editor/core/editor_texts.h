@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 #include "editor/core/editor_host.h"
 #include "editor/core/editor_state.h"
@@ -22,6 +23,12 @@ Question questionFor(QuestionId id, const QString& documentName = QString());
 
 /// "(x,y)  始点=(..)  終点=(..)  傾斜=.. rad" for the pointer at `pointer`.
 QString statusText(const EditorState& state, Point pointer);
+
+/// The status line after a block is placed: "ブロック 20 × 4 を配置しました",
+/// then "（設問 21–40 を置き換え）" naming the replaced questions (0-based in
+/// `replaced`, ascending) 1-based, runs of consecutive numbers as "a–b",
+/// runs joined by "、".
+QString blockPlacedText(int questions, int choices, const std::vector<int>& replaced);
 
 /// The prompt for the current mode and step (empty when there is none).
 QString movePrompt(const EditorState& state);

@@ -3,6 +3,7 @@
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "editor/core/editor_texts.h"
 #include "editor/core/geometry.h"
@@ -148,6 +149,8 @@ void Placer::undo() {
     // A block drag in progress is dropped where it began.
     if (state_.drag.kind == Drag::Kind::Block) restoreSnapshot(state_, dragBefore_);
     state_.drag = Drag{};
+    // A block begun by a click on a mark is only a selection: undo goes on.
+    dropStartOnMark();
     if (state_.step >= 2) {
         state_.step = 1;
         state_.clearPoints();
@@ -164,6 +167,7 @@ void Placer::undo() {
 
 bool Placer::undoBlockStep() {
     const QScopedValueRollback stepping(steppingHistory_, true);
+    dropStartOnMark();
     if (state_.step > 1 || !history_.undo(state_)) return false;
     host_.redraw(false);
     modified();
@@ -172,6 +176,7 @@ bool Placer::undoBlockStep() {
 
 void Placer::redo() {
     const QScopedValueRollback stepping(steppingHistory_, true);
+    dropStartOnMark();
     if (state_.step == 1 && history_.redo(state_)) {
         host_.redraw(false);
         modified();
@@ -199,7 +204,11 @@ void Placer::leftButtonDown(Point p, Modifiers modifiers) {
     } else if (state_.step == 2) {
         clickMarkLast(p);
     }
-    showStatus(p);
+    if (notice_.isEmpty()) {
+        showStatus(p);
+    } else {
+        host_.setStatus(std::exchange(notice_, QString()));
+    }
     applyCursor();
 }
 
@@ -425,7 +434,10 @@ PointerStep Placer::keyDown(ViewKey key, Modifiers modifiers, Point pointer) {
         case ViewKey::Escape:
             if (state_.toggleMode) {
                 state_.toggleMode = false;
-            } else if (state_.blockMode && state_.step == 1 && state_.selectedCount > 0) {
+            } else if (state_.blockMode && state_.selectedCount > 0 &&
+                       (state_.step == 1 || (startOnMark_ && state_.step == 2))) {
+                // The selection goes, with a block begun by clicking it.
+                dropStartOnMark();
                 state_.clearSelection();
                 showStatus(pointer);
                 host_.redraw(false);

@@ -5,6 +5,7 @@
 // move the pointer, set the cursor and the status line) goes to the host.
 #pragma once
 
+#include <QString>
 #include <functional>
 
 #include "editor/core/block_edit.h"
@@ -61,8 +62,10 @@ public:
     void enterMarkMode();
     void enterToggleMode();
     void enterAreaMode();
-    /// Block mode: three clicks and the block dialog place a whole block;
-    /// clicks on marks select blocks to move, copy, renumber or delete.
+    /// Block mode: three clicks and the block dialog place a whole block,
+    /// replacing the questions under it; clicks on marks select blocks to
+    /// move, copy, renumber or delete, and a plain click on a mark is also
+    /// the first click of a new block over it.
     void enterBlockMode();
     /// Copies the selected block to where its next question would be
     /// (snapped to the print); the copy is numbered after the others.
@@ -117,6 +120,7 @@ private:
     void dragBlock(Point p);
     void releaseBlock();
     bool nudgeBlock(int dx, int dy);
+    void dropStartOnMark();
     Point snapClick(Point p) const;
     void snapSelectedBlock();
     void recordBlockStep(ListSnapshot before, BlockHistory::Kind kind = BlockHistory::Kind::Other);
@@ -129,6 +133,11 @@ private:
     bool steppingHistory_ = false;  ///< an undo or redo is changing the state
     ListSnapshot dragBefore_;       ///< the list when a block drag began
     Point dragApplied_{0, 0};       ///< how far the dragged block has moved
+    Modifiers pressModifiers_;      ///< the keys held when the block drag began
+    bool startOnMark_ = false;      ///< step 2 began with a click on a mark
+    bool secondOnRelease_ = false;  ///< a press at step 2 is the second click unless it drags
+    Point pressedAt_;               ///< where that press was, snapped
+    QString notice_;                ///< what the last click did, for the status line
 };
 
 }  // namespace dravel

@@ -1,9 +1,13 @@
 // The placing steps of block mode: the three clicks and the block dialog,
-// selecting blocks by clicking their marks, dragging (Ctrl: a copy),
-// nudging by keys, the continuing copy, renumbering and deleting. Every
-// change is one step of the block history.
+// the block replacing the questions under it, selecting blocks by clicking
+// their marks (a plain click on a mark also starts a new block there),
+// dragging (Ctrl: a copy), nudging by keys, the continuing copy,
+// renumbering and deleting. Every change is one step of the block history;
+// undo, redo, Escape and the commands on the selection first drop a block
+// begun on a mark.
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "editor/core/block_geometry.h"
@@ -26,6 +30,8 @@ void Placer::enterBlockMode() {
     state_.drag = Drag{};
     state_.clearPoints();
     state_.clearSelection();
+    startOnMark_ = false;
+    secondOnRelease_ = false;
     state_.blockMode = true;
     state_.zeroMarkMode = false;
     state_.areaMode = false;
@@ -57,12 +63,23 @@ void Placer::clickBlock(Point p, Modifiers modifiers) {
                 return;
             }
             state_.clearSelection();
+            startOnMark_ = false;
             state_.points[0] = snapClick(p);
             state_.step = 2;
             host_.redraw(false);
             return;
         }
         case 2:
+            if (const int hit = startOnMark_ ? markAt(state_, p) : -1; hit >= 0) {
+                // The block began on a mark: a plain press on a mark is the
+                // second click unless it drags; Shift or Ctrl edit the
+                // selection as at the first step.
+                const bool plain = !modifiers.shift && !modifiers.control;
+                if (!plain) dropStartOnMark();
+                pressOnBlock(state_.marks[std::size_t(hit)].question, p, modifiers);
+                secondOnRelease_ = plain;
+                return;
+            }
             state_.points[1] = snapClick(p);
             state_.step = 3;
             return;
@@ -75,6 +92,7 @@ void Placer::clickBlock(Point p, Modifiers modifiers) {
 }
 
 void Placer::finishBlock(Point lastQuestion) {
+    startOnMark_ = false;
     const Point first = state_.points[0];
     const Point last = state_.points[1];
     state_.points[2] = lastQuestion;
@@ -113,18 +131,25 @@ void Placer::finishBlock(Point lastQuestion) {
             at = print_->snapBubble(at, state_.ovalWidth, state_.ovalHeight, reach);
         }
     }
+    // The questions under the block give way to it, in one step.
+    const double spacing =
+        blockSpacing(first, last, lastQuestion, questions, choices, 2 * ovalReach(state_));
+    const std::vector<int> replaced = questionsUnder(state_, replacementArea(positions, spacing));
     ListSnapshot before = takeSnapshot(state_);
-    if (!placeBlock(state_, positions, questions, choices)) {
+    if (!replaceBlock(state_, positions, questions, choices, replaced)) {
         host_.showMessage(messageFor(MessageId::BlockBeyondLimits));
         host_.redraw(false);
         return;
     }
+    notice_ = blockPlacedText(questions, choices, replaced);
     recordBlockStep(std::move(before));
 }
 
 void Placer::pressOnBlock(int question, Point p, Modifiers modifiers) {
     const bool selected = hasSelection(state_) && question >= state_.selectedFirst &&
                           question < state_.selectedFirst + state_.selectedCount;
+    pressModifiers_ = modifiers;
+    pressedAt_ = snapClick(p);
     if (modifiers.shift && hasSelection(state_)) {
         // Shift extends the selection to the clicked question.
         const int from = std::min(state_.selectedFirst, question);
@@ -168,9 +193,20 @@ void Placer::releaseBlock() {
             state_.selectedCount = count;
         }
         if (!hasSelection(state_)) state_.clearSelection();
+        if (std::exchange(secondOnRelease_, false)) {
+            state_.points[1] = pressedAt_;
+            state_.step = 3;
+        } else if (!pressModifiers_.shift && !pressModifiers_.control) {
+            // A plain click on a mark is also the first click of a block
+            // over it; anything but the second click settles the selection.
+            state_.points[0] = pressedAt_;
+            state_.step = 2;
+            startOnMark_ = true;
+        }
         host_.redraw(false);
         return;
     }
+    dropStartOnMark();
     snapSelectedBlock();
     recordBlockStep(std::move(dragBefore_));
 }
@@ -192,8 +228,19 @@ void Placer::snapSelectedBlock() {
     }
 }
 
+void Placer::dropStartOnMark() {
+    if (state_.blockMode && startOnMark_ && state_.step == 2) {
+        state_.step = 1;
+        state_.clearPoints();
+    }
+    startOnMark_ = false;
+    secondOnRelease_ = false;
+}
+
 bool Placer::nudgeBlock(int dx, int dy) {
-    if (!state_.blockMode || state_.step != 1 || !hasSelection(state_)) return false;
+    if (!state_.blockMode || !hasSelection(state_)) return false;
+    dropStartOnMark();
+    if (state_.step != 1) return false;
     ListSnapshot before = takeSnapshot(state_);
     moveBlock(state_, {dx, dy});
     recordBlockStep(std::move(before), BlockHistory::Kind::KeyMove);
@@ -203,7 +250,9 @@ bool Placer::nudgeBlock(int dx, int dy) {
 // ---- Commands on the selection ---------------------------------------------------
 
 void Placer::copySelectedBlock() {
-    if (!hasSelection(state_) || state_.step > 1) return;
+    if (!hasSelection(state_)) return;
+    dropStartOnMark();
+    if (state_.step > 1) return;
     const BlockLayout layout = selectedLayout(state_);
     const Point offset = continuingOffset(layout.firstChoices.front(), layout.lastOfFirst,
                                           layout.firstChoices.back(), layout.questions,
@@ -218,7 +267,9 @@ void Placer::copySelectedBlock() {
 }
 
 void Placer::renumberSelectedBlock() {
-    if (!hasSelection(state_) || state_.step > 1) return;
+    if (!hasSelection(state_)) return;
+    dropStartOnMark();
+    if (state_.step > 1) return;
     const int highest = state_.questionCount - state_.selectedCount + 1;
     const std::optional<int> number = host_.editBlockNumber(state_.selectedFirst + 1, highest);
     if (!number || *number < 1 || *number > highest || *number == state_.selectedFirst + 1) {
@@ -229,7 +280,9 @@ void Placer::renumberSelectedBlock() {
 }
 
 void Placer::deleteSelectedBlock() {
-    if (!state_.blockMode || !hasSelection(state_) || state_.step > 1) return;
+    if (!state_.blockMode || !hasSelection(state_)) return;
+    dropStartOnMark();
+    if (state_.step > 1) return;
     ListSnapshot before = takeSnapshot(state_);
     if (deleteBlock(state_)) recordBlockStep(std::move(before));
 }

@@ -1,10 +1,11 @@
 // The block tool: block positions from three points and two counts at the
 // rounding boundaries, counting and estimating questions, copy offsets and
-// the renumbering order; then whole blocks placed, copied, moved, nudged,
-// renumbered and deleted through the document, each undone and redone to
-// the exact definition, the counts suggested without a print, and the
-// limits. The counts the print suggests and the snapping are in the window
-// test (main_frame_test.cpp).
+// the renumbering order, the area a new block replaces; then whole blocks
+// placed, copied, moved, nudged, renumbered and deleted through the
+// document, each undone and redone to the exact definition, blocks placed
+// over questions replacing them, the counts suggested without a print, and
+// the limits. The counts the print suggests and the snapping are in the
+// window test (main_frame_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "editor/core/block_edit.h"
 #include "editor/core/block_geometry.h"
 #include "editor/core/definition_file.h"
+#include "editor/core/editor_texts.h"
 #include "editor/tests/editor_fixture.h"
 
 namespace dravel::testing {
@@ -145,6 +147,31 @@ TEST(BlockGeometry, SnapReachIsHalfTheNearestNeighbour) {
     EXPECT_EQ(snapReach(rows, 2, 1, 99), 10);
     EXPECT_EQ(snapReach({{5, 5}}, 1, 1, 99), 99);
     EXPECT_EQ(snapReach(grid, 3, 0, 99), 99);
+}
+
+TEST(BlockGeometry, ReplacementAreaKeepsItsGrownEdgesInside) {
+    // Choices 30 apart: the box of the centres grown by 15.
+    const std::vector<Point> grid = blockPositions({100, 100}, {130, 100}, {100, 140}, 2, 2);
+    const BlockArea area =
+        replacementArea(grid, blockSpacing({100, 100}, {130, 100}, {100, 140}, 2, 2, 99));
+    EXPECT_TRUE(area.contains({85, 85}));
+    EXPECT_TRUE(area.contains({145, 155}));
+    EXPECT_FALSE(area.contains({84, 100}));
+    EXPECT_FALSE(area.contains({146, 100}));
+    EXPECT_FALSE(area.contains({100, 84}));
+    EXPECT_FALSE(area.contains({100, 156}));
+    // 31 over two spacings: half of 15.5 is not rounded.
+    const std::vector<Point> odd = blockPositions({100, 100}, {131, 100}, {100, 100}, 1, 3);
+    const BlockArea oddArea =
+        replacementArea(odd, blockSpacing({100, 100}, {131, 100}, {100, 100}, 1, 3, 99));
+    EXPECT_TRUE(oddArea.contains({93, 100}));
+    EXPECT_FALSE(oddArea.contains({92, 100}));
+    EXPECT_TRUE(oddArea.contains({138, 107}));
+    EXPECT_FALSE(oddArea.contains({139, 100}));
+    // One choice: the question spacing; one oval: the fallback.
+    EXPECT_DOUBLE_EQ(blockSpacing({0, 0}, {0, 0}, {0, 80}, 3, 1, 99), 40.0);
+    EXPECT_DOUBLE_EQ(blockSpacing({0, 0}, {50, 0}, {0, 80}, 1, 1, 99), 99.0);
+    EXPECT_FALSE(replacementArea({}, 30).contains({0, 0}));
 }
 
 // ---- Through the document ---------------------------------------------------------
@@ -352,6 +379,122 @@ TEST_F(BlockTest, BlocksPastTheLimitsAreRefusedWithAMessage) {
     document.placer().copySelectedBlock();
     EXPECT_EQ(saved(), full);
     EXPECT_EQ(host.messages.size(), 3u);
+}
+
+TEST_F(BlockTest, ABlockOverQuestionsReplacesThemInOneStep) {
+    startBlocks();
+    // Three blocks: questions 1-5, 6-10 and 11-13, choices 30 apart.
+    placeBlock({100, 100}, {190, 100}, {100, 260}, {5, 4});
+    placeBlock({300, 100}, {390, 100}, {300, 260}, {5, 4});
+    placeBlock({500, 100}, {590, 100}, {500, 180}, {3, 4});
+    ASSERT_EQ(state().questionCount, 13);
+    const Saved three = saved();
+
+    // The middle block redone a few pixels off: its first click lands on a
+    // mark, no selection or deletion is needed.
+    placeBlock({303, 102}, {393, 102}, {303, 262}, {5, 4});
+    ASSERT_EQ(state().questionCount, 13);
+    ASSERT_EQ(state().markCount, 52);
+    EXPECT_EQ(at(20), (Point{303, 102}));
+    EXPECT_EQ(questionOf(20), 5);
+    EXPECT_EQ(at(39), (Point{393, 262}));
+    EXPECT_EQ(questionOf(39), 9);
+    EXPECT_EQ(at(40), (Point{500, 100}));  // the last block keeps its numbers
+    EXPECT_EQ(questionOf(40), 10);
+    EXPECT_EQ(state().selectedFirst, 5);
+    EXPECT_EQ(state().selectedCount, 5);
+    EXPECT_EQ(host.statuses.back(),
+              QStringLiteral(u"ブロック 5 × 4 を配置しました（設問 6–10 を置き換え）"));
+    const Saved redone = saved();
+    document.undo({0, 0});
+    EXPECT_EQ(saved(), three);
+    document.redo({0, 0});
+    EXPECT_EQ(saved(), redone);
+
+    // Two questions over the middle three of that block (y 142..222 grown
+    // by 15 reaches 127..237: 142, 182 and 222, not 102 or 262): the later
+    // questions move down by one.
+    placeBlock({300, 142}, {390, 142}, {300, 222}, {2, 4});
+    ASSERT_EQ(state().questionCount, 12);
+    EXPECT_EQ(at(24), (Point{300, 142}));
+    EXPECT_EQ(questionOf(24), 6);
+    EXPECT_EQ(at(32), (Point{303, 262}));
+    EXPECT_EQ(questionOf(32), 8);
+    EXPECT_EQ(questionOf(36), 9);
+    EXPECT_EQ(host.statuses.back(),
+              QStringLiteral(u"ブロック 2 × 4 を配置しました（設問 7–9 を置き換え）"));
+    document.undo({0, 0});
+    EXPECT_EQ(saved(), redone);
+
+    // Two choices over the first two of question 1 (x 85..145): the whole
+    // question goes, its other choices included.
+    placeBlock({100, 100}, {130, 100}, {100, 100}, {1, 2});
+    EXPECT_EQ(state().questionCount, 13);
+    EXPECT_EQ(state().markCount, 50);
+    EXPECT_EQ(at(0), (Point{100, 100}));
+    EXPECT_EQ(at(1), (Point{130, 100}));
+    EXPECT_EQ(questionOf(2), 1);
+    document.undo({0, 0});
+    EXPECT_EQ(saved(), redone);
+
+    // Over nothing: numbered after the others, with the plain status.
+    placeBlock({100, 500}, {190, 500}, {100, 540}, {2, 4});
+    EXPECT_EQ(state().questionCount, 15);
+    EXPECT_EQ(state().selectedFirst, 13);
+    EXPECT_EQ(host.statuses.back(), QStringLiteral(u"ブロック 2 × 4 を配置しました"));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(BlockTest, ACentreOnTheGrownEdgeIsReplacedOnePixelOutIsNot) {
+    startBlocks();
+    // Single-choice questions at x 145 and 146 beside a 1 x 2 block at
+    // x 100..130 (half spacing 15: the edge is 145).
+    placeBlock({145, 300}, {145, 300}, {145, 300}, {1, 1});
+    placeBlock({146, 400}, {146, 400}, {146, 400}, {1, 1});
+    placeBlock({100, 300}, {130, 300}, {100, 300}, {1, 2});
+    ASSERT_EQ(state().questionCount, 2);
+    EXPECT_EQ(at(0), (Point{100, 300}));
+    EXPECT_EQ(at(2), (Point{146, 400}));
+    EXPECT_EQ(questionOf(2), 1);
+    // Flags follow their questions: the one-choice question stays multi.
+    EXPECT_FALSE(state().isMulti(0));
+    EXPECT_TRUE(state().isMulti(1));
+    placeBlock({100, 400}, {130, 400}, {100, 400}, {1, 2});
+    EXPECT_EQ(state().questionCount, 3);
+    EXPECT_EQ(at(2), (Point{146, 400}));
+    EXPECT_EQ(host.statuses.back(), QStringLiteral(u"ブロック 1 × 2 を配置しました"));
+    // Replacing questions that are not consecutive names each run.
+    EXPECT_EQ(blockPlacedText(3, 4, {0, 2, 3, 4}),
+              QStringLiteral(u"ブロック 3 × 4 を配置しました（設問 1、3–5 を置き換え）"));
+}
+
+TEST_F(BlockTest, AClickOnAMarkStillSelectsDragsAndDeletes) {
+    startBlocks();
+    placeBlock({100, 100}, {190, 100}, {100, 260}, {5, 4});
+    key(ViewKey::Escape);
+    // A click selects and starts a block there; Delete deletes the selection.
+    click(160, 140);
+    EXPECT_EQ(state().step, 2);
+    EXPECT_EQ(state().selectedFirst, 1);
+    key(ViewKey::Delete);
+    EXPECT_EQ(state().step, 1);
+    EXPECT_EQ(state().questionCount, 4);
+    // After a click, a drag moves the selection and ends the new block.
+    click(100, 100);
+    drag({100, 100}, {100, 120});
+    EXPECT_EQ(state().step, 1);
+    EXPECT_EQ(at(0), (Point{100, 120}));
+    EXPECT_EQ(state().questionCount, 4);
+    // Undo after a click takes back the drag, not just the click; Escape
+    // after a click leaves nothing selected or begun.
+    click(100, 120);
+    document.undo({0, 0});
+    EXPECT_EQ(at(0), (Point{100, 100}));
+    click(100, 100);
+    key(ViewKey::Escape);
+    EXPECT_EQ(state().step, 1);
+    EXPECT_EQ(state().selectedCount, 0);
+    EXPECT_EQ(state().questionCount, 4);
 }
 
 TEST_F(BlockTest, WithoutAPrintTheCountsComeFromTheSpacing) {
