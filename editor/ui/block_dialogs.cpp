@@ -9,10 +9,9 @@
 namespace dravel {
 namespace {
 
-// The edits take what the user types; counts past the limits are refused
-// with a message when the block is placed.
+// The question edit takes what the user types; counts past the limits are
+// refused with a message when the block is placed.
 constexpr int kMaxTypedQuestions = 99999;
-constexpr int kMaxTypedChoices = 999;
 
 }  // namespace
 

@@ -11,6 +11,11 @@ class QVBoxLayout;
 
 namespace dravel {
 
+/// The most choices a count edit takes (three digits). The edits take what
+/// the user types; counts past what the reader holds are refused with a
+/// message when the dialog's values are used.
+inline constexpr int kMaxTypedChoices = 999;
+
 /// Adds "caption [spin]" to `form`; the spin box is named `objectName`.
 QSpinBox* addSpinRow(QFormLayout* form, const QString& caption, const char* objectName, int minimum,
                      int maximum, int value);

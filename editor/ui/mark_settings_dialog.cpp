@@ -8,13 +8,6 @@
 #include "engine/recognition/definition_format.h"
 
 namespace dravel {
-namespace {
-
-// The edit takes what the user types up to three digits; counts past what
-// the reader holds are refused with a message when the dialog closes.
-constexpr int kMaxChoicesTyped = 999;
-
-}  // namespace
 
 MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* parent)
     : QDialog(parent) {
@@ -24,7 +17,7 @@ MarkSettingsDialog::MarkSettingsDialog(const MarkSettings& current, QWidget* par
     addTextLine(layout, QStringLiteral(u"左ｸﾘｯｸでﾏｰｸ読取箇所を指定してください"));
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    choices_ = addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxChoicesTyped,
+    choices_ = addSpinRow(form, QStringLiteral(u"選択肢数"), "edit1004", 1, kMaxTypedChoices,
                           current.choices);
     width_ = addSpinRow(form, QStringLiteral(u"ﾏｰｸ横幅"), "edit1005", strovik::kMinDialogSize,
                         strovik::kMaxOvalSize, current.ovalWidth);
