@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "common/atomic_file.h"
 #include "common/line_text.h"
 
@@ -55,16 +56,8 @@ std::string_view trimmedContent(std::string_view text, const Line& line) {
     return trimBlanks(text.substr(line.begin, line.contentEnd - line.begin));
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
+    return velmora::equalsIgnoringAsciiCase(a, b);
 }
 
 bool isComment(std::string_view trimmed) {

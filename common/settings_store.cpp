@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "common/ascii_text.h"
 #include "common/atomic_file.h"
 #include "common/profile_file.h"
 
@@ -24,16 +25,8 @@ constexpr std::size_t kPasswdBufferSize = 16384;
 
 using Entry = std::pair<std::string, std::string>;
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
+    return velmora::equalsIgnoringAsciiCase(a, b);
 }
 
 // ---- Escaping: a file stays one entry per line and values keep their blanks.

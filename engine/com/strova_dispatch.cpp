@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "engine/com/strova_object.h"
 
 namespace strovik::component {
@@ -29,14 +30,11 @@ constexpr std::array<MethodInfo, 6> kMethods{{
      5},
 }};
 
-char16_t asciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-}
-
 bool namesMatch(const OLECHAR* given, std::u16string_view name) {
     std::size_t i = 0;
     for (; given[i] != u'\0'; ++i) {
-        if (i >= name.size() || asciiLower(given[i]) != asciiLower(name[i])) return false;
+        if (i >= name.size() || velmora::asciiLower(given[i]) != velmora::asciiLower(name[i]))
+            return false;
     }
     return i == name.size();
 }
