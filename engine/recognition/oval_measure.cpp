@@ -109,7 +109,7 @@ OvalShape::Run OvalShape::computeRun(i64 v) const {
     return Run{u(first), u(lo)};
 }
 
-OvalMeasurement measureOval(Raster& raster, Point centre, const OvalShape& shape,
+OvalMeasurement measureOval(const RasterView& raster, Point centre, const OvalShape& shape,
                             const ThresholdLadder& ladder, bool markSamples) {
     OvalMeasurement result;
     std::array<int, ThresholdLadder::kMaxSteps + 1> histogram{};
@@ -117,6 +117,7 @@ OvalMeasurement measureOval(Raster& raster, Point centre, const OvalShape& shape
     const i64 b = shape.halfHeight();
     const i64 w = raster.width();
     const i64 h = raster.height();
+    const std::ptrdiff_t pixelStep = raster.pixelStep();
     // Rows of the pattern that fall inside the image.
     i64 vStart = -b;
     if (centre.y + vStart < 0) vStart += ((-(centre.y + vStart)) + s - 1) / s * s;
@@ -128,9 +129,9 @@ OvalMeasurement measureOval(Raster& raster, Point centre, const OvalShape& shape
         i64 last = run.last;
         if (centre.x + last >= w) last -= ((centre.x + last - (w - 1)) + s - 1) / s * s;
         if (last < first) continue;
-        std::uint8_t* row = raster.storedRow(int(h - 1 - (centre.y + v)));
+        std::uint8_t* row = raster.row(int(centre.y + v));
         for (i64 u = first; u <= last; u += s) {
-            std::uint8_t* px = row + (centre.x + u) * 3;
+            std::uint8_t* px = row + (centre.x + u) * pixelStep;
             ++histogram[ladder.bucket(px[0])];
             if (markSamples) px[2] = kSampleMark;
         }

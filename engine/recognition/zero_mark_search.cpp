@@ -71,7 +71,7 @@ struct SearchLattice {
     i64 jFirst = 0, jEnd = 0;
     std::vector<RowSpan> spans;  ///< disc rows jFirst .. jEnd - 1
 
-    SearchLattice(const Raster& raster, Point centre, const ZeroMarkSearch& p)
+    SearchLattice(const RasterView& raster, Point centre, const ZeroMarkSearch& p)
         : r(std::max(0, p.radius)), s(std::max(1, p.step)) {
         x0 = i64(centre.x) - p.windowWidth / 2;
         y0 = i64(centre.y) - p.windowHeight / 2;
@@ -143,7 +143,7 @@ SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearc
     return best;
 }
 
-SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkSearch& p) {
+SearchHit searchZeroMarkFast(const RasterView& raster, Point centre, const ZeroMarkSearch& p) {
     SearchHit best;
     const SearchLattice lat(raster, centre, p);
     if (lat.empty()) return best;
@@ -152,12 +152,13 @@ SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkS
     // prefix[(m - rowLo) * (width + 1) + k] = dark samples of row m in
     // columns colLo .. colLo + k - 1.
     std::vector<std::int32_t> prefix(std::size_t((lat.rowHi - lat.rowLo) * (width + 1)));
+    const std::ptrdiff_t pixelStep = raster.pixelStep();
     for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
         std::int32_t* row = &prefix[std::size_t((m - lat.rowLo) * (width + 1))];
-        const std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
+        const std::uint8_t* pixels = raster.row(int(lat.y(m)));
         row[0] = 0;
         for (i64 k = 0; k < width; ++k) {
-            row[k + 1] = row[k] + (pixels[lat.x(lat.colLo + k) * 3] < p.colorMin ? 1 : 0);
+            row[k + 1] = row[k] + (pixels[lat.x(lat.colLo + k) * pixelStep] < p.colorMin ? 1 : 0);
         }
     }
     auto prefixAt = [&](i64 m, i64 col) {
@@ -211,7 +212,7 @@ SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkS
     return best;
 }
 
-void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& p) {
+void markZeroMarkSamples(const RasterView& raster, Point centre, const ZeroMarkSearch& p) {
     const SearchLattice lat(raster, centre, p);
     if (lat.empty()) return;
     // Row m is sampled by disc rows j = m - ky of every candidate row ky;
@@ -231,12 +232,12 @@ void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& p) 
         }
         first = std::max(first, lat.colLo);
         last = std::min(last, lat.colHi - 1);
-        std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
-        for (i64 c = first; c <= last; ++c) pixels[lat.x(c) * 3 + 2] = kSampleMark;
+        std::uint8_t* pixels = raster.row(int(lat.y(m)));
+        for (i64 c = first; c <= last; ++c) pixels[lat.x(c) * raster.pixelStep() + 2] = kSampleMark;
     }
 }
 
-SearchHit searchZeroMark(Raster& raster, Point centre, const ZeroMarkSearch& params,
+SearchHit searchZeroMark(const RasterView& raster, Point centre, const ZeroMarkSearch& params,
                          bool markSamples) {
     // Marking sets the red byte only and counting reads the blue one, so
     // marking after the count gives what the direct search leaves.
