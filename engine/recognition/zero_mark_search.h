@@ -39,7 +39,8 @@ SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearc
                                bool markSamples);
 
 /// The same result as the direct search, computed with per-row running sums
-/// of the dark samples, so each candidate costs one subtraction per disc row.
+/// of the dark samples, so each candidate costs one subtraction per disc row
+/// (for mark-sized discs, taken for a whole row of candidates at once).
 /// Only disc rows that reach the image are looked at: a radius beyond any
 /// image (up to INT_MAX) costs time and memory bounded by the image's rows
 /// and the window, never by the radius.
