@@ -25,13 +25,14 @@ using Histograms = std::array<Histogram, kLanes>;
 void countRun(const std::uint8_t* p, std::ptrdiff_t step, i64 n, const ThresholdLadder& ladder,
               Histograms& h) {
     i64 i = 0;
-    for (; i + kLanes <= n; i += kLanes, p += kLanes * step) {
-        ++h[0][ladder.bucket(p[0])];
-        ++h[1][ladder.bucket(p[step])];
-        ++h[2][ladder.bucket(p[2 * step])];
-        ++h[3][ladder.bucket(p[3 * step])];
+    for (; i + kLanes <= n; i += kLanes) {
+        const std::uint8_t* q = p + i * step;
+        ++h[0][ladder.bucket(q[0])];
+        ++h[1][ladder.bucket(q[step])];
+        ++h[2][ladder.bucket(q[2 * step])];
+        ++h[3][ladder.bucket(q[3 * step])];
     }
-    for (; i < n; ++i, p += step) ++h[0][ladder.bucket(*p)];
+    for (; i < n; ++i) ++h[0][ladder.bucket(p[i * step])];
 }
 
 }  // namespace
