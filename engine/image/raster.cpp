@@ -139,8 +139,4 @@ void rotate180(Raster& raster) {
     if (top == bottom) reversePixels(raster.storedRow(top), width);
 }
 
-void mirrorRows(Raster& raster) {
-    for (int r = 0; r < raster.height(); ++r) reversePixels(raster.storedRow(r), raster.width());
-}
-
 }  // namespace strovik

@@ -73,7 +73,8 @@ private:
 /// The raster's image upright or turned by 180 degrees, without moving a
 /// pixel: pixel (x, y) of the turned image is pixel (width - 1 - x,
 /// height - 1 - y) of the raster. The first byte of pixel x of image row y
-/// (y = 0 at the top) is row(y) + x * pixelStep(); the three bytes of a pixel
+/// (y = 0 at the top) is row(y) + x * pixelStep(), and row(y + 1) is
+/// row(y) + rowStep(); the three bytes of a pixel
 /// stay blue, green, red in either orientation. Positions are not checked.
 class RasterView {
 public:
@@ -93,6 +94,11 @@ public:
     std::ptrdiff_t pixelStep() const {
         return turned_ ? -Raster::kBytesPerPixel : Raster::kBytesPerPixel;
     }
+    /// row(y + 1) - row(y).
+    std::ptrdiff_t rowStep() const {
+        const auto bytes = std::ptrdiff_t(raster_->rowBytes());
+        return turned_ ? bytes : -bytes;
+    }
     std::uint8_t* pixel(int x, int y) const { return row(y) + x * pixelStep(); }
 
 private:
@@ -106,9 +112,5 @@ void flipVertical(Raster& raster);
 /// Turns the image by 180 degrees in place: the row order and the pixel order
 /// within every row are reversed.
 void rotate180(Raster& raster);
-
-/// Reverses the pixel order within every row in place: what rotate180 then
-/// flipVertical leave, in one pass.
-void mirrorRows(Raster& raster);
 
 }  // namespace strovik

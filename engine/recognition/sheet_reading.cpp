@@ -65,21 +65,15 @@ SheetResult readSheet(Raster&& raster, const SheetDefinition& definition,
     result.marked = std::move(decided.marked);
     result.dots = std::move(decided.dots);
 
-    // Crops and the diagnostic image are taken from the image as read, so
-    // only now is a turned sheet turned; crops need its rows top-down, and a
-    // turned image flipped top-down is each row mirrored.
-    bool topDown = false;
+    // Crops are cut through the view; the diagnostic image is saved from the
+    // raster, so a turned sheet is turned only for it.
     if (!options.crop.imageAreaBasePath.empty()) {
-        if (located.rotated)
-            mirrorRows(raster);
-        else
-            flipVertical(raster);
-        topDown = true;
-        cutImageAreas(raster, def.imageAreas, result.alignment, options.crop);
-    } else if (located.rotated && marking) {
-        rotate180(raster);
+        cutImageAreas(view, def.imageAreas, result.alignment, options.crop);
     }
-    if (marking) saveDiagnosticImage(raster, topDown, debugPath);
+    if (marking) {
+        if (located.rotated) rotate180(raster);
+        saveDiagnosticImage(raster, false, debugPath);
+    }
     return result;
 }
 

@@ -121,21 +121,6 @@ TEST(Raster, TurnedViewReadsWhatRotate180Leaves) {
     }
 }
 
-TEST(Raster, MirrorRowsEqualsRotateThenFlip) {
-    for (int height : {1, 4, 5}) {
-        for (int width : {1, 2, 7}) {
-            Raster raster = patternRaster(width, height);
-            Raster expected = raster.clone();
-            rotate180(expected);
-            flipVertical(expected);
-            mirrorRows(raster);
-            EXPECT_TRUE(
-                std::equal(raster.data(), raster.data() + raster.sizeBytes(), expected.data()))
-                << width << "x" << height;
-        }
-    }
-}
-
 TEST(Raster, SpareMemoryIsReusedOnlyWhenLargeEnough) {
     Raster spare(10, 10);
     const std::uint8_t* memory = spare.data();
@@ -176,7 +161,6 @@ TEST(Raster, OperationsOnEmptyRasterDoNothing) {
     Raster empty;
     flipVertical(empty);
     rotate180(empty);
-    mirrorRows(empty);
     EXPECT_TRUE(empty.empty());
     EXPECT_TRUE(Raster(0, 5).empty());
 }
