@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "engine/image/raster.h"
 
@@ -14,10 +15,12 @@ namespace strovik::detail {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error);
+/// JPEG and PNG pixels go into the memory of `spare` when given and large
+/// enough (see Raster's spare constructor).
+std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error, Raster* spare = nullptr);
 std::optional<Raster> decodeBmp(Bytes bytes, std::string& error);
 std::optional<Raster> decodeGif(Bytes bytes, std::string& error);
-std::optional<Raster> decodePng(Bytes bytes, std::string& error);
+std::optional<Raster> decodePng(Bytes bytes, std::string& error, Raster* spare = nullptr);
 std::optional<Raster> decodeTiff(Bytes bytes, std::string& error);
 
 /// True when width x height is positive, at most kMaxImagePixels and at most
@@ -25,6 +28,11 @@ std::optional<Raster> decodeTiff(Bytes bytes, std::string& error);
 /// `error` and returns false.
 bool checkImageSize(std::int64_t width, std::int64_t height, std::int64_t pixelLimit,
                     std::string& error);
+
+/// A raster of the given size, in the memory of `spare` when there is one.
+inline Raster newRaster(int width, int height, Raster* spare) {
+    return spare != nullptr ? Raster(width, height, std::move(*spare)) : Raster(width, height);
+}
 
 /// Stored row (bottom-up) of image row y (0 = top).
 inline std::uint8_t* imageRow(Raster& raster, int y) {

@@ -47,9 +47,10 @@ bool startsWithText(std::span<const std::uint8_t> bytes, const char* text, std::
     return bytes.size() >= n && std::memcmp(bytes.data(), text, n) == 0;
 }
 
-std::optional<Raster> dispatch(std::span<const std::uint8_t> bytes, std::string& error) {
-    if (startsWith(bytes, kJpegMagic)) return detail::decodeJpeg(bytes, error);
-    if (startsWith(bytes, kPngMagic)) return detail::decodePng(bytes, error);
+std::optional<Raster> dispatch(std::span<const std::uint8_t> bytes, std::string& error,
+                               Raster* spare) {
+    if (startsWith(bytes, kJpegMagic)) return detail::decodeJpeg(bytes, error, spare);
+    if (startsWith(bytes, kPngMagic)) return detail::decodePng(bytes, error, spare);
     if (startsWithText(bytes, "BM", 2)) return detail::decodeBmp(bytes, error);
     if (startsWithText(bytes, "GIF87a", 6) || startsWithText(bytes, "GIF89a", 6)) {
         return detail::decodeGif(bytes, error);
@@ -63,11 +64,12 @@ std::optional<Raster> dispatch(std::span<const std::uint8_t> bytes, std::string&
 
 }  // namespace
 
-std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes, std::string* error) {
+std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes, std::string* error,
+                                  Raster* spare) {
     std::string reason;
     std::optional<Raster> raster;
     try {
-        raster = dispatch(bytes, reason);
+        raster = dispatch(bytes, reason, spare);
     } catch (const std::exception& e) {
         raster.reset();
         reason = std::string("cannot decode image: ") + e.what();
@@ -76,7 +78,7 @@ std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes, std::stri
     return raster;
 }
 
-std::optional<Raster> loadImageFile(const std::string& path, std::string* error) {
+std::optional<Raster> loadImageFile(const std::string& path, std::string* error, Raster* spare) {
     std::optional<std::string> contents;
     std::string reason;
     try {
@@ -90,7 +92,7 @@ std::optional<Raster> loadImageFile(const std::string& path, std::string* error)
         return std::nullopt;
     }
     const auto* data = reinterpret_cast<const std::uint8_t*>(contents->data());
-    std::optional<Raster> raster = decodeImage({data, contents->size()}, &reason);
+    std::optional<Raster> raster = decodeImage({data, contents->size()}, &reason, spare);
     if (!raster && error != nullptr) *error = path + ": " + reason;
     return raster;
 }

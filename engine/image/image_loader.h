@@ -26,12 +26,14 @@ inline constexpr std::int64_t kMaxImagePixels = 180'000'000;
 inline constexpr std::int64_t kMaxImageFileBytes = kMaxImagePixels * 4 + (std::int64_t(1) << 26);
 
 /// Decodes a whole file held in memory. `error` receives a one-line reason on
-/// failure.
-std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes,
-                                  std::string* error = nullptr);
+/// failure. With a `spare`, a JPEG or PNG is decoded into its memory when it
+/// is large enough; the spare is left empty whenever it was used.
+std::optional<Raster> decodeImage(std::span<const std::uint8_t> bytes, std::string* error = nullptr,
+                                  Raster* spare = nullptr);
 
 /// Reads the file whole and decodes it. Only a regular file is read (a FIFO
 /// or a device gives a failure at once).
-std::optional<Raster> loadImageFile(const std::string& path, std::string* error = nullptr);
+std::optional<Raster> loadImageFile(const std::string& path, std::string* error = nullptr,
+                                    Raster* spare = nullptr);
 
 }  // namespace strovik

@@ -128,7 +128,7 @@ bool isCmyk(J_COLOR_SPACE space) {
 
 }  // namespace
 
-std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error) {
+std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error, Raster* spare) {
     // Everything the jump target touches lives outside the setjmp frame's
     // registers: the objects below are only changed through pointers.
     std::optional<Raster> raster;
@@ -167,7 +167,8 @@ std::optional<Raster> decodeJpeg(Bytes bytes, std::string& error) {
     jpeg_start_decompress(&cinfo);
 
     try {
-        raster.emplace(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+        raster.emplace(newRaster(static_cast<int>(cinfo.output_width),
+                                 static_cast<int>(cinfo.output_height), spare));
         if (cmyk) cmykRow.resize(std::size_t(cinfo.output_width) * 4);
     } catch (const std::bad_alloc&) {
         jpeg_destroy_decompress(&cinfo);

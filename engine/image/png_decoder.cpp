@@ -108,7 +108,7 @@ void readPixels(png_structp png, Raster& raster, bool alpha, bool interlaced,
 
 }  // namespace
 
-std::optional<Raster> decodePng(Bytes bytes, std::string& error) {
+std::optional<Raster> decodePng(Bytes bytes, std::string& error, Raster* spare) {
     Context context{bytes};
     ReadStruct read;
     std::optional<Raster> raster;
@@ -137,7 +137,7 @@ std::optional<Raster> decodePng(Bytes bytes, std::string& error) {
     }
     const bool interlaced = png_get_interlace_type(read.png, read.info) != PNG_INTERLACE_NONE;
     const bool alpha = setTransforms(read.png, read.info);
-    raster.emplace(int(width), int(height));
+    raster.emplace(newRaster(int(width), int(height), spare));
     readPixels(read.png, *raster, alpha, interlaced, buffer, rows);
     png_read_end(read.png, nullptr);
     return raster;

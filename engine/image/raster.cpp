@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace strovik {
@@ -34,8 +35,37 @@ void Raster::FreePixels::operator()(std::uint8_t* p) const {
 Raster::Raster(int width, int height)
     : width_(width > 0 && height > 0 ? width : 0),
       height_(width > 0 && height > 0 ? height : 0),
-      pixels_(allocatePixels(sizeBytes())) {
+      capacity_(sizeBytes()),
+      pixels_(allocatePixels(capacity_)) {
     if (!pixels_) throw std::bad_alloc();
+}
+
+Raster::Raster(int width, int height, Raster&& spare)
+    : width_(width > 0 && height > 0 ? width : 0), height_(width > 0 && height > 0 ? height : 0) {
+    Raster old(std::move(spare));
+    if (old.pixels_ && old.capacity_ >= sizeBytes()) {
+        capacity_ = old.capacity_;
+        pixels_ = std::move(old.pixels_);
+        return;
+    }
+    old = Raster();  // released before the new block is taken
+    capacity_ = sizeBytes();
+    pixels_.reset(allocatePixels(capacity_));
+    if (!pixels_) throw std::bad_alloc();
+}
+
+Raster::Raster(Raster&& other) noexcept
+    : width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)),
+      pixels_(std::move(other.pixels_)) {}
+
+Raster& Raster::operator=(Raster&& other) noexcept {
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+    pixels_ = std::move(other.pixels_);
+    return *this;
 }
 
 Raster Raster::clone() const {

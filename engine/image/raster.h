@@ -16,9 +16,15 @@ public:
     Raster() = default;
     /// Allocates width * height pixels without initialising them.
     Raster(int width, int height);
+    /// The same, in the memory of `spare` when it holds enough (a caller that
+    /// reads sheet after sheet keeps the last raster as the spare, so the
+    /// pages are neither released nor cleared again by the kernel). `spare`
+    /// is left empty either way.
+    Raster(int width, int height, Raster&& spare);
 
-    Raster(Raster&&) noexcept = default;
-    Raster& operator=(Raster&&) noexcept = default;
+    /// A moved-from raster is empty.
+    Raster(Raster&& other) noexcept;
+    Raster& operator=(Raster&& other) noexcept;
     Raster(const Raster&) = delete;
     Raster& operator=(const Raster&) = delete;
 
@@ -60,7 +66,44 @@ private:
     };
     int width_ = 0;
     int height_ = 0;
+    std::size_t capacity_ = 0;  ///< bytes allocated, at least sizeBytes()
     std::unique_ptr<std::uint8_t[], FreePixels> pixels_;
+};
+
+/// The raster's image upright or turned by 180 degrees, without moving a
+/// pixel: pixel (x, y) of the turned image is pixel (width - 1 - x,
+/// height - 1 - y) of the raster. The first byte of pixel x of image row y
+/// (y = 0 at the top) is row(y) + x * pixelStep(), and row(y + 1) is
+/// row(y) + rowStep(); the three bytes of a pixel
+/// stay blue, green, red in either orientation. Positions are not checked.
+class RasterView {
+public:
+    // Implicit: a raster is its own upright view.
+    RasterView(Raster& raster, bool turned = false) : raster_(&raster), turned_(turned) {}
+
+    Raster& raster() const { return *raster_; }
+    bool turned() const { return turned_; }
+    int width() const { return raster_->width(); }
+    int height() const { return raster_->height(); }
+    bool contains(int x, int y) const { return raster_->contains(x, y); }
+
+    std::uint8_t* row(int y) const {
+        if (!turned_) return raster_->storedRow(raster_->height() - 1 - y);
+        return raster_->storedRow(y) + std::size_t(raster_->width() - 1) * Raster::kBytesPerPixel;
+    }
+    std::ptrdiff_t pixelStep() const {
+        return turned_ ? -Raster::kBytesPerPixel : Raster::kBytesPerPixel;
+    }
+    /// row(y + 1) - row(y).
+    std::ptrdiff_t rowStep() const {
+        const auto bytes = std::ptrdiff_t(raster_->rowBytes());
+        return turned_ ? bytes : -bytes;
+    }
+    std::uint8_t* pixel(int x, int y) const { return row(y) + x * pixelStep(); }
+
+private:
+    Raster* raster_;
+    bool turned_;
 };
 
 /// Reverses the order of the rows in place.

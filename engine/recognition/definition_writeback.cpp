@@ -1,6 +1,6 @@
 // The write-back after a successful run: the engine's zero-mark and oval keys
 // go back into the definition file, as thirteen single-key profile writes
-// would leave it, in one atomic rewrite.
+// would leave it, in one atomic rewrite (none when nothing changes).
 #include <string>
 
 #include "common/atomic_file.h"
@@ -23,8 +23,13 @@ bool writeBackSheetDefinition(const std::string& path, const SheetDefinition& de
     c.ovalColorMin = def.ovalColorMin;
     c.ovalColorMax = def.ovalColorMax;
     velmora::ProfileText text = velmora::ProfileText::load(path);
+    const std::string before = text.bytes();
     text.setValues("ZEROMARK", writeBackValues(c, "ZEROMARK"));
     text.setValues("MARK", writeBackValues(c, "MARK"));
+    // A file that holds these values already is left as it is: rewriting it
+    // gives the same bytes, and the flush to disk that makes the rewrite
+    // safe costs more than reading the sheet did.
+    if (!before.empty() && text.bytes() == before) return true;
     return velmora::writeFileAtomically(path, text.bytes());
 }
 

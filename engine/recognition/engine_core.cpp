@@ -59,7 +59,7 @@ void EngineCore::readDefinition(const std::string& path) {
 int EngineCore::run(const std::string& imagePath, const std::string& writeBackPath,
                     int& rotatedFlag, const CompletionHook& onComplete) {
     if (!definition_.refusal.empty()) return kRunDefinitionRefused;
-    std::optional<Raster> loaded = loadImageFile(imagePath);
+    std::optional<Raster> loaded = loadImageFile(imagePath, nullptr, &spare_);
     if (!loaded) return kRunImageNotLoaded;
 
     // The exchange stays in the engine's definition: it is written back and
@@ -69,7 +69,7 @@ int EngineCore::run(const std::string& imagePath, const std::string& writeBackPa
     options.density = samplingDensity(imagePath);
     options.crop = crop_;
     SheetResult read = readSheet(std::move(*loaded), definition_, options);
-    loaded.reset();
+    spare_ = std::move(*loaded);
     rotatedFlag = read.rotated ? 1 : 0;
     if (!read.ok()) {
         // A failed run keeps the alignment and results of the last good one

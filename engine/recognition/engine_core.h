@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/image/raster.h"
 #include "engine/recognition/alignment.h"
 #include "engine/recognition/sheet_definition.h"
 
@@ -83,6 +84,8 @@ private:
     CropOptions crop_;
     Alignment alignment_;
     QuestionResults results_;
+    /// The last run's raster memory, reused by the next run's decode.
+    Raster spare_;
 };
 
 }  // namespace strovik

@@ -137,17 +137,65 @@ std::vector<std::uint8_t> blurred(const CropImage& crop) {
     return out;
 }
 
-void cutOneArea(const Raster& topDown, const ImageArea& area, int index, const Alignment& alignment,
-                const CropOptions& options) {
+/// The image a crop is copied from: pixel x of image row y (0 = top) starts
+/// at firstRow + y * rowStep + x * pixelStep.
+struct SourceImage {
+    const std::uint8_t* firstRow = nullptr;
+    std::ptrdiff_t rowStep = 0;
+    std::ptrdiff_t pixelStep = kBpp;
+    int width = 0;
+    int height = 0;
+};
+
+SourceImage topDownSource(const Raster& topDown) {
+    return SourceImage{topDown.data(), std::ptrdiff_t(topDown.rowBytes()), kBpp, topDown.width(),
+                       topDown.height()};
+}
+
+SourceImage viewSource(const RasterView& view) {
+    if (view.raster().empty()) return SourceImage{};
+    return SourceImage{view.row(0), view.rowStep(), view.pixelStep(), view.width(), view.height()};
+}
+
+CropImage copyBoxFrom(const SourceImage& source, const AreaBox& box, int dx, int dy) {
+    if (box.width <= 0 || box.height <= 0) return CropImage{};
+    CropImage crop = whiteCrop(box.width, box.height);
+    const std::int64_t srcLeft = std::int64_t{box.left} + dx;
+    const std::int64_t srcTop = std::int64_t{box.top} + dy;
+    // Columns j of the crop whose source column lies inside the image.
+    const std::int64_t firstJ = std::max<std::int64_t>(0, -srcLeft);
+    const std::int64_t endJ = std::min<std::int64_t>(box.width, source.width - srcLeft);
+    if (firstJ >= endJ) return crop;
+    const std::size_t spanBytes = std::size_t(endJ - firstJ) * kBpp;
+    for (int k = 0; k < box.height; ++k) {
+        const std::int64_t sy = srcTop + k;
+        if (sy < 0 || sy >= source.height) continue;
+        const std::uint8_t* src =
+            source.firstRow + sy * source.rowStep + (srcLeft + firstJ) * source.pixelStep;
+        std::uint8_t* out = &crop.pixels[pixelIndex(crop.width, int(firstJ), k)];
+        if (source.pixelStep == kBpp) {
+            std::memcpy(out, src, spanBytes);
+            continue;
+        }
+        for (std::int64_t j = firstJ; j < endJ; ++j, out += kBpp) {
+            const std::uint8_t* p = src + (j - firstJ) * source.pixelStep;
+            std::copy_n(p, kBpp, out);
+        }
+    }
+    return crop;
+}
+
+void cutOneArea(const SourceImage& source, const ImageArea& area, int index,
+                const Alignment& alignment, const CropOptions& options) {
     const AreaBox box = areaBox(area);
     if (!sizeAcceptable(box.width, box.height)) return;
-    const std::int64_t sheetPixels = std::int64_t{topDown.width()} * topDown.height();
+    const std::int64_t sheetPixels = std::int64_t{source.width} * source.height;
     if (std::int64_t{box.width} * box.height > kMaxCropPerSheetPixel * sheetPixels) return;
     const int scaledW = scaledSide(options.scaleRate, box.width);
     const int scaledH = scaledSide(options.scaleRate, box.height);
     if (!sizeAcceptable(scaledW, scaledH)) return;
 
-    const CropImage copied = copyBox(topDown, box, alignment.offsetX, alignment.offsetY);
+    const CropImage copied = copyBoxFrom(source, box, alignment.offsetX, alignment.offsetY);
     CropImage crop =
         scaleNearest(straighten(copied, straightenAngle(area, alignment.angle)), options.scaleRate);
     sharpen(crop, options.sharpenRate);
@@ -174,22 +222,7 @@ double straightenAngle(const ImageArea& area, double sheetAngle) {
 }
 
 CropImage copyBox(const Raster& topDown, const AreaBox& box, int dx, int dy) {
-    if (box.width <= 0 || box.height <= 0) return CropImage{};
-    CropImage crop = whiteCrop(box.width, box.height);
-    const std::int64_t srcLeft = std::int64_t{box.left} + dx;
-    const std::int64_t srcTop = std::int64_t{box.top} + dy;
-    // Columns j of the crop whose source column lies inside the raster.
-    const std::int64_t firstJ = std::max<std::int64_t>(0, -srcLeft);
-    const std::int64_t endJ = std::min<std::int64_t>(box.width, topDown.width() - srcLeft);
-    if (firstJ >= endJ) return crop;
-    const std::size_t spanBytes = std::size_t(endJ - firstJ) * kBpp;
-    for (int k = 0; k < box.height; ++k) {
-        const std::int64_t sy = srcTop + k;
-        if (sy < 0 || sy >= topDown.height()) continue;
-        const std::uint8_t* src = topDown.storedRow(int(sy)) + std::size_t(srcLeft + firstJ) * kBpp;
-        std::memcpy(&crop.pixels[pixelIndex(crop.width, int(firstJ), k)], src, spanBytes);
-    }
-    return crop;
+    return copyBoxFrom(topDownSource(topDown), box, dx, dy);
 }
 
 CropImage straighten(const CropImage& crop, double phi) {
@@ -251,16 +284,30 @@ std::string cropFileName(const std::string& basePath, int index) {
     return basePath + suffix;
 }
 
-void cutImageAreas(const Raster& topDown, const std::vector<ImageArea>& areas,
-                   const Alignment& alignment, const CropOptions& options) {
+namespace {
+
+void cutAreasFrom(const SourceImage& source, const std::vector<ImageArea>& areas,
+                  const Alignment& alignment, const CropOptions& options) {
     if (options.imageAreaBasePath.empty()) return;
     for (std::size_t i = 0; i < areas.size(); ++i) {
         try {
-            cutOneArea(topDown, areas[i], int(i), alignment, options);
+            cutOneArea(source, areas[i], int(i), alignment, options);
         } catch (const std::bad_alloc&) {
             // Memory ran out for this crop only; the next areas still get their turn.
         }
     }
+}
+
+}  // namespace
+
+void cutImageAreas(const Raster& topDown, const std::vector<ImageArea>& areas,
+                   const Alignment& alignment, const CropOptions& options) {
+    cutAreasFrom(topDownSource(topDown), areas, alignment, options);
+}
+
+void cutImageAreas(const RasterView& image, const std::vector<ImageArea>& areas,
+                   const Alignment& alignment, const CropOptions& options) {
+    cutAreasFrom(viewSource(image), areas, alignment, options);
 }
 
 bool saveDiagnosticImage(const Raster& raster, bool rowsTopDown, const std::string& path) {

@@ -57,6 +57,11 @@ std::string cropFileName(const std::string& basePath, int index);
 void cutImageAreas(const Raster& topDown, const std::vector<ImageArea>& areas,
                    const Alignment& alignment, const CropOptions& options);
 
+/// The same, cut from the image as a view shows it (upright or turned), so
+/// the raster is neither flipped nor turned for its crops.
+void cutImageAreas(const RasterView& image, const std::vector<ImageArea>& areas,
+                   const Alignment& alignment, const CropOptions& options);
+
 /// Saves the whole raster as the diagnostic image (quality 60).
 /// `rowsTopDown` tells the raster's current row order.
 bool saveDiagnosticImage(const Raster& raster, bool rowsTopDown, const std::string& path);

@@ -15,9 +15,9 @@ struct ChoiceCounts {
     std::vector<int> totals;             ///< [step] sample total of the last choice
 };
 
-ChoiceCounts measureChoices(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
-                            const OvalShape& shape, const ThresholdLadder& ladder, int question,
-                            int n, bool markSamples) {
+ChoiceCounts measureChoices(const RasterView& raster, const SheetDefinition& def,
+                            const Alignment& alignment, const OvalShape& shape,
+                            const ThresholdLadder& ladder, int question, int n, bool markSamples) {
     ChoiceCounts c;
     c.dark.assign(ladder.size(), std::vector<int>(std::size_t(n), 0));
     c.totals.assign(ladder.size(), 0);
@@ -43,9 +43,9 @@ std::vector<int> firstMultiPosition(const SheetDefinition& def) {
     return position;
 }
 
-std::vector<int> decideMulti(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
-                             const OvalShape& shape, const ThresholdLadder& ladder, int question,
-                             int n, bool markSamples) {
+std::vector<int> decideMulti(const RasterView& raster, const SheetDefinition& def,
+                             const Alignment& alignment, const OvalShape& shape,
+                             const ThresholdLadder& ladder, int question, int n, bool markSamples) {
     int threshold = 0;
     if (n == 1) {
         threshold = int((long long)def.ovalColorMin + def.ovalColorMax) / 2;
@@ -151,8 +151,9 @@ OvalHalfSizes fittedOvalHalfSizes(int halfWidth, int halfHeight, int imageWidth,
     return fitted;
 }
 
-void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
-                        int step, bool markSamples, QuestionResults& results) {
+void decideAllQuestions(const RasterView& raster, const SheetDefinition& def,
+                        const Alignment& alignment, int step, bool markSamples,
+                        QuestionResults& results) {
     std::int64_t ovals = 0;
     for (int q = 0; q < def.marks.questions(); ++q) ovals += def.marks.choiceCount(q);
     // Multi-answer questions are measured twice.

@@ -69,8 +69,9 @@ OvalHalfSizes fittedOvalHalfSizes(int halfWidth, int halfHeight, int imageWidth,
                                   int step, std::int64_t ovals);
 
 /// Measures and decides every question of the definition on the aligned
-/// raster, filling `results` (which must be sized already).
-void decideAllQuestions(Raster& raster, const SheetDefinition& def, const Alignment& alignment,
-                        int step, bool markSamples, QuestionResults& results);
+/// raster (upright or turned), filling `results` (which must be sized already).
+void decideAllQuestions(const RasterView& raster, const SheetDefinition& def,
+                        const Alignment& alignment, int step, bool markSamples,
+                        QuestionResults& results);
 
 }  // namespace strovik

@@ -71,9 +71,9 @@ struct OvalMeasurement {
     std::array<int, ThresholdLadder::kMaxSteps> dark{};  ///< dark samples per ladder step
 };
 
-/// Measures the oval centred at `centre` (image position). With
-/// `markSamples`, every sample gets its red byte set to 14.
-OvalMeasurement measureOval(Raster& raster, Point centre, const OvalShape& shape,
+/// Measures the oval centred at `centre` (image position, in the view's
+/// orientation). With `markSamples`, every sample gets its red byte set to 14.
+OvalMeasurement measureOval(const RasterView& raster, Point centre, const OvalShape& shape,
                             const ThresholdLadder& ladder, bool markSamples);
 
 }  // namespace strovik

@@ -109,7 +109,8 @@ SheetDefinition sheetDefinitionFrom(const DefinitionContent& content);
 
 /// Writes the engine's current zero-mark and oval keys back into the file, in
 /// one atomic rewrite that leaves the file as thirteen single-key writes
-/// would. Returns false when the file could not be written.
+/// would. A file that already reads so is not rewritten. Returns false when
+/// the file could not be written.
 bool writeBackSheetDefinition(const std::string& path, const SheetDefinition& def);
 
 }  // namespace strovik

@@ -46,9 +46,10 @@ SheetResult readSheet(Raster&& raster, const SheetDefinition& definition,
     }
 
     result.alignment = computeAlignment(def.zeroMarks, located.marks);
+    const RasterView view(raster, located.rotated);
     const Point mark3 = def.zeroMarks[2];
     if (mark3.x > 0 && mark3.y > 0) {
-        result.alignment.skew = measureSkew(raster, def, result.alignment.map(mark3), mode, marking,
+        result.alignment.skew = measureSkew(view, def, result.alignment.map(mark3), mode, marking,
                                             result.alignment.found[2]);
     }
 
@@ -58,19 +59,21 @@ SheetResult readSheet(Raster&& raster, const SheetDefinition& definition,
     decided.reliability.assign(questions, 0.0);
     decided.marked.assign(questions, 0);
     decided.dots.assign(def.multiQuestions.size(), std::vector<int>());
-    decideAllQuestions(raster, def, result.alignment, mode.step, marking, decided);
+    decideAllQuestions(view, def, result.alignment, mode.step, marking, decided);
     result.answers = std::move(decided.answers);
     result.reliability = std::move(decided.reliability);
     result.marked = std::move(decided.marked);
     result.dots = std::move(decided.dots);
 
-    bool topDown = false;
+    // Crops are cut through the view; the diagnostic image is saved from the
+    // raster, so a turned sheet is turned only for it.
     if (!options.crop.imageAreaBasePath.empty()) {
-        flipVertical(raster);
-        topDown = true;
-        cutImageAreas(raster, def.imageAreas, result.alignment, options.crop);
+        cutImageAreas(view, def.imageAreas, result.alignment, options.crop);
     }
-    if (marking) saveDiagnosticImage(raster, topDown, debugPath);
+    if (marking) {
+        if (located.rotated) rotate180(raster);
+        saveDiagnosticImage(raster, false, debugPath);
+    }
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 namespace strovik {
@@ -56,38 +57,31 @@ LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, Sampli
     const bool reachable = def.zeroMarkRadius <= kQuickSearchRadius ||
                            required <= darkPixels(raster, def.zeroMarkColorMin);
     LocateOutcome outcome;
-    // With marking on, later attempts must start from the image as loaded,
-    // without the marks of earlier ones, so a copy is kept; otherwise turning
-    // the image back restores it exactly.
+    // The turned attempts read the raster through a turned view. With marking
+    // on, every attempt after the first starts from the image as loaded,
+    // without the marks of earlier ones, so a copy is kept.
     Raster original;
     if (markSamples) original = raster.clone();
-    bool turned = false;
     for (std::size_t a = 0; a < std::size(kAttempts); ++a) {
         const Attempt& attempt = kAttempts[a];
-        if (a > 0 && markSamples) {
-            raster = original.clone();
-            turned = false;
-        }
-        if (attempt.turned != turned) {
-            rotate180(raster);
-            turned = attempt.turned;
-        }
+        if (a > 0 && markSamples) std::memcpy(raster.data(), original.data(), raster.sizeBytes());
+        const RasterView view(raster, attempt.turned);
         const ZeroMarkSearch params = searchParams(def, mode, attempt.wide);
         bool all = true;
         for (int i = 0; i < 3; ++i) {
             const Point centre = def.zeroMarks[std::size_t(i)];
             if (!reachable) {
-                if (markSamples) markZeroMarkSamples(raster, centre, params);
+                if (markSamples) markZeroMarkSamples(view, centre, params);
                 outcome.marks[std::size_t(i)] = Point{0, 0};
                 all = false;
                 continue;
             }
-            const SearchHit hit = searchZeroMark(raster, centre, params, markSamples);
+            const SearchHit hit = searchZeroMark(view, centre, params, markSamples);
             outcome.marks[std::size_t(i)] = hit.centre;
             if (hit.count < required) all = false;
         }
         if (a == 0 && afterFirstAttempt) afterFirstAttempt();
-        outcome.rotated = turned;
+        outcome.rotated = attempt.turned;
         if (all) {
             outcome.found = true;
             return outcome;
@@ -96,8 +90,8 @@ LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, Sampli
     return outcome;
 }
 
-int measureSkew(Raster& raster, const SheetDefinition& def, Point predicted, SamplingMode mode,
-                bool markSamples, Point& foundMark3) {
+int measureSkew(const RasterView& raster, const SheetDefinition& def, Point predicted,
+                SamplingMode mode, bool markSamples, Point& foundMark3) {
     const SearchHit hit =
         searchZeroMark(raster, predicted, searchParams(def, mode, false), markSamples);
     foundMark3 = hit.centre;

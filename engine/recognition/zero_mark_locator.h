@@ -28,15 +28,18 @@ struct LocateOutcome {
     std::array<Point, 3> marks{};
 };
 
-/// Runs the attempts on `raster` (which is left in the state of the
-/// successful attempt). `afterFirstAttempt` runs right after the first
-/// attempt's searches, before its outcome is judged.
+/// Runs the attempts on `raster`. The raster is never turned: the turned
+/// attempts search it through a turned view, and `rotated` tells in which
+/// orientation later steps must read it (RasterView(raster, rotated)). With
+/// `markSamples`, the raster holds the last attempt's marks only.
+/// `afterFirstAttempt` runs right after the first attempt's searches, before
+/// its outcome is judged.
 LocateOutcome locateZeroMarks(Raster& raster, const SheetDefinition& def, SamplingMode mode,
                               bool markSamples, const std::function<void()>& afterFirstAttempt);
 
 /// Looks for zero mark 3 near its mapped position after alignment: the
 /// distance in pixels (truncated), or -1 when nothing dark is there.
-int measureSkew(Raster& raster, const SheetDefinition& def, Point predicted, SamplingMode mode,
-                bool markSamples, Point& foundMark3);
+int measureSkew(const RasterView& raster, const SheetDefinition& def, Point predicted,
+                SamplingMode mode, bool markSamples, Point& foundMark3);
 
 }  // namespace strovik

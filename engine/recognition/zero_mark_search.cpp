@@ -68,17 +68,18 @@ struct SearchLattice {
     i64 nX = 0, nY = 0;  ///< candidates per row and rows of candidates
     i64 baseX = 0, baseY = 0;
     i64 colLo = 0, colHi = 0, rowLo = 0, rowHi = 0;
+    i64 nDisc = 0;  ///< disc samples per row and column
     i64 jFirst = 0, jEnd = 0;
     std::vector<RowSpan> spans;  ///< disc rows jFirst .. jEnd - 1
 
-    SearchLattice(const Raster& raster, Point centre, const ZeroMarkSearch& p)
+    SearchLattice(const RasterView& raster, Point centre, const ZeroMarkSearch& p)
         : r(std::max(0, p.radius)), s(std::max(1, p.step)) {
         x0 = i64(centre.x) - p.windowWidth / 2;
         y0 = i64(centre.y) - p.windowHeight / 2;
         nX = stepsBelow(x0, i64(centre.x) + p.windowWidth / 2, s);
         nY = stepsBelow(y0, i64(centre.y) + p.windowHeight / 2, s);
         if (r == 0 || nX == 0 || nY == 0) return;
-        const i64 nDisc = stepsBelow(-r, r, s);
+        nDisc = stepsBelow(-r, r, s);
         baseX = x0 - r;
         baseY = y0 - r;
         const i64 nCols = nX + nDisc;
@@ -98,6 +99,57 @@ struct SearchLattice {
     i64 x(i64 col) const { return baseX + col * s; }
     i64 y(i64 row) const { return baseY + row * s; }
 };
+
+/// Largest running-sum table (entries) of the search over whole candidate
+/// rows; beyond it (a disc far larger than any mark) the search goes
+/// candidate by candidate.
+constexpr i64 kMaxCandidateRowTable = i64(1) << 22;
+
+/// The search for mark-sized discs: a running sum over every lattice column
+/// of each lattice row (columns outside the image add nothing), so one disc
+/// row adds its difference of two sums to a whole row of candidates at once,
+/// with no bounds to check. Same winner and count as the direct search.
+SearchHit searchCandidateRows(const RasterView& raster, const SearchLattice& lat, int colorMin) {
+    const i64 nCols = lat.nX + lat.nDisc;
+    const i64 stride = nCols + 1;
+    std::vector<std::int32_t> prefix(std::size_t((lat.rowHi - lat.rowLo) * stride), 0);
+    const std::ptrdiff_t pixelStep = raster.pixelStep();
+    for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
+        std::int32_t* row = &prefix[std::size_t((m - lat.rowLo) * stride)];
+        const std::uint8_t* pixels = raster.row(int(lat.y(m)));
+        std::int32_t sum = 0;
+        for (i64 c = lat.colLo; c < lat.colHi; ++c) {
+            sum += pixels[lat.x(c) * pixelStep] < colorMin ? 1 : 0;
+            row[c + 1] = sum;
+        }
+        for (i64 c = lat.colHi; c < nCols; ++c) row[c + 1] = sum;
+    }
+    SearchHit best;
+    std::vector<std::int32_t> counts(std::size_t(lat.nX));
+    for (i64 ky = 0; ky < lat.nY; ++ky) {
+        const i64 jLo = std::max(lat.jFirst, lat.rowLo - ky);
+        const i64 jHi = std::min(lat.jEnd, lat.rowHi - ky);
+        if (jHi <= jLo) continue;  // no disc row of this candidate row reaches the image
+        std::fill(counts.begin(), counts.end(), 0);
+        for (i64 j = jLo; j < jHi; ++j) {
+            const RowSpan& span = lat.span(j);
+            if (span.last < span.first) continue;
+            const std::int32_t* row = &prefix[std::size_t((ky + j - lat.rowLo) * stride)];
+            const std::int32_t* after = row + span.last + 1;
+            const std::int32_t* before = row + span.first;
+            std::int32_t* out = counts.data();
+            for (i64 kx = 0; kx < lat.nX; ++kx) out[kx] += after[kx] - before[kx];
+        }
+        for (i64 kx = 0; kx < lat.nX; ++kx) {
+            if (counts[std::size_t(kx)] > best.count) {
+                best = SearchHit{
+                    Point{saturatedInt(lat.x0 + kx * lat.s), saturatedInt(lat.y0 + ky * lat.s)},
+                    counts[std::size_t(kx)]};
+            }
+        }
+    }
+    return best;
+}
 
 }  // namespace
 
@@ -143,21 +195,25 @@ SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearc
     return best;
 }
 
-SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkSearch& p) {
+SearchHit searchZeroMarkFast(const RasterView& raster, Point centre, const ZeroMarkSearch& p) {
     SearchHit best;
     const SearchLattice lat(raster, centre, p);
     if (lat.empty()) return best;
+    if ((lat.rowHi - lat.rowLo) * (lat.nX + lat.nDisc + 1) <= kMaxCandidateRowTable) {
+        return searchCandidateRows(raster, lat, p.colorMin);
+    }
     const i64 width = lat.colHi - lat.colLo;
 
     // prefix[(m - rowLo) * (width + 1) + k] = dark samples of row m in
     // columns colLo .. colLo + k - 1.
     std::vector<std::int32_t> prefix(std::size_t((lat.rowHi - lat.rowLo) * (width + 1)));
+    const std::ptrdiff_t pixelStep = raster.pixelStep();
     for (i64 m = lat.rowLo; m < lat.rowHi; ++m) {
         std::int32_t* row = &prefix[std::size_t((m - lat.rowLo) * (width + 1))];
-        const std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
+        const std::uint8_t* pixels = raster.row(int(lat.y(m)));
         row[0] = 0;
         for (i64 k = 0; k < width; ++k) {
-            row[k + 1] = row[k] + (pixels[lat.x(lat.colLo + k) * 3] < p.colorMin ? 1 : 0);
+            row[k + 1] = row[k] + (pixels[lat.x(lat.colLo + k) * pixelStep] < p.colorMin ? 1 : 0);
         }
     }
     auto prefixAt = [&](i64 m, i64 col) {
@@ -211,7 +267,7 @@ SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkS
     return best;
 }
 
-void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& p) {
+void markZeroMarkSamples(const RasterView& raster, Point centre, const ZeroMarkSearch& p) {
     const SearchLattice lat(raster, centre, p);
     if (lat.empty()) return;
     // Row m is sampled by disc rows j = m - ky of every candidate row ky;
@@ -231,12 +287,12 @@ void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& p) 
         }
         first = std::max(first, lat.colLo);
         last = std::min(last, lat.colHi - 1);
-        std::uint8_t* pixels = raster.storedRow(raster.height() - 1 - int(lat.y(m)));
-        for (i64 c = first; c <= last; ++c) pixels[lat.x(c) * 3 + 2] = kSampleMark;
+        std::uint8_t* pixels = raster.row(int(lat.y(m)));
+        for (i64 c = first; c <= last; ++c) pixels[lat.x(c) * raster.pixelStep() + 2] = kSampleMark;
     }
 }
 
-SearchHit searchZeroMark(Raster& raster, Point centre, const ZeroMarkSearch& params,
+SearchHit searchZeroMark(const RasterView& raster, Point centre, const ZeroMarkSearch& params,
                          bool markSamples) {
     // Marking sets the red byte only and counting reads the blue one, so
     // marking after the count gives what the direct search leaves.

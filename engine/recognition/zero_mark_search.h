@@ -39,19 +39,22 @@ SearchHit searchZeroMarkDirect(Raster& raster, Point centre, const ZeroMarkSearc
                                bool markSamples);
 
 /// The same result as the direct search, computed with per-row running sums
-/// of the dark samples, so each candidate costs one subtraction per disc row.
+/// of the dark samples, so each candidate costs one subtraction per disc row
+/// (for mark-sized discs, taken for a whole row of candidates at once).
 /// Only disc rows that reach the image are looked at: a radius beyond any
 /// image (up to INT_MAX) costs time and memory bounded by the image's rows
 /// and the window, never by the radius.
-SearchHit searchZeroMarkFast(const Raster& raster, Point centre, const ZeroMarkSearch& params);
+/// It reads the raster through a view, so the image turned by 180 degrees is
+/// searched without turning the raster.
+SearchHit searchZeroMarkFast(const RasterView& raster, Point centre, const ZeroMarkSearch& params);
 
 /// Marks (red byte 14) every position inside the image that the direct
 /// search samples, in time bounded by the image's rows and the window.
-void markZeroMarkSamples(Raster& raster, Point centre, const ZeroMarkSearch& params);
+void markZeroMarkSamples(const RasterView& raster, Point centre, const ZeroMarkSearch& params);
 
 /// The fast search, followed by the marking when samples must be marked:
 /// the same winner, count and marked raster as the direct search.
-SearchHit searchZeroMark(Raster& raster, Point centre, const ZeroMarkSearch& params,
+SearchHit searchZeroMark(const RasterView& raster, Point centre, const ZeroMarkSearch& params,
                          bool markSamples);
 
 }  // namespace strovik

@@ -54,6 +54,27 @@ TEST(ImageLoader, EveryFormatIsRecognisedByItsLeadingBytes) {
     expectFailure({'P', '6', '\n', '1', ' ', '1', '\n', '2', '5', '5', '\n', 0, 0, 0}, "ppm");
 }
 
+// Decoding into the memory of an earlier raster gives what a fresh decode
+// gives, whether the spare is larger (stale pixels left in it) or too small.
+TEST(ImageLoader, DecodingIntoASpareGivesTheSamePixels) {
+    for (const auto& [name, bytes] : sampleFiles()) {
+        const auto fresh = decodeBytes(bytes);
+        ASSERT_TRUE(fresh) << name;
+        for (const int side : {1, 40}) {
+            Raster spare(side, side);
+            std::fill(spare.data(), spare.data() + spare.sizeBytes(), std::uint8_t(7));
+            const std::span<const std::uint8_t> span(bytes.data(), bytes.size());
+            const auto reused = decodeImage(span, nullptr, &spare);
+            ASSERT_TRUE(reused) << name;
+            ASSERT_EQ(reused->width(), fresh->width()) << name;
+            ASSERT_EQ(reused->height(), fresh->height()) << name;
+            EXPECT_TRUE(
+                std::equal(fresh->data(), fresh->data() + fresh->sizeBytes(), reused->data()))
+                << name << " spare " << side;
+        }
+    }
+}
+
 TEST(ImageLoader, TruncatedFilesFailAtEveryCut) {
     for (const auto& [name, bytes] : sampleFiles()) {
         for (double fraction : {0.0, 0.1, 0.3, 0.5, 0.8, 0.95}) {

@@ -98,6 +98,65 @@ TEST(Raster, RotatingTwiceRestoresTheImage) {
     }
 }
 
+// The turned view must read exactly what the physically turned raster
+// holds, for odd and even sizes and single rows or columns.
+TEST(Raster, TurnedViewReadsWhatRotate180Leaves) {
+    for (int height : {1, 2, 3, 6}) {
+        for (int width : {1, 2, 5}) {
+            Raster raster = patternRaster(width, height);
+            Raster turned = raster.clone();
+            rotate180(turned);
+            const RasterView upright(raster);
+            const RasterView view(raster, true);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    ASSERT_EQ(upright.pixel(x, y), raster.data() + raster.offsetOf(x, y));
+                    const std::uint8_t* seen = view.pixel(x, y);
+                    const std::uint8_t* want = turned.data() + turned.offsetOf(x, y);
+                    ASSERT_TRUE(std::equal(seen, seen + 3, want))
+                        << width << "x" << height << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Raster, SpareMemoryIsReusedOnlyWhenLargeEnough) {
+    Raster spare(10, 10);
+    const std::uint8_t* memory = spare.data();
+    // Exactly the spare's size and a smaller one reuse its memory.
+    Raster same(10, 10, std::move(spare));
+    EXPECT_EQ(same.data(), memory);
+    EXPECT_TRUE(spare.empty());
+    EXPECT_EQ(spare.data(), nullptr);
+    Raster smaller(3, 33, std::move(same));  // 99 pixels of 100
+    EXPECT_EQ(smaller.data(), memory);
+    EXPECT_EQ(smaller.width(), 3);
+    EXPECT_EQ(smaller.sizeBytes(), 297u);
+    // The memory keeps its full size: a raster of the first size fits again.
+    Raster again(10, 10, std::move(smaller));
+    EXPECT_EQ(again.data(), memory);
+    // One pixel more needs new memory; an empty spare works like none.
+    Raster larger(101, 1, std::move(again));
+    EXPECT_EQ(larger.sizeBytes(), 303u);
+    larger.data()[302] = 1;  // past the old memory: the sanitizer would object
+    EXPECT_TRUE(again.empty());
+    Raster fresh(4, 4, Raster());
+    EXPECT_EQ(fresh.sizeBytes(), 48u);
+    EXPECT_NE(fresh.data(), nullptr);
+}
+
+TEST(Raster, MovedFromRasterIsEmpty) {
+    Raster raster = patternRaster(3, 2);
+    Raster moved(std::move(raster));
+    EXPECT_TRUE(raster.empty());
+    EXPECT_EQ(raster.sizeBytes(), 0u);
+    Raster assigned;
+    assigned = std::move(moved);
+    EXPECT_TRUE(moved.empty());
+    EXPECT_EQ(pixelAt(assigned, 2, 1), patternColour(2, 1));
+}
+
 TEST(Raster, OperationsOnEmptyRasterDoNothing) {
     Raster empty;
     flipVertical(empty);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/profile_file.h"
 #include "engine/recognition/sheet_definition.h"
@@ -49,6 +50,33 @@ TEST(DefinitionWriteBack, EqualsThirteenSingleKeyWrites) {
     EXPECT_NE(written.find("ZEROMARK_RATE=0.5\r\n"), std::string::npos);
     EXPECT_NE(written.find("OVALMARK_WIDTH=36\r\n"), std::string::npos);
     EXPECT_NE(written.find("[MULTI]\nQUESTIONS=1\n"), std::string::npos);
+}
+
+// A file that already holds the values is not replaced (the same inode
+// stays); one changed value replaces it again.
+TEST(DefinitionWriteBack, LeavesAFileThatAlreadyReadsSo) {
+    const auto dir = freshFolder("writeback-same");
+    const auto path = dir / "a.ini";
+    writeText(path, "[ZEROMARK]\r\nZEROMARK_RADIUS=14\r\n[MARK]\r\nMARK0=0,0,5,5\r\n");
+    SheetDefinition def;
+    readSheetDefinition(path.string(), def);
+    ASSERT_TRUE(writeBackSheetDefinition(path.string(), def));  // adds the missing keys
+    const std::string written = readText(path);
+    struct stat first {};
+    ASSERT_EQ(::stat(path.c_str(), &first), 0);
+
+    ASSERT_TRUE(writeBackSheetDefinition(path.string(), def));
+    struct stat second {};
+    ASSERT_EQ(::stat(path.c_str(), &second), 0);
+    EXPECT_EQ(second.st_ino, first.st_ino);
+    EXPECT_EQ(readText(path), written);
+
+    def.zeroMarkRadius = 15;
+    ASSERT_TRUE(writeBackSheetDefinition(path.string(), def));
+    struct stat third {};
+    ASSERT_EQ(::stat(path.c_str(), &third), 0);
+    EXPECT_NE(third.st_ino, first.st_ino);
+    EXPECT_NE(readText(path).find("ZEROMARK_RADIUS=15\r\n"), std::string::npos);
 }
 
 TEST(DefinitionWriteBack, FailsWithoutAFolderAndLeavesNothing) {

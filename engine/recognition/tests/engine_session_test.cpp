@@ -289,5 +289,33 @@ TEST_F(EngineSessionTest, CropsAndDiagnosticImage) {
     EXPECT_TRUE(std::filesystem::exists(dir_ / "debug.jpg"));
 }
 
+// A sheet fed upside down is read through a turned view and turned only for
+// its crops and diagnostic image: both come out byte for byte as for the
+// same sheet fed the right way up.
+TEST_F(EngineSessionTest, UpsideDownSheetGivesTheSameCropsAndDiagnosticImage) {
+    auto readWithOutputs = [&](const TestSheet& sheet, const std::string& name) {
+        session_.putIniFilename(ini_);
+        OptionOutputs out;
+        session_.putOptions(OptionAction::SetImageAreaJpegFile, -1, (dir_ / name).string(), out);
+        session_.putOptions(OptionAction::SetDebugFilename, -1, (dir_ / (name + ".jpg")).string(),
+                            out);
+        session_.putImageFilename(image(sheet, name + ".bmp"));
+        EXPECT_EQ(session_.run(), kRunOk) << name;
+        return std::pair{readText(dir_ / (name + "_000.jpg")), readText(dir_ / (name + ".jpg"))};
+    };
+    const TestSheet upright = drawSheet(3, -2);
+    TestSheet turned = upright;
+    turned.turn();
+    const auto straight = readWithOutputs(upright, "upright");
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 0);
+    const auto fromTurned = readWithOutputs(turned, "turned");
+    EXPECT_EQ(option(OptionAction::ChkRotate).retValue, 1);
+    ASSERT_FALSE(straight.first.empty());
+    ASSERT_FALSE(straight.second.empty());
+    EXPECT_TRUE(fromTurned.first == straight.first);
+    EXPECT_TRUE(fromTurned.second == straight.second);
+    EXPECT_EQ(result().first, "3,-1,-1");
+}
+
 }  // namespace
 }  // namespace strovik

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -282,6 +285,44 @@ TEST_F(CropFilesTest, WritesOneScaledFilePerAreaMovedByTheOffset) {
     ASSERT_TRUE(second.has_value()) << error;
     EXPECT_EQ(second->width(), 15);  // trunc(0.75 * 21)
     EXPECT_EQ(second->height(), 6);  // trunc(0.75 * 9)
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Crops cut through an upright view of a bottom-up raster, and through a
+// turned view of the raster holding the sheet upside down, are the files
+// the top-down raster gives. Areas reach over the left, top and right edges
+// and the width is odd.
+TEST_F(CropFilesTest, CropsThroughAViewEqualThoseOfTheTopDownRaster) {
+    const int w = 61, h = 40;
+    const Raster topDown = makeTopDown(w, h, pattern);
+    Raster upright(w, h);
+    Raster turned(w, h);
+    for (int y = 0; y < h; ++y) {
+        std::copy_n(topDown.storedRow(y), topDown.rowBytes(), upright.storedRow(h - 1 - y));
+        for (int x = 0; x < w; ++x)  // image pixel (x, y) at (w-1-x, h-1-y) of the turned sheet
+            std::copy_n(topDown.storedRow(y) + x * 3, 3, turned.storedRow(y) + (w - 1 - x) * 3);
+    }
+    Alignment alignment;
+    alignment.offsetX = 2;
+    alignment.offsetY = -1;
+    const std::vector<ImageArea> areas{rectArea(-3, -2, 12, 9), rectArea(50, 30, 70, 45),
+                                       ImageArea{{{{20, 10}, {40, 12}, {41, 30}, {19, 29}}}}};
+    const auto cut = [&](const auto& image, const std::string& name) {
+        cutImageAreas(image, areas, alignment, CropOptions{(dir_ / name).string(), 0.75, 30});
+    };
+    cut(topDown, "plain");
+    cut(RasterView(upright), "upright");
+    cut(RasterView(turned, true), "turned");
+    for (const char* suffix : {"_000.jpg", "_001.jpg", "_002.jpg"}) {
+        const std::string expected = fileBytes((dir_ / "plain").string() + suffix);
+        ASSERT_FALSE(expected.empty()) << suffix;
+        EXPECT_TRUE(fileBytes((dir_ / "upright").string() + suffix) == expected) << suffix;
+        EXPECT_TRUE(fileBytes((dir_ / "turned").string() + suffix) == expected) << suffix;
+    }
 }
 
 // Mean absolute difference of the blue bytes of a decoded file and a crop.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "engine/recognition/oval_measure.h"
@@ -168,6 +169,31 @@ TEST(OvalMeasure, EqualsAPlainCountAtEveryThreshold) {
             }
         ASSERT_EQ(m.total, total) << "a=" << a << " b=" << b << " s=" << s;
         for (std::size_t i = 0; i < ladder.size(); ++i) ASSERT_EQ(m.dark[i], dark[i]);
+    }
+}
+
+// An oval measured on the turned view counts and marks what it counts and
+// marks on the raster turned by 180 degrees, also where it crosses an edge.
+TEST(OvalMeasure, TurnedViewEqualsMeasuringTheTurnedRaster) {
+    std::mt19937 rng(31);
+    TestSheet sheet(61, 47);
+    for (int y = 0; y < 47; ++y)
+        for (int x = 0; x < 61; ++x) sheet.set(x, y, std::uint8_t(rng() % 256));
+    const ThresholdLadder ladder(100, 200);
+    for (int trial = 0; trial < 60; ++trial) {
+        const int a = 1 + int(rng() % 20), b = 1 + int(rng() % 25), s = 1 + int(rng() % 2);
+        const Point c{int(rng() % 91) - 15, int(rng() % 77) - 15};
+        Raster turned = sheet.raster();
+        rotate180(turned);
+        const OvalMeasurement want = measureOval(turned, c, OvalShape(a, b, s), ladder, true);
+        Raster raster = sheet.raster();
+        const OvalMeasurement got =
+            measureOval(RasterView(raster, true), c, OvalShape(a, b, s), ladder, true);
+        ASSERT_EQ(got.total, want.total) << "trial " << trial;
+        ASSERT_EQ(got.dark, want.dark) << "trial " << trial;
+        rotate180(raster);
+        ASSERT_TRUE(std::equal(raster.data(), raster.data() + raster.sizeBytes(), turned.data()))
+            << "trial " << trial;
     }
 }
 

@@ -121,6 +121,36 @@ TEST(ZeroMarkSearch, MarkedSearchEqualsDirectSearchInResultAndRaster) {
     }
 }
 
+// Searching the turned view of a raster gives what the direct search gives on
+// the raster turned by 180 degrees: winner, count, tie order and the marked
+// pixels (turned back). Odd and even sizes, centres near and beyond edges.
+TEST(ZeroMarkSearch, TurnedViewEqualsSearchingTheTurnedRaster) {
+    std::mt19937 rng(4242);
+    for (int trial = 0; trial < 80; ++trial) {
+        const int w = 20 + int(rng() % 91);
+        const int h = 20 + int(rng() % 91);
+        TestSheet sheet(w, h);
+        for (int i = 0; i < 3; ++i) sheet.disc(int(rng() % w), int(rng() % h), 2 + int(rng() % 8));
+        for (int i = 0; i < 200; ++i)
+            sheet.set(int(rng() % w), int(rng() % h), std::uint8_t(rng() % 256));
+        ZeroMarkSearch p;
+        p.windowWidth = 1 + int(rng() % 40);
+        p.windowHeight = 1 + int(rng() % 40);
+        p.radius = int(rng() % 15);
+        p.step = 1 + int(rng() % 2);
+        const Point centre{int(rng() % (w + 60)) - 30, int(rng() % (h + 60)) - 30};
+        Raster turned = sheet.raster();
+        rotate180(turned);
+        const SearchHit expected = searchZeroMarkDirect(turned, centre, p, true);
+        Raster raster = sheet.raster();
+        ASSERT_EQ(searchZeroMark(RasterView(raster, true), centre, p, true), expected)
+            << "trial " << trial;
+        rotate180(raster);
+        ASSERT_EQ(std::memcmp(raster.data(), turned.data(), turned.sizeBytes()), 0)
+            << "trial " << trial;
+    }
+}
+
 TEST(ZeroMarkSearch, RadiusBeyondAnyImageCountsTheWholeImage) {
     // Every candidate's disc covers the image, so all count every dark
     // sample and the first candidate wins; INT_MAX must neither allocate by
