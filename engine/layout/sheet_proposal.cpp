@@ -236,7 +236,10 @@ std::optional<PrintPoint> whereEngineFinds(const Raster& raster, const Component
     search.windowWidth = c.width() + 2 * r;
     search.windowHeight = c.height() + 2 * r;
     const strovik::Point centre{(c.left + c.right) / 2, (c.top + c.bottom) / 2};
-    const strovik::SearchHit hit = strovik::searchZeroMarkFast(raster, centre, search);
+    // The view is non-const because marking samples writes through it; the
+    // search only reads.
+    const strovik::RasterView upright(const_cast<Raster&>(raster));
+    const strovik::SearchHit hit = strovik::searchZeroMarkFast(upright, centre, search);
     if (hit.count < strovik::requiredZeroMarkCount(r, defaults.zeroMarkRate, false))
         return std::nullopt;
     return PrintPoint{hit.centre.x, hit.centre.y};
