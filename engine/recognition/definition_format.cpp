@@ -400,6 +400,11 @@ std::vector<std::pair<std::string, std::string>> writeBackValues(const Definitio
     };
 }
 
+void setWriteBackValues(velmora::ProfileText& text, const DefinitionContent& content) {
+    text.setValues("ZEROMARK", writeBackValues(content, "ZEROMARK"));
+    text.setValues("MARK", writeBackValues(content, "MARK"));
+}
+
 std::string formatZeroMarkRate(double rate) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.7g", rate);

@@ -190,6 +190,9 @@ std::string updatedDefinitionBytes(const std::string& base, const DefinitionCont
 std::vector<std::pair<std::string, std::string>> writeBackValues(const DefinitionContent& content,
                                                                  const char* section);
 
+/// Sets the written-back keys of both sections in `text`, [ZEROMARK] first.
+void setWriteBackValues(velmora::ProfileText& text, const DefinitionContent& content);
+
 /// ZEROMARK_RATE as written back: shortest form with at most 7 significant
 /// digits, trailing zeros removed but the decimal point kept ("0.5", "1.").
 std::string formatZeroMarkRate(double rate);

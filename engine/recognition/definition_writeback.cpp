@@ -24,8 +24,7 @@ bool writeBackSheetDefinition(const std::string& path, const SheetDefinition& de
     c.ovalColorMax = def.ovalColorMax;
     velmora::ProfileText text = velmora::ProfileText::load(path);
     const std::string before = text.bytes();
-    text.setValues("ZEROMARK", writeBackValues(c, "ZEROMARK"));
-    text.setValues("MARK", writeBackValues(c, "MARK"));
+    setWriteBackValues(text, c);
     // A file that holds these values already is left as it is: rewriting it
     // gives the same bytes, and the flush to disk that makes the rewrite
     // safe costs more than reading the sheet did.
