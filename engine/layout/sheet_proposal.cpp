@@ -283,6 +283,11 @@ void placeDigitZeroLast(const Raster& raster, int threshold, const std::vector<C
     rows.second = qs[0][1];
     rows.columnPitch =
         grouping.numberColumns > 1 ? std::abs(qs[1][0].x - qs[0][0].x) : 2.0 * out.ovalWidth;
+    // The grid's columns: the digit columns that start on its first row.
+    const double rowPitch = std::abs(rows.second.y - rows.first.y);
+    rows.columns = 0;
+    for (std::size_t q = 0; q < grouping.numberColumns; ++q)
+        if (std::abs(qs[q][0].y - rows.first.y) < rowPitch / 2.0) ++rows.columns;
     rows.bubbleWidth = out.ovalWidth;
     rows.bubbleHeight = out.ovalHeight;
     if (!zeroOnTop(raster, threshold, comps, rows)) return;

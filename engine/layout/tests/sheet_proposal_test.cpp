@@ -204,6 +204,39 @@ TEST(SheetProposal, NumberGridBesideAnswersFirstDownwardsAndTheExampleRowLeftOut
     }
 }
 
+TEST(SheetProposal, StackedNumberGridsWithDigitsInsideAreNumbersZeroLast) {
+    // Answers 20 x 4; two 6-digit grids printed 0 to 9 from the top with the
+    // digits inside the bubbles, 3 pitches apart (or 20 rows without a gap).
+    DrawnSheet s;
+    s.ovalW = s.ovalH = 30;
+    for (const int secondTop : {940, 850}) {
+        s.blocks = {DrawnBlock{200, 400, 20, 4, 45, 45, false},
+                    DrawnBlock{600, 400, 6, 10, 45, 45, true},
+                    DrawnBlock{600, secondTop, 6, 10, 45, 45, true}};
+        s.labels.clear();
+        for (const int top : {400, secondTop})
+            for (int d = 0; d < 6; ++d)
+                s.labels.insert(s.labels.end(),
+                                {{{600 + 45 * d, top}, '0'}, {{600 + 45 * d, top + 45}, '1'}});
+        const SheetProposal p = proposeSheet(s.draw());
+        if (secondTop == 850) {  // one block of 20 rows: rows of 6 choices, after the answers
+            ASSERT_EQ(p.questions.size(), 40u);
+            EXPECT_EQ(p.questions[0].size(), 4u);
+            EXPECT_EQ(p.questions[20].size(), 6u);
+            continue;
+        }
+        ASSERT_EQ(p.questions.size(), 32u);
+        for (std::size_t d = 0; d < 12; ++d) {
+            ASSERT_EQ(p.questions[d].size(), 10u) << d;
+            const int top = d < 6 ? 400 : secondTop;
+            EXPECT_NEAR(p.questions[d][0].x, 600 + 45 * int(d % 6), 1) << d;
+            EXPECT_NEAR(p.questions[d][0].y, top + 45, 1) << d;
+            EXPECT_NEAR(p.questions[d][9].y, top, 1) << d;
+        }
+        EXPECT_NEAR(p.questions[12][0].y, 400, 1);
+    }
+}
+
 TEST(SheetProposal, BlankPageFindsNothingAndMissingCornerLeavesMarkUnset) {
     DrawnSheet s;
     s.zeroMarks.clear();
