@@ -238,18 +238,27 @@ TEST(SheetProposal, StackedNumberGridsWithDigitsInsideAreNumbersZeroLast) {
 }
 
 TEST(SheetProposal, TextLinesBesideABubbleGridAreNotBubbles) {
-    // Ten lines of "1010..." beside a 10 x 4 grid: the rings of the text
-    // outnumber the bubbles five to one, but each stands 4 pixels from a bar.
-    DrawnSheet s;
-    s.ovalW = s.ovalH = 30;
-    s.blocks = {DrawnBlock{300, 900, 10, 4, 50, 50, false}};
-    for (int row = 0; row < 10; ++row)
-        for (int x = 550; x < 1100; x += 24)
-            s.labels.insert(s.labels.end(),
-                            {{{x, 900 + 50 * row}, '0'}, {{x + 12, 900 + 50 * row}, '1'}});
-    const SheetProposal p = proposeSheet(s.draw());
-    expectMatches(p, s, 1);
-    EXPECT_NEAR(p.ovalWidth, 30, 1);
+    // Ten lines of "1010..." beside a 10 x 4 grid: the rings of the text (21
+    // pixels tall) outnumber the bubbles five to one. A bar 5 pixels away
+    // is under a quarter of their height (5.25): letters of a word; at 6
+    // pixels the rings stand apart and their size is the common one.
+    for (const int gap : {5, 6}) {
+        DrawnSheet s;
+        s.ovalW = s.ovalH = 30;
+        s.blocks = {DrawnBlock{300, 900, 10, 4, 50, 50, false}};
+        const int bar = 6 + gap + 2;  // ring right edge 6, bar half width 1
+        for (int row = 0; row < 10; ++row)
+            for (int x = 550; x < 1100; x += 2 * bar)
+                s.labels.insert(s.labels.end(),
+                                {{{x, 900 + 50 * row}, '0'}, {{x + bar, 900 + 50 * row}, '1'}});
+        const SheetProposal p = proposeSheet(s.draw());
+        if (gap == 6) {
+            EXPECT_LT(p.ovalWidth, 20);
+            continue;
+        }
+        expectMatches(p, s, 1);
+        EXPECT_NEAR(p.ovalWidth, 30, 1);
+    }
 }
 
 TEST(SheetProposal, BlankPageFindsNothingAndMissingCornerLeavesMarkUnset) {
