@@ -17,6 +17,7 @@ constexpr int kMaxSplitDepth = 6;
 constexpr double kLegendGap = 4.0;
 constexpr std::size_t kDigitRows = 10;
 constexpr std::size_t kMaxRowsPerColumn = 2;
+constexpr double kStackedGap = 3.0;
 
 double median(std::vector<double> v) {
     if (v.empty()) return 0.0;
@@ -187,12 +188,31 @@ std::vector<Block> withoutLegendRows(const std::vector<Block>& blocks) {
     return kept;
 }
 
+// Rule 7: the other grid of a stacked pair (two numbers, such as a student
+// and a course number): the same columns, straight above or below, with at
+// least kStackedGap row pitches between their nearest rows (room for a
+// printed caption or a row of write-in boxes).
+bool isStackedPartner(const Block& b, const Block& o) {
+    if (o.rows() != kDigitRows || o.cols() != b.cols()) return false;
+    const double colPitch = median(pitches(b.colU)), rowPitch = median(pitches(b.rowV));
+    if (std::abs(o.colU.front() - b.colU.front()) > colPitch / 2.0 ||
+        std::abs(o.colU.back() - b.colU.back()) > colPitch / 2.0)
+        return false;
+    const double gap = std::max(o.rowV.front() - b.rowV.back(), b.rowV.front() - o.rowV.back());
+    return gap >= kStackedGap * rowPitch;
+}
+
 // Rule 7: a number grid.
 bool isDigitGrid(const Block& b, const std::vector<Block>& blocks) {
     if (b.rows() != kDigitRows || b.cols() < 2) return false;
     bool other = false;
+    int partners = 0;
     for (const Block& o : blocks) {
         if (&o == &b) continue;
+        if (isStackedPartner(b, o)) {
+            if (++partners > 1) return false;
+            continue;
+        }
         // The same columns in no more rows: answers continued from a list
         // cut into blocks, not a number.
         if (o.cols() == b.cols() && o.rows() <= b.rows()) return false;

@@ -31,10 +31,17 @@
 // 7. Number grids: a block of exactly 10 rows and at least two columns is a
 //    number grid when some other block has two rows or more and no other
 //    block has as many columns in 10 rows or fewer (the blocks of one list
-//    of questions cut into columns, the last one shorter). Its columns are
-//    questions (digit columns, choices downwards) and come first, before
-//    every other question; the rest follow in block order (left to right,
-//    then top to bottom within a stripe).
+//    of questions cut into columns, the last one shorter), except its
+//    stacked partner: one block of 10 rows and as many columns whose first
+//    and last columns lie within half a column pitch of its own, straight
+//    above or below it with at least 3 of its median row pitches between
+//    their nearest rows (two numbers, each under its own caption). A
+//    second such partner makes neither a number grid (a list of questions
+//    in groups of ten), and the partner does not count as the other block.
+//    Its columns are questions (digit columns, choices downwards) and come
+//    first, before every other question, grid by grid in block order; the
+//    rest follow in block order (left to right, then top to bottom within
+//    a stripe).
 #pragma once
 
 #include <cstddef>

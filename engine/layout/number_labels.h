@@ -12,7 +12,15 @@
 // top when both of its first two rows have a label, the first closed (two
 // runs of dark pixels, grey below the page's threshold, along the middle
 // row of its box: a "0") and the second a single stroke (one run: a "1").
-// Every other case keeps the printed order.
+// When neither of the first two rows has a label to its left, the digits
+// may be printed inside the bubbles: the glyph of a bubble is a region
+// whose box centre lies within a quarter of the bubble width and height of
+// the bubble's centre, 0.3 to 0.9 times the bubble height tall and at most
+// 0.9 times its width wide. Over the grid's columns (the first row's
+// bubble plus whole column pitches) where both rows' bubbles hold a glyph
+// (a filled-in bubble holds none), the grid has 0 on top when more show a
+// "0" over a "1" than anything else. Every other case keeps the printed
+// order.
 #pragma once
 
 #include <vector>
@@ -26,6 +34,7 @@ struct GridRows {
     PrintPoint first;   ///< centre of the first bubble of the first row
     PrintPoint second;  ///< centre of the first bubble of the second row
     double columnPitch = 0.0;
+    int columns = 1;  ///< the grid's digit columns
     int bubbleWidth = 0;
     int bubbleHeight = 0;
 };

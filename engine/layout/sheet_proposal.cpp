@@ -29,6 +29,8 @@ constexpr int kMinLRadius = 2;
 constexpr double kIsolationGap = 0.5;
 constexpr double kIsolationSize = 0.5;
 constexpr double kInkedFill = 1.8;
+constexpr double kGlyphGap = 0.25;
+constexpr double kGlyphShare = 0.3;
 
 struct Size {
     int w = 0;
@@ -43,6 +45,27 @@ bool isCandidate(const Component& c, int maxSide) {
     const int w = c.width(), h = c.height();
     if (w < kMinBubblePx || h < kMinBubblePx || w > maxSide || h > maxSide) return false;
     return w <= kMaxElongation * h && h <= kMaxElongation * w;
+}
+
+// Whether another region at least kGlyphShare of its height tall, sharing
+// at least half the rows of the shorter of the two, lies beside it less
+// than kGlyphGap of its height away; with `byOtherSizes`, only a region not
+// of its size (within kBubbleTolerance) counts. The letters of a word
+// differ in size and stand close; bubbles stand apart or beside bubbles,
+// and letters inside a bubble lie within its box, not beside it.
+bool isCrowded(const Component& c, const std::vector<Component>& comps, bool byOtherSizes) {
+    const double reach = kGlyphGap * c.height();
+    for (const Component& d : comps) {
+        if (d.height() < kGlyphShare * c.height()) continue;
+        if (byOtherSizes && withinSize(d.width(), c.width(), kBubbleTolerance) &&
+            withinSize(d.height(), c.height(), kBubbleTolerance))
+            continue;
+        const int gap = std::max(d.left - c.right, c.left - d.right) - 1;
+        if (gap < 0 || gap >= reach) continue;
+        const int shared = std::min(c.bottom, d.bottom) - std::max(c.top, d.top) + 1;
+        if (2 * shared >= std::min(c.height(), d.height())) return true;
+    }
+    return false;
 }
 
 // The candidate size with the most candidates of about the same size.
@@ -286,6 +309,11 @@ void placeDigitZeroLast(const Raster& raster, int threshold, const std::vector<C
     rows.second = qs[0][1];
     rows.columnPitch =
         grouping.numberColumns > 1 ? std::abs(qs[1][0].x - qs[0][0].x) : 2.0 * out.ovalWidth;
+    // The grid's columns: the digit columns that start on its first row.
+    const double rowPitch = std::abs(rows.second.y - rows.first.y);
+    rows.columns = 0;
+    for (std::size_t q = 0; q < grouping.numberColumns; ++q)
+        if (std::abs(qs[q][0].y - rows.first.y) < rowPitch / 2.0) ++rows.columns;
     rows.bubbleWidth = out.ovalWidth;
     rows.bubbleHeight = out.ovalHeight;
     if (!zeroOnTop(raster, threshold, comps, rows)) return;
@@ -315,8 +343,28 @@ SheetProposal proposeSheet(const Raster& raster) {
                                         [&](const Component& z) { return sameBox(z, c); });
         if (!isZero && isCandidate(c, maxSide)) cands.push_back(c);
     }
+    std::optional<Size> mode = commonSize(cands, maxSide);
+    // On a form with much text the most common size is that of the letters:
+    // when most candidates of that size stand in words, the size and the
+    // bubbles come from the candidates that stand apart.
+    if (mode) {
+        std::vector<Component> apart;
+        std::size_t ofMode = 0, crowded = 0;
+        for (const Component& c : cands) {
+            if (!isCrowded(c, comps, false)) apart.push_back(c);
+            if (withinSize(c.width(), mode->w, kBubbleTolerance) &&
+                withinSize(c.height(), mode->h, kBubbleTolerance)) {
+                ++ofMode;
+                if (isCrowded(c, comps, true)) ++crowded;
+            }
+        }
+        if (2 * crowded > ofMode) {
+            cands = std::move(apart);
+            mode = commonSize(cands, maxSide);
+        }
+    }
     std::vector<Component> bubbles;
-    if (const std::optional<Size> mode = commonSize(cands, maxSide)) {
+    if (mode) {
         for (const Component& c : cands)
             if (withinSize(c.width(), mode->w, kBubbleTolerance) &&
                 withinSize(c.height(), mode->h, kBubbleTolerance))

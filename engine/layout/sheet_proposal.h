@@ -7,7 +7,13 @@
 // - Bubble candidates are regions between kMinBubblePx and 1/12 of the
 //   shorter page side in both directions, no more than 4 times as long as
 //   wide. The bubble size is the most common candidate size (within 8 % and
-//   2 pixels); candidates within 20 % and 2 pixels of it are bubbles. The
+//   2 pixels); candidates within 20 % and 2 pixels of it are bubbles. When
+//   more than half of the candidates of that size stand in words (a region
+//   not of their size, within 20 % and 2 pixels, at least 0.3 of their
+//   height tall, sharing at least half the rows of the shorter of the two,
+//   lies beside them less than 0.25 of their height away), the text is
+//   what is common: the size is taken again over the candidates with no
+//   region of any size so near, and only they can be bubbles. The
 //   measured width and height are the medians over outlined bubbles (fill
 //   below kFilledFill), or over all bubbles when none is outlined, less one
 //   (a box of n pixels spans n - 1 between its outer pixel centres). Letters

@@ -130,6 +130,32 @@ TEST(BubbleGrid, NumberGridBesideAnswersComesFirstAndRunsDownwards) {
     EXPECT_EQ(qs[0].size(), 4u);
 }
 
+TEST(BubbleGrid, StackedNumberGridsApartAreNumbersOnlyAsAPairAtThreePitches) {
+    // Answers 20 x 4 at the left; two 10 x 6 grids at the right, the second
+    // `gap` below the first's last row (pitch 40: 3 pitches is 120).
+    auto group = [](int gap, int grids) {
+        std::vector<Centre> pts;
+        addGrid(pts, 100, 100, 20, 4, 40, 40);
+        for (int k = 0; k < grids; ++k) addGrid(pts, 500, 100 + k * (360 + gap), 10, 6, 40, 40);
+        return groupIntoQuestions(pts, 18, 18);
+    };
+    auto qs = group(120, 2);
+    ASSERT_EQ(qs.size(), 32u);
+    for (std::size_t d = 0; d < 12; ++d) {
+        ASSERT_EQ(qs[d].size(), 10u) << d;
+        EXPECT_EQ(qs[d][0], (PrintPoint{int(500 + 40 * (d % 6)), d < 6 ? 100 : 580})) << d;
+    }
+    EXPECT_EQ(qs[12][0], (PrintPoint{100, 100}));
+    // Just under 3 pitches apart, or three grids (a list in groups of ten):
+    // rows of answers. Without any gap the 20 rows are one block of rows.
+    for (const auto& [gap, grids] : {std::pair{119, 2}, std::pair{120, 3}, std::pair{40, 2}}) {
+        qs = group(gap, grids);
+        ASSERT_EQ(qs.size(), 20u + 10u * std::size_t(grids)) << gap << "," << grids;
+        EXPECT_EQ(qs[0].size(), 4u) << gap << "," << grids;
+        EXPECT_EQ(qs.back().size(), 6u) << gap << "," << grids;
+    }
+}
+
 TEST(BubbleGrid, LoneRowFarAboveTheBlocksIsAnExampleButNotBesideOne) {
     // Block rows 300..660 at pitch 40: 4 pitches are 160, so a row whose
     // centres lie 160 above the first row is kept and 161 above dropped.

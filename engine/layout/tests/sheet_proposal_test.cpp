@@ -204,6 +204,63 @@ TEST(SheetProposal, NumberGridBesideAnswersFirstDownwardsAndTheExampleRowLeftOut
     }
 }
 
+TEST(SheetProposal, StackedNumberGridsWithDigitsInsideAreNumbersZeroLast) {
+    // Answers 20 x 4; two 6-digit grids printed 0 to 9 from the top with the
+    // digits inside the bubbles, 3 pitches apart (or 20 rows without a gap).
+    DrawnSheet s;
+    s.ovalW = s.ovalH = 30;
+    for (const int secondTop : {940, 850}) {
+        s.blocks = {DrawnBlock{200, 400, 20, 4, 45, 45, false},
+                    DrawnBlock{600, 400, 6, 10, 45, 45, true},
+                    DrawnBlock{600, secondTop, 6, 10, 45, 45, true}};
+        s.labels.clear();
+        for (const int top : {400, secondTop})
+            for (int d = 0; d < 6; ++d)
+                s.labels.insert(s.labels.end(),
+                                {{{600 + 45 * d, top}, '0'}, {{600 + 45 * d, top + 45}, '1'}});
+        const SheetProposal p = proposeSheet(s.draw());
+        if (secondTop == 850) {  // one block of 20 rows: rows of 6 choices, after the answers
+            ASSERT_EQ(p.questions.size(), 40u);
+            EXPECT_EQ(p.questions[0].size(), 4u);
+            EXPECT_EQ(p.questions[20].size(), 6u);
+            continue;
+        }
+        ASSERT_EQ(p.questions.size(), 32u);
+        for (std::size_t d = 0; d < 12; ++d) {
+            ASSERT_EQ(p.questions[d].size(), 10u) << d;
+            const int top = d < 6 ? 400 : secondTop;
+            EXPECT_NEAR(p.questions[d][0].x, 600 + 45 * int(d % 6), 1) << d;
+            EXPECT_NEAR(p.questions[d][0].y, top + 45, 1) << d;
+            EXPECT_NEAR(p.questions[d][9].y, top, 1) << d;
+        }
+        EXPECT_NEAR(p.questions[12][0].y, 400, 1);
+    }
+}
+
+TEST(SheetProposal, TextLinesBesideABubbleGridAreNotBubbles) {
+    // Ten lines of "1010..." beside a 10 x 4 grid: the rings of the text (21
+    // pixels tall) outnumber the bubbles five to one. A bar 5 pixels away
+    // is under a quarter of their height (5.25): letters of a word; at 6
+    // pixels the rings stand apart and their size is the common one.
+    for (const int gap : {5, 6}) {
+        DrawnSheet s;
+        s.ovalW = s.ovalH = 30;
+        s.blocks = {DrawnBlock{300, 900, 10, 4, 50, 50, false}};
+        const int bar = 6 + gap + 2;  // ring right edge 6, bar half width 1
+        for (int row = 0; row < 10; ++row)
+            for (int x = 550; x < 1100; x += 2 * bar)
+                s.labels.insert(s.labels.end(),
+                                {{{x, 900 + 50 * row}, '0'}, {{x + bar, 900 + 50 * row}, '1'}});
+        const SheetProposal p = proposeSheet(s.draw());
+        if (gap == 6) {
+            EXPECT_LT(p.ovalWidth, 20);
+            continue;
+        }
+        expectMatches(p, s, 1);
+        EXPECT_NEAR(p.ovalWidth, 30, 1);
+    }
+}
+
 TEST(SheetProposal, BlankPageFindsNothingAndMissingCornerLeavesMarkUnset) {
     DrawnSheet s;
     s.zeroMarks.clear();
