@@ -30,14 +30,6 @@ void select(EditorState& state, int first, int count) {
     state.selectedCount = count;
 }
 
-/// The end of the redo chain: the first record from `from` whose question
-/// is -1, or kMaxMarks.
-int chainEnd(const EditorState& state, int from) {
-    int end = from;
-    while (end < kMaxMarks && state.marks[std::size_t(end)].question >= 0) ++end;
-    return end;
-}
-
 /// Removes every record of the questions `gone` (ascending, in use); the
 /// others move down to stay consecutive, their flags with them.
 void removeQuestions(EditorState& state, const std::vector<int>& gone) {
@@ -221,7 +213,7 @@ BlockLayout selectedLayout(const EditorState& state) {
 
 ListSnapshot takeSnapshot(const EditorState& state) {
     ListSnapshot s;
-    const int end = std::min(kMaxMarks, chainEnd(state, state.markCount) + 1);
+    const int end = state.recordsWithRedoChain();
     s.marks.assign(state.marks.begin(), state.marks.begin() + end);
     s.markCount = state.markCount;
     s.questionCount = state.questionCount;

@@ -6,6 +6,7 @@
 // stored past them.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -126,6 +127,13 @@ struct EditorState {
     /// Ends the redo chain at the current count (no-op when the list is full).
     void endRedoChain() {
         if (markCount < kMaxMarks) marks[std::size_t(markCount)].question = -1;
+    }
+    /// The records a whole-list undo keeps: those in use, the redo chain
+    /// after them and its end marker (kMaxMarks at most).
+    int recordsWithRedoChain() const {
+        int end = markCount;
+        while (end < kMaxMarks && marks[std::size_t(end)].question >= 0) ++end;
+        return std::min(kMaxMarks, end + 1);
     }
     void clearPoints() {
         points.fill(Point{});

@@ -12,14 +12,6 @@ namespace {
 
 constexpr int kZeroReachRadii = 2;
 
-// The end of the redo chain: the first record from `from` whose question is
-// -1 (the records after it can never come back).
-int chainEnd(const EditorState& state, int from) {
-    int end = from;
-    while (end < kMaxMarks && state.marks[std::size_t(end)].question >= 0) ++end;
-    return end;
-}
-
 }  // namespace
 
 void PrintAssist::setPrint(const strovik::Raster& raster) {
@@ -77,7 +69,7 @@ DraftUndo applyDraftWithUndo(EditorState& state, const strovik::layout::SheetPro
     undo.zeroRadius = state.zeroRadius;
     undo.ovalWidth = state.ovalWidth;
     undo.ovalHeight = state.ovalHeight;
-    const int end = std::min(kMaxMarks, chainEnd(state, state.markCount) + 1);
+    const int end = state.recordsWithRedoChain();
     undo.marks.assign(state.marks.begin(), state.marks.begin() + end);
     undo.markCount = state.markCount;
     undo.questionCount = state.questionCount;

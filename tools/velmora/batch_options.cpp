@@ -38,6 +38,13 @@ std::string oneOperand(const std::vector<std::string>& operands, std::string& to
     return {};
 }
 
+/// The checks of the commands that turn one read-values file into -o OUTPUT.
+std::string outputAndReadValues(const std::string& output, const std::vector<std::string>& operands,
+                                std::string& input) {
+    if (output.empty()) return "missing -o OUTPUT";
+    return oneOperand(operands, input, "read-values file");
+}
+
 template <typename Options>
 Parsed<Options> finished(Options options, const std::string& error) {
     if (!error.empty()) return failed<Options>(error);
@@ -178,8 +185,7 @@ Parsed<ScoreOptions> parseScoreArguments(const std::vector<std::string>& args) {
     o.output = c.output;
     o.xlsx = c.xlsx.value_or(false);
     c.settings.applyTo(o.settings);
-    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
-    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    const std::string error = outputAndReadValues(o.output, c.operands, o.input);
     return finished(std::move(o), error);
 }
 
@@ -190,8 +196,7 @@ Parsed<CountOptions> parseCountArguments(const std::vector<std::string>& args) {
     o.output = c.output;
     if (!c.maxChoices.empty()) o.maxChoices = int(wholeNumber(c.maxChoices).value_or(0));
     c.settings.applyTo(o.settings);
-    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
-    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    const std::string error = outputAndReadValues(o.output, c.operands, o.input);
     return finished(std::move(o), error);
 }
 
@@ -217,8 +222,7 @@ Parsed<AnalyseOptions> parseAnalyseArguments(const std::vector<std::string>& arg
     o.slips = c.slips.value_or(false);
     o.xlsx = c.xlsx.value_or(false);
     c.settings.applyTo(o.settings);
-    std::string error = o.output.empty() ? "missing -o OUTPUT" : std::string();
-    if (error.empty()) error = oneOperand(c.operands, o.input, "read-values file");
+    const std::string error = outputAndReadValues(o.output, c.operands, o.input);
     return finished(std::move(o), error);
 }
 
